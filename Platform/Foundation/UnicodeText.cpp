@@ -1,0 +1,146 @@
+#include "Foundation/UnicodeText.h"
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf8.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace platform {
+
+namespace {
+
+bool isASCII(std::string_view text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+icu::UnicodeString toUnicode(std::string_view text) {
+    // fromUTF8 turns ill-formed sequences into U+FFFD.
+    return icu::UnicodeString::fromUTF8(icu::StringPiece(text.data(), static_cast<int32_t>(text.size())));
+}
+
+std::string toUTF8(const icu::UnicodeString& text) {
+    std::string out;
+    text.toUTF8String(out);
+    return out;
+}
+
+const icu::Normalizer2& nfc() {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* instance = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status) || instance == nullptr) throw std::runtime_error("ICU NFC data is unavailable");
+    return *instance;
+}
+
+icu::UnicodeString normalized(const icu::UnicodeString& text) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString out = nfc().normalize(text, status);
+    return U_SUCCESS(status) ? out : text;
+}
+
+// Turkic locales fold "I" to dotless "ı", so ASCII text cannot take the byte-wise fast path there.
+bool localeHasSpecialI() {
+    const std::string_view language = icu::Locale::getDefault().getLanguage();
+    return language == "tr" || language == "az";
+}
+
+icu::UnicodeString foldedForSearch(std::string_view text, bool specialI) {
+    icu::UnicodeString unicode = toUnicode(text);
+    // Fold after normalising and normalise again: folding can split or expose composable sequences.
+    unicode = normalized(unicode);
+    unicode.foldCase(specialI ? U_FOLD_CASE_EXCLUDE_SPECIAL_I : U_FOLD_CASE_DEFAULT);
+    return normalized(unicode);
+}
+
+bool isCombining(UChar32 c) {
+    const auto category = u_charType(c);
+    return category == U_NON_SPACING_MARK || category == U_ENCLOSING_MARK || category == U_COMBINING_SPACING_MARK ||
+           u_hasBinaryProperty(c, UCHAR_GRAPHEME_EXTEND);
+}
+
+char asciiLower(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool asciiContainsIgnoringCase(std::string_view text, std::string_view needle) noexcept {
+    const auto found = std::search(text.begin(), text.end(), needle.begin(), needle.end(),
+                                   [](char a, char b) { return asciiLower(a) == asciiLower(b); });
+    return found != text.end();
+}
+
+}  // namespace
+
+bool isValidUTF8(std::string_view bytes) noexcept {
+    int32_t i = 0;
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(bytes.size(), INT32_MAX));
+    if (static_cast<std::size_t>(length) != bytes.size()) return false;
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    while (i < length) {
+        UChar32 c;
+        U8_NEXT(data, i, length, c);
+        if (c < 0) return false;
+    }
+    return true;
+}
+
+std::string sanitizedUTF8(std::string_view bytes) {
+    if (isASCII(bytes) || isValidUTF8(bytes)) return std::string(bytes);
+    return toUTF8(toUnicode(bytes));
+}
+
+std::string canonicalForm(std::string_view text) {
+    if (isASCII(text)) return std::string(text);
+    const icu::UnicodeString unicode = toUnicode(text);
+    UErrorCode status = U_ZERO_ERROR;
+    if (nfc().isNormalized(unicode, status) && U_SUCCESS(status) && isValidUTF8(text)) return std::string(text);
+    return toUTF8(normalized(unicode));
+}
+
+bool canonicallyEqual(std::string_view a, std::string_view b) {
+    if (a == b) return true;
+    if (isASCII(a) && isASCII(b)) return false;
+    return canonicalForm(a) == canonicalForm(b);
+}
+
+bool localizedCaseInsensitiveContains(std::string_view text, std::string_view needle) {
+    if (needle.empty()) return false;
+    const bool specialI = localeHasSpecialI();
+    if (!specialI && isASCII(text) && isASCII(needle)) return asciiContainsIgnoringCase(text, needle);
+
+    const icu::UnicodeString foldedText = foldedForSearch(text, specialI);
+    const icu::UnicodeString foldedNeedle = foldedForSearch(needle, specialI);
+    if (foldedNeedle.isEmpty()) return false;
+    for (int32_t from = 0;;) {
+        const int32_t at = foldedText.indexOf(foldedNeedle, from);
+        if (at < 0) return false;
+        const int32_t end = at + foldedNeedle.length();
+        // A match that stops before a combining mark would find "e" inside "e\u0331": not a match.
+        if (end >= foldedText.length() || !isCombining(foldedText.char32At(end))) return true;
+        from = at + 1;
+    }
+}
+
+std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
+    thread_local std::unique_ptr<icu::Collator> collator;
+    thread_local std::string collatorLocale;
+    const std::string locale = icu::Locale::getDefault().getName();
+    if (!collator || collatorLocale != locale) {
+        UErrorCode status = U_ZERO_ERROR;
+        collator.reset(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        if (U_FAILURE(status) || !collator) throw std::runtime_error("ICU collator is unavailable");
+        collator->setStrength(icu::Collator::SECONDARY);  // accents count, case does not
+        collator->setAttribute(UCOL_NORMALIZATION_MODE, UCOL_ON, status);
+        collatorLocale = locale;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const UCollationResult result = collator->compareUTF8(
+        icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+        icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
+    if (result == UCOL_LESS) return std::weak_ordering::less;
+    if (result == UCOL_GREATER) return std::weak_ordering::greater;
+    return std::weak_ordering::equivalent;
+}
+
+}  // namespace platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <compare>
+#include <string>
+#include <string_view>
+
+// Unicode-aware text operations over UTF-8 std::string, on ICU. Every function accepts any bytes:
+// invalid UTF-8 is read as U+FFFD.
+namespace platform {
+
+bool isValidUTF8(std::string_view bytes) noexcept;
+// The bytes with every ill-formed sequence replaced by U+FFFD: the one way text read from disk
+// becomes a std::string in the core.
+std::string sanitizedUTF8(std::string_view bytes);
+
+// Canonical (NFC) form: two texts are canonically equivalent exactly when their canonical forms are
+// byte-equal, so this is what equality and hashing of text fields go through.
+std::string canonicalForm(std::string_view text);
+bool canonicallyEqual(std::string_view a, std::string_view b);
+
+// Whether `text` contains `needle`, ignoring letter case under the current locale's case rules
+// (full case folding, so "ß" finds "SS"), not ignoring diacritics, with a precomposed letter equal to
+// the same letter plus combining marks. A match never ends inside a combining sequence. An empty
+// needle is contained nowhere.
+bool localizedCaseInsensitiveContains(std::string_view text, std::string_view needle);
+
+// Collation order under the current locale, ignoring letter case but not diacritics.
+std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);
+
+}  // namespace platform

@@ -1,0 +1,91 @@
+#include "Foundation/Coding.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace platform;
+using Kind = DecodingError::Kind;
+
+namespace {
+
+template <class F>
+DecodingError decodingFailure(F&& body) {
+    try {
+        body();
+    } catch (const DecodingError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "expected a DecodingError";
+    return DecodingError(Kind::dataCorrupted, {}, "none");
+}
+
+}  // namespace
+
+TEST(Coding, RequiredMembersReportKindAndPath) {
+    const JSON document = parseJSON(R"({"name":"x","missing":null,"count":"7","inner":{"a":1}})");
+    const KeyedDecoder root(document, {"root"});
+
+    EXPECT_EQ(root.decodeString("name"), "x");
+
+    auto error = decodingFailure([&] { root.decodeString("absent"); });
+    EXPECT_EQ(error.kind(), Kind::keyNotFound);
+    EXPECT_EQ(error.codingPath(), CodingPath{"root"});
+
+    error = decodingFailure([&] { root.decodeString("missing"); });
+    EXPECT_EQ(error.kind(), Kind::valueNotFound);
+    EXPECT_EQ(error.codingPath(), (CodingPath{"root", "missing"}));
+
+    error = decodingFailure([&] { root.decodeDouble("count"); });
+    EXPECT_EQ(error.kind(), Kind::typeMismatch);
+    EXPECT_EQ(error.codingPath(), (CodingPath{"root", "count"}));
+
+    error = decodingFailure([&] { root.nestedDecoder("inner").decodeBool("a"); });
+    EXPECT_EQ(error.codingPath(), (CodingPath{"root", "inner", "a"}));
+}
+
+TEST(Coding, OptionalMembersTakeMissingAndNullAsAbsentButNotWrongTypes) {
+    const JSON document = parseJSON(R"({"n":null,"s":5})");
+    const KeyedDecoder root(document, {});
+    EXPECT_FALSE(root.decodeStringIfPresent("n"));
+    EXPECT_FALSE(root.decodeStringIfPresent("gone"));
+    EXPECT_EQ(decodingFailure([&] { root.decodeStringIfPresent("s"); }).kind(), Kind::typeMismatch);
+}
+
+TEST(Coding, NumbersReadAsDoubleFromAnyJSONNumber) {
+    const JSON document = parseJSON(R"({"i":24,"f":0.1,"big":18446744073709551615})");
+    const KeyedDecoder root(document, {});
+    EXPECT_EQ(root.decodeDouble("i"), 24.0);
+    EXPECT_EQ(root.decodeDouble("f"), 0.1);
+    EXPECT_EQ(root.decodeDouble("big"), 18446744073709551615.0);
+    EXPECT_EQ(decodingFailure([&] { root.decodeInt64("big"); }).kind(), Kind::dataCorrupted);
+    EXPECT_EQ(decodingFailure([&] { root.decodeInt64("f"); }).kind(), Kind::dataCorrupted);
+    EXPECT_EQ(root.decodeInt64("i"), 24);
+}
+
+TEST(Coding, MalformedDocumentsAreDataCorrupted) {
+    for (const std::string& text : {std::string("{"), std::string("{\"a\":\"\xFF\"}"), std::string(""),
+                                   std::string("{} trailing")}) {
+        const auto error = decodingFailure([&] { parseJSON(text); });
+        EXPECT_EQ(error.kind(), Kind::dataCorrupted) << text;
+        EXPECT_TRUE(error.codingPath().empty());
+    }
+    EXPECT_EQ(decodingFailure([] { KeyedDecoder(JSON::array(), {}); }).kind(), Kind::typeMismatch);
+}
+
+TEST(Coding, SerializationIsCompactAndEscapesLineFeeds) {
+    JSON value;
+    value["text"] = "two\nlines";
+    value["n"] = 0.1;
+    const std::string text = serializeJSON(value);
+    EXPECT_EQ(text, R"({"text":"two\nlines","n":0.1})");
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    EXPECT_EQ(parseJSON(text)["n"].get<double>(), 0.1);
+}
+
+TEST(Coding, NonFiniteNumbersCannotBeWritten) {
+    EXPECT_EQ(requireFinite(1.5, {}), 1.5);
+    EXPECT_THROW(requireFinite(std::numeric_limits<double>::quiet_NaN(), {"x"}), EncodingError);
+    EXPECT_THROW(requireFinite(-std::numeric_limits<double>::infinity(), {"x"}), EncodingError);
+}

@@ -1,0 +1,25 @@
+# Shared build settings: warnings, sanitizers and the helper that declares a test binary.
+
+add_library(quillo_warnings INTERFACE)
+target_compile_options(quillo_warnings INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wconversion -Wno-sign-conversion)
+
+if(QUILLO_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUILLO_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  # Instrument every library for coverage; only the fuzz executables link the fuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+elseif(QUILLO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# quillo_add_test(NAME SOURCES... LIBS...): one GoogleTest binary, its cases registered with CTest.
+function(quillo_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main quillo_warnings)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()
