@@ -36,11 +36,12 @@ std::string describe(const CodingPath& path) {
     return text.empty() ? "<root>" : text;
 }
 
-DecodingError::DecodingError(Kind kind, CodingPath codingPath, std::string debugDescription)
+DecodingError::DecodingError(Kind kind, CodingPath codingPath, std::string debugDescription, std::string expectedType)
     : std::runtime_error(debugDescription + " (at " + describe(codingPath) + ")"),
       kind_(kind),
       codingPath_(std::move(codingPath)),
-      debugDescription_(std::move(debugDescription)) {}
+      debugDescription_(std::move(debugDescription)),
+      expectedType_(std::move(expectedType)) {}
 
 EncodingError::EncodingError(CodingPath codingPath, std::string debugDescription)
     : std::runtime_error(debugDescription + " (at " + describe(codingPath) + ")"),
@@ -50,13 +51,14 @@ EncodingError::EncodingError(CodingPath codingPath, std::string debugDescription
 void throwTypeMismatch(const CodingPath& path, std::string_view expected, const JSON& found) {
     throw DecodingError(DecodingError::Kind::typeMismatch, path,
                         "Expected to decode " + std::string(expected) + " but found " + typeName(found) +
-                            " instead.");
+                            " instead.",
+                        std::string(expected));
 }
 
 JSON parseJSON(std::string_view text) {
     try {
         return JSON::parse(text.begin(), text.end());
-    } catch (const JSON::parse_error& error) {
+    } catch (const JSON::exception& error) {  // syntax errors, and numbers too large for a double
         throw DecodingError(DecodingError::Kind::dataCorrupted, {},
                             std::string("The given data was not valid JSON: ") + error.what());
     }

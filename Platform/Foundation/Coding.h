@@ -22,9 +22,11 @@ class DecodingError : public std::runtime_error {
 public:
     enum class Kind { typeMismatch, valueNotFound, keyNotFound, dataCorrupted };
 
-    DecodingError(Kind kind, CodingPath codingPath, std::string debugDescription);
+    // `expectedType` names the type a typeMismatch expected ("Double", "TodoIPCMessage").
+    DecodingError(Kind kind, CodingPath codingPath, std::string debugDescription, std::string expectedType = {});
 
     Kind kind() const noexcept { return kind_; }
+    const std::string& expectedType() const noexcept { return expectedType_; }
     const CodingPath& codingPath() const noexcept { return codingPath_; }
     const std::string& debugDescription() const noexcept { return debugDescription_; }
 
@@ -32,6 +34,7 @@ private:
     Kind kind_;
     CodingPath codingPath_;
     std::string debugDescription_;
+    std::string expectedType_;
 };
 
 class EncodingError : public std::runtime_error {
@@ -49,8 +52,8 @@ private:
 // ordered_json keeps members in the order they are written, so encodings are deterministic.
 using JSON = nlohmann::ordered_json;
 
-// Parses one JSON document; malformed JSON (including ill-formed UTF-8 inside strings) is a
-// dataCorrupted error with an empty path.
+// Parses one JSON document; malformed JSON (including ill-formed UTF-8 inside strings and numbers
+// beyond double's range) is a dataCorrupted error with an empty path.
 JSON parseJSON(std::string_view text);
 // Compact text: no whitespace between tokens, line feeds inside strings escaped.
 std::string serializeJSON(const JSON& value);

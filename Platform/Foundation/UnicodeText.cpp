@@ -1,10 +1,12 @@
 #include "Foundation/UnicodeText.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
+#include <unicode/utext.h>
 #include <unicode/utf8.h>
 
 #include <algorithm>
@@ -120,6 +122,77 @@ bool localizedCaseInsensitiveContains(std::string_view text, std::string_view ne
         if (end >= foldedText.length() || !isCombining(foldedText.char32At(end))) return true;
         from = at + 1;
     }
+}
+
+std::string lowercased(std::string_view text) {
+    if (isASCII(text)) {
+        std::string out(text);
+        std::transform(out.begin(), out.end(), out.begin(), asciiLower);
+        return out;
+    }
+    icu::UnicodeString unicode = toUnicode(text);
+    unicode.toLower(icu::Locale::getRoot());
+    return toUTF8(unicode);
+}
+
+std::vector<std::string_view> graphemeClusters(std::string_view text) {
+    std::vector<std::string_view> clusters;
+    if (text.empty()) return clusters;
+    if (isASCII(text)) {
+        // Every ASCII character is its own cluster except CR LF.
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const std::size_t length = (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+            clusters.push_back(text.substr(i, length));
+            i += length - 1;
+        }
+        return clusters;
+    }
+    // Iterate the UTF-8 itself so break positions are byte offsets into `text`.
+    UErrorCode status = U_ZERO_ERROR;
+    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+    thread_local std::unique_ptr<icu::BreakIterator> iterator;
+    if (!iterator) iterator.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !iterator) {
+        utext_close(utext);
+        throw std::runtime_error("ICU grapheme break data is unavailable");
+    }
+    iterator->setText(utext, status);
+    int32_t start = iterator->first();
+    for (int32_t end = iterator->next(); end != icu::BreakIterator::DONE; start = end, end = iterator->next())
+        clusters.push_back(text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
+    iterator->setText(icu::UnicodeString());  // drop the reference to `utext` before closing it
+    utext_close(utext);
+    return clusters;
+}
+
+namespace {
+
+// The scalars of UTF-8 text; an ill-formed sequence reads as U+FFFD.
+template <class F>
+bool allScalars(std::string_view text, F&& predicate) {
+    const auto* data = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
+    for (int32_t i = 0; i < length;) {
+        UChar32 c;
+        U8_NEXT(data, i, length, c);
+        if (!predicate(c < 0 ? 0xFFFD : c)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool startsWithWhitespace(std::string_view text) {
+    if (text.empty()) return false;
+    const auto* data = reinterpret_cast<const uint8_t*>(text.data());
+    int32_t i = 0;
+    UChar32 c;
+    U8_NEXT(data, i, static_cast<int32_t>(std::min<std::size_t>(text.size(), 4)), c);
+    return c >= 0 && u_hasBinaryProperty(c, UCHAR_WHITE_SPACE);
+}
+
+bool isSpaceSeparatorOrTab(std::string_view text) {
+    return !text.empty() && allScalars(text, [](UChar32 c) { return c == '\t' || u_charType(c) == U_SPACE_SEPARATOR; });
 }
 
 std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {

@@ -3,6 +3,7 @@
 #include <compare>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Unicode-aware text operations over UTF-8 std::string, on ICU. Every function accepts any bytes:
 // invalid UTF-8 is read as U+FFFD.
@@ -23,6 +24,16 @@ bool canonicallyEqual(std::string_view a, std::string_view b);
 // the same letter plus combining marks. A match never ends inside a combining sequence. An empty
 // needle is contained nowhere.
 bool localizedCaseInsensitiveContains(std::string_view text, std::string_view needle);
+
+// Full Unicode lower-casing, independent of the locale ("STRASSE" and "Ä" become "strasse", "ä").
+std::string lowercased(std::string_view text);
+
+// The text split into user-perceived characters (extended grapheme clusters), as views into it.
+std::vector<std::string_view> graphemeClusters(std::string_view text);
+// Whether the first scalar of `text` has the Unicode White_Space property.
+bool startsWithWhitespace(std::string_view text);
+// Whether every scalar of `text` is a space separator (general category Zs) or a tab.
+bool isSpaceSeparatorOrTab(std::string_view text);
 
 // Collation order under the current locale, ignoring letter case but not diacritics.
 std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);

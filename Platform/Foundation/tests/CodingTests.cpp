@@ -39,6 +39,7 @@ TEST(Coding, RequiredMembersReportKindAndPath) {
 
     error = decodingFailure([&] { root.decodeDouble("count"); });
     EXPECT_EQ(error.kind(), Kind::typeMismatch);
+    EXPECT_EQ(error.expectedType(), "Double");
     EXPECT_EQ(error.codingPath(), (CodingPath{"root", "count"}));
 
     error = decodingFailure([&] { root.nestedDecoder("inner").decodeBool("a"); });
@@ -66,7 +67,7 @@ TEST(Coding, NumbersReadAsDoubleFromAnyJSONNumber) {
 
 TEST(Coding, MalformedDocumentsAreDataCorrupted) {
     for (const std::string& text : {std::string("{"), std::string("{\"a\":\"\xFF\"}"), std::string(""),
-                                   std::string("{} trailing")}) {
+                                   std::string("{} trailing"), std::string("[1e400]")}) {
         const auto error = decodingFailure([&] { parseJSON(text); });
         EXPECT_EQ(error.kind(), Kind::dataCorrupted) << text;
         EXPECT_TRUE(error.codingPath().empty());

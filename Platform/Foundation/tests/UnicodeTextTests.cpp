@@ -69,3 +69,31 @@ TEST_F(DefaultLocale, ComparisonIgnoresCaseButOrdersAccents) {
     EXPECT_EQ(localizedCaseInsensitiveCompare("cote", "c\xC3\xB4te"), std::weak_ordering::less);
     EXPECT_EQ(localizedCaseInsensitiveCompare(kPrecomposedE, kDecomposedE), std::weak_ordering::equivalent);
 }
+
+TEST(UnicodeText, GraphemeClustersKeepCombiningSequencesAndEmojiTogether) {
+    const std::string text = "e\xCC\x81" "a\r\nb\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB";  // é, a, CRLF, b, 👩‍💻
+    const auto clusters = graphemeClusters(text);
+    ASSERT_EQ(clusters.size(), 5u);
+    EXPECT_EQ(clusters[0], "e\xCC\x81");
+    EXPECT_EQ(clusters[2], "\r\n");
+    EXPECT_EQ(clusters[4], "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB");
+    EXPECT_EQ(graphemeClusters("a\r\nb").size(), 3u);
+    EXPECT_TRUE(graphemeClusters("").empty());
+    std::string joined;
+    for (const auto cluster : graphemeClusters("x\xFFy")) joined += cluster;  // ill-formed bytes stay in place
+    EXPECT_EQ(joined, "x\xFFy");
+}
+
+TEST(UnicodeText, WhitespaceClasses) {
+    EXPECT_TRUE(startsWithWhitespace(" a"));
+    EXPECT_TRUE(startsWithWhitespace("\n"));
+    EXPECT_TRUE(startsWithWhitespace("\xC2\xA0x"));   // no-break space
+    EXPECT_TRUE(startsWithWhitespace("\xE2\x80\xA8"));  // line separator
+    EXPECT_FALSE(startsWithWhitespace("a "));
+    EXPECT_FALSE(startsWithWhitespace(""));
+    EXPECT_TRUE(isSpaceSeparatorOrTab(" "));
+    EXPECT_TRUE(isSpaceSeparatorOrTab("\t"));
+    EXPECT_TRUE(isSpaceSeparatorOrTab("\xE3\x80\x80"));  // ideographic space
+    EXPECT_FALSE(isSpaceSeparatorOrTab("\n"));
+    EXPECT_FALSE(isSpaceSeparatorOrTab("\xE2\x80\xA8"));  // a line separator is Zl, not Zs
+}

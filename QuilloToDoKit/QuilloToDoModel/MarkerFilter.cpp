@@ -1,0 +1,97 @@
+#include "QuilloToDoModel/MarkerFilter.h"
+
+#include "Foundation/UnicodeText.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace quillo {
+
+namespace {
+
+bool isASCII(std::string_view text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+std::set<std::string> canonicalForms(const std::set<std::string>& texts) {
+    std::set<std::string> forms;
+    for (const auto& text : texts) forms.insert(platform::canonicalForm(text));
+    return forms;
+}
+
+platform::JSON encodeArray(const auto& values) {
+    platform::JSON array = platform::JSON::array();
+    for (const auto& value : values) array.push_back(encode(value));
+    return array;
+}
+
+platform::CodingPath elementPath(const platform::KeyedDecoder& decoder, std::string_view key, std::size_t index) {
+    platform::CodingPath path = decoder.pathFor(key);
+    path.push_back(platform::indexKey(index));
+    return path;
+}
+
+// Reads every element of the array member `key` with `decode`; repeated elements collapse.
+template <class T, class Decode>
+std::set<T> decodeSet(const platform::KeyedDecoder& decoder, std::string_view key, Decode decode) {
+    const platform::JSON& array = decoder.decodeArray(key);
+    std::set<T> values;
+    for (std::size_t i = 0; i < array.size(); ++i) values.insert(decode(array[i], elementPath(decoder, key, i)));
+    return values;
+}
+
+}  // namespace
+
+MarkerFilter::MarkerFilter(std::set<MarkerKind> kinds, const std::set<std::string>& roleUIDs,
+                           std::set<TodoStatus> statuses, std::string searchText)
+    : kinds_(std::move(kinds)),
+      roleUIDs_(canonicalForms(roleUIDs)),
+      statuses_(std::move(statuses)),
+      searchText_(std::move(searchText)) {}
+
+void MarkerFilter::setRoleUIDs(const std::set<std::string>& roleUIDs) { roleUIDs_ = canonicalForms(roleUIDs); }
+
+bool MarkerFilter::matches(const TodoItem& item) const {
+    if (!kinds_.empty() && !kinds_.contains(item.kind())) return false;
+    if (!roleUIDs_.empty()) {
+        const auto& role = item.roleUID();
+        if (!role) return false;
+        // ASCII text is its own canonical form: no copy needed to look it up.
+        const bool listed =
+            isASCII(*role) ? roleUIDs_.contains(*role) : roleUIDs_.contains(platform::canonicalForm(*role));
+        if (!listed) return false;
+    }
+    if (!statuses_.empty() && !statuses_.contains(item.status())) return false;
+    if (searchText_.empty()) return true;
+
+    const auto found = [this](const std::string& candidate) {
+        return platform::localizedCaseInsensitiveContains(candidate, searchText_);
+    };
+    return found(item.text()) || found(item.rawText()) || (item.assigneeName() && found(*item.assigneeName())) ||
+           found(item.libraryName()) || found(item.eventName()) || found(item.timelineName());
+}
+
+bool operator==(const MarkerFilter& a, const MarkerFilter& b) {
+    return a.kinds_ == b.kinds_ && a.roleUIDs_ == b.roleUIDs_ && a.statuses_ == b.statuses_ &&
+           platform::canonicallyEqual(a.searchText_, b.searchText_);
+}
+
+platform::JSON encode(const MarkerFilter& filter, const platform::CodingPath&) {
+    platform::JSON json = platform::JSON::object();
+    json["kinds"] = encodeArray(filter.kinds());
+    json["roleUIDs"] = platform::JSON(filter.roleUIDs());
+    json["statuses"] = encodeArray(filter.statuses());
+    json["searchText"] = filter.searchText();
+    return json;
+}
+
+MarkerFilter decodeMarkerFilter(const platform::JSON& value, const platform::CodingPath& path) {
+    const platform::KeyedDecoder decoder(value, path);
+    auto kinds = decodeSet<MarkerKind>(decoder, "kinds", decodeMarkerKind);
+    auto roleUIDs = decodeSet<std::string>(decoder, "roleUIDs", platform::decodeString);
+    auto statuses = decodeSet<TodoStatus>(decoder, "statuses", decodeTodoStatus);
+    auto searchText = decoder.decodeString("searchText");
+    return MarkerFilter(std::move(kinds), roleUIDs, std::move(statuses), std::move(searchText));
+}
+
+}  // namespace quillo

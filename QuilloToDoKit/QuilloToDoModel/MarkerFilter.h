@@ -1,0 +1,61 @@
+#pragma once
+
+#include "QuilloToDoModel/MarkerKind.h"
+#include "QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoModel/TodoStatus.h"
+
+#include "Foundation/Coding.h"
+
+#include <set>
+#include <string>
+#include <utility>
+
+namespace quillo {
+
+// Which to-do items the user sees: kinds, roles, statuses and a search text. An empty set or an empty
+// search text sets no condition, so a filter with all four empty passes every item. Not hashable.
+class MarkerFilter {
+public:
+    MarkerFilter(std::set<MarkerKind> kinds, const std::set<std::string>& roleUIDs, std::set<TodoStatus> statuses,
+                 std::string searchText);
+
+    const std::set<MarkerKind>& kinds() const noexcept { return kinds_; }
+    void setKinds(std::set<MarkerKind> kinds) { kinds_ = std::move(kinds); }
+
+    // Compared with an item's own `roleUID`, never its `topLevelRoleUID`; letter case counts. A
+    // non-empty set also rejects items without a role. Held in canonical form (NFC), so that lookup
+    // stays a set lookup under canonical equivalence: equivalent spellings become one element.
+    const std::set<std::string>& roleUIDs() const noexcept { return roleUIDs_; }
+    void setRoleUIDs(const std::set<std::string>& roleUIDs);
+
+    const std::set<TodoStatus>& statuses() const noexcept { return statuses_; }
+    void setStatuses(std::set<TodoStatus> statuses) { statuses_ = std::move(statuses); }
+
+    // Not trimmed: a text of only spaces must be found like any other.
+    const std::string& searchText() const noexcept { return searchText_; }
+    void setSearchText(std::string searchText) { searchText_ = std::move(searchText); }
+
+    // True when the item has one of `kinds`, its `roleUID` is one of `roleUIDs`, it has one of
+    // `statuses`, and one of `text`, `rawText`, `assigneeName`, `libraryName`, `eventName`,
+    // `timelineName` contains `searchText` ignoring letter case under the current locale (diacritics
+    // count; canonically equivalent spellings are the same). Cheap: no allocation per item for ASCII
+    // texts.
+    bool matches(const TodoItem& item) const;
+
+    // The sets as sets, the search texts under canonical equivalence.
+    friend bool operator==(const MarkerFilter& a, const MarkerFilter& b);
+
+private:
+    std::set<MarkerKind> kinds_;
+    std::set<std::string> roleUIDs_;
+    std::set<TodoStatus> statuses_;
+    std::string searchText_;
+};
+
+// An object with the arrays "kinds", "roleUIDs", "statuses" (raw values) and the string "searchText".
+platform::JSON encode(const MarkerFilter& filter, const platform::CodingPath& path = {});
+// All four members are required; a repeated array element is read once; other members are ignored.
+// Throws platform::DecodingError naming the failing member's path.
+MarkerFilter decodeMarkerFilter(const platform::JSON& value, const platform::CodingPath& path = {});
+
+}  // namespace quillo

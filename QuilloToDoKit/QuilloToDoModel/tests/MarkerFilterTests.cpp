@@ -1,0 +1,211 @@
+#include "QuilloToDoModel/MarkerFilter.h"
+
+#include "ModelTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <unicode/locid.h>
+
+using namespace quillo;
+using quillo::test::ItemFields;
+using quillo::test::decodingFailure;
+using Kind = platform::DecodingError::Kind;
+
+namespace {
+
+const std::string kPrecomposed = "Caf\xC3\xA9";  // é as U+00E9
+const std::string kDecomposed = "Cafe\xCC\x81";  // e + U+0301
+
+MarkerFilter searchFor(std::string text) { return MarkerFilter({}, {}, {}, std::move(text)); }
+
+// Search tests pin the locale: case rules depend on it.
+class MarkerFilterSearch : public ::testing::Test {
+protected:
+    void SetUp() override { use("en_US"); }
+    void TearDown() override { use("en_US"); }
+    static void use(const char* name) {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::Locale::setDefault(icu::Locale(name), status);
+        ASSERT_TRUE(U_SUCCESS(status));
+    }
+};
+
+}  // namespace
+
+TEST(MarkerFilter, EmptyFilterPassesEveryItem) {
+    const MarkerFilter filter({}, {}, {}, "");
+    EXPECT_TRUE(filter.matches(ItemFields{}.build()));
+    EXPECT_TRUE(filter.matches(quillo::test::bareChapterFields().build()));  // no role, no assignee, unknown
+}
+
+TEST(MarkerFilter, KindsAndStatusesRejectWhatTheyLack) {
+    const TodoItem todo = ItemFields{}.build();
+    const TodoItem chapter = quillo::test::bareChapterFields().build();
+
+    const MarkerFilter todosOnly({MarkerKind::todo}, {}, {}, "");
+    EXPECT_TRUE(todosOnly.matches(todo));
+    EXPECT_FALSE(todosOnly.matches(chapter));
+    // The kind decides even when every other constraint would pass.
+    EXPECT_FALSE(MarkerFilter({MarkerKind::todo}, {}, {TodoStatus::unknown}, "Act").matches(chapter));
+
+    const MarkerFilter openOrDone({}, {}, {TodoStatus::open, TodoStatus::done}, "");
+    EXPECT_TRUE(openOrDone.matches(todo));
+    EXPECT_FALSE(openOrDone.matches(chapter));
+    ItemFields standard;
+    standard.kind = MarkerKind::standard;
+    standard.status = TodoStatus::unknown;
+    EXPECT_FALSE(openOrDone.matches(standard.build()));
+}
+
+TEST(MarkerFilter, RolesCompareTheItemsOwnRoleExactly) {
+    const MarkerFilter titles({}, {"video.titles"}, {}, "");
+    ItemFields fields;
+    fields.roleUID = "video.titles";
+    EXPECT_TRUE(titles.matches(fields.build()));
+
+    fields.roleUID = "video.titles-1";  // a sub-role, even though its top-level role is listed
+    fields.topLevelRoleUID = "video.titles";
+    EXPECT_FALSE(titles.matches(fields.build()));
+
+    fields.roleUID = "Video.Titles";
+    EXPECT_FALSE(titles.matches(fields.build()));
+
+    fields.roleUID.reset();
+    EXPECT_FALSE(titles.matches(fields.build()));
+    EXPECT_FALSE(titles.matches(quillo::test::bareChapterFields().build()));
+}
+
+TEST(MarkerFilter, RolesCompareUnderCanonicalEquivalence) {
+    MarkerFilter filter({}, {kDecomposed + ".role"}, {}, "");
+    ItemFields fields;
+    fields.roleUID = kPrecomposed + ".role";
+    EXPECT_TRUE(filter.matches(fields.build()));
+
+    filter.setRoleUIDs({kPrecomposed, kDecomposed, "dialogue"});
+    EXPECT_EQ(filter.roleUIDs(), (std::set<std::string>{kPrecomposed, "dialogue"}));
+    fields.roleUID = kDecomposed;
+    EXPECT_TRUE(filter.matches(fields.build()));
+    fields.roleUID = "dialogue";
+    EXPECT_TRUE(filter.matches(fields.build()));
+    fields.roleUID = "Cafe";
+    EXPECT_FALSE(filter.matches(fields.build()));
+}
+
+TEST_F(MarkerFilterSearch, FindsTheSearchedTextsIgnoringCase) {
+    ItemFields fields;
+    fields.text = "Fix the colour";
+    fields.rawText = "@Anna Fix the colour";
+    fields.assigneeName = "Anna";
+    fields.libraryName = "Documentary";
+    fields.eventName = "Interviews Berlin";
+    fields.timelineName = "Main cut";
+    fields.chapterNote = "Reel two";
+    fields.roleName = "Titles";
+    fields.timelineTimecode = "00:01:23:06";
+    const TodoItem item = fields.build();
+
+    for (const char* found : {"FIX THE", "@anna", "anna", "documentARY", "berlin", "MAIN CUT", "colour"})
+        EXPECT_TRUE(searchFor(found).matches(item)) << found;
+    for (const char* notFound : {"reel", "titles", "00:01", "color", "fix  the", "Documentary 2"})
+        EXPECT_FALSE(searchFor(notFound).matches(item)) << notFound;
+}
+
+TEST_F(MarkerFilterSearch, AnItemWithoutAssigneeIsSearchedInFiveTexts) {
+    ItemFields fields = quillo::test::bareChapterFields();
+    fields.text = fields.rawText = "Act two";
+    fields.libraryName = "L";
+    fields.eventName = "E";
+    fields.timelineName = "T";
+    EXPECT_TRUE(searchFor("act").matches(fields.build()));
+    EXPECT_FALSE(searchFor("anna").matches(fields.build()));
+
+    fields.assigneeName = "Anna";
+    EXPECT_TRUE(searchFor("anna").matches(fields.build()));
+}
+
+TEST_F(MarkerFilterSearch, ASpaceIsSearchedLikeAnyText) {
+    ItemFields withSpace = quillo::test::bareChapterFields();
+    withSpace.text = withSpace.rawText = "Act";
+    withSpace.libraryName = "Doc";
+    withSpace.eventName = "Day";
+    withSpace.timelineName = "Main";
+    EXPECT_FALSE(searchFor(" ").matches(withSpace.build()));
+    withSpace.timelineName = "Main cut";
+    EXPECT_TRUE(searchFor(" ").matches(withSpace.build()));
+}
+
+TEST_F(MarkerFilterSearch, AccentsCountButTheirSpellingDoesNot) {
+    ItemFields fields;
+    fields.text = kPrecomposed + " scene";
+    EXPECT_TRUE(searchFor(kDecomposed).matches(fields.build()));
+    EXPECT_TRUE(searchFor("CAF\xC3\x89").matches(fields.build()));  // upper-case É
+    EXPECT_FALSE(searchFor("cafe ").matches(fields.build()));
+
+    fields.text = kDecomposed + " scene";
+    EXPECT_TRUE(searchFor(kPrecomposed).matches(fields.build()));
+}
+
+TEST_F(MarkerFilterSearch, CaseRulesFollowTheLocale) {
+    ItemFields fields;
+    fields.text = "KIRMIZI";
+    EXPECT_TRUE(searchFor("kirmizi").matches(fields.build()));
+    use("tr_TR");  // "I" is the capital of dotless "ı" here
+    EXPECT_FALSE(searchFor("kirmizi").matches(fields.build()));
+    EXPECT_TRUE(searchFor("k\xC4\xB1rm\xC4\xB1z\xC4\xB1").matches(fields.build()));
+}
+
+TEST(MarkerFilter, EqualityComparesSetsAndCanonicalSearchText) {
+    const MarkerFilter a({MarkerKind::todo, MarkerKind::chapter}, {"b", "a"}, {TodoStatus::done, TodoStatus::open},
+                         kPrecomposed);
+    const MarkerFilter b({MarkerKind::chapter, MarkerKind::todo}, {"a", "b"}, {TodoStatus::open, TodoStatus::done},
+                         kDecomposed);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(MarkerFilter({}, {kPrecomposed}, {}, ""), MarkerFilter({}, {kDecomposed}, {}, ""));
+
+    EXPECT_NE(a, MarkerFilter({MarkerKind::todo}, {"a", "b"}, {TodoStatus::open, TodoStatus::done}, kPrecomposed));
+    EXPECT_NE(a, MarkerFilter(a.kinds(), {"a"}, a.statuses(), kPrecomposed));
+    EXPECT_NE(a, MarkerFilter(a.kinds(), a.roleUIDs(), {TodoStatus::open}, kPrecomposed));
+    EXPECT_NE(a, MarkerFilter(a.kinds(), a.roleUIDs(), a.statuses(), "caf\xC3\xA9"));
+}
+
+TEST(MarkerFilterCoding, RoundTripsAndReadsRepeatedElementsOnce) {
+    const MarkerFilter filter({MarkerKind::todo}, {"dialogue", kPrecomposed}, {TodoStatus::open, TodoStatus::unknown},
+                              " ");
+    const platform::JSON json = platform::parseJSON(platform::serializeJSON(encode(filter)));
+    EXPECT_EQ(json["kinds"], platform::JSON::array({"todo"}));
+    EXPECT_EQ(decodeMarkerFilter(json), filter);
+
+    const auto read = decodeMarkerFilter(platform::parseJSON(
+        R"({"kinds":["chapter","todo","chapter"],"roleUIDs":["r","r"],"statuses":[],"searchText":"x","other":1})"));
+    EXPECT_EQ(read, MarkerFilter({MarkerKind::todo, MarkerKind::chapter}, {"r"}, {}, "x"));
+}
+
+TEST(MarkerFilterCoding, EveryMemberIsRequiredAndChecked) {
+    const platform::JSON valid = platform::parseJSON(R"({"kinds":[],"roleUIDs":[],"statuses":[],"searchText":""})");
+    const auto with = [&valid](const char* name, platform::JSON value) {
+        platform::JSON json = valid;
+        json[name] = std::move(value);
+        return json;
+    };
+    struct Case {
+        platform::JSON json;
+        Kind kind;
+        platform::CodingPath path;
+    };
+    std::vector<Case> cases = {
+        {with("kinds", platform::JSON::array({"todo", "To-Do"})), Kind::dataCorrupted, {"kinds", "Index 1"}},
+        {with("statuses", platform::JSON::array({1})), Kind::typeMismatch, {"statuses", "Index 0"}},
+        {with("roleUIDs", platform::JSON::array({"a", nullptr})), Kind::typeMismatch, {"roleUIDs", "Index 1"}},
+        {with("roleUIDs", "a"), Kind::typeMismatch, {"roleUIDs"}},
+        {with("searchText", nullptr), Kind::valueNotFound, {"searchText"}},
+    };
+    for (const char* name : {"kinds", "roleUIDs", "statuses", "searchText"}) {
+        platform::JSON json = valid;
+        json.erase(name);
+        cases.push_back({json, Kind::keyNotFound, {}});
+    }
+    for (const auto& c : cases) {
+        const auto error = decodingFailure([&] { decodeMarkerFilter(c.json); });
+        EXPECT_EQ(error.kind(), c.kind) << c.json.dump();
+        EXPECT_EQ(error.codingPath(), c.path) << c.json.dump();
+    }
+}

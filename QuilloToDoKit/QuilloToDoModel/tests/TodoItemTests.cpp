@@ -1,0 +1,244 @@
+#include "QuilloToDoModel/TodoItem.h"
+
+#include "ModelTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+using namespace quillo;
+using quillo::test::ItemFields;
+using quillo::test::decodingFailure;
+using quillo::test::encodingFailure;
+using Kind = platform::DecodingError::Kind;
+
+namespace {
+
+const std::string kPrecomposed = "Caf\xC3\xA9";   // é as U+00E9
+const std::string kDecomposed = "Cafe\xCC\x81";   // e + U+0301
+
+platform::JSON encodedThroughText(const TodoItem& item) {
+    return platform::parseJSON(platform::serializeJSON(encode(item)));
+}
+
+}  // namespace
+
+TEST(TodoEnums, RawValuesReadBackExactlyAndNothingElse) {
+    for (const MarkerKind kind : allMarkerKinds) EXPECT_EQ(markerKindFromRawValue(rawValue(kind)), kind);
+    for (const TodoStatus status : allTodoStatuses) EXPECT_EQ(todoStatusFromRawValue(rawValue(status)), status);
+    for (const AssigneeSource source : {AssigneeSource::role, AssigneeSource::prefix, AssigneeSource::none})
+        EXPECT_EQ(assigneeSourceFromRawValue(rawValue(source)), source);
+
+    EXPECT_EQ(markerKindFromRawValue("chapter"), MarkerKind::chapter);
+    for (const char* text : {"", "Chapter", "chapter ", "TODO", "To-Do"})
+        EXPECT_FALSE(markerKindFromRawValue(text)) << text;
+    for (const char* text : {"Open", "N/A", "unknown\n"}) EXPECT_FALSE(todoStatusFromRawValue(text)) << text;
+    for (const char* text : {"Role", "", "none "}) EXPECT_FALSE(assigneeSourceFromRawValue(text)) << text;
+}
+
+TEST(TodoEnums, CasesComeInDesignedOrderWithTheirLabels) {
+    EXPECT_EQ(allMarkerKinds, (std::array{MarkerKind::standard, MarkerKind::todo, MarkerKind::chapter}));
+    EXPECT_EQ(allTodoStatuses, (std::array{TodoStatus::open, TodoStatus::done, TodoStatus::unknown}));
+    EXPECT_EQ(displayName(MarkerKind::standard), "Standard");
+    EXPECT_EQ(displayName(MarkerKind::todo), "To-Do");
+    EXPECT_EQ(displayName(MarkerKind::chapter), "Chapter");
+    EXPECT_EQ(displayName(TodoStatus::open), "Open");
+    EXPECT_EQ(displayName(TodoStatus::done), "Done");
+    EXPECT_EQ(displayName(TodoStatus::unknown), "N/A");
+}
+
+TEST(TodoEnums, CodedAsSingleStrings) {
+    EXPECT_EQ(encode(MarkerKind::todo), platform::JSON("todo"));
+    EXPECT_EQ(decodeTodoStatus(platform::JSON("done")), TodoStatus::done);
+    EXPECT_EQ(decodeAssigneeSource(encode(AssigneeSource::none)), AssigneeSource::none);
+
+    auto error = decodingFailure([] { decodeMarkerKind(platform::JSON("Todo"), {"kind"}); });
+    EXPECT_EQ(error.kind(), Kind::dataCorrupted);
+    EXPECT_EQ(error.codingPath(), platform::CodingPath{"kind"});
+    EXPECT_EQ(decodingFailure([] { decodeTodoStatus(platform::JSON(1)); }).kind(), Kind::typeMismatch);
+}
+
+TEST(TodoItemCoding, WritesTheDesignedMembersAndReadsBackEqual) {
+    const TodoItem item = ItemFields{}.build();
+    const platform::JSON json = encode(item);
+
+    std::vector<std::string> names;
+    for (const auto& member : json.items()) names.push_back(member.key());
+    EXPECT_EQ(names, (std::vector<std::string>{"id", "kind", "status", "completedRaw", "text", "rawText", "chapterNote",
+                                               "assigneeName", "assigneeSource", "roleUID", "roleName",
+                                               "topLevelRoleUID", "libraryName", "libraryBookmarkID", "eventName",
+                                               "timelineID", "timelineName", "timelinePositionSeconds",
+                                               "timelineTimecode", "frameRateFPS"}));
+    EXPECT_EQ(json["id"], "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    EXPECT_EQ(json["completedRaw"], false);  // false is a value: written, not left out
+    EXPECT_EQ(json["kind"], "todo");
+    EXPECT_EQ(json["assigneeSource"], "prefix");
+
+    EXPECT_EQ(decodeTodoItem(encodedThroughText(item)), item);
+}
+
+TEST(TodoItemCoding, AbsentOptionalsAreLeftOutAndEmptyTextsKept) {
+    ItemFields fields = quillo::test::bareChapterFields();
+    fields.text.clear();
+    const TodoItem item = fields.build();
+    const platform::JSON json = encode(item);
+    for (const char* name : {"completedRaw", "chapterNote", "assigneeName", "roleUID", "roleName", "topLevelRoleUID"})
+        EXPECT_FALSE(json.contains(name)) << name;
+    EXPECT_EQ(json.size(), 14u);
+    EXPECT_EQ(json["text"], "");
+
+    const TodoItem read = decodeTodoItem(encodedThroughText(item));
+    EXPECT_EQ(read, item);
+    EXPECT_FALSE(read.completedRaw());
+    EXPECT_EQ(read.text(), "");
+
+    fields.chapterNote = "";
+    EXPECT_EQ(decodeTodoItem(encodedThroughText(fields.build())).chapterNote(), std::optional<std::string>(""));
+}
+
+TEST(TodoItemCoding, ReadingIsLenientWhereDesigned) {
+    platform::JSON json = encode(ItemFields{}.build());
+    json["assigneeName"] = nullptr;
+    json["completedRaw"] = nullptr;
+    json.erase("roleName");
+    json["unexpected"] = {{"nested", true}};
+    json["frameRateFPS"] = 24;
+    json["id"] = "e621e1f8-c36c-495a-93fc-0c247a3e6e5f";
+    json["status"] = "unknown";
+
+    const TodoItem item = decodeTodoItem(platform::parseJSON(platform::serializeJSON(json)));
+    EXPECT_FALSE(item.assigneeName());
+    EXPECT_FALSE(item.completedRaw());
+    EXPECT_FALSE(item.roleName());
+    EXPECT_EQ(item.frameRateFPS(), 24.0);
+    EXPECT_EQ(item.id(), ItemFields{}.id);
+    EXPECT_EQ(item.status(), TodoStatus::unknown);
+    EXPECT_TRUE(item.topLevelRoleUID());
+}
+
+TEST(TodoItemCoding, EveryReadingFailureNamesTheMember) {
+    const platform::CodingPath at{"todoList", "_0", "Index 3"};
+    const auto withMember = [&at](const std::string& name, platform::JSON value) {
+        platform::JSON json = encode(ItemFields{}.build());
+        json[name] = std::move(value);
+        return json;
+    };
+    const auto pathTo = [&at](const std::string& name) {
+        auto path = at;
+        path.push_back(name);
+        return path;
+    };
+    struct Case {
+        platform::JSON json;
+        Kind kind;
+        platform::CodingPath path;
+    };
+    std::vector<Case> cases = {
+        {withMember("text", nullptr), Kind::valueNotFound, pathTo("text")},
+        {withMember("timelinePositionSeconds", "83.25"), Kind::typeMismatch, pathTo("timelinePositionSeconds")},
+        {withMember("libraryName", 5), Kind::typeMismatch, pathTo("libraryName")},
+        {withMember("completedRaw", "false"), Kind::typeMismatch, pathTo("completedRaw")},
+        {withMember("chapterNote", platform::JSON::array()), Kind::typeMismatch, pathTo("chapterNote")},
+        {withMember("id", "E621E1F8C36C495A93FC0C247A3E6E5F"), Kind::dataCorrupted, pathTo("id")},
+        {withMember("id", 7), Kind::typeMismatch, pathTo("id")},
+        {withMember("kind", "Todo"), Kind::dataCorrupted, pathTo("kind")},
+        {withMember("status", "OPEN"), Kind::dataCorrupted, pathTo("status")},
+        {withMember("assigneeSource", "Role"), Kind::dataCorrupted, pathTo("assigneeSource")},
+        {withMember("assigneeSource", nullptr), Kind::valueNotFound, pathTo("assigneeSource")},
+        {platform::JSON::array(), Kind::typeMismatch, at},
+    };
+    for (const char* required : {"id", "kind", "status", "text", "rawText", "assigneeSource", "libraryName",
+                                 "libraryBookmarkID", "eventName", "timelineID", "timelineName",
+                                 "timelinePositionSeconds", "timelineTimecode", "frameRateFPS"}) {
+        platform::JSON json = encode(ItemFields{}.build());
+        json.erase(required);
+        cases.push_back({json, Kind::keyNotFound, at});
+    }
+    for (const auto& c : cases) {
+        const auto error = decodingFailure([&] { decodeTodoItem(c.json, at); });
+        EXPECT_EQ(error.kind(), c.kind) << c.json.dump();
+        EXPECT_EQ(error.codingPath(), c.path) << c.json.dump();
+    }
+}
+
+TEST(TodoItemCoding, NonFiniteNumbersCannotBeWritten) {
+    ItemFields fields;
+    fields.timelinePositionSeconds = std::numeric_limits<double>::quiet_NaN();
+    auto error = encodingFailure([&] { encode(fields.build(), {"todoList", "_0", "Index 0"}); });
+    EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 0", "timelinePositionSeconds"}));
+
+    fields = ItemFields{};
+    fields.frameRateFPS = -std::numeric_limits<double>::infinity();
+    error = encodingFailure([&] { encode(fields.build()); });
+    EXPECT_EQ(error.codingPath(), platform::CodingPath{"frameRateFPS"});
+}
+
+TEST(TodoItemEquality, EveryFieldTakesPart) {
+    const std::vector<std::pair<const char*, std::function<void(ItemFields&)>>> changes = {
+        {"id", [](ItemFields& f) { f.id = *platform::UUID::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E60"); }},
+        {"kind", [](ItemFields& f) { f.kind = MarkerKind::standard; }},
+        {"status", [](ItemFields& f) { f.status = TodoStatus::done; }},
+        {"completedRaw", [](ItemFields& f) { f.completedRaw = true; }},
+        {"completedRaw absent", [](ItemFields& f) { f.completedRaw.reset(); }},
+        {"text", [](ItemFields& f) { f.text += "!"; }},
+        {"text case", [](ItemFields& f) { f.text = "fix the colour in shot 4"; }},
+        {"rawText", [](ItemFields& f) { f.rawText = f.text; }},
+        {"chapterNote", [](ItemFields& f) { f.chapterNote = "Reel three"; }},
+        {"chapterNote absent", [](ItemFields& f) { f.chapterNote.reset(); }},
+        {"assigneeName empty", [](ItemFields& f) { f.assigneeName = ""; }},
+        {"assigneeSource", [](ItemFields& f) { f.assigneeSource = AssigneeSource::role; }},
+        {"roleUID", [](ItemFields& f) { f.roleUID = "video.titles-2"; }},
+        {"roleName", [](ItemFields& f) { f.roleName.reset(); }},
+        {"topLevelRoleUID", [](ItemFields& f) { f.topLevelRoleUID = "video"; }},
+        {"libraryName", [](ItemFields& f) { f.libraryName = "Documentary 2"; }},
+        {"libraryBookmarkID", [](ItemFields& f) { f.libraryBookmarkID = "other"; }},
+        {"eventName", [](ItemFields& f) { f.eventName = "Day 2"; }},
+        {"timelineID", [](ItemFields& f) { f.timelineID = "timeline-8"; }},
+        {"timelineName", [](ItemFields& f) { f.timelineName = "Alt cut"; }},
+        {"timelinePositionSeconds", [](ItemFields& f) { f.timelinePositionSeconds = std::nextafter(83.25, 90.0); }},
+        {"timelineTimecode", [](ItemFields& f) { f.timelineTimecode = "00:01:23:07"; }},
+        {"frameRateFPS", [](ItemFields& f) { f.frameRateFPS = 25.0; }},
+    };
+    const TodoItem original = ItemFields{}.build();
+    EXPECT_EQ(original, ItemFields{}.build());
+    EXPECT_EQ(std::hash<TodoItem>{}(original), std::hash<TodoItem>{}(ItemFields{}.build()));
+    for (const auto& [name, change] : changes) {
+        ItemFields fields;
+        change(fields);
+        EXPECT_NE(fields.build(), original) << name;
+        EXPECT_NE(original, fields.build()) << name;
+    }
+}
+
+TEST(TodoItemEquality, CanonicallyEquivalentTextsAndSignedZerosAreEqualAndHashAlike) {
+    ItemFields precomposed;
+    precomposed.text = kPrecomposed + " grade";
+    precomposed.assigneeName = kPrecomposed;
+    precomposed.libraryName = kPrecomposed;
+    precomposed.timelinePositionSeconds = 0.0;
+    ItemFields decomposed = precomposed;
+    decomposed.text = kDecomposed + " grade";
+    decomposed.assigneeName = kDecomposed;
+    decomposed.libraryName = kDecomposed;
+    decomposed.timelinePositionSeconds = -0.0;
+
+    const TodoItem a = precomposed.build();
+    const TodoItem b = decomposed.build();
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(std::hash<TodoItem>{}(a), std::hash<TodoItem>{}(b));
+    EXPECT_EQ(std::unordered_set<TodoItem>({a, b}).size(), 1u);
+    EXPECT_EQ(b.text(), kDecomposed + " grade");  // stored as given, only compared canonically
+}
+
+TEST(TodoItemEquality, NaNEqualsNothing) {
+    ItemFields fields;
+    fields.frameRateFPS = std::numeric_limits<double>::quiet_NaN();
+    const TodoItem item = fields.build();
+    EXPECT_NE(item, item);
+}
