@@ -1,0 +1,17 @@
+#pragma once
+
+#include "BrimlockCore/Database/PropertyListStorage.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+// The binary ("bplist00") half of PropertyListReader; see PropertyListReader.h for its guarantees.
+namespace brimlock::BinaryPropertyListReader {
+
+// Whether the bytes claim to be a binary property list (of any version).
+bool hasBinaryHeader(std::span<const std::uint8_t> data) noexcept;
+
+std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth);
+
+}  // namespace brimlock::BinaryPropertyListReader

@@ -1,0 +1,214 @@
+#include "BrimlockCore/Database/LibraryScanner.h"
+
+#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "Foundation/UUID.h"
+#include "Foundation/UnicodeText.h"
+
+#include <algorithm>
+#include <system_error>
+#include <unordered_set>
+
+namespace brimlock::LibraryScanner {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The library folder is depth 0, so folders down to 8 levels below it are examined.
+constexpr int kMaximumWalkDepth = 7;
+
+struct FolderEntry {
+    fs::path path;
+    std::string name;
+    bool isDirectory = false;  // follows a symbolic link
+    bool isSymbolicLink = false;
+};
+
+// Entries in the order the file system lists them; hidden entries skipped, entries whose kind cannot
+// be read left out, a folder that cannot be listed taken as empty.
+std::vector<FolderEntry> listFolder(const fs::path& folder) {
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    fs::directory_iterator iterator(folder, error);
+    if (error) return entries;
+    for (const fs::directory_iterator end; iterator != end; iterator.increment(error)) {
+        if (error) break;
+        FolderEntry entry;
+        entry.path = iterator->path();
+        entry.name = entry.path.filename().string();
+        if (entry.name.empty() || entry.name.front() == '.') continue;
+        std::error_code statusError;
+        const auto linkStatus = fs::symlink_status(entry.path, statusError);
+        if (statusError) continue;
+        entry.isSymbolicLink = fs::is_symlink(linkStatus);
+        const auto status = fs::status(entry.path, statusError);
+        if (statusError) continue;
+        entry.isDirectory = fs::is_directory(status);
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+bool fileExists(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(path, error) && !error;
+}
+
+std::string resolvedPath(const fs::path& path) {
+    std::error_code error;
+    const fs::path resolved = fs::canonical(path, error);
+    return error ? path.lexically_normal().string() : resolved.string();
+}
+
+template <std::size_t N>
+bool isOneOf(std::string_view key, const std::array<std::string_view, N>& names) {
+    return std::find(names.begin(), names.end(), key) != names.end();
+}
+
+bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
+    const auto& keys = blob.rootKeys();
+    if (std::any_of(keys.begin(), keys.end(), [](const std::string& key) { return isOneOf(key, realSequenceStrongKeys); }))
+        return true;
+    const auto metadata = blob.dictionary("metadata");
+    if (!metadata) return false;
+    for (std::size_t i = 0; i < metadata->size(); ++i) {
+        if (isOneOf(metadata->keyAt(i), shareMetadataKeys)) return true;
+    }
+    return false;
+}
+
+std::vector<std::int64_t> childPKsOrNone(FCPDatabaseConnection& db, std::int64_t parent) {
+    try {
+        return db.fetchChildPKs(parent);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+// NSSet children of the project-data root, in order, without repeats.
+std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int64_t rootPK) {
+    std::vector<std::int64_t> candidates;
+    std::unordered_set<std::int64_t> seen;
+    for (const auto child : childPKsOrNone(db, rootPK)) {
+        std::optional<std::string> type;
+        try {
+            type = db.fetchCollectionInfo(child).type;
+        } catch (const std::exception&) {
+            continue;
+        }
+        if (type != "NSSet") continue;
+        for (const auto member : childPKsOrNone(db, child)) {
+            if (seen.insert(member).second) candidates.push_back(member);
+        }
+    }
+    return candidates;
+}
+
+std::optional<BlobDecoder::DecodedBlob> decodedBlob(FCPDatabaseConnection& db, std::int64_t pk) {
+    try {
+        const auto data = db.fetchBlob(pk);
+        if (!data) return std::nullopt;
+        return BlobDecoder::decode(*data);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, std::int64_t pk) {
+    FCPDatabaseConnection::CollectionInfo info;
+    try {
+        info = db.fetchCollectionInfo(pk);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    if (info.type != "FFAnchoredSequence") return std::nullopt;
+    const auto blob = decodedBlob(db, pk);
+    if (!blob || !isRealSequence(*blob)) return std::nullopt;
+
+    int editCount = 0;
+    std::optional<std::string> displayName;
+    if (const auto primaryObject = db.childPK(pk, "primaryObject")) {
+        const auto items = childPKsOrNone(db, *primaryObject);
+        if (!items.empty()) {
+            const std::int64_t primaryItem = items.front();
+            if (const auto contained = db.childPK(primaryItem, "containedItems"))
+                editCount = static_cast<int>(std::min<std::size_t>(childPKsOrNone(db, *contained).size(), INT32_MAX));
+            if (const auto itemBlob = decodedBlob(db, primaryItem)) {
+                if (auto name = itemBlob->string("displayName"); name && !name->empty()) displayName = std::move(name);
+            }
+        }
+    }
+
+    FCPTimelineInfo timeline;
+    timeline.id = info.identifier ? *info.identifier : platform::UUID::random().uuidString();
+    timeline.name = displayName ? *displayName : info.identifier ? *info.identifier : "Untitled";
+    timeline.collectionPK = pk;
+    timeline.editCount = editCount;
+    return timeline;
+}
+
+}  // namespace
+
+FCPLibrary scan(const fs::path& libraryURL) {
+    FCPLibrary library;
+    library.url = libraryURL;
+    fs::path named = libraryURL;
+    if (!named.has_filename()) named = named.parent_path();  // a URL text that ends in "/"
+    library.name = platform::sanitizedUTF8(named.stem().string());
+    std::set<std::string> seenDBPaths;
+    collectEvents(libraryURL, std::nullopt, 0, library.events, seenDBPaths);
+    return library;
+}
+
+void collectEvents(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
+                   std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
+    if (depth > kMaximumWalkDepth) return;
+    for (const auto& entry : listFolder(folder)) {
+        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
+        const std::string name = platform::sanitizedUTF8(entry.name);
+        const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
+
+        const fs::path databaseURL = entry.path / eventDatabaseFileName;
+        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second) {
+            FCPEvent event{displayName, databaseURL, {}};
+            try {
+                FCPDatabaseConnection db(databaseURL.string());
+                event.timelines = discoverTimelines(db);
+            } catch (const std::exception&) {
+                // Listed without timelines: the sidebar still shows the event.
+            }
+            events.push_back(std::move(event));
+        }
+        if (!entry.isSymbolicLink) collectEvents(entry.path, displayName, depth + 1, events, seenDBPaths);
+    }
+}
+
+std::vector<FCPTimelineInfo> discoverTimelines(FCPDatabaseConnection& db) {
+    const auto roots = db.fetchCollections("FFMediaEventProjectData");
+    if (roots.empty()) return {};
+    std::vector<FCPTimelineInfo> timelines;
+    for (const auto candidate : candidateSequences(db, roots.front().pk)) {
+        if (auto timeline = timelineFromCandidate(db, candidate)) timelines.push_back(std::move(*timeline));
+    }
+    return timelines;
+}
+
+std::vector<fs::path> findMediaFilesDatabases(const fs::path& libraryURL) {
+    std::vector<fs::path> databases;
+    for (const auto& entry : fs::directory_iterator(libraryURL)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.front() == '.') continue;
+        const fs::path databaseURL = entry.path() / eventDatabaseFileName;
+        if (!fileExists(databaseURL)) continue;
+        try {
+            FCPDatabaseConnection db(databaseURL.string());
+            if (!db.fetchCollections("FFAsset").empty()) databases.push_back(databaseURL);
+        } catch (const std::exception&) {
+            // An unreadable database holds no assets we can use.
+        }
+    }
+    return databases;
+}
+
+}  // namespace brimlock::LibraryScanner

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "BrimlockCore/Model/FCPLibrary.h"
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brimlock {
+
+class FCPDatabaseConnection;
+
+// Finds the events of a library bundle and the timelines of each event. Reads only; keeps nothing
+// between calls.
+namespace LibraryScanner {
+
+inline constexpr std::string_view eventDatabaseFileName = "CurrentVersion.fcpevent";
+
+// Folders that hold media, renders, analysis, shared items or templates: never entered.
+inline constexpr auto fcpInternalMediaFolderNames = std::to_array<std::string_view>({
+    "Original Media", "Optimized Media", "Proxy Media", "Transcoded Media", "Render Files",
+    "Analysis Files", "High Quality Media", "Shared Items", "Motion Templates",
+});
+
+// A sequence is a real timeline when its attributes hold one of these keys...
+inline constexpr auto realSequenceStrongKeys = std::to_array<std::string_view>({
+    "sequenceType", "captionPlaybackEnabled", "captionPlaybackRoleUID", "audioSampleRate", "audioChannelCount",
+});
+// ...or its "metadata" dictionary holds one of these.
+inline constexpr auto shareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
+
+// Never fails: a bundle that cannot be listed gives a library without events.
+FCPLibrary scan(const std::filesystem::path& libraryURL);
+
+// The folder walk below `folder`: event folders from depth 1 to 8 below the library (depth 0), each
+// database counted once by its resolved path. Symbolic links to folders are checked for a database
+// but not descended into.
+void collectEvents(const std::filesystem::path& folder, const std::optional<std::string>& namePrefix, int depth,
+                   std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths);
+
+// The real timelines of one event database. Throws FCPDatabaseError when the project-data root cannot
+// be queried; any later failure skips only the candidate or the detail it concerns.
+std::vector<FCPTimelineInfo> discoverTimelines(FCPDatabaseConnection& db);
+
+// Databases directly below the library folder that hold at least one asset. Throws
+// std::filesystem::filesystem_error when the library folder cannot be listed.
+std::vector<std::filesystem::path> findMediaFilesDatabases(const std::filesystem::path& libraryURL);
+
+}  // namespace LibraryScanner
+}  // namespace brimlock

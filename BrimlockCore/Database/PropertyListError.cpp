@@ -1,0 +1,7 @@
+#include "BrimlockCore/Database/PropertyListError.h"
+
+namespace brimlock {
+
+PropertyListError::PropertyListError(const std::string& message) : std::runtime_error(message) {}
+
+}  // namespace brimlock

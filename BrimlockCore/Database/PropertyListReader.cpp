@@ -1,0 +1,27 @@
+#include "BrimlockCore/Database/PropertyListReader.h"
+
+#include "BrimlockCore/Database/BinaryPropertyListReader.h"
+#include "BrimlockCore/Database/PropertyListStorage.h"
+#include "BrimlockCore/Database/XMLPropertyListReader.h"
+
+namespace brimlock {
+
+std::shared_ptr<PropertyListStorage> readPropertyListStorage(std::span<const std::uint8_t> data) {
+    // Keeps every offset and count of a document within 32 bits.
+    if (data.size() > PropertyListStorage::kMaximumInputSize) throw PropertyListError("Property list too large");
+    if (BinaryPropertyListReader::hasBinaryHeader(data))
+        return BinaryPropertyListReader::read(data, PropertyListReader::kMaximumDepth);
+    return XMLPropertyListReader::read(data, PropertyListReader::kMaximumDepth);
+}
+
+namespace PropertyListReader {
+
+PropertyListValue parse(std::span<const std::uint8_t> data) {
+    auto storage = readPropertyListStorage(data);
+    const std::uint32_t root = storage->root;
+    return PropertyListValue(std::move(storage), root);
+}
+
+}  // namespace PropertyListReader
+
+}  // namespace brimlock

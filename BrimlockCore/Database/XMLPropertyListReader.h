@@ -1,0 +1,15 @@
+#pragma once
+
+#include "BrimlockCore/Database/PropertyListStorage.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+// The XML half of PropertyListReader; see PropertyListReader.h for its guarantees. Runs on
+// ExpatParser, so entity declarations are refused and nothing external is read.
+namespace brimlock::XMLPropertyListReader {
+
+std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth);
+
+}  // namespace brimlock::XMLPropertyListReader

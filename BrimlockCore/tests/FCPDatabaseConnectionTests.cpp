@@ -1,0 +1,157 @@
+#include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/FCPDatabaseError.h"
+
+#include "testing/LibraryBuilder.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+
+using namespace brimlock;
+using namespace quillo::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A plain SQLite file written by the test, for statements no event store would hold.
+fs::path writeDatabase(const fs::path& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return path;
+}
+
+template <class F>
+FCPDatabaseError databaseFailure(F&& body) {
+    try {
+        body();
+    } catch (const FCPDatabaseError& error) {
+        return error;
+    }
+    ADD_FAILURE() << "expected an FCPDatabaseError";
+    return FCPDatabaseError(FCPDatabaseError::Kind::blobDecodingFailed, "none");
+}
+
+}  // namespace
+
+TEST(FCPDatabaseConnection, FailsToOpenWhatIsNoDatabase) {
+    TemporaryDirectory dir;
+    const auto missing = databaseFailure([&] { FCPDatabaseConnection((dir.path() / "none.fcpevent").string()); });
+    EXPECT_EQ(missing.kind(), FCPDatabaseError::Kind::connectionFailed);
+    EXPECT_EQ(std::string(missing.what()).rfind("Failed to open FCP database: ", 0), 0u);
+
+    // Immutable opens succeed on any file; a file that is not SQLite fails at the first statement.
+    std::ofstream(dir.path() / "text.fcpevent") << "This is not an SQLite database, just some text padding it out.";
+    FCPDatabaseConnection text((dir.path() / "text.fcpevent").string());
+    const auto notADatabase = databaseFailure([&] { text.fetchCollections("FFAsset"); });
+    EXPECT_EQ(notADatabase.kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(std::string(notADatabase.what()), "Query failed: file is not a database");
+    EXPECT_EQ(text.pkForIdentifier("x"), std::nullopt);
+    EXPECT_EQ(text.childPK(1, "primaryObject"), std::nullopt);
+}
+
+TEST(FCPDatabaseConnection, RowsMapColumnNamesToTypedValues) {
+    TemporaryDirectory dir;
+    const auto path = writeDatabase(dir.path() / "values.db",
+                                    "CREATE TABLE t (i INTEGER, r REAL, s TEXT, b BLOB, n, z BLOB);"
+                                    "INSERT INTO t VALUES (7, 1.5, 'caf\xC3\xA9', x'0102', NULL, x'');"
+                                    "INSERT INTO t VALUES (-1, 0.0, CAST(x'61FF62' AS TEXT), NULL, 3, NULL);");
+    FCPDatabaseConnection db(path.string());
+    const auto rows = db.query("SELECT i, r, s, b, n, z FROM t WHERE i > ? OR s = ? ORDER BY i DESC",
+                               {std::int64_t{-5}, std::string("unused")});
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(std::get<std::int64_t>(rows[0].at("i")), 7);
+    EXPECT_EQ(std::get<double>(rows[0].at("r")), 1.5);
+    EXPECT_EQ(std::get<std::string>(rows[0].at("s")), "caf\xC3\xA9");
+    EXPECT_EQ(std::get<Data>(rows[0].at("b")), (Data{1, 2}));
+    EXPECT_FALSE(rows[0].contains("n"));
+    EXPECT_FALSE(rows[0].contains("z"));  // a zero-length blob is absent
+    EXPECT_EQ(std::get<std::string>(rows[1].at("s")), "a\xEF\xBF\xBD" "b");  // ill-formed text becomes U+FFFD
+
+    // Two columns of one name: the later wins, even when it is NULL.
+    const auto same = db.query("SELECT i AS x, s AS x FROM t WHERE i = 7");
+    EXPECT_EQ(std::get<std::string>(same[0].at("x")), "caf\xC3\xA9");
+    const auto nulled = db.query("SELECT i AS x, n AS x FROM t WHERE i = 7");
+    EXPECT_FALSE(nulled[0].contains("x"));
+
+    EXPECT_EQ(databaseFailure([&] { db.query("SELECT nope FROM t"); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(databaseFailure([&] { db.query(""); }).kind(), FCPDatabaseError::Kind::queryFailed);
+}
+
+TEST(FCPDatabaseConnection, ACorruptPageFailsTheQueryInsteadOfTruncatingIt) {
+    TemporaryDirectory dir;
+    std::string sql = "PRAGMA page_size=1024; CREATE TABLE Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS INTEGER, "
+                      "Z_3CHILDCOLLECTIONS INTEGER, pad TEXT); BEGIN;";
+    for (int i = 0; i < 2000; ++i)
+        sql += "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1, " + std::to_string(i) + ", '" + std::string(100, 'x') + "');";
+    sql += "COMMIT;";
+    const auto path = writeDatabase(dir.path() / "corrupt.db", sql);
+    {
+        FCPDatabaseConnection intact(path.string());
+        EXPECT_EQ(intact.fetchChildPKs(1).size(), 2000u);
+    }
+    // Scribble over a leaf page well inside the table.
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(1024 * 100);
+        const std::string garbage(1024, '\xA5');
+        file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+    }
+    FCPDatabaseConnection damaged(path.string());
+    const auto error = databaseFailure([&] { damaged.fetchChildPKs(1); });
+    EXPECT_EQ(error.kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(std::string(error.what()), "Query failed: database disk image is malformed");
+    // The cached statement was reset: running it again fails the same way, not with a misuse error.
+    EXPECT_EQ(std::string(databaseFailure([&] { damaged.fetchChildPKs(1); }).what()), error.what());
+    EXPECT_EQ(std::get<std::int64_t>(damaged.query("SELECT 1 AS one").at(0).at("one")), 1);
+}
+
+TEST(FCPDatabaseConnection, FixedQueriesOverAnEventStore) {
+    TemporaryDirectory dir;
+    LibraryBuilder library(dir.path(), "Fixed");
+    auto& event = library.event("Event");
+    auto& rows = event.database();
+    const auto parent = rows.addCollection({.type = "FFAnchoredStack", .identifier = "STACK", .name = "item"});
+    const auto variant = rows.addCollection({.type = "NSArray", .name = "activeVariant"});
+    const auto pick = rows.addCollection({.type = "FFAnchoredClip", .identifier = "PICK", .blob = Bytes{}});
+    const auto other = rows.addCollection({.type = "FFAnchoredClip", .identifier = "OTHER", .blob = Bytes{9, 8}});
+    rows.link(parent, variant);
+    rows.link(variant, pick);
+    rows.link(variant, other);
+    const auto emptyStack = rows.addCollection({.type = "FFAnchoredStack"});
+    const auto emptyVariant = rows.addCollection({.type = "NSArray", .name = "activeVariant"});
+    rows.link(emptyStack, emptyVariant);
+    library.finish();
+
+    FCPDatabaseConnection db(event.databasePath().string());
+    EXPECT_EQ(db.childPK(parent, "activeVariant"), variant);
+    EXPECT_EQ(db.childPK(parent, "missing"), std::nullopt);
+    EXPECT_EQ(db.fetchChildPKs(variant), (std::vector<std::int64_t>{pick, other}));
+    EXPECT_EQ(db.resolveActivePick(parent), pick);
+    EXPECT_EQ(db.resolveActivePick(emptyStack), std::nullopt);
+    EXPECT_EQ(db.resolveActivePick(pick), std::nullopt);
+    EXPECT_EQ(db.pkForIdentifier("OTHER"), other);
+    EXPECT_EQ(db.pkForIdentifier("nobody"), std::nullopt);
+
+    const auto info = db.fetchCollectionInfo(parent);
+    EXPECT_EQ(info.type, "FFAnchoredStack");
+    EXPECT_EQ(info.identifier, "STACK");
+    EXPECT_EQ(info.name, "item");
+    const auto none = db.fetchCollectionInfo(999999);
+    EXPECT_FALSE(none.type || none.identifier || none.name);
+
+    EXPECT_EQ(db.fetchBlob(other), (Data{9, 8}));
+    EXPECT_EQ(db.fetchBlob(pick), std::nullopt);  // zero-length blob
+    EXPECT_EQ(db.fetchBlob(999999), std::nullopt);
+
+    const auto clips = db.fetchCollections("FFAnchoredClip");
+    ASSERT_EQ(clips.size(), 2u);
+    EXPECT_EQ(clips[0].pk, pick);
+    EXPECT_EQ(clips[0].identifier, "PICK");
+    EXPECT_FALSE(clips[0].blob);
+    EXPECT_EQ(clips[1].blob, (Data{9, 8}));
+}

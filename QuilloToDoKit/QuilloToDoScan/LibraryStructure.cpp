@@ -1,0 +1,30 @@
+#include "QuilloToDoScan/LibraryStructure.h"
+
+#include "BrimlockCore/Database/LibraryScanner.h"
+
+namespace quillo::LibraryStructureScanner {
+
+std::vector<SidebarLibrary> structure(const std::vector<ScannedLibrarySource>& sources) {
+    std::vector<SidebarLibrary> libraries;
+    libraries.reserve(sources.size());
+    for (const auto& source : sources) {
+        brimlock::FCPLibrary library;
+        try {
+            library = brimlock::LibraryScanner::scan(source.url);
+        } catch (const std::exception&) {
+            continue;  // a library that cannot be listed gets no entry at all
+        }
+        SidebarLibrary sidebarLibrary{source.bookmarkID, source.name, {}};
+        sidebarLibrary.events.reserve(library.events.size());
+        for (const auto& event : library.events) {
+            SidebarEvent sidebarEvent{source.name, event.name, {}};
+            sidebarEvent.timelines.reserve(event.timelines.size());
+            for (const auto& timeline : event.timelines) sidebarEvent.timelines.push_back({timeline.id, timeline.name});
+            sidebarLibrary.events.push_back(std::move(sidebarEvent));
+        }
+        libraries.push_back(std::move(sidebarLibrary));
+    }
+    return libraries;
+}
+
+}  // namespace quillo::LibraryStructureScanner
