@@ -31,6 +31,8 @@ struct Session {
     Handler& handler;
     bool stopped = false;
     bool entityDeclared = false;
+    bool entitySkipped = false;
+    std::uint64_t skippedLine = 0;
     std::exception_ptr handlerError;
 
     void stop() {
@@ -89,6 +91,17 @@ void XMLCALL onUnhandledMarkup(void* userData, const XML_Char* data, int length)
         sessionOf(userData).refuseEntityDeclaration();
 }
 
+// A reference to an entity nobody declared. Expat skips it silently when the document names an
+// external DTD it does not read, which would lose text ("a&foo;b" read as "ab"): treat it as the
+// error it is in a standalone document.
+void XMLCALL onSkippedEntity(void* userData, const XML_Char*, int) {
+    Session& session = sessionOf(userData);
+    if (session.stopped) return;
+    session.entitySkipped = true;
+    session.skippedLine = static_cast<std::uint64_t>(XML_GetCurrentLineNumber(session.parser));
+    session.stop();
+}
+
 ParserHandle makeParser(Session& session) {
     // No encoding forced: the document's declaration or byte order mark decides, as in any XML reader.
     ParserHandle parser(XML_ParserCreate(nullptr));
@@ -98,6 +111,7 @@ ParserHandle makeParser(Session& session) {
     XML_SetElementHandler(parser.get(), onStart, onEnd);
     XML_SetCharacterDataHandler(parser.get(), onCharacters);
     XML_SetEntityDeclHandler(parser.get(), onEntityDeclaration);
+    XML_SetSkippedEntityHandler(parser.get(), onSkippedEntity);
     // The expanding variant: setting a default handler must not change how entity references are read.
     XML_SetDefaultHandlerExpand(parser.get(), onUnhandledMarkup);
     // No external entity handler is installed, so expat reads nothing beyond the given bytes; external
@@ -138,6 +152,7 @@ Result parse(std::span<const std::uint8_t> document, const std::string& document
     if (session.handlerError) std::rethrow_exception(session.handlerError);
     if (session.entityDeclared)
         throw XMLSecurityError(XMLSecurityError::Kind::entityDeclarationsRejected, documentName);
+    if (session.entitySkipped) return Result{false, "undefined entity", session.skippedLine};
     if (status == XML_STATUS_OK) return {};
 
     const XML_Error error = XML_GetErrorCode(parser.get());

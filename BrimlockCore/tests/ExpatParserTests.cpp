@@ -135,6 +135,18 @@ TEST(ExpatParserTest, MalformedDocumentsReportTheErrorAndKeepEarlierEvents) {
     }
 }
 
+TEST(ExpatParserTest, UndeclaredEntitiesAreErrorsEvenBehindAnExternalDocumentType) {
+    // With an external DTD named, expat would skip the reference and the text would lose it.
+    Recorder recorder;
+    const auto result = parse("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"x.dtd\">\n"
+                              "<plist><string>a&foo;b</string></plist>",
+                              recorder);
+    EXPECT_FALSE(result.wellFormed);
+    EXPECT_EQ(result.errorDescription, "undefined entity");
+    EXPECT_EQ(result.errorLine, 2u);
+    EXPECT_EQ(recorder.text.find("ab"), std::string::npos);
+}
+
 TEST(ExpatParserTest, DocumentsLargerThanOneFeedAreReadWhole) {
     Recorder recorder;
     const std::string filler(3 * 1024 * 1024 + 17, 'z');
@@ -214,12 +226,13 @@ TEST(ExpatParserTest, ExternalEntitiesAreNeverRead) {
         EXPECT_EQ(recorder.text.find(secret), std::string::npos);
     }
 
-    // An external DTD subset that would declare the entity is not loaded, so the reference stays unresolved.
+    // An external DTD subset that would declare the entity is not loaded: the reference is undefined.
     const TemporaryFile dtd("<!ENTITY x \"" + secret + "\">");
     Recorder recorder;
     const auto result = parse("<!DOCTYPE r SYSTEM \"" + dtd.url() + "\"><r>[&x;]</r>", recorder);
-    EXPECT_TRUE(result.wellFormed);
-    EXPECT_EQ(recorder.text, "[]");
+    EXPECT_FALSE(result.wellFormed);
+    EXPECT_EQ(result.errorDescription, "undefined entity");
+    EXPECT_EQ(recorder.text.find(secret), std::string::npos);
 }
 
 TEST(ExpatParserTest, DocumentTypesWithoutEntitiesAreAccepted) {
