@@ -107,13 +107,27 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
 }
 
 bool localizedCaseInsensitiveContains(std::string_view text, std::string_view needle) {
-    if (needle.empty()) return false;
-    const bool specialI = localeHasSpecialI();
-    if (!specialI && isASCII(text) && isASCII(needle)) return asciiContainsIgnoringCase(text, needle);
+    return CaseInsensitiveSearch(needle).foundIn(text);
+}
 
-    const icu::UnicodeString foldedText = foldedForSearch(text, specialI);
-    const icu::UnicodeString foldedNeedle = foldedForSearch(needle, specialI);
-    if (foldedNeedle.isEmpty()) return false;
+CaseInsensitiveSearch::CaseInsensitiveSearch(std::string_view needle)
+    : specialI_(localeHasSpecialI()) {
+    if (needle.empty()) return;
+    const icu::UnicodeString folded = foldedForSearch(needle, specialI_);
+    foldedNeedle_ = toUTF8(folded);
+    foldedNeedle16_.assign(folded.getBuffer(), static_cast<std::size_t>(folded.length()));
+    foldedNeedleIsASCII_ = isASCII(foldedNeedle_);
+}
+
+bool CaseInsensitiveSearch::foundIn(std::string_view text) const {
+    if (foldedNeedle_.empty()) return false;
+    if (!specialI_ && isASCII(text)) {
+        // ASCII folds to ASCII, so a needle that folds to anything else cannot be inside.
+        return foldedNeedleIsASCII_ && asciiContainsIgnoringCase(text, foldedNeedle_);
+    }
+    const icu::UnicodeString foldedText = foldedForSearch(text, specialI_);
+    // A read-only alias: no copy of the needle per text.
+    const icu::UnicodeString foldedNeedle(false, foldedNeedle16_.data(), static_cast<int32_t>(foldedNeedle16_.size()));
     for (int32_t from = 0;;) {
         const int32_t at = foldedText.indexOf(foldedNeedle, from);
         if (at < 0) return false;

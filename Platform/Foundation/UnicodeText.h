@@ -25,6 +25,21 @@ bool canonicallyEqual(std::string_view a, std::string_view b);
 // needle is contained nowhere.
 bool localizedCaseInsensitiveContains(std::string_view text, std::string_view needle);
 
+// The same containment test with the needle prepared once (under the locale current at preparation),
+// for searching many texts: an ASCII text costs no allocation, whatever the needle.
+class CaseInsensitiveSearch {
+public:
+    explicit CaseInsensitiveSearch(std::string_view needle);
+
+    bool foundIn(std::string_view text) const;
+
+private:
+    std::string foldedNeedle_;       // case-folded NFC, UTF-8 for the ASCII path
+    std::u16string foldedNeedle16_;  // and UTF-16 for ICU
+    bool specialI_ = false;     // Turkic case rules: ASCII text needs folding too
+    bool foldedNeedleIsASCII_ = false;
+};
+
 // Full Unicode lower-casing, independent of the locale ("STRASSE" and "Ä" become "strasse", "ä").
 std::string lowercased(std::string_view text);
 

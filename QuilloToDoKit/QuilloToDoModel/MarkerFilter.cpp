@@ -47,7 +47,13 @@ MarkerFilter::MarkerFilter(std::set<MarkerKind> kinds, const std::set<std::strin
     : kinds_(std::move(kinds)),
       roleUIDs_(canonicalForms(roleUIDs)),
       statuses_(std::move(statuses)),
-      searchText_(std::move(searchText)) {}
+      searchText_(std::move(searchText)),
+      search_(searchText_) {}
+
+void MarkerFilter::setSearchText(std::string searchText) {
+    searchText_ = std::move(searchText);
+    search_ = platform::CaseInsensitiveSearch(searchText_);
+}
 
 void MarkerFilter::setRoleUIDs(const std::set<std::string>& roleUIDs) { roleUIDs_ = canonicalForms(roleUIDs); }
 
@@ -64,9 +70,7 @@ bool MarkerFilter::matches(const TodoItem& item) const {
     if (!statuses_.empty() && !statuses_.contains(item.status())) return false;
     if (searchText_.empty()) return true;
 
-    const auto found = [this](const std::string& candidate) {
-        return platform::localizedCaseInsensitiveContains(candidate, searchText_);
-    };
+    const auto found = [this](const std::string& candidate) { return search_.foundIn(candidate); };
     return found(item.text()) || found(item.rawText()) || (item.assigneeName() && found(*item.assigneeName())) ||
            found(item.libraryName()) || found(item.eventName()) || found(item.timelineName());
 }

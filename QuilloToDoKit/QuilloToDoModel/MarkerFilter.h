@@ -5,6 +5,7 @@
 #include "QuilloToDoModel/TodoStatus.h"
 
 #include "Foundation/Coding.h"
+#include "Foundation/UnicodeText.h"
 
 #include <set>
 #include <string>
@@ -33,7 +34,7 @@ public:
 
     // Not trimmed: a text of only spaces must be found like any other.
     const std::string& searchText() const noexcept { return searchText_; }
-    void setSearchText(std::string searchText) { searchText_ = std::move(searchText); }
+    void setSearchText(std::string searchText);
 
     // True when the item has one of `kinds`, its `roleUID` is one of `roleUIDs`, it has one of
     // `statuses`, and one of `text`, `rawText`, `assigneeName`, `libraryName`, `eventName`,
@@ -50,6 +51,7 @@ private:
     std::set<std::string> roleUIDs_;
     std::set<TodoStatus> statuses_;
     std::string searchText_;
+    platform::CaseInsensitiveSearch search_;  // searchText_, prepared once for every item
 };
 
 // An object with the arrays "kinds", "roleUIDs", "statuses" (raw values) and the string "searchText".

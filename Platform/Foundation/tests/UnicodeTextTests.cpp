@@ -97,3 +97,20 @@ TEST(UnicodeText, WhitespaceClasses) {
     EXPECT_FALSE(isSpaceSeparatorOrTab("\n"));
     EXPECT_FALSE(isSpaceSeparatorOrTab("\xE2\x80\xA8"));  // a line separator is Zl, not Zs
 }
+
+TEST_F(DefaultLocale, APreparedSearchAgreesWithTheOneShotTest) {
+    use("en_US");
+    const std::vector<std::string> texts{"plain ascii", "CAF\xC3\x89 au lait", "Stra\xC3\x9F" "e", "cafe\xCC\x81",
+                                         "ete", "\xC3\xA9t\xC3\xA9", "", "ss", "KELVIN"};
+    const std::vector<std::string> needles{"ascii", "caf\xC3\xA9", "STRASSE", "\xC3\xA9t\xC3\xA9", "ete", "\xC3\x9F",
+                                           "\xE2\x84\xAA" /* Kelvin sign folds to k */, "e"};
+    for (const auto& needle : needles) {
+        const CaseInsensitiveSearch search(needle);
+        for (const auto& text : texts)
+            EXPECT_EQ(search.foundIn(text), localizedCaseInsensitiveContains(text, needle)) << needle << " in " << text;
+    }
+    EXPECT_TRUE(CaseInsensitiveSearch("\xC3\x9F").foundIn("ss"));      // ß folds to ss: found in ASCII text
+    EXPECT_TRUE(CaseInsensitiveSearch("\xE2\x84\xAA").foundIn("KELVIN"));
+    EXPECT_FALSE(CaseInsensitiveSearch("\xC3\xA9t\xC3\xA9").foundIn("ete"));
+    EXPECT_FALSE(CaseInsensitiveSearch("").foundIn("anything"));
+}
