@@ -1,6 +1,6 @@
 #pragma once
 
-#include "testing/AssetSpec.h"
+#include "testing/AssetDescription.h"
 
 #include <optional>
 #include <string>

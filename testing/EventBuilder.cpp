@@ -175,23 +175,24 @@ std::int64_t EventBuilder::project() const {
     return *project_;
 }
 
-AssetRef EventBuilder::asset(AssetSpec spec) {
-    const std::string mediaIdentifier = spec.mediaIdentifier.value_or(identifiers_.next());
+AssetRef EventBuilder::asset(AssetDescription description) {
+    const std::string mediaIdentifier =
+        description.mediaIdentifier ? *description.mediaIdentifier : identifiers_.next();
     ArchiveValue::Entries attributes{
-        {"displayName", spec.name},
+        {"displayName", description.name},
         {"mediaIdentifier", mediaIdentifier},
-        {"mediaRange", timeRangeText(spec.start, spec.duration)},
+        {"mediaRange", timeRangeText(description.start, description.duration)},
     };
-    if (spec.frameDuration) attributes.emplace_back("timecodeFrameDuration", *spec.frameDuration);
-    attributes.emplace_back("timecodeDisplayDropFrame", spec.dropFrame ? 1 : 0);
-    attributes.emplace_back("videoFormatName", spec.videoFormat);
-    attributes.emplace_back("hasVideo", spec.hasVideo);
-    attributes.emplace_back("hasAudio", spec.hasAudio);
-    attributes.emplace_back("audioSampleRate", spec.audioSampleRate);
-    attributes.emplace_back("originalFileName", spec.name + ".mov");
+    if (description.frameDuration) attributes.emplace_back("timecodeFrameDuration", *description.frameDuration);
+    attributes.emplace_back("timecodeDisplayDropFrame", description.dropFrame ? 1 : 0);
+    attributes.emplace_back("videoFormatName", description.videoFormat);
+    attributes.emplace_back("hasVideo", description.hasVideo);
+    attributes.emplace_back("hasAudio", description.hasAudio);
+    attributes.emplace_back("audioSampleRate", description.audioSampleRate);
+    attributes.emplace_back("originalFileName", description.name + ".mov");
     const auto pk = addChild(projectData(), "assets", "FFAsset", std::move(attributes));
-    AssetRef made{pk, spec.name, mediaIdentifier};
-    assetsByName_.try_emplace(spec.name, made);
+    AssetRef made{pk, description.name, mediaIdentifier};
+    assetsByName_.try_emplace(description.name, made);
     return made;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "testing/ArchiveValue.h"
-#include "testing/AssetSpec.h"
+#include "testing/AssetDescription.h"
 #include "testing/EventDatabase.h"
 #include "testing/IdentifierGenerator.h"
 #include "testing/PlistValue.h"
@@ -91,7 +91,7 @@ public:
     std::int64_t projectData() const;
     std::int64_t project() const;
     RoleSetBuilder& roles() noexcept { return roles_; }
-    AssetRef asset(AssetSpec spec);
+    AssetRef asset(AssetDescription description);
     // The asset of that name, made with default settings on first use.
     AssetRef assetNamed(const std::string& name);
 

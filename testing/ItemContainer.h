@@ -1,7 +1,7 @@
 #pragma once
 
 #include "testing/ArchiveValue.h"
-#include "testing/AssetSpec.h"
+#include "testing/AssetDescription.h"
 #include "testing/ClipOptions.h"
 #include "testing/ItemBuilder.h"
 #include "testing/Time.h"
