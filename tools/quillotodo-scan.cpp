@@ -1,10 +1,13 @@
 // Prints what the scanners make of library bundles, as JSON on stdout.
+//   quillotodo-scan BUNDLE...               the to-dos, as one line: the todoList message
 //   quillotodo-scan --structure BUNDLE...   the sidebar structure of the bundles
 // Each bundle is a watched library named after the bundle (without extension), with the bookmark ids
 // "B1", "B2", ... in argument order.
 
 #include "Foundation/Coding.h"
+#include "QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoScan/LibraryStructure.h"
+#include "QuilloToDoScan/TodoScanner.h"
 
 #include <cstring>
 #include <iostream>
@@ -12,7 +15,7 @@
 namespace {
 
 int usage() {
-    std::cerr << "usage: quillotodo-scan --structure BUNDLE...\n";
+    std::cerr << "usage: quillotodo-scan [--structure] BUNDLE...\n";
     return 2;
 }
 
@@ -43,8 +46,15 @@ platform::JSON structureJSON(const std::vector<quillo::SidebarLibrary>& librarie
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--structure") != 0) return usage();
-    const auto sources = sourcesFrom(argc, argv, 2);
-    std::cout << platform::serializeJSON(structureJSON(quillo::LibraryStructureScanner::structure(sources))) << '\n';
+    if (argc < 2) return usage();
+    if (std::strcmp(argv[1], "--structure") == 0) {
+        const auto sources = sourcesFrom(argc, argv, 2);
+        std::cout << platform::serializeJSON(structureJSON(quillo::LibraryStructureScanner::structure(sources))) << '\n';
+        return 0;
+    }
+    if (argv[1][0] == '-') return usage();
+    quillo::TodoScanner scanner;
+    const auto items = scanner.scan(sourcesFrom(argc, argv, 1));
+    std::cout << quillo::encodeMessage(quillo::TodoIPCMessage::todoList(items)) << '\n';
     return 0;
 }

@@ -1,0 +1,146 @@
+#include "QuilloToDoScan/TodoScanner.h"
+
+#include "QuilloToDoScan/AssigneeResolver.h"
+
+#include "BrimlockCore/Database/AssetStore.h"
+#include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Database/RoleResolver.h"
+#include "BrimlockCore/Resolver/TimelineMarkerScanner.h"
+#include "BrimlockCore/Resolver/TimelineResolver.h"
+#include "BrimlockCore/Timecode/TimecodeCalculator.h"
+
+#include <openssl/sha.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <map>
+#include <string>
+
+namespace quillo {
+
+namespace {
+
+struct KindAndStatus {
+    MarkerKind kind;
+    TodoStatus status;
+};
+
+KindAndStatus kindAndStatus(brimlock::MarkerType type, std::optional<bool> completed) {
+    switch (type) {
+    case brimlock::MarkerType::chapter: return {MarkerKind::chapter, TodoStatus::unknown};
+    case brimlock::MarkerType::todo:
+        if (!completed) return {MarkerKind::todo, TodoStatus::unknown};
+        return {MarkerKind::todo, *completed ? TodoStatus::done : TodoStatus::open};
+    case brimlock::MarkerType::standard: break;
+    }
+    return {MarkerKind::standard, TodoStatus::unknown};
+}
+
+// Rounds half away from zero; negative counts become 0 and counts beyond int64 are clamped, so an
+// absurd clip range in a damaged library cannot make the conversion undefined.
+std::int64_t frameCount(double seconds, double fps) {
+    const double frames = std::round(seconds * fps);
+    if (!(frames > 0.0)) return 0;  // also NaN
+    if (frames >= 9223372036854775807.0) return INT64_MAX;
+    return static_cast<std::int64_t>(frames);
+}
+
+brimlock::FrameRate timecodeRate(brimlock::TimelineResolver& resolver, std::int64_t timelinePK) {
+    try {
+        const auto edl = resolver.getEDL(timelinePK);  // built by the marker scan already: from the cache
+        if (!edl->entries().empty() && edl->entries().front().frameRate()) return *edl->entries().front().frameRate();
+    } catch (const std::exception&) {
+        // An edit list that cannot be built leaves the default rate.
+    }
+    return brimlock::FrameRate::fps24;
+}
+
+}  // namespace
+
+platform::UUID TodoScanner::itemID(std::string_view libraryName, std::string_view timelineID, std::int64_t markerPK,
+                                   int occurrence) {
+    std::string text;
+    text.reserve(libraryName.size() + timelineID.size() + 24);
+    text.append(libraryName).append("|").append(timelineID).append("|").append(std::to_string(markerPK));
+    if (occurrence >= 2) text.append("|").append(std::to_string(occurrence));
+    std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
+    SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
+    platform::UUID::Bytes bytes{};
+    std::copy_n(digest.begin(), bytes.size(), bytes.begin());
+    return platform::UUID(bytes);
+}
+
+std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>& libraries) {
+    const std::lock_guard serialised(scanning_);
+    std::vector<TodoItem> items;
+    for (const auto& source : libraries) {
+        auto libraryItems = scanLibrary(source);
+        items.insert(items.end(), std::make_move_iterator(libraryItems.begin()),
+                     std::make_move_iterator(libraryItems.end()));
+    }
+    return items;
+}
+
+std::vector<TodoItem> TodoScanner::scanLibrary(const ScannedLibrarySource& source) {
+    std::vector<TodoItem> items;
+    brimlock::FCPLibrary library;
+    try {
+        library = brimlock::LibraryScanner::scan(source.url);
+    } catch (const std::exception&) {
+        return items;
+    }
+    for (const auto& event : library.events) {
+        std::optional<brimlock::FCPDatabaseConnection> db;
+        try {
+            db.emplace(event.databaseURL.string());
+        } catch (const std::exception&) {
+            continue;
+        }
+        brimlock::RoleResolver roles;
+        try {
+            roles.loadRoles(*db);
+        } catch (const std::exception&) {
+            // Unknown roles: assignees then come from at-sign prefixes only.
+        }
+        for (const auto& timeline : event.timelines) {
+            brimlock::AssetStore assets;
+            brimlock::MulticamMediaIndex multicam;
+            brimlock::TimelineResolver resolver(*db, assets, roles, multicam);
+            std::vector<brimlock::ScannedMarker> markers;
+            try {
+                markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver);
+            } catch (const std::exception&) {
+                continue;
+            }
+            const brimlock::FrameRate rate = timecodeRate(resolver, timeline.collectionPK);
+            const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
+
+            std::map<std::int64_t, int> occurrences;
+            items.reserve(items.size() + markers.size());
+            for (const auto& marker : markers) {
+                const int occurrence = ++occurrences[marker.markerPK];
+                auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, roles);
+                std::optional<std::string> roleName;
+                std::optional<std::string> topLevelRoleUID;
+                if (marker.roleUID) {
+                    roleName = roles.resolve(*marker.roleUID);
+                    topLevelRoleUID = roles.topLevelUID(*marker.roleUID);
+                }
+                const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
+                const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
+                items.emplace_back(itemID(source.name, timeline.id, marker.markerPK, occurrence), kind, status,
+                                   marker.completed, std::move(assignment.display), marker.text, marker.chapterNote,
+                                   std::move(assignment.assignee), assignment.source, marker.roleUID,
+                                   std::move(roleName), std::move(topLevelRoleUID), source.name, source.bookmarkID,
+                                   event.name, timeline.id, timeline.name, marker.timelinePositionSeconds,
+                                   brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
+            }
+        }
+    }
+    return items;
+}
+
+}  // namespace quillo

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoScan/ScannedLibrarySource.h"
+
+#include <cstdint>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+namespace quillo {
+
+// Turns every marker on every timeline of the watched libraries into a to-do item. Keeps nothing
+// between scans: each call reads the bundles afresh, one connection per event database, one resolver
+// per timeline. Calls run one at a time, like an actor's.
+class TodoScanner {
+public:
+    TodoScanner() = default;
+
+    // Library after library in the given order; never fails: a library, event or timeline that cannot
+    // be read adds nothing.
+    std::vector<TodoItem> scan(const std::vector<ScannedLibrarySource>& libraries);
+
+    // The stable id of a marker: the first 16 bytes of SHA-256 over the UTF-8 of
+    // "<library name>|<timeline id>|<marker key>", plus "|<k>" for the k-th (k >= 2) occurrence of one
+    // marker in one timeline, which a compound clip used twice produces.
+    static platform::UUID itemID(std::string_view libraryName, std::string_view timelineID, std::int64_t markerPK,
+                                 int occurrence = 1);
+
+private:
+    std::vector<TodoItem> scanLibrary(const ScannedLibrarySource& source);
+
+    std::mutex scanning_;
+};
+
+}  // namespace quillo
