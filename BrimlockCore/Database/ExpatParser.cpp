@@ -32,6 +32,7 @@ struct Session {
     bool stopped = false;
     bool entityDeclared = false;
     bool entitySkipped = false;
+    bool readingStartTag = false;
     std::uint64_t skippedLine = 0;
     std::exception_ptr handlerError;
 
@@ -61,8 +62,28 @@ struct Session {
 
 Session& sessionOf(void* userData) { return *static_cast<Session*>(userData); }
 
+// Whether raw markup holds a named reference other than the five predefined ones: with entity
+// declarations refused, any such name is undeclared.
+bool referencesUndeclaredEntity(std::string_view markup) {
+    for (auto at = markup.find('&'); at != std::string_view::npos; at = markup.find('&', at + 1)) {
+        if (at + 1 < markup.size() && markup[at + 1] == '#') continue;  // a character reference
+        const auto end = markup.find(';', at + 1);
+        const std::string_view name = markup.substr(at + 1, end == std::string_view::npos ? 0 : end - at - 1);
+        if (name != "amp" && name != "lt" && name != "gt" && name != "quot" && name != "apos") return true;
+    }
+    return false;
+}
+
+void skipEntity(Session& session);
+
 void XMLCALL onStart(void* userData, const XML_Char* name, const XML_Char** attributes) {
     Session& session = sessionOf(userData);
+    // Expat skips an undeclared entity inside an attribute value without telling anyone when the
+    // document names an external DTD; the raw tag, passed to onUnhandledMarkup, shows it.
+    session.readingStartTag = true;
+    XML_DefaultCurrent(session.parser);
+    session.readingStartTag = false;
+    if (session.entitySkipped) return;
     session.deliver([&] { session.handler.startElement(name, Attributes(attributes)); });
 }
 
@@ -87,20 +108,26 @@ void XMLCALL onEntityDeclaration(void* userData, const XML_Char*, int, const XML
 // processes declarations, so an entity declaration there reaches only this handler, as raw markup.
 // Nothing else starts with "<!ENTITY": comments arrive whole and text goes to onCharacters.
 void XMLCALL onUnhandledMarkup(void* userData, const XML_Char* data, int length) {
-    if (std::string_view(data, static_cast<std::size_t>(length)).starts_with("<!ENTITY"))
-        sessionOf(userData).refuseEntityDeclaration();
+    Session& session = sessionOf(userData);
+    const std::string_view markup(data, static_cast<std::size_t>(length));
+    if (session.readingStartTag) {
+        if (referencesUndeclaredEntity(markup)) skipEntity(session);
+    } else if (markup.starts_with("<!ENTITY")) {
+        session.refuseEntityDeclaration();
+    }
 }
 
-// A reference to an entity nobody declared. Expat skips it silently when the document names an
-// external DTD it does not read, which would lose text ("a&foo;b" read as "ab"): treat it as the
-// error it is in a standalone document.
-void XMLCALL onSkippedEntity(void* userData, const XML_Char*, int) {
-    Session& session = sessionOf(userData);
+void skipEntity(Session& session) {
     if (session.stopped) return;
     session.entitySkipped = true;
     session.skippedLine = static_cast<std::uint64_t>(XML_GetCurrentLineNumber(session.parser));
     session.stop();
 }
+
+// A reference to an entity nobody declared. Expat skips it silently when the document names an
+// external DTD it does not read, which would lose text ("a&foo;b" read as "ab"): treat it as the
+// error it is in a standalone document.
+void XMLCALL onSkippedEntity(void* userData, const XML_Char*, int) { skipEntity(sessionOf(userData)); }
 
 ParserHandle makeParser(Session& session) {
     // No encoding forced: the document's declaration or byte order mark decides, as in any XML reader.

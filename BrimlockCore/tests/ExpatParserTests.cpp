@@ -147,6 +147,17 @@ TEST(ExpatParserTest, UndeclaredEntitiesAreErrorsEvenBehindAnExternalDocumentTyp
     EXPECT_EQ(recorder.text.find("ab"), std::string::npos);
 }
 
+TEST(ExpatParserTest, UndeclaredEntitiesInAttributesAreErrorsToo) {
+    Recorder recorder;
+    const auto result = parse("<!DOCTYPE fcpxml SYSTEM \"x.dtd\">\n<fcpxml>\n<marker value=\"a&x;b\"/></fcpxml>", recorder);
+    EXPECT_FALSE(result.wellFormed);
+    EXPECT_EQ(result.errorDescription, "undefined entity");
+    EXPECT_EQ(result.errorLine, 3u);
+    // Predefined and character references stay fine.
+    Recorder fine;
+    EXPECT_TRUE(parse("<!DOCTYPE r SYSTEM \"x.dtd\"><r a=\"&amp;&lt;&gt;&quot;&apos;&#65;&#x42;\"/>", fine).wellFormed);
+}
+
 TEST(ExpatParserTest, DocumentsLargerThanOneFeedAreReadWhole) {
     Recorder recorder;
     const std::string filler(3 * 1024 * 1024 + 17, 'z');

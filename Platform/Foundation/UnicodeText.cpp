@@ -215,7 +215,10 @@ std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::stri
     const std::string locale = icu::Locale::getDefault().getName();
     if (!collator || collatorLocale != locale) {
         UErrorCode status = U_ZERO_ERROR;
-        collator.reset(icu::Collator::createInstance(icu::Locale::getDefault(), status));
+        // The C locale maps to en_US_POSIX, whose collation orders letters by code point and so
+        // tells case apart even at this strength: compare there by the root collation instead.
+        const bool posix = std::string_view(icu::Locale::getDefault().getVariant()) == "POSIX";
+        collator.reset(icu::Collator::createInstance(posix ? icu::Locale::getRoot() : icu::Locale::getDefault(), status));
         if (U_FAILURE(status) || !collator) throw std::runtime_error("ICU collator is unavailable");
         collator->setStrength(icu::Collator::SECONDARY);  // accents count, case does not
         collator->setAttribute(UCOL_NORMALIZATION_MODE, UCOL_ON, status);
