@@ -7,6 +7,7 @@
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/Database/MulticamMediaIndex.h"
 #include "BrimlockCore/Database/RoleResolver.h"
+#include "BrimlockCore/Resolver/LocalSequenceIndex.h"
 #include "BrimlockCore/Resolver/TimelineMarkerScanner.h"
 #include "BrimlockCore/Resolver/TimelineResolver.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
@@ -99,6 +100,9 @@ std::vector<TodoItem> TodoScanner::scanLibrary(const ScannedLibrarySource& sourc
         } catch (const std::exception&) {
             continue;
         }
+        // Which sequence a compound clip refers to is a property of the event database: looked up once
+        // per event, not once per timeline.
+        brimlock::LocalSequenceIndex sequences(*db);
         brimlock::RoleResolver roles;
         try {
             roles.loadRoles(*db);
@@ -108,7 +112,7 @@ std::vector<TodoItem> TodoScanner::scanLibrary(const ScannedLibrarySource& sourc
         for (const auto& timeline : event.timelines) {
             brimlock::AssetStore assets;
             brimlock::MulticamMediaIndex multicam;
-            brimlock::TimelineResolver resolver(*db, assets, roles, multicam);
+            brimlock::TimelineResolver resolver(*db, assets, roles, multicam, &sequences);
             std::vector<brimlock::ScannedMarker> markers;
             try {
                 markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver);
@@ -119,7 +123,8 @@ std::vector<TodoItem> TodoScanner::scanLibrary(const ScannedLibrarySource& sourc
             const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
 
             std::map<std::int64_t, int> occurrences;
-            items.reserve(items.size() + markers.size());
+            std::vector<TodoItem> timelineItems;
+            timelineItems.reserve(markers.size());
             for (const auto& marker : markers) {
                 const int occurrence = ++occurrences[marker.markerPK];
                 auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, roles);
@@ -131,13 +136,15 @@ std::vector<TodoItem> TodoScanner::scanLibrary(const ScannedLibrarySource& sourc
                 }
                 const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
                 const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
-                items.emplace_back(itemID(source.name, timeline.id, marker.markerPK, occurrence), kind, status,
+                timelineItems.emplace_back(itemID(source.name, timeline.id, marker.markerPK, occurrence), kind, status,
                                    marker.completed, std::move(assignment.display), marker.text, marker.chapterNote,
                                    std::move(assignment.assignee), assignment.source, marker.roleUID,
                                    std::move(roleName), std::move(topLevelRoleUID), source.name, source.bookmarkID,
                                    event.name, timeline.id, timeline.name, marker.timelinePositionSeconds,
                                    brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
             }
+            items.insert(items.end(), std::make_move_iterator(timelineItems.begin()),
+                         std::make_move_iterator(timelineItems.end()));
         }
     }
     return items;

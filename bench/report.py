@@ -1,0 +1,84 @@
+#!/usr/bin/env python3
+"""Turns quillo-bench's JSON output and the scan's peak memory into the results table and results.json.
+
+usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON
+PROCESS_WALL is GNU time's elapsed "[h:]m:ss.ss" of the same quillotodo-scan process.
+Exits 1 when a target is missed.
+"""
+
+import json
+import sys
+
+TO_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def medians(path):
+    """Median wall-clock seconds and counters of each benchmark, by its registered name."""
+    with open(path, encoding="utf-8") as f:
+        runs = json.load(f)["benchmarks"]
+    found = {}
+    for run in runs:
+        if run.get("aggregate_name") == "median":
+            name = run["run_name"].split("/")[0]
+            found[name] = (run["real_time"] * TO_SECONDS[run["time_unit"]], run)
+    return found
+
+
+def main():
+    benchmarks_path, rss_kb, results_path = sys.argv[1], int(sys.argv[2]), sys.argv[4]
+    process_s = sum(float(part) * 60**i for i, part in enumerate(reversed(sys.argv[3].split(":"))))
+    m = medians(benchmarks_path)
+    seconds = {name: value for name, (value, _) in m.items()}
+    results = {
+        "floor_s": seconds["floor"],
+        "scan_s": seconds["scan"],
+        # TodoScanner reads events one after the other; a parallel scan would report here.
+        "structure_s": seconds["structure"],
+        "scan_peak_rss_mb": rss_kb / 1024,
+        "filter_search_ms": seconds["filter_search"] * 1e3,
+        "filter_empty_ms": seconds["filter_empty"] * 1e3,
+        "todolist_encode_ms": seconds["todolist_encode"] * 1e3,
+        "todolist_decode_ms": seconds["todolist_decode"] * 1e3,
+        "blob_decode_ours_s": seconds["blob_decode_ours"],
+        "blob_decode_libplist_s": seconds["blob_decode_libplist"],
+        "markers": int(m["scan"][1]["markers"]),
+    }
+    with open(results_path, "w", encoding="utf-8") as f:
+        json.dump(results, f, indent=2)
+        f.write("\n")
+
+    r = results
+    ratio = r["scan_s"] / r["floor_s"]
+    rows = [
+        # figure, value, target, met (None: no target)
+        ("floor: read 3 tables, decode every blob", f"{r['floor_s']:.3f} s", "", None),
+        ("TodoScanner.scan, 1 thread", f"{r['scan_s']:.3f} s = {ratio:.1f}x floor", "<= 1.5x floor", ratio <= 1.5),
+        ("TodoScanner.scan, events in parallel", "n/a (serial scan)", "", None),
+        # A fresh heap: what the first refresh after start-up costs, the todoList encoding included.
+        ("quillotodo-scan process, wall clock", f"{process_s:.1f} s", "", None),
+        ("LibraryStructureScanner.structure", f"{r['structure_s']:.3f} s", "", None),
+        ("peak RSS of quillotodo-scan", f"{r['scan_peak_rss_mb']:.0f} MiB", "<= 400 MiB",
+         r["scan_peak_rss_mb"] <= 400),
+        ("MarkerFilter.matches, search text", f"{r['filter_search_ms']:.2f} ms", "<= 40 ms",
+         r["filter_search_ms"] <= 40),
+        ("MarkerFilter.matches, empty filter", f"{r['filter_empty_ms']:.2f} ms", "", None),
+        ("todoList encode", f"{r['todolist_encode_ms']:.0f} ms", "<= 250 ms", r["todolist_encode_ms"] <= 250),
+        ("todoList decode", f"{r['todolist_decode_ms']:.0f} ms", "<= 250 ms", r["todolist_decode_ms"] <= 250),
+        ("blobs, our property-list reader", f"{r['blob_decode_ours_s']:.3f} s", "<= libplist",
+         r["blob_decode_ours_s"] <= r["blob_decode_libplist_s"]),
+        ("blobs, libplist plist_from_bin", f"{r['blob_decode_libplist_s']:.3f} s", "", None),
+        ("markers the scan returned", f"{r['markers']}", "80000", r["markers"] == 80000),
+    ]
+    header = ("figure (median)", "value", "target", "met")
+    cells = [header] + [(a, b, c, "" if ok is None else ("yes" if ok else "NO")) for a, b, c, ok in rows]
+    widths = [max(len(row[i]) for row in cells) for i in range(4)]
+    for i, row in enumerate(cells):
+        print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)).rstrip())
+        if i == 0:
+            print("  ".join("-" * width for width in widths))
+    print(f"\nwritten to {results_path}")
+    return 0 if all(ok is not False for *_, ok in rows) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
