@@ -91,7 +91,7 @@ const std::vector<std::int64_t>& CollectionCache::storylineOrder(std::int64_t gr
         for (const auto& identifier : BlobDecoder::orderedChildIdentifiers(*bytes)) {
             const auto pk = db_.pkForIdentifier(identifier);
             // A damaged blob may name a child twice; it still lies in the storyline once.
-            if (pk && memberSet.contains(*pk)) { placed.insert(*pk); order.push_back(*pk); }
+            if (pk && memberSet.contains(*pk) && placed.insert(*pk).second) order.push_back(*pk);
         }
     }
     if (order.size() < memberSet.size()) {
