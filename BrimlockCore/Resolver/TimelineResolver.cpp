@@ -4,6 +4,7 @@
 #include "BrimlockCore/Database/FCPDatabaseError.h"
 #include "BrimlockCore/Database/MulticamMediaIndex.h"
 #include "BrimlockCore/Database/RoleResolver.h"
+#include "BrimlockCore/Resolver/ClipMetadataResolver.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/LocalSequenceIndex.h"
 #include "BrimlockCore/Resolver/SpineWalk.h"
@@ -99,6 +100,25 @@ std::shared_ptr<const EditDecisionList> TimelineResolver::getEDL(std::int64_t ti
     auto list = loadEDL(timelineID);
     edlCache_.emplace(timelineID, list);
     return list;
+}
+
+FCPMetadata TimelineResolver::resolve(std::int64_t frame, std::int64_t in, FrameRate rate) {
+    const auto list = getEDL(in);
+    const EditEntry* entry = list->lookup(frame, rate);
+    return entry ? ClipMetadataResolver::buildMetadata(*entry, frame, rate) : FCPMetadata::empty();
+}
+
+FCPMetadata TimelineResolver::resolve(double seconds, std::int64_t in, FrameRate rate) {
+    const auto list = getEDL(in);
+    const EditEntry* entry = list->lookup(seconds);
+    if (!entry) return FCPMetadata::empty();
+    // Only a damaged timeline has an edit this far out; its position has no frame.
+    const auto frame = ClipMetadataResolver::frameAt(seconds, rate);
+    return frame ? ClipMetadataResolver::buildMetadata(*entry, *frame, rate) : FCPMetadata::empty();
+}
+
+std::optional<FrameSize> TimelineResolver::timelineResolution(std::int64_t forTimeline) {
+    return ClipMetadataResolver::timelineResolution(db_, forTimeline);
 }
 
 void TimelineResolver::invalidateCache() { edlCache_.clear(); }

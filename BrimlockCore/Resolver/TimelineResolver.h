@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BrimlockCore/Model/FCPMetadata.h"
+#include "BrimlockCore/Model/FrameSize.h"
 #include "BrimlockCore/Resolver/EditDecisionList.h"
 
 #include <cstdint>
@@ -46,6 +48,16 @@ public:
     // FCPDatabaseError(queryFailed) when the walk of a damaged database visits more collections than
     // walkLimit(): such a timeline is dropped rather than returned half-read. Nothing is cached then.
     std::shared_ptr<const EditDecisionList> getEDL(std::int64_t timelineID);
+
+    // What lies at timeline frame `frame` (the edit covering frame / fps of `rate`, which is the
+    // timeline's rate), or at `seconds` (the frame then being seconds x fps + 0.5, truncated); see
+    // ClipMetadataResolver::buildMetadata. FCPMetadata::empty() where no edit covers the position,
+    // also at or after the end of the last edit. Failures of getEDL are passed on.
+    FCPMetadata resolve(std::int64_t frame, std::int64_t in, FrameRate rate);
+    FCPMetadata resolve(double seconds, std::int64_t in, FrameRate rate);
+
+    // The timeline's stored frame size; nothing when it cannot be read. Reads the database each call.
+    std::optional<FrameSize> timelineResolution(std::int64_t forTimeline);
 
     // Forgets every finished list (the compound-clip sequence index stays).
     void invalidateCache();
