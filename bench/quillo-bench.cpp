@@ -23,6 +23,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <variant>
 #include <vector>
 
@@ -110,8 +111,8 @@ void floorPass(benchmark::State& state, const Library& library) {
     state.counters["blobs"] = static_cast<double>(decoded);
 }
 
-void scan(benchmark::State& state, const Library& library) {
-    quillo::TodoScanner scanner;  // made once and kept, as the application does
+void scan(benchmark::State& state, const Library& library, unsigned maximumThreads) {
+    quillo::TodoScanner scanner(maximumThreads);  // made once and kept, as the application does
     std::size_t markers = 0;
     for (auto _ : state) {
         const auto items = scanner.scan(library.sources);
@@ -210,8 +211,13 @@ void registerBenchmarks(const Library& library) {
     };
     const auto search = [](benchmark::State& state, const Library& l) { filter(state, l, kSearchText); };
     const auto empty = [](benchmark::State& state, const Library& l) { filter(state, l, ""); };
+    const auto serialScan = [](benchmark::State& state, const Library& l) { scan(state, l, 1); };
+    const auto parallelScan = [](benchmark::State& state, const Library& l) {
+        scan(state, l, std::thread::hardware_concurrency());
+    };
     slow(add("floor", floorPass));
-    slow(add("scan", scan));
+    slow(add("scan", serialScan));
+    slow(add("scan_parallel", parallelScan));
     slow(add("structure", structure));
     fast(add("filter_search", search));
     fast(add("filter_empty", empty));

@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <map>
 #include <string>
 
@@ -74,77 +76,102 @@ platform::UUID TodoScanner::itemID(std::string_view libraryName, std::string_vie
     return platform::UUID(bytes);
 }
 
+TodoScanner::TodoScanner(unsigned maximumThreads) : maximumThreads_(std::max(maximumThreads, 1u)) {}
+
 std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>& libraries) {
     const std::lock_guard serialised(scanning_);
+    std::vector<brimlock::FCPLibrary> listed(libraries.size());
+    struct EventScan {
+        const ScannedLibrarySource* source;
+        const brimlock::FCPEvent* event;
+        std::vector<TodoItem> items;
+        std::exception_ptr failure;
+    };
+    // The events of all libraries in scan order: one pool of workers serves them all.
+    std::vector<EventScan> events;
+    for (std::size_t i = 0; i < libraries.size(); ++i) {
+        try {
+            listed[i] = brimlock::LibraryScanner::scan(libraries[i].url);
+        } catch (const std::exception&) {
+            continue;
+        }
+        for (const auto& event : listed[i].events) events.push_back({&libraries[i], &event, {}, {}});
+    }
+
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&events, &next] {
+        for (std::size_t i = next++; i < events.size(); i = next++) {
+            try {
+                events[i].items = scanEvent(*events[i].source, *events[i].event);
+            } catch (...) {
+                events[i].failure = std::current_exception();  // rethrown below, where a serial scan would stop
+            }
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t k = 1; k < std::min<std::size_t>(maximumThreads_, events.size()); ++k) helpers.emplace_back(work);
+        work();
+    }
+
     std::vector<TodoItem> items;
-    for (const auto& source : libraries) {
-        auto libraryItems = scanLibrary(source);
-        items.insert(items.end(), std::make_move_iterator(libraryItems.begin()),
-                     std::make_move_iterator(libraryItems.end()));
+    for (auto& event : events) {
+        if (event.failure) std::rethrow_exception(event.failure);
+        items.insert(items.end(), std::make_move_iterator(event.items.begin()),
+                     std::make_move_iterator(event.items.end()));
+        event.items = {};
     }
     return items;
 }
 
-std::vector<TodoItem> TodoScanner::scanLibrary(const ScannedLibrarySource& source) {
+std::vector<TodoItem> TodoScanner::scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event) {
     std::vector<TodoItem> items;
-    brimlock::FCPLibrary library;
+    std::optional<brimlock::FCPDatabaseConnection> db;
     try {
-        library = brimlock::LibraryScanner::scan(source.url);
+        db.emplace(event.databaseURL.string());
     } catch (const std::exception&) {
         return items;
     }
-    for (const auto& event : library.events) {
-        std::optional<brimlock::FCPDatabaseConnection> db;
+    // Which sequence a compound clip refers to is a property of the event database: looked up once
+    // per event, not once per timeline.
+    brimlock::LocalSequenceIndex sequences(*db);
+    brimlock::RoleResolver roles;
+    try {
+        roles.loadRoles(*db);
+    } catch (const std::exception&) {
+        // Unknown roles: assignees then come from at-sign prefixes only.
+    }
+    for (const auto& timeline : event.timelines) {
+        brimlock::AssetStore assets;
+        brimlock::MulticamMediaIndex multicam;
+        brimlock::TimelineResolver resolver(*db, assets, roles, multicam, &sequences);
+        std::vector<brimlock::ScannedMarker> markers;
         try {
-            db.emplace(event.databaseURL.string());
+            markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver);
         } catch (const std::exception&) {
             continue;
         }
-        // Which sequence a compound clip refers to is a property of the event database: looked up once
-        // per event, not once per timeline.
-        brimlock::LocalSequenceIndex sequences(*db);
-        brimlock::RoleResolver roles;
-        try {
-            roles.loadRoles(*db);
-        } catch (const std::exception&) {
-            // Unknown roles: assignees then come from at-sign prefixes only.
-        }
-        for (const auto& timeline : event.timelines) {
-            brimlock::AssetStore assets;
-            brimlock::MulticamMediaIndex multicam;
-            brimlock::TimelineResolver resolver(*db, assets, roles, multicam, &sequences);
-            std::vector<brimlock::ScannedMarker> markers;
-            try {
-                markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver);
-            } catch (const std::exception&) {
-                continue;
-            }
-            const brimlock::FrameRate rate = timecodeRate(resolver, timeline.collectionPK);
-            const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
+        const brimlock::FrameRate rate = timecodeRate(resolver, timeline.collectionPK);
+        const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
 
-            std::map<std::int64_t, int> occurrences;
-            std::vector<TodoItem> timelineItems;
-            timelineItems.reserve(markers.size());
-            for (const auto& marker : markers) {
-                const int occurrence = ++occurrences[marker.markerPK];
-                auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, roles);
-                std::optional<std::string> roleName;
-                std::optional<std::string> topLevelRoleUID;
-                if (marker.roleUID) {
-                    roleName = roles.resolve(*marker.roleUID);
-                    topLevelRoleUID = roles.topLevelUID(*marker.roleUID);
-                }
-                const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
-                const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
-                timelineItems.emplace_back(itemID(source.name, timeline.id, marker.markerPK, occurrence), kind, status,
-                                   marker.completed, std::move(assignment.display), marker.text, marker.chapterNote,
-                                   std::move(assignment.assignee), assignment.source, marker.roleUID,
-                                   std::move(roleName), std::move(topLevelRoleUID), source.name, source.bookmarkID,
-                                   event.name, timeline.id, timeline.name, marker.timelinePositionSeconds,
-                                   brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
+        std::map<std::int64_t, int> occurrences;
+        for (const auto& marker : markers) {
+            const int occurrence = ++occurrences[marker.markerPK];
+            auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, roles);
+            std::optional<std::string> roleName;
+            std::optional<std::string> topLevelRoleUID;
+            if (marker.roleUID) {
+                roleName = roles.resolve(*marker.roleUID);
+                topLevelRoleUID = roles.topLevelUID(*marker.roleUID);
             }
-            items.insert(items.end(), std::make_move_iterator(timelineItems.begin()),
-                         std::make_move_iterator(timelineItems.end()));
+            const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
+            const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
+            items.emplace_back(itemID(source.name, timeline.id, marker.markerPK, occurrence), kind, status,
+                               marker.completed, std::move(assignment.display), marker.text, marker.chapterNote,
+                               std::move(assignment.assignee), assignment.source, marker.roleUID, std::move(roleName),
+                               std::move(topLevelRoleUID), source.name, source.bookmarkID, event.name, timeline.id,
+                               timeline.name, marker.timelinePositionSeconds,
+                               brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
         }
     }
     return items;

@@ -6,7 +6,12 @@
 #include <cstdint>
 #include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
+
+namespace brimlock {
+struct FCPEvent;
+}
 
 namespace quillo {
 
@@ -15,7 +20,9 @@ namespace quillo {
 // per timeline. Calls run one at a time, like an actor's.
 class TodoScanner {
 public:
-    TodoScanner() = default;
+    // Up to `maximumThreads` events are read at once (0 counts as 1), each on its own connection; the
+    // items come in the same order whatever the count.
+    explicit TodoScanner(unsigned maximumThreads = std::thread::hardware_concurrency());
 
     // Library after library in the given order; never fails: a library, event or timeline that cannot
     // be read adds nothing.
@@ -28,8 +35,9 @@ public:
                                  int occurrence = 1);
 
 private:
-    std::vector<TodoItem> scanLibrary(const ScannedLibrarySource& source);
+    static std::vector<TodoItem> scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event);
 
+    unsigned maximumThreads_;
     std::mutex scanning_;
 };
 
