@@ -1,5 +1,6 @@
 #include "QuilloToDoModel/TodoIPCMessage.h"
 
+#include "QuilloToDoModel/TodoListText.h"
 #include "QuilloToDoModel/UUIDCoding.h"
 
 #include <array>
@@ -92,9 +93,16 @@ TodoIPCMessage decodeTodoIPCMessage(const platform::JSON& value, const platform:
     return decodeCase(*caseName, outer);
 }
 
-std::string encodeMessage(const TodoIPCMessage& message) { return platform::serializeJSON(encode(message)); }
+// Lists can be huge: they take the direct text coder, which leaves errors and unusual documents to the
+// tree coder.
+std::string encodeMessage(const TodoIPCMessage& message) {
+    if (const auto* list = std::get_if<TodoIPCMessage::TodoList>(&message.payload()))
+        if (auto text = todolisttext::write(list->items)) return std::move(*text);
+    return platform::serializeJSON(encode(message));
+}
 
 TodoIPCMessage decodeMessage(std::string_view text) {
+    if (auto items = todolisttext::read(text)) return TodoIPCMessage::todoList(std::move(*items));
     return decodeTodoIPCMessage(platform::parseJSON(text));
 }
 

@@ -1,5 +1,6 @@
 #include "QuilloToDoModel/TodoItem.h"
 
+#include "QuilloToDoModel/TodoItemFields.h"
 #include "QuilloToDoModel/UUIDCoding.h"
 
 #include "Foundation/UnicodeText.h"
@@ -7,6 +8,7 @@
 #include <bit>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace quillo {
@@ -102,53 +104,41 @@ bool operator==(const TodoItem& a, const TodoItem& b) {
 
 platform::JSON encode(const TodoItem& item, const platform::CodingPath& path) {
     platform::JSON json = platform::JSON::object();
-    json["id"] = encode(item.id());
-    json["kind"] = encode(item.kind());
-    json["status"] = encode(item.status());
-    if (item.completedRaw()) json["completedRaw"] = *item.completedRaw();
-    json["text"] = item.text();
-    json["rawText"] = item.rawText();
-    if (item.chapterNote()) json["chapterNote"] = *item.chapterNote();
-    if (item.assigneeName()) json["assigneeName"] = *item.assigneeName();
-    json["assigneeSource"] = encode(item.assigneeSource());
-    if (item.roleUID()) json["roleUID"] = *item.roleUID();
-    if (item.roleName()) json["roleName"] = *item.roleName();
-    if (item.topLevelRoleUID()) json["topLevelRoleUID"] = *item.topLevelRoleUID();
-    json["libraryName"] = item.libraryName();
-    json["libraryBookmarkID"] = item.libraryBookmarkID();
-    json["eventName"] = item.eventName();
-    json["timelineID"] = item.timelineID();
-    json["timelineName"] = item.timelineName();
-    json["timelinePositionSeconds"] =
-        platform::requireFinite(item.timelinePositionSeconds(), appended(path, "timelinePositionSeconds"));
-    json["timelineTimecode"] = item.timelineTimecode();
-    json["frameRateFPS"] = platform::requireFinite(item.frameRateFPS(), appended(path, "frameRateFPS"));
+    itemfields::visitMembers(item, [&](itemfields::Field field, auto value) {
+        const std::string_view name = itemfields::key(field);
+        if constexpr (std::is_same_v<decltype(value), double>)
+            json[name] = platform::requireFinite(value, appended(path, name));
+        else
+            json[name] = value;
+    });
     return json;
 }
 
 TodoItem decodeTodoItem(const platform::JSON& value, const platform::CodingPath& path) {
+    using itemfields::Field;
+    using itemfields::key;
     const platform::KeyedDecoder decoder(value, path);
     // Read in field order so that the first faulty member is the one reported.
-    auto id = decodeTextMember(decoder, "id", decodeUUID);
-    auto kind = decodeTextMember(decoder, "kind", decodeMarkerKind);
-    auto status = decodeTextMember(decoder, "status", decodeTodoStatus);
-    auto completedRaw = decoder.decodeBoolIfPresent("completedRaw");
-    auto text = decoder.decodeString("text");
-    auto rawText = decoder.decodeString("rawText");
-    auto chapterNote = decoder.decodeStringIfPresent("chapterNote");
-    auto assigneeName = decoder.decodeStringIfPresent("assigneeName");
-    auto assigneeSource = decodeTextMember(decoder, "assigneeSource", decodeAssigneeSource);
-    auto roleUID = decoder.decodeStringIfPresent("roleUID");
-    auto roleName = decoder.decodeStringIfPresent("roleName");
-    auto topLevelRoleUID = decoder.decodeStringIfPresent("topLevelRoleUID");
-    auto libraryName = decoder.decodeString("libraryName");
-    auto libraryBookmarkID = decoder.decodeString("libraryBookmarkID");
-    auto eventName = decoder.decodeString("eventName");
-    auto timelineID = decoder.decodeString("timelineID");
-    auto timelineName = decoder.decodeString("timelineName");
-    auto timelinePositionSeconds = decoder.decodeDouble("timelinePositionSeconds");
-    auto timelineTimecode = decoder.decodeString("timelineTimecode");
-    auto frameRateFPS = decoder.decodeDouble("frameRateFPS");
+    auto id = decodeTextMember(decoder, key(Field::id), decodeUUID);
+    auto kind = decodeTextMember(decoder, key(Field::kind), decodeMarkerKind);
+    auto status = decodeTextMember(decoder, key(Field::status), decodeTodoStatus);
+    auto completedRaw = decoder.decodeBoolIfPresent(key(Field::completedRaw));
+    auto text = decoder.decodeString(key(Field::text));
+    auto rawText = decoder.decodeString(key(Field::rawText));
+    auto chapterNote = decoder.decodeStringIfPresent(key(Field::chapterNote));
+    auto assigneeName = decoder.decodeStringIfPresent(key(Field::assigneeName));
+    auto assigneeSource = decodeTextMember(decoder, key(Field::assigneeSource), decodeAssigneeSource);
+    auto roleUID = decoder.decodeStringIfPresent(key(Field::roleUID));
+    auto roleName = decoder.decodeStringIfPresent(key(Field::roleName));
+    auto topLevelRoleUID = decoder.decodeStringIfPresent(key(Field::topLevelRoleUID));
+    auto libraryName = decoder.decodeString(key(Field::libraryName));
+    auto libraryBookmarkID = decoder.decodeString(key(Field::libraryBookmarkID));
+    auto eventName = decoder.decodeString(key(Field::eventName));
+    auto timelineID = decoder.decodeString(key(Field::timelineID));
+    auto timelineName = decoder.decodeString(key(Field::timelineName));
+    auto timelinePositionSeconds = decoder.decodeDouble(key(Field::timelinePositionSeconds));
+    auto timelineTimecode = decoder.decodeString(key(Field::timelineTimecode));
+    auto frameRateFPS = decoder.decodeDouble(key(Field::frameRateFPS));
     return TodoItem(id, kind, status, completedRaw, std::move(text), std::move(rawText), std::move(chapterNote),
                     std::move(assigneeName), assigneeSource, std::move(roleUID), std::move(roleName),
                     std::move(topLevelRoleUID), std::move(libraryName), std::move(libraryBookmarkID),
