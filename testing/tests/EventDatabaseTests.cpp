@@ -1,7 +1,7 @@
 #include "testing/EventDatabase.h"
 #include "testing/TemporaryDirectory.h"
 
-#include "StoreInspection.h"
+#include "StoreReading.h"
 
 #include <gtest/gtest.h>
 

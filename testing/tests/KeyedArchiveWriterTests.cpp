@@ -1,6 +1,6 @@
 #include "testing/KeyedArchiveWriter.h"
 
-#include "ArchiveInspection.h"
+#include "ArchiveReading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "testing/LibraryBuilder.h"
 
-#include "StoreInspection.h"
+#include "StoreReading.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "testing/LibraryBuilder.h"
 
-#include "ArchiveInspection.h"
-#include "StoreInspection.h"
+#include "ArchiveReading.h"
+#include "StoreReading.h"
 
 #include <gtest/gtest.h>
 
