@@ -1,5 +1,6 @@
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 
+#include "BrimlockCore/Database/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
 #include "Foundation/UnicodeText.h"
 
@@ -222,6 +223,16 @@ std::optional<Data> FCPDatabaseConnection::fetchBlob(std::int64_t forCollectionP
     statement.bind(1, forCollectionPK);
     if (!statement.step()) return std::nullopt;
     return blobColumn(statement.get(), 0);
+}
+
+std::optional<BlobDecoder::DecodedBlob> FCPDatabaseConnection::fetchDecodedBlob(std::int64_t forCollectionPK) noexcept {
+    try {
+        const auto data = fetchBlob(forCollectionPK);
+        if (!data) return std::nullopt;
+        return BlobDecoder::decode(*data);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 std::vector<std::int64_t> FCPDatabaseConnection::fetchChildPKs(std::int64_t ofParent) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BrimlockCore/Database/DecodedBlob.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -58,6 +60,9 @@ public:
     // FCPDatabaseError(queryFailed); the lookups returning a single PK answer nothing on failure.
     std::vector<CollectionRow> fetchCollections(const std::string& ofType);
     std::optional<Data> fetchBlob(std::int64_t forCollectionPK);
+    // The collection's attribute blob, decoded; nothing when it is missing, cannot be read or is no
+    // keyed archive. For callers that treat all three alike, as most readers do.
+    std::optional<BlobDecoder::DecodedBlob> fetchDecodedBlob(std::int64_t forCollectionPK) noexcept;
     std::vector<std::int64_t> fetchChildPKs(std::int64_t ofParent);  // in row order
     CollectionInfo fetchCollectionInfo(std::int64_t pk);
     std::optional<std::int64_t> childPK(std::int64_t ofParent, const std::string& named) noexcept;

@@ -105,16 +105,6 @@ std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int
     return candidates;
 }
 
-std::optional<BlobDecoder::DecodedBlob> decodedBlob(FCPDatabaseConnection& db, std::int64_t pk) {
-    try {
-        const auto data = db.fetchBlob(pk);
-        if (!data) return std::nullopt;
-        return BlobDecoder::decode(*data);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, std::int64_t pk) {
     FCPDatabaseConnection::CollectionInfo info;
     try {
@@ -123,7 +113,7 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
         return std::nullopt;
     }
     if (info.type != "FFAnchoredSequence") return std::nullopt;
-    const auto blob = decodedBlob(db, pk);
+    const auto blob = db.fetchDecodedBlob(pk);
     if (!blob || !isRealSequence(*blob)) return std::nullopt;
 
     int editCount = 0;
@@ -134,7 +124,7 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
             const std::int64_t primaryItem = items.front();
             if (const auto contained = db.childPK(primaryItem, "containedItems"))
                 editCount = static_cast<int>(std::min<std::size_t>(childPKsOrNone(db, *contained).size(), INT32_MAX));
-            if (const auto itemBlob = decodedBlob(db, primaryItem)) {
+            if (const auto itemBlob = db.fetchDecodedBlob(primaryItem)) {
                 if (auto name = itemBlob->string("displayName"); name && !name->empty()) displayName = std::move(name);
             }
         }

@@ -41,13 +41,8 @@ std::vector<std::int64_t> anglesOfSequence(FCPDatabaseConnection& db, std::int64
 }
 
 bool angleHasID(FCPDatabaseConnection& db, std::int64_t anglePK, const std::string& angleID) {
-    try {
-        const auto data = db.fetchBlob(anglePK);
-        if (!data) return false;
-        return BlobDecoder::decode(*data).string("angleID") == angleID;
-    } catch (const std::exception&) {
-        return false;
-    }
+    const auto blob = db.fetchDecodedBlob(anglePK);
+    return blob && blob->string("angleID") == angleID;
 }
 
 }  // namespace

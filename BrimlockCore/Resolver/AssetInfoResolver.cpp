@@ -31,16 +31,6 @@ struct Walk {
     bool isOnPath(std::int64_t pk) const { return std::find(path.begin(), path.end(), pk) != path.end(); }
 };
 
-std::optional<DecodedBlob> decodedBlob(FCPDatabaseConnection& db, std::int64_t pk) {
-    try {
-        const auto data = db.fetchBlob(pk);
-        if (!data) return std::nullopt;
-        return BlobDecoder::decode(*data);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 std::optional<double> clippedRangeStart(const DecodedBlob& blob) {
     const auto text = blob.string("clippedRange");
     if (!text) return std::nullopt;
@@ -127,18 +117,18 @@ AssetInfo findBelow(Walk& walk, std::int64_t pk, int depth) {
 
         const std::string_view type = info.type ? std::string_view(*info.type) : std::string_view();
         if (type == "FFAssetRef") {
-            if (const auto blob = decodedBlob(walk.db, child)) return assetReferenceInfo(walk, *blob, gathered);
+            if (const auto blob = walk.db.fetchDecodedBlob(child)) return assetReferenceInfo(walk, *blob, gathered);
         } else if (type == "FFClipRef") {
             if (walk.multicamIndex) {
-                if (const auto blob = decodedBlob(walk.db, child)) {
+                if (const auto blob = walk.db.fetchDecodedBlob(child)) {
                     if (auto angle = multicamAngleInfo(walk, *blob)) return std::move(*angle);
                 }
             }
         } else if (type == "FFAnchoredCollection") {
-            if (const auto blob = decodedBlob(walk.db, child)) readCollection(*blob, gathered);
+            if (const auto blob = walk.db.fetchDecodedBlob(child)) readCollection(*blob, gathered);
         } else if (type == "FFAnchoredMediaComponent" && !gathered.videoMediaComponentStart) {
             // Only its start is read, so a component after the first one on a level costs nothing.
-            if (const auto blob = decodedBlob(walk.db, child)) gathered.videoMediaComponentStart = clippedRangeStart(*blob);
+            if (const auto blob = walk.db.fetchDecodedBlob(child)) gathered.videoMediaComponentStart = clippedRangeStart(*blob);
         }
 
         walk.path.push_back(child);

@@ -52,13 +52,7 @@ std::optional<std::int64_t> CollectionCache::childNamed(std::int64_t pk, std::st
 
 const BlobDecoder::DecodedBlob* CollectionCache::blob(std::int64_t pk) {
     auto [slot, inserted] = blobs_.try_emplace(pk);
-    if (inserted) {
-        try {
-            if (const auto data = db_.fetchBlob(pk)) slot->second.emplace(BlobDecoder::decode(*data));
-        } catch (const std::exception&) {
-            slot->second.reset();
-        }
-    }
+    if (inserted) slot->second = db_.fetchDecodedBlob(pk);
     return slot->second ? &*slot->second : nullptr;
 }
 
