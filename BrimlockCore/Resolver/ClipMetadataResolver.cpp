@@ -121,20 +121,11 @@ std::optional<FrameSize> timelineResolution(FCPDatabaseConnection& db, std::int6
         if (!primary) return std::nullopt;
         const auto children = db.fetchChildPKs(*primary);
         if (children.empty()) return std::nullopt;
-        const auto bytes = db.fetchBlob(children.front());
-        if (!bytes) return std::nullopt;
-        const auto blob = BlobDecoder::decode(*bytes);
-        const auto properties = blob.dictionary("videoProps");
-        if (!properties) return std::nullopt;
-        const auto rectangle = properties->find("PB");
-        if (!rectangle) return std::nullopt;
-        const auto text = rectangle->string();
-        return text ? SpineClipDetails::parseVideoProps(*text) : std::nullopt;
+        const auto blob = db.fetchDecodedBlob(children.front());
+        return blob ? SpineClipDetails::videoResolution(*blob) : std::nullopt;
     } catch (const FCPDatabaseError&) {
-    } catch (const PropertyListError&) {
-    } catch (const BlobDecoderError&) {
+        return std::nullopt;
     }
-    return std::nullopt;
 }
 
 }  // namespace brimlock::ClipMetadataResolver

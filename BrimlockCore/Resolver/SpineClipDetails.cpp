@@ -173,6 +173,15 @@ std::vector<MarkerInfo> findMarkers(std::int64_t clip, CollectionCache& cache, W
     return markers;
 }
 
+std::optional<FrameSize> videoResolution(const BlobDecoder::DecodedBlob& blob) {
+    const auto properties = blob.dictionary("videoProps");
+    if (!properties) return std::nullopt;
+    const auto rectangle = properties->find("PB");
+    if (!rectangle) return std::nullopt;
+    const auto text = rectangle->string();
+    return text ? parseVideoProps(*text) : std::nullopt;
+}
+
 std::optional<FrameSize> parseVideoProps(std::string_view text) {
     std::string bare;
     bare.reserve(text.size());

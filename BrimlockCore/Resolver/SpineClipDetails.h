@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BrimlockCore/Database/DecodedBlob.h"
 #include "BrimlockCore/Database/RetimeParser.h"
 #include "BrimlockCore/Database/TransformParser.h"
 #include "BrimlockCore/Model/FrameSize.h"
@@ -44,6 +45,9 @@ std::vector<MarkerInfo> findMarkers(std::int64_t clip, CollectionCache& cache, W
 // trimmed, the pieces that read as decimal numbers kept; the third and fourth. Nothing with fewer
 // than four numbers.
 std::optional<FrameSize> parseVideoProps(std::string_view text);
+
+// The frame size an object's attributes record: the rectangle under "videoProps" > "PB".
+std::optional<FrameSize> videoResolution(const BlobDecoder::DecodedBlob& blob);
 
 }  // namespace SpineClipDetails
 }  // namespace brimlock

@@ -45,15 +45,6 @@ std::optional<std::string> metadataText(const std::optional<PropertyListValue>& 
     return fallback;
 }
 
-std::optional<FrameSize> resolution(const DecodedBlob& blob) {
-    const auto properties = blob.dictionary("videoProps");
-    if (!properties) return std::nullopt;
-    const auto rectangle = properties->find("PB");
-    if (!rectangle) return std::nullopt;
-    const auto text = rectangle->string();
-    return text ? SpineClipDetails::parseVideoProps(*text) : std::nullopt;
-}
-
 // The media identifier of the sequence a compound clip refers to: the first "FFClipRef" below its
 // "media" with a text "mediaIdentifier".
 std::optional<std::string> compoundMediaIdentifier(std::int64_t clip, CollectionCache& cache, WalkBudget& budget) {
@@ -248,7 +239,7 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
         AssetInfoResolver::correctedSourceIn(start, info), 0, info.name, info.mediaID,
         metadataText(metadata, "reel", info.reel), metadataText(metadata, "scene", info.scene),
         metadataText(metadata, "shot", info.shot), std::move(angle), metadataText(metadata, "notes", info.notes),
-        resolution(*blob), info.rate, isSync, isCompound, std::move(videoAngle), std::nullopt, speedRate,
+        SpineClipDetails::videoResolution(*blob), info.rate, isSync, isCompound, std::move(videoAngle), std::nullopt, speedRate,
         retime ? retime->isReversed : false, std::nullopt, transformValue(&TransformParser::TransformValues::positionX),
         transformValue(&TransformParser::TransformValues::positionY),
         transformValue(&TransformParser::TransformValues::scaleX),
