@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdio>
+#include "testing/ToolRun.h"
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,23 +17,8 @@ using quillo::testing::TemporaryDirectory;
 
 namespace {
 
-struct Run {
-    std::string output;
-    int status;
-};
-
-// Runs a command through the shell; stderr goes where the command line sends it.
-Run run(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return {"", -1};
-    std::array<char, 4096> buffer{};
-    while (const std::size_t read = fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), read);
-    const int status = pclose(pipe);
-    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+using quillo::testing::runCommand;
+using quillo::testing::shellQuoted;
 
 std::string sequencesTool() { return FCPXML_SEQUENCES_TOOL; }
 std::string timecodeTool() { return QUILLOTODO_TIMECODE_TOOL; }
@@ -47,7 +34,7 @@ TEST(FCPXMLSequencesTool, PrintsTheDocumentAsOneJSONObject) {
 </resources><project name="Edit"><sequence format="r1" tcStart="3600s"><spine>
   <asset-clip name="A" ref="r2" offset="3600s" start="1001/30000s" duration="5s"/><gap offset="3605s" duration="1s"/>
 </spine></sequence></project></fcpxml>)";
-    const auto [output, status] = run(sequencesTool() + " " + quoted(dir.path() / "Cut.fcpxmld"));
+    const auto [output, status] = runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "Cut.fcpxmld"));
     ASSERT_EQ(status, 0);
     EXPECT_EQ(output.find('\n'), output.size() - 1);
     const auto document = platform::parseJSON(output);
@@ -80,46 +67,46 @@ TEST(FCPXMLSequencesTool, PrintsTheDocumentAsOneJSONObject) {
 
     // No sequences: no primary timeline.
     std::ofstream(dir.path() / "empty.fcpxml") << "<fcpxml/>";
-    const auto empty = platform::parseJSON(run(sequencesTool() + " " + quoted(dir.path() / "empty.fcpxml")).output);
+    const auto empty = platform::parseJSON(runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "empty.fcpxml")).output);
     EXPECT_EQ(empty, (platform::JSON{{"version", nullptr}, {"sequences", platform::JSON::array()}, {"primaryTimelineIndex", nullptr}}));
 }
 
 TEST(FCPXMLSequencesTool, ReportsErrorsOnStandardErrorWithStatus1) {
     TemporaryDirectory dir;
     const auto missing = dir.path() / "gone.fcpxml";
-    const auto notFound = run(sequencesTool() + " " + quoted(missing) + " 2>&1 >/dev/null");
+    const auto notFound = runCommand(sequencesTool() + " " + shellQuoted(missing) + " 2>&1 >/dev/null");
     EXPECT_EQ(notFound.status, 1);
     EXPECT_EQ(notFound.output, "FCPXML file not found: " + missing.string() + "\n");
 
     std::ofstream(dir.path() / "broken.fcpxml") << "<fcpxml>\n<a></b>";
-    const auto broken = run(sequencesTool() + " " + quoted(dir.path() / "broken.fcpxml") + " 2>&1 >/dev/null");
+    const auto broken = runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "broken.fcpxml") + " 2>&1 >/dev/null");
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.output, "FCPXML could not be parsed: mismatched tag (line 2)\n");
 
     std::ofstream(dir.path() / "entity.fcpxml") << R"(<!DOCTYPE fcpxml [<!ENTITY e "e">]><fcpxml/>)";
-    const auto entity = run(sequencesTool() + " " + quoted(dir.path() / "entity.fcpxml") + " 2>&1 >/dev/null");
+    const auto entity = runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "entity.fcpxml") + " 2>&1 >/dev/null");
     EXPECT_EQ(entity.status, 1);
     EXPECT_EQ(entity.output.rfind("'entity.fcpxml' declares XML entities", 0), 0u) << entity.output;
 }
 
 TEST(TimecodeTool, PrintsTheLabelOfEachFrameCount) {
-    const auto ndf = run(timecodeTool() + " fps25 0 25 90000 -3");
+    const auto ndf = runCommand(timecodeTool() + " fps25 0 25 90000 -3");
     EXPECT_EQ(ndf.status, 0);
     EXPECT_EQ(ndf.output, "00:00:00:00\n00:00:01:00\n01:00:00:00\n00:00:00:00\n");
     // Drop-frame numbering skips ;00 and ;01 at the start of each minute but every tenth.
-    const auto df = run(timecodeTool() + " fps29_97df 1799 1800 17982");
+    const auto df = runCommand(timecodeTool() + " fps29_97df 1799 1800 17982");
     EXPECT_EQ(df.output, "00:00:59;29\n00:01:00;02\n00:10:00;00\n");
 
-    const auto frames = run(timecodeTool() + " --to-frames fps29_97df '00:01:00;02' 00:10:00:00 garbage");
+    const auto frames = runCommand(timecodeTool() + " --to-frames fps29_97df '00:01:00;02' 00:10:00:00 garbage");
     EXPECT_EQ(frames.status, 0);
     EXPECT_EQ(frames.output, "1800\n17982\nnone\n");
 }
 
 TEST(TimecodeTool, RefusesUnknownRatesAndFrameCounts) {
-    const auto unknown = run(timecodeTool() + " fps29_97 10 2>&1");
+    const auto unknown = runCommand(timecodeTool() + " fps29_97 10 2>&1");
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.output.find("fps29_97"), std::string::npos);
-    EXPECT_EQ(run(timecodeTool() + " --to-frames 24 00:00:00:00 2>/dev/null").status, 1);
-    EXPECT_EQ(run(timecodeTool() + " fps24 1.5 2>/dev/null").status, 1);
-    EXPECT_NE(run(timecodeTool() + " 2>/dev/null").status, 0);
+    EXPECT_EQ(runCommand(timecodeTool() + " --to-frames 24 00:00:00:00 2>/dev/null").status, 1);
+    EXPECT_EQ(runCommand(timecodeTool() + " fps24 1.5 2>/dev/null").status, 1);
+    EXPECT_NE(runCommand(timecodeTool() + " 2>/dev/null").status, 0);
 }

@@ -3,6 +3,8 @@
 #include "Foundation/Coding.h"
 #include "testing/TemporaryDirectory.h"
 
+#include "testing/ToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -212,22 +214,8 @@ TEST(FCPXMLMarkerScanner, ReadsFilesAndBundles) {
 
 namespace {
 
-struct Run {
-    std::string output;
-    int status;
-};
-
-Run run(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return {"", -1};
-    std::array<char, 4096> buffer{};
-    while (const std::size_t read = fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), read);
-    const int status = pclose(pipe);
-    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+using quillo::testing::runCommand;
+using quillo::testing::shellQuoted;
 
 }  // namespace
 
@@ -237,7 +225,7 @@ TEST(FCPXMLMarkersTool, PrintsTheMarkersAsOneJSONArray) {
   <chapter-marker start="1s" value="Act One" note="intro"/>
   <asset-clip name="Interview" role="Anna.Anna-1" offset="10s" duration="5s"><marker start="2s" value="@anna fix" completed="1"/></asset-clip>
 </spine></sequence></project></fcpxml>)");
-    const auto [output, status] = run(std::string(FCPXML_MARKERS_TOOL) + " " + quoted(dir.path() / "Export.fcpxml"));
+    const auto [output, status] = runCommand(std::string(FCPXML_MARKERS_TOOL) + " " + shellQuoted(dir.path() / "Export.fcpxml"));
     ASSERT_EQ(status, 0);
     EXPECT_EQ(output.find('\n'), output.size() - 1);
     const auto markers = platform::parseJSON(output);
@@ -252,8 +240,8 @@ TEST(FCPXMLMarkersTool, PrintsTheMarkersAsOneJSONArray) {
                                           {"positionSeconds", 12.0}, {"framesPerSecond", 24.0}}));
 
     const auto missing = dir.path() / "gone.fcpxml";
-    const auto failed = run(std::string(FCPXML_MARKERS_TOOL) + " " + quoted(missing) + " 2>&1 >/dev/null");
+    const auto failed = runCommand(std::string(FCPXML_MARKERS_TOOL) + " " + shellQuoted(missing) + " 2>&1 >/dev/null");
     EXPECT_EQ(failed.status, 1);
     EXPECT_EQ(failed.output, "FCPXML file not found: " + missing.string() + "\n");
-    EXPECT_NE(run(std::string(FCPXML_MARKERS_TOOL) + " 2>/dev/null").status, 0);
+    EXPECT_NE(runCommand(std::string(FCPXML_MARKERS_TOOL) + " 2>/dev/null").status, 0);
 }

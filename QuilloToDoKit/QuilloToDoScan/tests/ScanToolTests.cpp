@@ -3,6 +3,8 @@
 #include "Foundation/Coding.h"
 #include "testing/LibraryBuilder.h"
 
+#include "testing/ToolRun.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -22,24 +24,13 @@ std::filesystem::path twoEventLibrary(const std::filesystem::path& dir) {
     return library.finish();
 }
 
-// Runs a command and answers what it printed and its exit status.
-std::pair<std::string, int> run(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return {"", -1};
-    std::array<char, 4096> buffer{};
-    while (const std::size_t read = fread(buffer.data(), 1, buffer.size(), pipe)) output.append(buffer.data(), read);
-    return {output, pclose(pipe)};
-}
-
-std::string quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 }  // namespace
 
 TEST(ScanTool, PrintsTheToDosAsOneTodoListLine) {
     TemporaryDirectory dir;
     const auto bundle = twoEventLibrary(dir.path());
-    const auto [output, status] = run(std::string(QUILLOTODO_SCAN_TOOL) + " " + quoted(bundle));
+    const auto [output, status] = runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " " + shellQuoted(bundle));
     EXPECT_EQ(status, 0);
     ASSERT_FALSE(output.empty());
     EXPECT_EQ(output.find('\n'), output.size() - 1);  // exactly one line
@@ -50,14 +41,14 @@ TEST(ScanTool, PrintsTheToDosAsOneTodoListLine) {
     EXPECT_EQ(list->items[0].rawText(), "first");
     EXPECT_EQ(list->items[0].libraryBookmarkID(), "B1");
     EXPECT_EQ(list->items[0].libraryName(), "Feature");
-    EXPECT_NE(run(std::string(QUILLOTODO_SCAN_TOOL) + " --bogus 2>/dev/null").second, 0);
+    EXPECT_NE(runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " --bogus 2>/dev/null").status, 0);
 }
 
 TEST(ScanTool, PrintsTheStructureAsJSON) {
     TemporaryDirectory dir;
     const auto bundle = twoEventLibrary(dir.path());
-    const auto [output, status] = run(std::string(QUILLOTODO_SCAN_TOOL) + " --structure " + quoted(bundle) + " " +
-                                      quoted(dir.path() / "Gone.fcpbundle"));
+    const auto [output, status] = runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " --structure " + shellQuoted(bundle) + " " +
+                                      shellQuoted(dir.path() / "Gone.fcpbundle"));
     EXPECT_EQ(status, 0);
     const auto document = platform::parseJSON(output);
     ASSERT_TRUE(document.is_array());
@@ -74,5 +65,5 @@ TEST(ScanTool, PrintsTheStructureAsJSON) {
             EXPECT_EQ(event["timelines"][0], (platform::JSON{{"id", "T1"}, {"name", "Main Edit"}}));
         }
     }
-    EXPECT_NE(run(std::string(QUILLOTODO_SCAN_TOOL) + " 2>/dev/null").second, 0);
+    EXPECT_NE(runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " 2>/dev/null").status, 0);
 }
