@@ -6,7 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <limits>
+#include <span>
 #include <type_traits>
 
 namespace brimlock {
@@ -37,18 +39,27 @@ std::optional<std::string> textColumn(sqlite3_stmt* statement, int column) {
     return platform::sanitizedUTF8(std::string_view(text, length));
 }
 
-std::optional<Data> blobColumn(sqlite3_stmt* statement, int column) {
+// The column's bytes, valid until the statement steps or resets.
+std::optional<std::span<const std::uint8_t>> blobBytes(sqlite3_stmt* statement, int column) {
     if (sqlite3_column_type(statement, column) != SQLITE_BLOB) return std::nullopt;
     const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement, column));
     if (bytes == nullptr) return std::nullopt;  // how SQLite reports a zero-length blob
-    const auto length = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
-    return Data(bytes, bytes + length);
+    return std::span(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
+std::optional<Data> blobColumn(sqlite3_stmt* statement, int column) {
+    const auto bytes = blobBytes(statement, column);
+    if (!bytes) return std::nullopt;
+    return Data(bytes->begin(), bytes->end());
 }
 
 std::optional<std::int64_t> integerColumn(sqlite3_stmt* statement, int column) {
     if (sqlite3_column_type(statement, column) != SQLITE_INTEGER) return std::nullopt;
     return sqlite3_column_int64(statement, column);
 }
+
+// A text parameter is bound up to its first NUL, like a C string.
+std::string_view boundText(const std::string& text) noexcept { return std::string_view(text.c_str()); }
 
 }  // namespace
 
@@ -126,10 +137,46 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
+// Every collection row and child link of the database, each sorted by the key it is looked up with.
+struct FCPDatabaseConnection::CollectionIndex {
+    struct Children {
+        std::int64_t parent;
+        std::size_t begin, end;  // in `children`
+    };
+    std::vector<std::pair<std::int64_t, CollectionInfo>> rows;
+    std::vector<Children> parents;
+    // Each parent's children in the order the child query returns them: that of the table's
+    // (parent, child) primary-key index, which the pass ordered by parent reads too.
+    std::vector<std::int64_t> children;
+
+    template <class Entries>
+    static auto find(const Entries& entries, std::int64_t key) noexcept {
+        const auto found = std::lower_bound(entries.begin(), entries.end(), key,
+                                            [](const auto& entry, std::int64_t k) { return keyOf(entry) < k; });
+        return found != entries.end() && keyOf(*found) == key ? &*found : nullptr;
+    }
+    template <class Second>
+    static std::int64_t keyOf(const std::pair<std::int64_t, Second>& entry) noexcept { return entry.first; }
+    static std::int64_t keyOf(const Children& entry) noexcept { return entry.parent; }
+
+    std::span<const std::int64_t> childrenOf(std::int64_t parent) const noexcept {
+        const auto* range = find(parents, parent);
+        if (range == nullptr) return {};
+        return std::span(children).subspan(range->begin, range->end - range->begin);
+    }
+};
+
 FCPDatabaseConnection::FCPDatabaseConnection(std::string path) : path_(std::move(path)) {
+    // SQLite's memory statistics take one process-wide lock around every allocation, which serialises
+    // events read in parallel, and nothing reads them. The switch only works before SQLite starts;
+    // if something else started it first, the call fails and changes nothing.
+    static const int statisticsOff = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)statisticsOff;
     const std::string uri = uriFilename(path_);
     sqlite3* handle = nullptr;
-    const int result = sqlite3_open_v2(uri.c_str(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    // One thread at a time uses a connection, so it needs no lock of its own.
+    const int flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
+    const int result = sqlite3_open_v2(uri.c_str(), &handle, flags, nullptr);
     if (result != SQLITE_OK || handle == nullptr) {
         const std::string message = handle != nullptr ? sqlite3_errmsg(handle) : "Unknown error";
         sqlite3_close(handle);
@@ -202,6 +249,43 @@ FCPDatabaseConnection::Statement& FCPDatabaseConnection::fixedStatement(Fixed wh
     return *slot;
 }
 
+bool FCPDatabaseConnection::loadCollectionIndex() noexcept {
+    if (index_) return true;
+    try {
+        auto index = std::make_unique<CollectionIndex>();
+        Statement rows(db_, "SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME FROM ZCOLLECTION ORDER BY Z_PK");
+        while (rows.step()) {
+            if (const auto pk = integerColumn(rows.get(), 0))
+                index->rows.emplace_back(*pk, CollectionInfo{textColumn(rows.get(), 1), textColumn(rows.get(), 2),
+                                                             textColumn(rows.get(), 3)});
+        }
+        Statement links(db_, "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
+                             "ORDER BY Z_3PARENTCOLLECTIONS");
+        while (links.step()) {
+            const auto parent = integerColumn(links.get(), 0);
+            const auto child = integerColumn(links.get(), 1);
+            if (!parent || !child) continue;
+            if (index->parents.empty() || index->parents.back().parent != *parent)
+                index->parents.push_back({*parent, index->children.size(), index->children.size()});
+            index->children.push_back(*child);
+            index->parents.back().end = index->children.size();
+        }
+        index_ = std::move(index);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+const FCPDatabaseConnection::CollectionInfo* FCPDatabaseConnection::indexedCollectionInfo(std::int64_t pk) const noexcept {
+    const auto* row = index_ ? CollectionIndex::find(index_->rows, pk) : nullptr;
+    return row != nullptr ? &row->second : nullptr;
+}
+
+std::span<const std::int64_t> FCPDatabaseConnection::indexedChildPKs(std::int64_t ofParent) const noexcept {
+    return index_ ? index_->childrenOf(ofParent) : std::span<const std::int64_t>();
+}
+
 std::vector<FCPDatabaseConnection::CollectionRow> FCPDatabaseConnection::fetchCollections(const std::string& ofType) {
     Statement& statement = fixedStatement(Fixed::collectionsOfType);
     Statement::Run run(statement);
@@ -217,25 +301,37 @@ std::vector<FCPDatabaseConnection::CollectionRow> FCPDatabaseConnection::fetchCo
     return rows;
 }
 
-std::optional<Data> FCPDatabaseConnection::fetchBlob(std::int64_t forCollectionPK) {
+template <class Use>
+void FCPDatabaseConnection::readBlob(std::int64_t forCollectionPK, Use&& use) {
     Statement& statement = fixedStatement(Fixed::blob);
     Statement::Run run(statement);
     statement.bind(1, forCollectionPK);
-    if (!statement.step()) return std::nullopt;
-    return blobColumn(statement.get(), 0);
+    if (!statement.step()) return;
+    if (const auto bytes = blobBytes(statement.get(), 0)) use(*bytes);
+}
+
+std::optional<Data> FCPDatabaseConnection::fetchBlob(std::int64_t forCollectionPK) {
+    std::optional<Data> blob;
+    readBlob(forCollectionPK, [&](std::span<const std::uint8_t> bytes) { blob.emplace(bytes.begin(), bytes.end()); });
+    return blob;
 }
 
 std::optional<BlobDecoder::DecodedBlob> FCPDatabaseConnection::fetchDecodedBlob(std::int64_t forCollectionPK) noexcept {
     try {
-        const auto data = fetchBlob(forCollectionPK);
-        if (!data) return std::nullopt;
-        return BlobDecoder::decode(*data);
+        std::optional<BlobDecoder::DecodedBlob> decoded;
+        // Decoded from SQLite's own buffer: the decoded blob keeps nothing of the bytes.
+        readBlob(forCollectionPK, [&](std::span<const std::uint8_t> bytes) { decoded = BlobDecoder::decode(bytes); });
+        return decoded;
     } catch (const std::exception&) {
         return std::nullopt;
     }
 }
 
 std::vector<std::int64_t> FCPDatabaseConnection::fetchChildPKs(std::int64_t ofParent) {
+    if (index_) {
+        const auto children = indexedChildPKs(ofParent);
+        return {children.begin(), children.end()};
+    }
     Statement& statement = fixedStatement(Fixed::childPKs);
     Statement::Run run(statement);
     statement.bind(1, ofParent);
@@ -247,6 +343,10 @@ std::vector<std::int64_t> FCPDatabaseConnection::fetchChildPKs(std::int64_t ofPa
 }
 
 FCPDatabaseConnection::CollectionInfo FCPDatabaseConnection::fetchCollectionInfo(std::int64_t pk) {
+    if (index_) {
+        const auto* row = indexedCollectionInfo(pk);
+        return row != nullptr ? *row : CollectionInfo{};
+    }
     Statement& statement = fixedStatement(Fixed::collectionInfo);
     Statement::Run run(statement);
     statement.bind(1, pk);
@@ -255,6 +355,13 @@ FCPDatabaseConnection::CollectionInfo FCPDatabaseConnection::fetchCollectionInfo
 }
 
 std::optional<std::int64_t> FCPDatabaseConnection::childPK(std::int64_t ofParent, const std::string& named) noexcept {
+    if (index_) {
+        for (const auto child : indexedChildPKs(ofParent)) {
+            const auto* row = indexedCollectionInfo(child);
+            if (row != nullptr && row->name == boundText(named)) return child;
+        }
+        return std::nullopt;
+    }
     try {
         Statement& statement = fixedStatement(Fixed::childNamed);
         Statement::Run run(statement);

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -56,6 +57,19 @@ public:
     // Throws FCPDatabaseError(queryFailed).
     std::vector<Row> query(const std::string& sql, const std::vector<Parameter>& params = {});
 
+    // Reads every collection row and the whole child table in two sequential passes, after which
+    // fetchCollectionInfo, fetchChildPKs, childPK, pkForIdentifier and resolveActivePick answer from
+    // memory exactly what their queries give. A timeline walk visits nearly every collection of its
+    // event, and two passes cost far less than a query or three per collection. Worth it only for a
+    // whole walk; the index lives as long as the connection. False, leaving those lookups on their
+    // queries, when either table cannot be read whole.
+    bool loadCollectionIndex() noexcept;
+    bool hasCollectionIndex() const noexcept { return index_ != nullptr; }
+    // With the index loaded: a collection's row (nullptr when there is none) and its children in
+    // row order, as the index holds them; no copy is made.
+    const CollectionInfo* indexedCollectionInfo(std::int64_t pk) const noexcept;
+    std::span<const std::int64_t> indexedChildPKs(std::int64_t ofParent) const noexcept;
+
     // The fixed queries of the library reader. Those that return a list or a blob throw
     // FCPDatabaseError(queryFailed); the lookups returning a single PK answer nothing on failure.
     std::vector<CollectionRow> fetchCollections(const std::string& ofType);
@@ -72,15 +86,21 @@ public:
 
 private:
     class Statement;
+    struct CollectionIndex;
     enum class Fixed { collectionsOfType, blob, childPKs, collectionInfo, childNamed, pkForIdentifier, count };
 
     Statement& fixedStatement(Fixed which);
+    // Hands the collection's metadata bytes to `use` while they are SQLite's; no call when there
+    // are none. Throws FCPDatabaseError(queryFailed).
+    template <class Use>
+    void readBlob(std::int64_t forCollectionPK, Use&& use);
     std::string errorMessage() const;
 
     std::string path_;
     sqlite3* db_ = nullptr;
     // Prepared once per connection: the fixed queries run thousands of times in one scan.
     std::unique_ptr<Statement> fixed_[static_cast<int>(Fixed::count)];
+    std::unique_ptr<const CollectionIndex> index_;
 };
 
 }  // namespace brimlock

@@ -8,6 +8,11 @@
 namespace brimlock {
 
 const FCPDatabaseConnection::CollectionInfo* CollectionCache::info(std::int64_t pk) {
+    if (db_.hasCollectionIndex()) {
+        static const FCPDatabaseConnection::CollectionInfo missingRow;
+        const auto* row = db_.indexedCollectionInfo(pk);
+        return row != nullptr ? row : &missingRow;
+    }
     auto [slot, inserted] = infos_.try_emplace(pk);
     if (inserted) {
         try {
@@ -19,7 +24,8 @@ const FCPDatabaseConnection::CollectionInfo* CollectionCache::info(std::int64_t 
     return slot->second ? &*slot->second : nullptr;
 }
 
-const std::vector<std::int64_t>* CollectionCache::children(std::int64_t pk) {
+std::optional<std::span<const std::int64_t>> CollectionCache::children(std::int64_t pk) {
+    if (db_.hasCollectionIndex()) return db_.indexedChildPKs(pk);
     auto [slot, inserted] = children_.try_emplace(pk);
     if (inserted) {
         try {
@@ -28,15 +34,17 @@ const std::vector<std::int64_t>* CollectionCache::children(std::int64_t pk) {
             slot->second.reset();
         }
     }
-    return slot->second ? &*slot->second : nullptr;
+    if (!slot->second) return std::nullopt;
+    return std::span<const std::int64_t>(*slot->second);
 }
 
 std::optional<std::int64_t> CollectionCache::childNamed(std::int64_t pk, std::string_view name) {
     // With the child list at hand (the rows mostly too) no query is needed; else one query beats
     // reading every child's row.
-    if (const auto list = children_.find(pk); list != children_.end()) {
-        if (!list->second) return std::nullopt;
-        for (const auto child : *list->second) {
+    if (db_.hasCollectionIndex() || children_.contains(pk)) {
+        const auto list = children(pk);
+        if (!list) return std::nullopt;
+        for (const auto child : *list) {
             const auto* row = info(child);
             if (row && row->name && *row->name == name) return child;
         }
@@ -59,7 +67,7 @@ const BlobDecoder::DecodedBlob* CollectionCache::blob(std::int64_t pk) {
 std::optional<std::int64_t> CollectionCache::activePick(std::int64_t stackPK) {
     const auto variant = childNamed(stackPK, "activeVariant");
     if (!variant) return std::nullopt;
-    const auto* picks = children(*variant);
+    const auto picks = children(*variant);
     if (!picks || picks->empty()) return std::nullopt;
     return picks->front();
 }
@@ -69,7 +77,7 @@ const std::vector<std::int64_t>& CollectionCache::storylineOrder(std::int64_t gr
     std::vector<std::int64_t>& order = slot->second;
     if (!inserted) return order;
 
-    const auto* members = children(groupPK);
+    const auto members = children(groupPK);
     if (!members || members->empty()) return order;
     const std::unordered_set<std::int64_t> memberSet(members->begin(), members->end());
     std::unordered_set<std::int64_t> placed;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,7 +19,8 @@ namespace brimlock {
 // the connected-item walks, the role, effect and title searches and the marker scan visit the same
 // collections again and again; with the cache every visit after the first costs a map lookup, and
 // no blob is decoded twice. A failure is remembered like an answer, so a failing query is not
-// retried while the cache lives.
+// retried while the cache lives. When the connection holds its collection index, rows and child
+// lists come from there as they are, and the cache keeps only blobs and storyline orders.
 //
 // It keeps everything it read, so it lives for one timeline (the timeline resolver clears it when
 // it starts on another). Used by one thread at a time.
@@ -33,8 +35,8 @@ public:
     // The row's type, identifier and name (all absent for a missing row); nullptr when the query
     // failed.
     const FCPDatabaseConnection::CollectionInfo* info(std::int64_t pk);
-    // Child keys in row order; nullptr when the query failed.
-    const std::vector<std::int64_t>* children(std::int64_t pk);
+    // Child keys in row order; nothing when the query failed.
+    std::optional<std::span<const std::int64_t>> children(std::int64_t pk);
     // The first child, in row order, whose ZNAME is `name`, as childPK(ofParent:named:) answers it
     // (from the cached child list and rows when the list was read). Nothing when there is none or
     // the child list fails.

@@ -94,7 +94,7 @@ void collectLayoutItems(std::int64_t pk, Walk& walk, std::unordered_set<std::int
             }
         }
     }
-    const auto* children = walk.cache.children(pk);
+    const auto children = walk.cache.children(pk);
     if (!children) return;
     for (const auto child : *children) {
         if (!walk.budget.spend()) return;
@@ -117,7 +117,7 @@ std::optional<std::string> channelSourceRoleUID(std::int64_t pk, Walk& walk) {
 // descendants'. `path` holds `pk` and its ancestors in this search.
 std::optional<std::string> innerRoleUID(std::int64_t pk, Walk& walk, std::vector<std::int64_t>& path, int depth) {
     if (depth > maximumInnerRoleDepth) return std::nullopt;
-    const auto* children = walk.cache.children(pk);
+    const auto children = walk.cache.children(pk);
     if (!children) return std::nullopt;
     for (const auto child : *children) {
         if (std::find(path.begin(), path.end(), child) != path.end()) continue;
@@ -219,7 +219,7 @@ void appendWithAnchored(ConnectedItem record, Walk& walk, int depth, std::vector
 
     const auto anchored = walk.cache.childNamed(pk, "anchoredItems");
     if (!anchored) return;
-    const auto* children = walk.cache.children(*anchored);
+    const auto children = walk.cache.children(*anchored);
     if (!children) return;
     PathStep step(walk.path, pk);
     for (const auto child : *children) handle(child, walk, start, sourceStart, lane, enabled, depth + 1, out);
@@ -324,7 +324,7 @@ void handleAnchoredItems(std::int64_t containerPK, Walk& walk, double containerA
                          bool inheritedEnabled, std::vector<ConnectedItem>& out) {
     const auto anchored = walk.cache.childNamed(containerPK, "anchoredItems");
     if (!anchored) return;
-    const auto* children = walk.cache.children(*anchored);
+    const auto children = walk.cache.children(*anchored);
     if (!children) return;
     PathStep step(walk.path, containerPK);
     for (const auto child : *children)

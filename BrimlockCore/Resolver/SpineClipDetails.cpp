@@ -45,7 +45,7 @@ enum class Search { notFound, found, failed };
 Search searchRetime(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, Path& path, int depth,
                     std::optional<RetimeParser::RetimeValues>& result) {
     if (depth > maximumEffectDepth) return Search::notFound;
-    const auto* children = cache.children(pk);
+    const auto children = cache.children(pk);
     if (!children) return Search::failed;
     for (const auto child : *children) {
         if (contains(path, child)) continue;
@@ -72,7 +72,7 @@ Search searchRetime(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
 std::optional<TransformParser::TransformValues> searchTransform(std::int64_t pk, CollectionCache& cache,
                                                                 WalkBudget& budget, Path& path, int depth) {
     if (depth > maximumEffectDepth) return std::nullopt;
-    const auto* children = cache.children(pk);
+    const auto children = cache.children(pk);
     if (!children) return std::nullopt;
     for (const auto child : *children) {
         if (contains(path, child)) continue;
@@ -98,7 +98,7 @@ std::optional<TransformParser::TransformValues> searchTransform(std::int64_t pk,
 bool isTitleBelow(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, Path& path, int depth) {
     if (depth > maximumTitleDepth || contains(path, pk)) return false;
     PathStep step(path, pk);
-    const auto* children = cache.children(pk);
+    const auto children = cache.children(pk);
     if (!children) return false;
     for (const auto child : *children) {
         if (contains(path, child)) continue;
@@ -118,7 +118,7 @@ void collectMarkers(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
     if (depth > maximumMarkerDepth) return;
     const auto anchored = cache.childNamed(pk, "anchoredItems");
     if (!anchored) return;
-    const auto* children = cache.children(*anchored);
+    const auto children = cache.children(*anchored);
     if (!children) return;
     PathStep step(path, pk);
     for (const auto child : *children) {

@@ -50,7 +50,7 @@ std::optional<std::string> metadataText(const std::optional<PropertyListValue>& 
 std::optional<std::string> compoundMediaIdentifier(std::int64_t clip, CollectionCache& cache, WalkBudget& budget) {
     const auto media = cache.childNamed(clip, "media");
     if (!media) return std::nullopt;
-    const auto* children = cache.children(*media);
+    const auto children = cache.children(*media);
     if (!children) return std::nullopt;
     for (const auto child : *children) {
         if (!budget.spend()) return std::nullopt;
@@ -83,7 +83,7 @@ std::optional<double> SpineWalk::collectSpineEntries(std::int64_t sequencePK, Co
 
     const auto primaryObject = cache.childNamed(sequencePK, "primaryObject");
     if (!primaryObject) return 0.0;
-    const auto* primaries = cache.children(*primaryObject);
+    const auto primaries = cache.children(*primaryObject);
     if (!primaries || primaries->empty()) return 0.0;
     const std::int64_t primary = primaries->front();
     if (const auto* row = cache.info(primary); row && row->type == "FFAnchoredClip") {

@@ -25,7 +25,7 @@ void appendMarkers(Scan& scan, std::int64_t pk, double containerTimelineStart, d
                    const std::optional<std::string>& roleUID, const std::optional<std::string>& containingClipName) {
     const auto anchored = scan.cache.childNamed(pk, "anchoredItems");
     if (!anchored) return;
-    const auto* children = scan.cache.children(*anchored);
+    const auto children = scan.cache.children(*anchored);
     if (!children) return;
     for (const auto child : *children) {
         if (!scan.budget.spend()) return;

@@ -155,3 +155,91 @@ TEST(FCPDatabaseConnection, FixedQueriesOverAnEventStore) {
     EXPECT_FALSE(clips[0].blob);
     EXPECT_EQ(clips[1].blob, (Data{9, 8}));
 }
+
+namespace {
+
+// Every lookup the collection index takes over, asked of a connection that queries and of one that
+// answers from its index, over keys 0 to the largest plus one (and -1).
+void expectIndexAnswersAsQueries(const fs::path& path) {
+    FCPDatabaseConnection queried(path.string());
+    FCPDatabaseConnection indexed(path.string());
+    ASSERT_TRUE(indexed.loadCollectionIndex());
+    ASSERT_TRUE(indexed.hasCollectionIndex());
+    ASSERT_FALSE(queried.hasCollectionIndex());
+
+    const auto largest = queried.query("SELECT MAX(Z_PK) AS pk FROM ZCOLLECTION").at(0);
+    const std::int64_t last = largest.contains("pk") ? std::get<std::int64_t>(largest.at("pk")) : 0;
+    const std::vector<std::string> names{"activeVariant", "anchoredItems", "media", "primaryObject", "", "twin"};
+    for (std::int64_t pk = -1; pk <= last + 1; ++pk) {
+        SCOPED_TRACE(pk);
+        const auto info = queried.fetchCollectionInfo(pk);
+        const auto fromIndex = indexed.fetchCollectionInfo(pk);
+        EXPECT_EQ(fromIndex.type, info.type);
+        EXPECT_EQ(fromIndex.identifier, info.identifier);
+        EXPECT_EQ(fromIndex.name, info.name);
+        const bool exists = !queried.query("SELECT 1 AS one FROM ZCOLLECTION WHERE Z_PK = ?", {pk}).empty();
+        EXPECT_EQ(indexed.indexedCollectionInfo(pk) != nullptr, exists);
+        const auto children = queried.fetchChildPKs(pk);
+        EXPECT_EQ(indexed.fetchChildPKs(pk), children);
+        const auto view = indexed.indexedChildPKs(pk);
+        EXPECT_EQ(std::vector<std::int64_t>(view.begin(), view.end()), children);
+        for (const auto& name : names) EXPECT_EQ(indexed.childPK(pk, name), queried.childPK(pk, name)) << name;
+        EXPECT_EQ(indexed.resolveActivePick(pk), queried.resolveActivePick(pk));
+        if (info.identifier) {
+            EXPECT_EQ(indexed.pkForIdentifier(*info.identifier), queried.pkForIdentifier(*info.identifier));
+        }
+    }
+}
+
+}  // namespace
+
+TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
+    TemporaryDirectory dir;
+    // Odd rows a damaged or unusual store may hold: links stored out of child order, to missing rows,
+    // with text or NULL keys, cycles, a child listed under two parents, two children of one name,
+    // names that are blobs or ill-formed text, NULL columns.
+    std::string sql;
+    for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
+    sql += "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES "
+           "(1, 'FFAnchoredStack', 'S', 'item'), (2, 'NSArray', NULL, 'activeVariant'), "
+           "(3, 'FFAnchoredClip', 'PICK', 'twin'), (4, 'FFAnchoredClip', 'PICK', 'twin'), "
+           "(5, NULL, NULL, NULL), (6, 'NSSet', 'A', CAST(x'61FF' AS TEXT)), (7, x'00', x'01', x'6D65646961'), "
+           "(8, 'NSArray', 'B', 'activeVariant'), (10, 'FFAnchoredCollection', 'C', 'anchoredItems'), "
+           "(11, 'FFAnchoredClip', 'D', 'media'), (40, 'FFAsset', 'E', 'primaryObject');"
+           "INSERT INTO Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS) VALUES "
+           "(1, 8), (1, 2), (2, 4), (2, 3), (2, 99), (1, 7), (6, 10), (10, 6), ('10', 11), (NULL, 3), "
+           "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);";
+    const auto odd = writeDatabase(dir.path() / "odd.fcpevent", sql);
+    expectIndexAnswersAsQueries(odd);
+
+    using Marker = quillo::testing::MarkerType;
+    // A whole library as the fixture builder writes one: storylines, compound clips, an audition,
+    // connected clips and markers.
+    LibraryBuilder library(dir.path(), "Indexed");
+    auto& event = library.event("Event");
+    event.roles().addStandardRoles();
+    auto edit = event.sequence("Edit", {.identifier = "T1"});
+    edit.clip("Lead", 0.0, 10.0)
+        .marker("lead", Marker::todo, 1.0)
+        .connected("B-roll", 2.0, 0.0, 3.0)
+        .role("video")
+        .marker("b-roll", Marker::todo, 0.5);
+    auto scene = edit.compound("Scene", 0.0, 4.0);
+    scene.inner().clip("Inside", 0.0, 4.0).marker("inside", Marker::chapter, 1.5);
+    const auto audition = edit.audition();
+    audition.active().clip("Take", 0.0, 3.0).marker("take", Marker::todo, 0.5);
+    audition.alternatives().clip("Other take", 0.0, 3.0);
+    edit.gap(2.0).connected("Title", 0.5, 0.0, 1.0).role("titles");
+    library.finish();
+    expectIndexAnswersAsQueries(event.databasePath());
+}
+
+TEST(FCPDatabaseConnection, AnUnreadableStoreKeepsItsLookupsOnTheirQueries) {
+    TemporaryDirectory dir;
+    std::ofstream(dir.path() / "text.fcpevent") << "This is not an SQLite database, just some text padding it out.";
+    FCPDatabaseConnection text((dir.path() / "text.fcpevent").string());
+    EXPECT_FALSE(text.loadCollectionIndex());
+    EXPECT_FALSE(text.hasCollectionIndex());
+    EXPECT_EQ(databaseFailure([&] { text.fetchChildPKs(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(databaseFailure([&] { text.fetchCollectionInfo(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
+}

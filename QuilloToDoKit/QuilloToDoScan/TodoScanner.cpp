@@ -115,6 +115,9 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
     }
 
     std::vector<TodoItem> items;
+    std::size_t total = 0;
+    for (const auto& event : events) total += event.items.size();
+    items.reserve(total);
     for (auto& event : events) {
         if (event.failure) std::rethrow_exception(event.failure);
         items.insert(items.end(), std::make_move_iterator(event.items.begin()),
@@ -132,6 +135,7 @@ std::vector<TodoItem> TodoScanner::scanEvent(const ScannedLibrarySource& source,
     } catch (const std::exception&) {
         return items;
     }
+    db->loadCollectionIndex();  // the walks below visit nearly every collection of the event
     // Which sequence a compound clip refers to is a property of the event database: looked up once
     // per event, not once per timeline.
     brimlock::LocalSequenceIndex sequences(*db);

@@ -9,6 +9,8 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 
 using namespace quillo;
 using namespace quillo::testing;
@@ -66,4 +68,20 @@ TEST(ScanTool, PrintsTheStructureAsJSON) {
         }
     }
     EXPECT_NE(runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " 2>/dev/null").status, 0);
+}
+
+// The demo library's list as it was recorded before the scanner was made fast: reading it through the
+// collection index, straight from SQLite's buffers and on several threads must not change one byte.
+// A deliberate change of the demo library or of the list's coding rewrites the recording.
+TEST(ScanTool, ListsTheDemoLibraryAsRecorded) {
+    TemporaryDirectory dir;
+    const auto written = runCommand(std::string(QUILLOTODO_DEMO_LIBRARY_TOOL) + " " + shellQuoted(dir.path()));
+    ASSERT_EQ(written.status, 0);
+    const auto listed = runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " " + shellQuoted(dir.path() / "Demo.fcpbundle"));
+    ASSERT_EQ(listed.status, 0);
+    std::ifstream recording(DEMO_TODOLIST_RECORDING, std::ios::binary);
+    ASSERT_TRUE(recording) << DEMO_TODOLIST_RECORDING;
+    std::ostringstream expected;
+    expected << recording.rdbuf();
+    EXPECT_EQ(listed.output, expected.str());
 }
