@@ -287,6 +287,24 @@ std::span<const std::int64_t> FCPDatabaseConnection::indexedChildPKs(std::int64_
 }
 
 std::vector<FCPDatabaseConnection::CollectionRow> FCPDatabaseConnection::fetchCollections(const std::string& ofType) {
+    if (index_) {
+        // As the outer join answers: rows in key order (the table's own), each once per metadata row
+        // in the metadata index's order, or once without a blob when it has none.
+        std::vector<CollectionRow> rows;
+        for (const auto& [pk, info] : index_->rows) {
+            if (info.type != boundText(ofType)) continue;
+            Statement& statement = fixedStatement(Fixed::blob);
+            Statement::Run run(statement);
+            statement.bind(1, pk);
+            bool hasMetadata = false;
+            while (statement.step()) {
+                rows.push_back({pk, info.identifier, blobColumn(statement.get(), 0)});
+                hasMetadata = true;
+            }
+            if (!hasMetadata) rows.push_back({pk, info.identifier, std::nullopt});
+        }
+        return rows;
+    }
     Statement& statement = fixedStatement(Fixed::collectionsOfType);
     Statement::Run run(statement);
     statement.bind(1, ofType);

@@ -140,19 +140,25 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
 
 }  // namespace
 
-FCPLibrary scan(const fs::path& libraryURL) {
+FCPLibrary listEvents(const fs::path& libraryURL) {
     FCPLibrary library;
     library.url = libraryURL;
     fs::path named = libraryURL;
     if (!named.has_filename()) named = named.parent_path();  // a URL text that ends in "/"
     library.name = platform::sanitizedUTF8(named.stem().string());
     std::set<std::string> seenDBPaths;
-    collectEvents(libraryURL, std::nullopt, 0, library.events, seenDBPaths);
+    collectEventFolders(libraryURL, std::nullopt, 0, library.events, seenDBPaths);
     return library;
 }
 
-void collectEvents(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
-                   std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
+FCPLibrary scan(const fs::path& libraryURL) {
+    FCPLibrary library = listEvents(libraryURL);
+    for (auto& event : library.events) event.timelines = timelinesOf(event.databaseURL);
+    return library;
+}
+
+void collectEventFolders(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
+                         std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
     if (depth > kMaximumWalkDepth) return;
     for (const auto& entry : listFolder(folder)) {
         if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
@@ -160,17 +166,18 @@ void collectEvents(const fs::path& folder, const std::optional<std::string>& nam
         const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
 
         const fs::path databaseURL = entry.path / eventDatabaseFileName;
-        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second) {
-            FCPEvent event{displayName, databaseURL, {}};
-            try {
-                FCPDatabaseConnection db(databaseURL.string());
-                event.timelines = discoverTimelines(db);
-            } catch (const std::exception&) {
-                // Listed without timelines: the sidebar still shows the event.
-            }
-            events.push_back(std::move(event));
-        }
-        if (!entry.isSymbolicLink) collectEvents(entry.path, displayName, depth + 1, events, seenDBPaths);
+        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
+            events.push_back(FCPEvent{displayName, databaseURL, {}});
+        if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
+    }
+}
+
+std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) noexcept {
+    try {
+        FCPDatabaseConnection db(databaseURL.string());
+        return discoverTimelines(db);
+    } catch (const std::exception&) {
+        return {};  // listed without timelines: the sidebar still shows the event
     }
 }
 

@@ -4,6 +4,7 @@
 #include "BrimlockCore/Database/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
@@ -20,7 +21,7 @@ namespace {
 using BlobDecoder::DecodedBlob;
 
 struct Walk {
-    FCPDatabaseConnection& db;
+    CollectionCache& cache;
     const AssetStore& assetStore;
     MulticamMediaIndex* multicamIndex;
     const std::optional<std::string>& videoAngle;
@@ -95,40 +96,32 @@ AssetInfo findBelow(Walk& walk, std::int64_t pk, int depth) {
     AssetInfo gathered;
     if (depth > maximumDepth || walk.budget.exhausted()) return gathered;
 
-    std::vector<std::int64_t> children;
-    try {
-        children = walk.db.fetchChildPKs(pk);
-    } catch (const std::exception&) {
-        return gathered;
-    }
+    const auto children = walk.cache.children(pk);
+    if (!children) return gathered;
 
-    for (const auto child : children) {
+    for (const auto child : *children) {
         // A link back up the walk path would only repeat the levels above.
         if (walk.isOnPath(child)) continue;
         if (!walk.budget.spend()) return gathered;
 
-        FCPDatabaseConnection::CollectionInfo info;
-        try {
-            info = walk.db.fetchCollectionInfo(child);
-        } catch (const std::exception&) {
-            continue;
-        }
-        if (info.name == "anchoredItems") continue;
+        const auto* info = walk.cache.info(child);
+        if (info == nullptr) continue;
+        if (info->name == "anchoredItems") continue;
 
-        const std::string_view type = info.type ? std::string_view(*info.type) : std::string_view();
+        const std::string_view type = info->type ? std::string_view(*info->type) : std::string_view();
         if (type == "FFAssetRef") {
-            if (const auto blob = walk.db.fetchDecodedBlob(child)) return assetReferenceInfo(walk, *blob, gathered);
+            if (const auto* blob = walk.cache.blob(child)) return assetReferenceInfo(walk, *blob, gathered);
         } else if (type == "FFClipRef") {
             if (walk.multicamIndex) {
-                if (const auto blob = walk.db.fetchDecodedBlob(child)) {
+                if (const auto* blob = walk.cache.blob(child)) {
                     if (auto angle = multicamAngleInfo(walk, *blob)) return std::move(*angle);
                 }
             }
         } else if (type == "FFAnchoredCollection") {
-            if (const auto blob = walk.db.fetchDecodedBlob(child)) readCollection(*blob, gathered);
+            if (const auto* blob = walk.cache.blob(child)) readCollection(*blob, gathered);
         } else if (type == "FFAnchoredMediaComponent" && !gathered.videoMediaComponentStart) {
             // Only its start is read, so a component after the first one on a level costs nothing.
-            if (const auto blob = walk.db.fetchDecodedBlob(child)) gathered.videoMediaComponentStart = clippedRangeStart(*blob);
+            if (const auto* blob = walk.cache.blob(child)) gathered.videoMediaComponentStart = clippedRangeStart(*blob);
         }
 
         walk.path.push_back(child);
@@ -149,8 +142,15 @@ AssetInfo findBelow(Walk& walk, std::int64_t pk, int depth) {
 AssetInfo findAssetInfo(std::int64_t pk, FCPDatabaseConnection& db, const AssetStore& assetStore,
                         MulticamMediaIndex* multicamIndex, const std::optional<std::string>& videoAngle, int depth,
                         WalkBudget* budget) {
+    CollectionCache cache(db);
+    return findAssetInfo(pk, cache, assetStore, multicamIndex, videoAngle, depth, budget);
+}
+
+AssetInfo findAssetInfo(std::int64_t pk, CollectionCache& cache, const AssetStore& assetStore,
+                        MulticamMediaIndex* multicamIndex, const std::optional<std::string>& videoAngle, int depth,
+                        WalkBudget* budget) {
     WalkBudget ownBudget;
-    Walk walk{db, assetStore, multicamIndex, videoAngle, budget ? *budget : ownBudget, {pk}};
+    Walk walk{cache, assetStore, multicamIndex, videoAngle, budget ? *budget : ownBudget, {pk}};
     walk.path.reserve(maximumDepth + 2);
     return findBelow(walk, pk, std::max(depth, 0));
 }

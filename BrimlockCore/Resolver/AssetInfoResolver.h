@@ -9,12 +9,14 @@
 namespace brimlock {
 
 class AssetStore;
+class CollectionCache;
 class FCPDatabaseConnection;
 class MulticamMediaIndex;
 class WalkBudget;
 
 // The source media behind one clip collection: the asset reached through its asset references,
-// clip references (multicam angles), collections and media components. Stateless; caches nothing.
+// clip references (multicam angles), collections and media components. Keeps nothing between calls;
+// what one call reads goes through the caller's per-timeline cache when it passes one.
 namespace AssetInfoResolver {
 
 // Levels 0 to 7 below the clip are read.
@@ -64,6 +66,11 @@ struct AssetInfo {
 // entered again, and each child examined spends one unit of `budget`; once it is exhausted the walk
 // stops and answers what it has. Without a budget the call uses its own of WalkBudget::defaultLimit.
 AssetInfo findAssetInfo(std::int64_t pk, FCPDatabaseConnection& db, const AssetStore& assetStore,
+                        MulticamMediaIndex* multicamIndex, const std::optional<std::string>& videoAngle, int depth,
+                        WalkBudget* budget = nullptr);
+// The same walk reading rows, child lists and blobs through a timeline's cache, which the other
+// walks of the timeline have mostly filled already.
+AssetInfo findAssetInfo(std::int64_t pk, CollectionCache& cache, const AssetStore& assetStore,
                         MulticamMediaIndex* multicamIndex, const std::optional<std::string>& videoAngle, int depth,
                         WalkBudget* budget = nullptr);
 

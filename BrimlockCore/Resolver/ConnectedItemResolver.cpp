@@ -164,7 +164,7 @@ void resolveAssetFields(ConnectedItem& item, std::int64_t pk, Walk& walk) {
             }
         }
     }
-    const auto info = AssetInfoResolver::findAssetInfo(pk, walk.cache.db(), *walk.assetStore, walk.multicamIndex,
+    const auto info = AssetInfoResolver::findAssetInfo(pk, walk.cache, *walk.assetStore, walk.multicamIndex,
                                                        angle, 0, &walk.budget);
     item.reelName = info.reel;
     if (info.scene && info.shot) {

@@ -220,7 +220,7 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
         category = ClipCategory::multicam;
     }
     const auto metadata = blob->dictionary("metadata");
-    const auto info = AssetInfoResolver::findAssetInfo(clip, cache.db(), resolver_.assetStore_,
+    const auto info = AssetInfoResolver::findAssetInfo(clip, cache, resolver_.assetStore_,
                                                        &resolver_.multicamIndex_, videoAngle, 0, &budget_);
     const auto retime = SpineClipDetails::loadRetimeInfo(clip, cache, budget_);
     const auto transform = SpineClipDetails::loadTransformInfo(clip, cache, budget_);

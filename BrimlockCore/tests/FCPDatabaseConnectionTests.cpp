@@ -170,6 +170,16 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
     const auto largest = queried.query("SELECT MAX(Z_PK) AS pk FROM ZCOLLECTION").at(0);
     const std::int64_t last = largest.contains("pk") ? std::get<std::int64_t>(largest.at("pk")) : 0;
     const std::vector<std::string> names{"activeVariant", "anchoredItems", "media", "primaryObject", "", "twin"};
+    for (const std::string type : {"FFAnchoredClip", "FFAnchoredSequence", "NSArray", "FFAsset", "none"}) {
+        const auto rows = queried.fetchCollections(type);
+        const auto fromIndex = indexed.fetchCollections(type);
+        ASSERT_EQ(fromIndex.size(), rows.size()) << type;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(fromIndex[i].pk, rows[i].pk) << type << i;
+            EXPECT_EQ(fromIndex[i].identifier, rows[i].identifier) << type << i;
+            EXPECT_EQ(fromIndex[i].blob, rows[i].blob) << type << i;
+        }
+    }
     for (std::int64_t pk = -1; pk <= last + 1; ++pk) {
         SCOPED_TRACE(pk);
         const auto info = queried.fetchCollectionInfo(pk);
@@ -208,7 +218,9 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
            "(11, 'FFAnchoredClip', 'D', 'media'), (40, 'FFAsset', 'E', 'primaryObject');"
            "INSERT INTO Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS) VALUES "
            "(1, 8), (1, 2), (2, 4), (2, 3), (2, 99), (1, 7), (6, 10), (10, 6), ('10', 11), (NULL, 3), "
-           "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);";
+           "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);"
+           "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
+           "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
     const auto odd = writeDatabase(dir.path() / "odd.fcpevent", sql);
     expectIndexAnswersAsQueries(odd);
 

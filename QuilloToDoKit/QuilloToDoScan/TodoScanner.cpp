@@ -91,7 +91,8 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
     std::vector<EventScan> events;
     for (std::size_t i = 0; i < libraries.size(); ++i) {
         try {
-            listed[i] = brimlock::LibraryScanner::scan(libraries[i].url);
+            // Only the folders here: each worker reads its event's timelines on its own connection.
+            listed[i] = brimlock::LibraryScanner::listEvents(libraries[i].url);
         } catch (const std::exception&) {
             continue;
         }
@@ -136,6 +137,12 @@ std::vector<TodoItem> TodoScanner::scanEvent(const ScannedLibrarySource& source,
         return items;
     }
     db->loadCollectionIndex();  // the walks below visit nearly every collection of the event
+    std::vector<brimlock::FCPTimelineInfo> timelines;
+    try {
+        timelines = brimlock::LibraryScanner::discoverTimelines(*db);
+    } catch (const std::exception&) {
+        return items;
+    }
     // Which sequence a compound clip refers to is a property of the event database: looked up once
     // per event, not once per timeline.
     brimlock::LocalSequenceIndex sequences(*db);
@@ -145,7 +152,7 @@ std::vector<TodoItem> TodoScanner::scanEvent(const ScannedLibrarySource& source,
     } catch (const std::exception&) {
         // Unknown roles: assignees then come from at-sign prefixes only.
     }
-    for (const auto& timeline : event.timelines) {
+    for (const auto& timeline : timelines) {
         brimlock::AssetStore assets;
         brimlock::MulticamMediaIndex multicam;
         brimlock::TimelineResolver resolver(*db, assets, roles, multicam, &sequences);
