@@ -137,32 +137,64 @@ private:
     sqlite3_stmt* statement_ = nullptr;
 };
 
-// Every collection row and child link of the database, each sorted by the key it is looked up with.
+// Positions of ascending, distinct keys. A store numbers its rows 1, 2, 3..., so a table indexed by
+// key answers in one step; keys far apart (a damaged store) fall back to a binary search.
+class KeyTable {
+public:
+    void reserve(std::size_t count) { keys_.reserve(count); }
+    // Keys must come in ascending order, each once.
+    void append(std::int64_t key) { keys_.push_back(key); }
+    std::size_t size() const noexcept { return keys_.size(); }
+    std::int64_t back() const noexcept { return keys_.back(); }
+    std::int64_t key(std::size_t position) const noexcept { return keys_[position]; }
+
+    void finish() {
+        if (keys_.empty() || keys_.size() >= std::numeric_limits<std::uint32_t>::max()) return;
+        const std::uint64_t span = static_cast<std::uint64_t>(keys_.back()) - static_cast<std::uint64_t>(keys_.front());
+        if (span >= 4 * static_cast<std::uint64_t>(keys_.size()) + 1024) return;
+        first_ = keys_.front();
+        slots_.assign(static_cast<std::size_t>(span) + 1, 0);
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            slots_[static_cast<std::size_t>(static_cast<std::uint64_t>(keys_[i]) - static_cast<std::uint64_t>(first_))] =
+                static_cast<std::uint32_t>(i + 1);
+    }
+
+    std::optional<std::size_t> find(std::int64_t key) const noexcept {
+        if (!slots_.empty()) {
+            if (key < first_) return std::nullopt;
+            const std::uint64_t offset = static_cast<std::uint64_t>(key) - static_cast<std::uint64_t>(first_);
+            if (offset >= slots_.size() || slots_[static_cast<std::size_t>(offset)] == 0) return std::nullopt;
+            return slots_[static_cast<std::size_t>(offset)] - 1;
+        }
+        const auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
+        if (found == keys_.end() || *found != key) return std::nullopt;
+        return static_cast<std::size_t>(found - keys_.begin());
+    }
+
+private:
+    std::vector<std::int64_t> keys_;
+    std::int64_t first_ = 0;
+    std::vector<std::uint32_t> slots_;  // key - first_ to position + 1; 0 where no key is
+};
+
+// Every collection row and child link of the database, by the key each is looked up with.
 struct FCPDatabaseConnection::CollectionIndex {
-    struct Children {
-        std::int64_t parent;
-        std::size_t begin, end;  // in `children`
-    };
-    std::vector<std::pair<std::int64_t, CollectionInfo>> rows;
-    std::vector<Children> parents;
+    KeyTable rowKeys;
+    std::vector<CollectionInfo> rows;  // rows[i] has key i of rowKeys
+    KeyTable parents;
+    std::vector<std::size_t> firstChild;  // parent i's children are children[firstChild[i], firstChild[i + 1])
     // Each parent's children in the order the child query returns them: that of the table's
     // (parent, child) primary-key index, which the pass ordered by parent reads too.
     std::vector<std::int64_t> children;
 
-    template <class Entries>
-    static auto find(const Entries& entries, std::int64_t key) noexcept {
-        const auto found = std::lower_bound(entries.begin(), entries.end(), key,
-                                            [](const auto& entry, std::int64_t k) { return keyOf(entry) < k; });
-        return found != entries.end() && keyOf(*found) == key ? &*found : nullptr;
+    const CollectionInfo* row(std::int64_t pk) const noexcept {
+        const auto position = rowKeys.find(pk);
+        return position ? &rows[*position] : nullptr;
     }
-    template <class Second>
-    static std::int64_t keyOf(const std::pair<std::int64_t, Second>& entry) noexcept { return entry.first; }
-    static std::int64_t keyOf(const Children& entry) noexcept { return entry.parent; }
-
     std::span<const std::int64_t> childrenOf(std::int64_t parent) const noexcept {
-        const auto* range = find(parents, parent);
-        if (range == nullptr) return {};
-        return std::span(children).subspan(range->begin, range->end - range->begin);
+        const auto position = parents.find(parent);
+        if (!position) return {};
+        return std::span(children).subspan(firstChild[*position], firstChild[*position + 1] - firstChild[*position]);
     }
 };
 
@@ -253,23 +285,37 @@ bool FCPDatabaseConnection::loadCollectionIndex() noexcept {
     if (index_) return true;
     try {
         auto index = std::make_unique<CollectionIndex>();
+        {
+            // Room for the usual store, numbered without gaps; a far larger span is not trusted.
+            Statement span(db_, "SELECT MAX(Z_PK) - MIN(Z_PK) FROM ZCOLLECTION");
+            const auto rows = span.step() ? integerColumn(span.get(), 0) : std::nullopt;
+            if (rows && *rows >= 0 && *rows < (std::int64_t{1} << 22)) {
+                index->rowKeys.reserve(static_cast<std::size_t>(*rows) + 1);
+                index->rows.reserve(static_cast<std::size_t>(*rows) + 1);
+            }
+        }
         Statement rows(db_, "SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME FROM ZCOLLECTION ORDER BY Z_PK");
         while (rows.step()) {
-            if (const auto pk = integerColumn(rows.get(), 0))
-                index->rows.emplace_back(*pk, CollectionInfo{textColumn(rows.get(), 1), textColumn(rows.get(), 2),
-                                                             textColumn(rows.get(), 3)});
+            const auto pk = integerColumn(rows.get(), 0);
+            if (!pk) continue;
+            index->rowKeys.append(*pk);
+            index->rows.push_back({textColumn(rows.get(), 1), textColumn(rows.get(), 2), textColumn(rows.get(), 3)});
         }
+        index->rowKeys.finish();
         Statement links(db_, "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
                              "ORDER BY Z_3PARENTCOLLECTIONS");
         while (links.step()) {
             const auto parent = integerColumn(links.get(), 0);
             const auto child = integerColumn(links.get(), 1);
             if (!parent || !child) continue;
-            if (index->parents.empty() || index->parents.back().parent != *parent)
-                index->parents.push_back({*parent, index->children.size(), index->children.size()});
+            if (index->parents.size() == 0 || index->parents.back() != *parent) {
+                index->parents.append(*parent);
+                index->firstChild.push_back(index->children.size());
+            }
             index->children.push_back(*child);
-            index->parents.back().end = index->children.size();
         }
+        index->firstChild.push_back(index->children.size());
+        index->parents.finish();
         index_ = std::move(index);
         return true;
     } catch (const std::exception&) {
@@ -278,8 +324,7 @@ bool FCPDatabaseConnection::loadCollectionIndex() noexcept {
 }
 
 const FCPDatabaseConnection::CollectionInfo* FCPDatabaseConnection::indexedCollectionInfo(std::int64_t pk) const noexcept {
-    const auto* row = index_ ? CollectionIndex::find(index_->rows, pk) : nullptr;
-    return row != nullptr ? &row->second : nullptr;
+    return index_ ? index_->row(pk) : nullptr;
 }
 
 std::span<const std::int64_t> FCPDatabaseConnection::indexedChildPKs(std::int64_t ofParent) const noexcept {
@@ -291,8 +336,10 @@ std::vector<FCPDatabaseConnection::CollectionRow> FCPDatabaseConnection::fetchCo
         // As the outer join answers: rows in key order (the table's own), each once per metadata row
         // in the metadata index's order, or once without a blob when it has none.
         std::vector<CollectionRow> rows;
-        for (const auto& [pk, info] : index_->rows) {
+        for (std::size_t i = 0; i < index_->rows.size(); ++i) {
+            const auto& info = index_->rows[i];
             if (info.type != boundText(ofType)) continue;
+            const std::int64_t pk = index_->rowKeys.key(i);
             Statement& statement = fixedStatement(Fixed::blob);
             Statement::Run run(statement);
             statement.bind(1, pk);

@@ -7,6 +7,8 @@
 #include <sqlite3.h>
 
 #include <fstream>
+#include <limits>
+#include <set>
 
 using namespace brimlock;
 using namespace quillo::testing;
@@ -159,7 +161,7 @@ TEST(FCPDatabaseConnection, FixedQueriesOverAnEventStore) {
 namespace {
 
 // Every lookup the collection index takes over, asked of a connection that queries and of one that
-// answers from its index, over keys 0 to the largest plus one (and -1).
+// answers from its index, for every key the store holds and its neighbours.
 void expectIndexAnswersAsQueries(const fs::path& path) {
     FCPDatabaseConnection queried(path.string());
     FCPDatabaseConnection indexed(path.string());
@@ -167,8 +169,15 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
     ASSERT_TRUE(indexed.hasCollectionIndex());
     ASSERT_FALSE(queried.hasCollectionIndex());
 
-    const auto largest = queried.query("SELECT MAX(Z_PK) AS pk FROM ZCOLLECTION").at(0);
-    const std::int64_t last = largest.contains("pk") ? std::get<std::int64_t>(largest.at("pk")) : 0;
+    std::set<std::int64_t> keys{-1, 0};
+    for (const auto& row : queried.query("SELECT Z_PK AS k FROM ZCOLLECTION UNION SELECT Z_3PARENTCOLLECTIONS FROM "
+                                         "Z_3CHILDCOLLECTIONS UNION SELECT Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS")) {
+        const auto* key = row.contains("k") ? std::get_if<std::int64_t>(&row.at("k")) : nullptr;
+        if (key == nullptr) continue;
+        keys.insert(*key);
+        if (*key > std::numeric_limits<std::int64_t>::min()) keys.insert(*key - 1);
+        if (*key < std::numeric_limits<std::int64_t>::max()) keys.insert(*key + 1);
+    }
     const std::vector<std::string> names{"activeVariant", "anchoredItems", "media", "primaryObject", "", "twin"};
     for (const std::string type : {"FFAnchoredClip", "FFAnchoredSequence", "NSArray", "FFAsset", "none"}) {
         const auto rows = queried.fetchCollections(type);
@@ -180,7 +189,7 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
             EXPECT_EQ(fromIndex[i].blob, rows[i].blob) << type << i;
         }
     }
-    for (std::int64_t pk = -1; pk <= last + 1; ++pk) {
+    for (const std::int64_t pk : keys) {
         SCOPED_TRACE(pk);
         const auto info = queried.fetchCollectionInfo(pk);
         const auto fromIndex = indexed.fetchCollectionInfo(pk);
@@ -221,8 +230,14 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
            "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);"
            "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
            "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
-    const auto odd = writeDatabase(dir.path() / "odd.fcpevent", sql);
-    expectIndexAnswersAsQueries(odd);
+    expectIndexAnswersAsQueries(writeDatabase(dir.path() / "odd.fcpevent", sql));
+    // Keys far apart are looked up another way than keys numbered without gaps.
+    expectIndexAnswersAsQueries(writeDatabase(
+        dir.path() / "far.fcpevent",
+        sql + "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZNAME) VALUES (1099511627776, 'NSArray', 'activeVariant'), "
+              "(-9223372036854775807, 'NSSet', 'media');"
+              "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1099511627776, 4), (1, 1099511627776), "
+              "(9223372036854775807, 2), (-9223372036854775807, 1099511627776);"));
 
     using Marker = quillo::testing::MarkerType;
     // A whole library as the fixture builder writes one: storylines, compound clips, an audition,

@@ -99,11 +99,12 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
         for (const auto& event : listed[i].events) events.push_back({&libraries[i], &event, {}, {}});
     }
 
+    const std::size_t workers = std::min<std::size_t>(maximumThreads_, events.size());
     std::atomic<std::size_t> next = 0;
     const auto work = [&events, &next] {
         for (std::size_t i = next++; i < events.size(); i = next++) {
             try {
-                events[i].items = scanEvent(*events[i].source, *events[i].event);
+                scanEvent(*events[i].source, *events[i].event, events[i].items);
             } catch (...) {
                 events[i].failure = std::current_exception();  // rethrown below, where a serial scan would stop
             }
@@ -111,10 +112,11 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
     };
     {
         std::vector<std::jthread> helpers;
-        for (std::size_t k = 1; k < std::min<std::size_t>(maximumThreads_, events.size()); ++k) helpers.emplace_back(work);
+        for (std::size_t k = 1; k < workers; ++k) helpers.emplace_back(work);
         work();
     }
 
+    // Gathered once at the end: appending each event to one growing list moves every item more often.
     std::vector<TodoItem> items;
     std::size_t total = 0;
     for (const auto& event : events) total += event.items.size();
@@ -128,20 +130,20 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
     return items;
 }
 
-std::vector<TodoItem> TodoScanner::scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event) {
-    std::vector<TodoItem> items;
+void TodoScanner::scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event,
+                            std::vector<TodoItem>& items) {
     std::optional<brimlock::FCPDatabaseConnection> db;
     try {
         db.emplace(event.databaseURL.string());
     } catch (const std::exception&) {
-        return items;
+        return;
     }
     db->loadCollectionIndex();  // the walks below visit nearly every collection of the event
     std::vector<brimlock::FCPTimelineInfo> timelines;
     try {
         timelines = brimlock::LibraryScanner::discoverTimelines(*db);
     } catch (const std::exception&) {
-        return items;
+        return;
     }
     // Which sequence a compound clip refers to is a property of the event database: looked up once
     // per event, not once per timeline.
@@ -185,7 +187,6 @@ std::vector<TodoItem> TodoScanner::scanEvent(const ScannedLibrarySource& source,
                                brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
         }
     }
-    return items;
 }
 
 }  // namespace quillo

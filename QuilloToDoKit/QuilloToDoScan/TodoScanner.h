@@ -35,7 +35,9 @@ public:
                                  int occurrence = 1);
 
 private:
-    static std::vector<TodoItem> scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event);
+    // Appends the event's items to `items`.
+    static void scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event,
+                          std::vector<TodoItem>& items);
 
     unsigned maximumThreads_;
     std::mutex scanning_;
