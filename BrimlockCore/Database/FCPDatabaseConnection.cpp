@@ -10,6 +10,7 @@
 #include <limits>
 #include <span>
 #include <type_traits>
+#include <unordered_map>
 
 namespace brimlock {
 
@@ -187,6 +188,12 @@ struct FCPDatabaseConnection::CollectionIndex {
     // (parent, child) primary-key index, which the pass ordered by parent reads too.
     std::vector<std::int64_t> children;
 
+    // Whether every identifier is held with the bytes the store has (none was ill-formed text), so
+    // that looking one up here finds what the identifier query finds.
+    bool identifiersAsStored = true;
+    // Identifier to the lowest key holding it; made on the first lookup by identifier.
+    std::optional<std::unordered_map<std::string_view, std::int64_t>> keysByIdentifier;
+
     const CollectionInfo* row(std::int64_t pk) const noexcept {
         const auto position = rowKeys.find(pk);
         return position ? &rows[*position] : nullptr;
@@ -299,7 +306,13 @@ bool FCPDatabaseConnection::loadCollectionIndex() noexcept {
             const auto pk = integerColumn(rows.get(), 0);
             if (!pk) continue;
             index->rowKeys.append(*pk);
-            index->rows.push_back({textColumn(rows.get(), 1), textColumn(rows.get(), 2), textColumn(rows.get(), 3)});
+            auto identifier = textColumn(rows.get(), 2);
+            if (identifier) {
+                const auto* stored = reinterpret_cast<const char*>(sqlite3_column_text(rows.get(), 2));
+                const auto length = static_cast<std::size_t>(sqlite3_column_bytes(rows.get(), 2));
+                if (stored == nullptr || *identifier != std::string_view(stored, length)) index->identifiersAsStored = false;
+            }
+            index->rows.push_back({textColumn(rows.get(), 1), std::move(identifier), textColumn(rows.get(), 3)});
         }
         index->rowKeys.finish();
         Statement links(db_, "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
@@ -440,6 +453,24 @@ std::optional<std::int64_t> FCPDatabaseConnection::childPK(std::int64_t ofParent
 }
 
 std::optional<std::int64_t> FCPDatabaseConnection::pkForIdentifier(const std::string& identifier) noexcept {
+    if (index_ && index_->identifiersAsStored) {
+        try {
+            auto& keys = index_->keysByIdentifier;
+            if (!keys) {
+                keys.emplace();
+                keys->reserve(index_->rows.size());
+                // Rows in ascending key order: the first to claim an identifier has the lowest key.
+                for (std::size_t i = 0; i < index_->rows.size(); ++i) {
+                    if (const auto& text = index_->rows[i].identifier) keys->try_emplace(*text, index_->rowKeys.key(i));
+                }
+            }
+            const auto found = keys->find(boundText(identifier));
+            if (found == keys->end()) return std::nullopt;
+            return found->second;
+        } catch (const std::exception&) {
+            index_->keysByIdentifier.reset();  // out of memory: ask the store instead
+        }
+    }
     try {
         Statement& statement = fixedStatement(Fixed::pkForIdentifier);
         Statement::Run run(statement);

@@ -58,8 +58,9 @@ public:
     std::vector<Row> query(const std::string& sql, const std::vector<Parameter>& params = {});
 
     // Reads every collection row and the whole child table in two sequential passes, after which
-    // fetchCollectionInfo, fetchChildPKs, childPK and resolveActivePick answer from memory exactly
-    // what their queries give, and fetchCollections reads only the metadata of the rows it returns. A timeline walk visits nearly every collection of its
+    // fetchCollectionInfo, fetchChildPKs, childPK, pkForIdentifier and resolveActivePick answer from
+    // memory exactly what their queries give, and fetchCollections reads only the metadata of the
+    // rows it returns. A timeline walk visits nearly every collection of its
     // event, and two passes cost far less than a query or three per collection. Worth it only for a
     // whole walk; the index lives as long as the connection. False, leaving those lookups on their
     // queries, when either table cannot be read whole.
@@ -100,7 +101,7 @@ private:
     sqlite3* db_ = nullptr;
     // Prepared once per connection: the fixed queries run thousands of times in one scan.
     std::unique_ptr<Statement> fixed_[static_cast<int>(Fixed::count)];
-    std::unique_ptr<const CollectionIndex> index_;
+    std::unique_ptr<CollectionIndex> index_;
 };
 
 }  // namespace brimlock

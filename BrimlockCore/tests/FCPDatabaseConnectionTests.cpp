@@ -216,7 +216,7 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
     TemporaryDirectory dir;
     // Odd rows a damaged or unusual store may hold: links stored out of child order, to missing rows,
     // with text or NULL keys, cycles, a child listed under two parents, two children of one name,
-    // names that are blobs or ill-formed text, NULL columns.
+    // names that are blobs or ill-formed text, an identifier held twice or holding a NUL, NULL columns.
     std::string sql;
     for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
     sql += "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES "
@@ -224,18 +224,21 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
            "(3, 'FFAnchoredClip', 'PICK', 'twin'), (4, 'FFAnchoredClip', 'PICK', 'twin'), "
            "(5, NULL, NULL, NULL), (6, 'NSSet', 'A', CAST(x'61FF' AS TEXT)), (7, x'00', x'01', x'6D65646961'), "
            "(8, 'NSArray', 'B', 'activeVariant'), (10, 'FFAnchoredCollection', 'C', 'anchoredItems'), "
-           "(11, 'FFAnchoredClip', 'D', 'media'), (40, 'FFAsset', 'E', 'primaryObject');"
+           "(11, 'FFAnchoredClip', 'D', 'media'), (40, 'FFAsset', 'E', 'primaryObject'), "
+           "(12, 'NSSet', CAST(x'41004243' AS TEXT), NULL);"
            "INSERT INTO Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS) VALUES "
            "(1, 8), (1, 2), (2, 4), (2, 3), (2, 99), (1, 7), (6, 10), (10, 6), ('10', 11), (NULL, 3), "
            "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);"
            "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
            "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
     expectIndexAnswersAsQueries(writeDatabase(dir.path() / "odd.fcpevent", sql));
-    // Keys far apart are looked up another way than keys numbered without gaps.
+    // Keys far apart are looked up another way than keys numbered without gaps, and an ill-formed
+    // identifier sends lookups by identifier back to the store.
     expectIndexAnswersAsQueries(writeDatabase(
         dir.path() / "far.fcpevent",
         sql + "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZNAME) VALUES (1099511627776, 'NSArray', 'activeVariant'), "
               "(-9223372036854775807, 'NSSet', 'media');"
+              "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER) VALUES (13, 'NSSet', CAST(x'50FF' AS TEXT));"
               "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1099511627776, 4), (1, 1099511627776), "
               "(9223372036854775807, 2), (-9223372036854775807, 1099511627776);"));
 
