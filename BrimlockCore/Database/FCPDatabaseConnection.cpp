@@ -143,8 +143,13 @@ private:
 class KeyTable {
 public:
     void reserve(std::size_t count) { keys_.reserve(count); }
-    // Keys must come in ascending order, each once.
-    void append(std::int64_t key) { keys_.push_back(key); }
+    // Keys come in ascending order, each once; a damaged store can break that, which the caller must
+    // learn before trusting positions.
+    bool append(std::int64_t key) {
+        if (!keys_.empty() && key <= keys_.back()) return false;
+        keys_.push_back(key);
+        return true;
+    }
     std::size_t size() const noexcept { return keys_.size(); }
     std::int64_t back() const noexcept { return keys_.back(); }
     std::int64_t key(std::size_t position) const noexcept { return keys_[position]; }
@@ -305,7 +310,7 @@ bool FCPDatabaseConnection::loadCollectionIndex() noexcept {
         while (rows.step()) {
             const auto pk = integerColumn(rows.get(), 0);
             if (!pk) continue;
-            index->rowKeys.append(*pk);
+            if (!index->rowKeys.append(*pk)) return false;  // keys out of order: a damaged table
             auto identifier = textColumn(rows.get(), 2);
             if (identifier) {
                 const auto* stored = reinterpret_cast<const char*>(sqlite3_column_text(rows.get(), 2));
@@ -322,7 +327,7 @@ bool FCPDatabaseConnection::loadCollectionIndex() noexcept {
             const auto child = integerColumn(links.get(), 1);
             if (!parent || !child) continue;
             if (index->parents.size() == 0 || index->parents.back() != *parent) {
-                index->parents.append(*parent);
+                if (!index->parents.append(*parent)) return false;  // parents out of order: a damaged index
                 index->firstChild.push_back(index->children.size());
             }
             index->children.push_back(*child);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <fstream>
 #include <limits>
 #include <set>
@@ -272,4 +273,58 @@ TEST(FCPDatabaseConnection, AnUnreadableStoreKeepsItsLookupsOnTheirQueries) {
     EXPECT_FALSE(text.hasCollectionIndex());
     EXPECT_EQ(databaseFailure([&] { text.fetchChildPKs(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
     EXPECT_EQ(databaseFailure([&] { text.fetchCollectionInfo(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
+}
+
+// A damaged table can hand out its rows out of key order without any error; the index must then
+// stay unused rather than file rows under the wrong keys.
+TEST(FCPDatabaseConnection, AStoreWhoseRowsComeOutOfOrderKeepsItsLookupsOnTheirQueries) {
+    TemporaryDirectory dir;
+    std::string sql = "PRAGMA page_size=512;";
+    for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
+    sql += "BEGIN;";
+    for (int pk = 1; pk <= 300; ++pk)
+        sql += "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZNAME) VALUES (" + std::to_string(pk) + ", 'NSArray', '" +
+               std::string(40, 'n') + "');";
+    sql += "COMMIT;";
+    const auto path = writeDatabase(dir.path() / "swapped.fcpevent", sql);
+
+    // Swap the first and the last leaf page of the table: each stays a well-formed page.
+    std::vector<std::int64_t> leaves;
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* statement = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = 'ZCOLLECTION' AND pagetype = 'leaf' "
+                                         "ORDER BY pageno", -1, &statement, nullptr), SQLITE_OK);
+        while (sqlite3_step(statement) == SQLITE_ROW) leaves.push_back(sqlite3_column_int64(statement, 0));
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+    ASSERT_GE(leaves.size(), 3u);
+    {
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        const auto pageAt = [](std::int64_t page) { return static_cast<std::streamoff>((page - 1) * 512); };
+        std::string first(512, '\0'), last(512, '\0');
+        file.seekg(pageAt(leaves.front()));
+        file.read(first.data(), 512);
+        file.seekg(pageAt(leaves.back()));
+        file.read(last.data(), 512);
+        file.seekp(pageAt(leaves.front()));
+        file.write(last.data(), 512);
+        file.seekp(pageAt(leaves.back()));
+        file.write(first.data(), 512);
+    }
+
+    FCPDatabaseConnection queried(path.string());
+    const auto keys = queried.query("SELECT Z_PK AS pk FROM ZCOLLECTION ORDER BY Z_PK");
+    ASSERT_FALSE(std::is_sorted(keys.begin(), keys.end(), [](const auto& a, const auto& b) {
+        return std::get<std::int64_t>(a.at("pk")) < std::get<std::int64_t>(b.at("pk"));
+    })) << "the swap did not reorder the rows";
+
+    FCPDatabaseConnection indexed(path.string());
+    EXPECT_FALSE(indexed.loadCollectionIndex());
+    EXPECT_FALSE(indexed.hasCollectionIndex());
+    for (const std::int64_t pk : {1, 150, 300}) {
+        EXPECT_EQ(indexed.fetchCollectionInfo(pk).name, queried.fetchCollectionInfo(pk).name) << pk;
+    }
 }
