@@ -154,6 +154,15 @@ void TodoScanner::scanEvent(const ScannedLibrarySource& source, const brimlock::
     } catch (const std::exception&) {
         // Unknown roles: assignees then come from at-sign prefixes only.
     }
+    // Every timeline's markers first, then the items in one go: the list is sized once instead of
+    // growing (and moving every item) as timelines are added.
+    struct TimelineMarkers {
+        const brimlock::FCPTimelineInfo* timeline;
+        brimlock::FrameRate rate;
+        std::vector<brimlock::ScannedMarker> markers;
+    };
+    std::vector<TimelineMarkers> found;
+    std::size_t markerCount = 0;
     for (const auto& timeline : timelines) {
         brimlock::AssetStore assets;
         brimlock::MulticamMediaIndex multicam;
@@ -164,11 +173,15 @@ void TodoScanner::scanEvent(const ScannedLibrarySource& source, const brimlock::
         } catch (const std::exception&) {
             continue;
         }
-        const brimlock::FrameRate rate = timecodeRate(resolver, timeline.collectionPK);
-        const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
+        markerCount += markers.size();
+        found.push_back({&timeline, timecodeRate(resolver, timeline.collectionPK), std::move(markers)});
+    }
 
+    items.reserve(items.size() + markerCount);
+    for (auto& [timeline, rate, markers] : found) {
+        const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
         std::map<std::int64_t, int> occurrences;
-        for (const auto& marker : markers) {
+        for (auto& marker : markers) {
             const int occurrence = ++occurrences[marker.markerPK];
             auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, roles);
             std::optional<std::string> roleName;
@@ -179,11 +192,12 @@ void TodoScanner::scanEvent(const ScannedLibrarySource& source, const brimlock::
             }
             const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
             const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
-            items.emplace_back(itemID(source.name, timeline.id, marker.markerPK, occurrence), kind, status,
-                               marker.completed, std::move(assignment.display), marker.text, marker.chapterNote,
-                               std::move(assignment.assignee), assignment.source, marker.roleUID, std::move(roleName),
-                               std::move(topLevelRoleUID), source.name, source.bookmarkID, event.name, timeline.id,
-                               timeline.name, marker.timelinePositionSeconds,
+            items.emplace_back(itemID(source.name, timeline->id, marker.markerPK, occurrence), kind, status,
+                               marker.completed, std::move(assignment.display), std::move(marker.text),
+                               std::move(marker.chapterNote), std::move(assignment.assignee), assignment.source,
+                               std::move(marker.roleUID), std::move(roleName),
+                               std::move(topLevelRoleUID), source.name, source.bookmarkID, event.name, timeline->id,
+                               timeline->name, marker.timelinePositionSeconds,
                                brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
         }
     }
