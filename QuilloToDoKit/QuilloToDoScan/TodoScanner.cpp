@@ -61,6 +61,88 @@ brimlock::FrameRate timecodeRate(brimlock::TimelineResolver& resolver, std::int6
     return brimlock::FrameRate::fps24;
 }
 
+// What one event's walks found: its timelines, its roles and each readable timeline's markers, the
+// items not made yet.
+struct EventMarkers {
+    struct Timeline {
+        std::size_t timeline;  // in `timelines`
+        brimlock::FrameRate rate;
+        std::vector<brimlock::ScannedMarker> markers;
+    };
+    std::vector<brimlock::FCPTimelineInfo> timelines;
+    brimlock::RoleResolver roles;
+    std::vector<Timeline> found;
+    std::size_t count = 0;  // markers in `found`
+};
+
+EventMarkers readMarkers(const brimlock::FCPEvent& event) {
+    EventMarkers read;
+    std::optional<brimlock::FCPDatabaseConnection> db;
+    try {
+        db.emplace(event.databaseURL.string());
+    } catch (const std::exception&) {
+        return read;
+    }
+    db->loadCollectionIndex();  // the walks below visit nearly every collection of the event
+    try {
+        read.timelines = brimlock::LibraryScanner::discoverTimelines(*db);
+    } catch (const std::exception&) {
+        return read;
+    }
+    // Which sequence a compound clip refers to is a property of the event database: looked up once
+    // per event, not once per timeline.
+    brimlock::LocalSequenceIndex sequences(*db);
+    try {
+        read.roles.loadRoles(*db);
+    } catch (const std::exception&) {
+        // Unknown roles: assignees then come from at-sign prefixes only.
+    }
+    for (std::size_t t = 0; t < read.timelines.size(); ++t) {
+        const auto& timeline = read.timelines[t];
+        brimlock::AssetStore assets;
+        brimlock::MulticamMediaIndex multicam;
+        brimlock::TimelineResolver resolver(*db, assets, read.roles, multicam, &sequences);
+        std::vector<brimlock::ScannedMarker> markers;
+        try {
+            markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver);
+        } catch (const std::exception&) {
+            continue;
+        }
+        read.count += markers.size();
+        read.found.push_back({t, timecodeRate(resolver, timeline.collectionPK), std::move(markers)});
+    }
+    return read;
+}
+
+// The items of what readMarkers found, appended to `items`; the markers' texts move into them.
+void appendItems(const ScannedLibrarySource& source, const brimlock::FCPEvent& event, EventMarkers& read,
+                 std::vector<TodoItem>& items) {
+    for (auto& [t, rate, markers] : read.found) {
+        const auto& timeline = read.timelines[t];
+        const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
+        std::map<std::int64_t, int> occurrences;
+        for (auto& marker : markers) {
+            const int occurrence = ++occurrences[marker.markerPK];
+            auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, read.roles);
+            std::optional<std::string> roleName;
+            std::optional<std::string> topLevelRoleUID;
+            if (marker.roleUID) {
+                roleName = read.roles.resolve(*marker.roleUID);
+                topLevelRoleUID = read.roles.topLevelUID(*marker.roleUID);
+            }
+            const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
+            const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
+            items.emplace_back(TodoScanner::itemID(source.name, timeline.id, marker.markerPK, occurrence), kind,
+                               status, marker.completed, std::move(assignment.display), std::move(marker.text),
+                               std::move(marker.chapterNote), std::move(assignment.assignee), assignment.source,
+                               std::move(marker.roleUID), std::move(roleName), std::move(topLevelRoleUID),
+                               source.name, source.bookmarkID, event.name, timeline.id, timeline.name,
+                               marker.timelinePositionSeconds,
+                               brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
+        }
+    }
+}
+
 }  // namespace
 
 platform::UUID TodoScanner::itemID(std::string_view libraryName, std::string_view timelineID, std::int64_t markerPK,
@@ -84,6 +166,7 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
     struct EventScan {
         const ScannedLibrarySource* source;
         const brimlock::FCPEvent* event;
+        EventMarkers markers;
         std::vector<TodoItem> items;
         std::exception_ptr failure;
     };
@@ -96,15 +179,34 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
         } catch (const std::exception&) {
             continue;
         }
-        for (const auto& event : listed[i].events) events.push_back({&libraries[i], &event, {}, {}});
+        for (const auto& event : listed[i].events) events.push_back({&libraries[i], &event, {}, {}, {}});
     }
 
+    std::vector<TodoItem> items;
     const std::size_t workers = std::min<std::size_t>(maximumThreads_, events.size());
+    if (workers <= 1) {
+        // On one thread every event's markers come first, so that the items go straight into one
+        // list sized once: no second copy of every item, no memory touched twice.
+        std::size_t total = 0;
+        for (auto& event : events) {
+            event.markers = readMarkers(*event.event);
+            total += event.markers.count;
+        }
+        items.reserve(total);
+        for (auto& event : events) {
+            appendItems(*event.source, *event.event, event.markers, items);
+            event.markers = {};
+        }
+        return items;
+    }
+
     std::atomic<std::size_t> next = 0;
     const auto work = [&events, &next] {
         for (std::size_t i = next++; i < events.size(); i = next++) {
             try {
-                scanEvent(*events[i].source, *events[i].event, events[i].items);
+                auto markers = readMarkers(*events[i].event);
+                events[i].items.reserve(markers.count);
+                appendItems(*events[i].source, *events[i].event, markers, events[i].items);
             } catch (...) {
                 events[i].failure = std::current_exception();  // rethrown below, where a serial scan would stop
             }
@@ -116,8 +218,6 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
         work();
     }
 
-    // Gathered once at the end: appending each event to one growing list moves every item more often.
-    std::vector<TodoItem> items;
     std::size_t total = 0;
     for (const auto& event : events) total += event.items.size();
     items.reserve(total);
@@ -128,79 +228,6 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
         event.items = {};
     }
     return items;
-}
-
-void TodoScanner::scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event,
-                            std::vector<TodoItem>& items) {
-    std::optional<brimlock::FCPDatabaseConnection> db;
-    try {
-        db.emplace(event.databaseURL.string());
-    } catch (const std::exception&) {
-        return;
-    }
-    db->loadCollectionIndex();  // the walks below visit nearly every collection of the event
-    std::vector<brimlock::FCPTimelineInfo> timelines;
-    try {
-        timelines = brimlock::LibraryScanner::discoverTimelines(*db);
-    } catch (const std::exception&) {
-        return;
-    }
-    // Which sequence a compound clip refers to is a property of the event database: looked up once
-    // per event, not once per timeline.
-    brimlock::LocalSequenceIndex sequences(*db);
-    brimlock::RoleResolver roles;
-    try {
-        roles.loadRoles(*db);
-    } catch (const std::exception&) {
-        // Unknown roles: assignees then come from at-sign prefixes only.
-    }
-    // Every timeline's markers first, then the items in one go: the list is sized once instead of
-    // growing (and moving every item) as timelines are added.
-    struct TimelineMarkers {
-        const brimlock::FCPTimelineInfo* timeline;
-        brimlock::FrameRate rate;
-        std::vector<brimlock::ScannedMarker> markers;
-    };
-    std::vector<TimelineMarkers> found;
-    std::size_t markerCount = 0;
-    for (const auto& timeline : timelines) {
-        brimlock::AssetStore assets;
-        brimlock::MulticamMediaIndex multicam;
-        brimlock::TimelineResolver resolver(*db, assets, roles, multicam, &sequences);
-        std::vector<brimlock::ScannedMarker> markers;
-        try {
-            markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver);
-        } catch (const std::exception&) {
-            continue;
-        }
-        markerCount += markers.size();
-        found.push_back({&timeline, timecodeRate(resolver, timeline.collectionPK), std::move(markers)});
-    }
-
-    items.reserve(items.size() + markerCount);
-    for (auto& [timeline, rate, markers] : found) {
-        const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
-        std::map<std::int64_t, int> occurrences;
-        for (auto& marker : markers) {
-            const int occurrence = ++occurrences[marker.markerPK];
-            auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, roles);
-            std::optional<std::string> roleName;
-            std::optional<std::string> topLevelRoleUID;
-            if (marker.roleUID) {
-                roleName = roles.resolve(*marker.roleUID);
-                topLevelRoleUID = roles.topLevelUID(*marker.roleUID);
-            }
-            const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
-            const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
-            items.emplace_back(itemID(source.name, timeline->id, marker.markerPK, occurrence), kind, status,
-                               marker.completed, std::move(assignment.display), std::move(marker.text),
-                               std::move(marker.chapterNote), std::move(assignment.assignee), assignment.source,
-                               std::move(marker.roleUID), std::move(roleName),
-                               std::move(topLevelRoleUID), source.name, source.bookmarkID, event.name, timeline->id,
-                               timeline->name, marker.timelinePositionSeconds,
-                               brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
-        }
-    }
 }
 
 }  // namespace quillo

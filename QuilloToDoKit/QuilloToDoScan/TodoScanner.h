@@ -9,10 +9,6 @@
 #include <thread>
 #include <vector>
 
-namespace brimlock {
-struct FCPEvent;
-}
-
 namespace quillo {
 
 // Turns every marker on every timeline of the watched libraries into a to-do item. Keeps nothing
@@ -35,10 +31,6 @@ public:
                                  int occurrence = 1);
 
 private:
-    // Appends the event's items to `items`.
-    static void scanEvent(const ScannedLibrarySource& source, const brimlock::FCPEvent& event,
-                          std::vector<TodoItem>& items);
-
     unsigned maximumThreads_;
     std::mutex scanning_;
 };
