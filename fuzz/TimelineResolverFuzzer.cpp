@@ -1,7 +1,8 @@
 // Builds a small event database from the input (a few dozen collections of the timeline vocabulary
 // with random attribute blobs and random child links: cycles, fan-out and dangling links included),
-// then resolves and scans every sequence in it as the to-do scan does. Nothing may crash or hang;
-// positions must be finite; edit lists must be sorted with their laid-in items in range.
+// then resolves and scans every sequence in it as the to-do scan does, once querying the store and
+// once through its collection index. Nothing may crash or hang; positions must be finite; edit
+// lists must be sorted with their laid-in items in range; both ways must find the same markers.
 //
 // Input: a count byte (its bit 0x40 resolves with the event's assets loaded), then per collection a
 // type, a name, a blob form and its attributes; every byte left over is a child link (parent,
@@ -27,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -202,31 +204,39 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         database.close();
     }
 
-    brimlock::FCPDatabaseConnection db(file.string());
-    brimlock::RoleResolver roles;
-    brimlock::AssetStore assets;
-    if (withAssets) {
-        try {
-            assets.loadAssets(db);
-        } catch (const brimlock::FCPDatabaseError&) {
-        }
-    }
-    for (const auto sequence : sequences) {
-        brimlock::MulticamMediaIndex multicamIndex;
-        brimlock::TimelineResolver resolver(db, assets, roles, multicamIndex);
-        resolver.setWalkLimit(walkLimit);
-        try {
-            for (const auto& marker : brimlock::TimelineMarkerScanner::scan(sequence, db, resolver))
-                require(std::isfinite(marker.timelinePositionSeconds));
-            const auto list = resolver.getEDL(sequence);
-            checkList(*list);
-            for (const auto& entry : list->entries()) {
-                for (const auto& segment : entry.displaySegments())
-                    for (const auto& layer : segment.stackedLayers()) require(layer.videoLaneNumber() > 1);
+    // The walks run twice, querying the store and reading through its collection index, and must
+    // find the same markers.
+    std::vector<std::optional<std::vector<brimlock::ScannedMarker>>> found[2];
+    for (const bool indexed : {false, true}) {
+        brimlock::FCPDatabaseConnection db(file.string());
+        if (indexed) db.loadCollectionIndex();
+        brimlock::RoleResolver roles;
+        brimlock::AssetStore assets;
+        if (withAssets) {
+            try {
+                assets.loadAssets(db);
+            } catch (const brimlock::FCPDatabaseError&) {
             }
-        } catch (const brimlock::FCPDatabaseError&) {
-            // A walk past the budget drops the timeline.
+        }
+        for (const auto sequence : sequences) {
+            brimlock::MulticamMediaIndex multicamIndex;
+            brimlock::TimelineResolver resolver(db, assets, roles, multicamIndex);
+            resolver.setWalkLimit(walkLimit);
+            auto& markers = found[indexed ? 1 : 0].emplace_back();
+            try {
+                markers = brimlock::TimelineMarkerScanner::scan(sequence, db, resolver);
+                for (const auto& marker : *markers) require(std::isfinite(marker.timelinePositionSeconds));
+                const auto list = resolver.getEDL(sequence);
+                checkList(*list);
+                for (const auto& entry : list->entries()) {
+                    for (const auto& segment : entry.displaySegments())
+                        for (const auto& layer : segment.stackedLayers()) require(layer.videoLaneNumber() > 1);
+                }
+            } catch (const brimlock::FCPDatabaseError&) {
+                // A walk past the budget drops the timeline.
+            }
         }
     }
+    require(found[0] == found[1]);
     return 0;
 }
