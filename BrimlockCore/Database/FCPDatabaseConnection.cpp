@@ -59,6 +59,13 @@ std::optional<std::int64_t> integerColumn(sqlite3_stmt* statement, int column) {
     return sqlite3_column_int64(statement, column);
 }
 
+// A text column's bytes as stored, before textColumn makes them well-formed.
+std::string_view storedText(sqlite3_stmt* statement, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    if (text == nullptr) return {};
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+}
+
 // A text parameter is bound up to its first NUL, like a C string.
 std::string_view boundText(const std::string& text) noexcept { return std::string_view(text.c_str()); }
 
@@ -193,9 +200,9 @@ struct FCPDatabaseConnection::CollectionIndex {
     // (parent, child) primary-key index, which the pass ordered by parent reads too.
     std::vector<std::int64_t> children;
 
-    // Whether every identifier is held with the bytes the store has (none was ill-formed text), so
-    // that looking one up here finds what the identifier query finds.
-    bool identifiersAsStored = true;
+    // Whether every type, identifier and name is held with the bytes the store has (none was
+    // ill-formed text), so that comparing a text here finds what the queries comparing it find.
+    bool textsAsStored = true;
     // Identifier to the lowest key holding it; made on the first lookup by identifier.
     std::optional<std::unordered_map<std::string_view, std::int64_t>> keysByIdentifier;
 
@@ -311,13 +318,12 @@ bool FCPDatabaseConnection::loadCollectionIndex() noexcept {
             const auto pk = integerColumn(rows.get(), 0);
             if (!pk) continue;
             if (!index->rowKeys.append(*pk)) return false;  // keys out of order: a damaged table
-            auto identifier = textColumn(rows.get(), 2);
-            if (identifier) {
-                const auto* stored = reinterpret_cast<const char*>(sqlite3_column_text(rows.get(), 2));
-                const auto length = static_cast<std::size_t>(sqlite3_column_bytes(rows.get(), 2));
-                if (stored == nullptr || *identifier != std::string_view(stored, length)) index->identifiersAsStored = false;
-            }
-            index->rows.push_back({textColumn(rows.get(), 1), std::move(identifier), textColumn(rows.get(), 3)});
+            const auto text = [&](int column) {
+                auto held = textColumn(rows.get(), column);
+                if (held && *held != storedText(rows.get(), column)) index->textsAsStored = false;
+                return held;
+            };
+            index->rows.push_back({text(1), text(2), text(3)});
         }
         index->rowKeys.finish();
         Statement links(db_, "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
@@ -350,7 +356,7 @@ std::span<const std::int64_t> FCPDatabaseConnection::indexedChildPKs(std::int64_
 }
 
 std::vector<FCPDatabaseConnection::CollectionRow> FCPDatabaseConnection::fetchCollections(const std::string& ofType) {
-    if (index_) {
+    if (index_ && index_->textsAsStored) {
         // As the outer join answers: rows in key order (the table's own), each once per metadata row
         // in the metadata index's order, or once without a blob when it has none.
         std::vector<CollectionRow> rows;
@@ -438,7 +444,7 @@ FCPDatabaseConnection::CollectionInfo FCPDatabaseConnection::fetchCollectionInfo
 }
 
 std::optional<std::int64_t> FCPDatabaseConnection::childPK(std::int64_t ofParent, const std::string& named) noexcept {
-    if (index_) {
+    if (index_ && index_->textsAsStored) {
         for (const auto child : indexedChildPKs(ofParent)) {
             const auto* row = indexedCollectionInfo(child);
             if (row != nullptr && row->name == boundText(named)) return child;
@@ -458,7 +464,7 @@ std::optional<std::int64_t> FCPDatabaseConnection::childPK(std::int64_t ofParent
 }
 
 std::optional<std::int64_t> FCPDatabaseConnection::pkForIdentifier(const std::string& identifier) noexcept {
-    if (index_ && index_->identifiersAsStored) {
+    if (index_ && index_->textsAsStored) {
         try {
             auto& keys = index_->keysByIdentifier;
             if (!keys) {

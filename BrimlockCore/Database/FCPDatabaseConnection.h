@@ -60,7 +60,7 @@ public:
     // Reads every collection row and the whole child table in two sequential passes, after which
     // fetchCollectionInfo, fetchChildPKs, childPK, pkForIdentifier and resolveActivePick answer from
     // memory exactly what their queries give, and fetchCollections reads only the metadata of the
-    // rows it returns. A timeline walk visits nearly every collection of its event, and two passes
+    // rows it returns (those comparing texts keep querying a store holding ill-formed text). A timeline walk visits nearly every collection of its event, and two passes
     // cost far less than a query or three per collection. Worth it only for a whole walk; the index
     // lives as long as the connection. False, leaving those lookups on their queries, when either
     // table cannot be read whole or in key order (a damaged store).

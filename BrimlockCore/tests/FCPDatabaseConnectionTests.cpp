@@ -179,7 +179,8 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
         if (*key > std::numeric_limits<std::int64_t>::min()) keys.insert(*key - 1);
         if (*key < std::numeric_limits<std::int64_t>::max()) keys.insert(*key + 1);
     }
-    const std::vector<std::string> names{"activeVariant", "anchoredItems", "media", "primaryObject", "", "twin"};
+    const std::vector<std::string> names{"activeVariant", "anchoredItems", "media", "primaryObject", "", "twin",
+                                         "a\xEF\xBF\xBD"};
     for (const std::string type : {"FFAnchoredClip", "FFAnchoredSequence", "NSArray", "FFAsset", "none"}) {
         const auto rows = queried.fetchCollections(type);
         const auto fromIndex = indexed.fetchCollections(type);
@@ -217,13 +218,13 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
     TemporaryDirectory dir;
     // Odd rows a damaged or unusual store may hold: links stored out of child order, to missing rows,
     // with text or NULL keys, cycles, a child listed under two parents, two children of one name,
-    // names that are blobs or ill-formed text, an identifier held twice or holding a NUL, NULL columns.
+    // names that are blobs, an identifier held twice or holding a NUL, NULL columns.
     std::string sql;
     for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
     sql += "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES "
            "(1, 'FFAnchoredStack', 'S', 'item'), (2, 'NSArray', NULL, 'activeVariant'), "
            "(3, 'FFAnchoredClip', 'PICK', 'twin'), (4, 'FFAnchoredClip', 'PICK', 'twin'), "
-           "(5, NULL, NULL, NULL), (6, 'NSSet', 'A', CAST(x'61FF' AS TEXT)), (7, x'00', x'01', x'6D65646961'), "
+           "(5, NULL, NULL, NULL), (6, 'NSSet', 'A', 'a'), (7, x'00', x'01', x'6D65646961'), "
            "(8, 'NSArray', 'B', 'activeVariant'), (10, 'FFAnchoredCollection', 'C', 'anchoredItems'), "
            "(11, 'FFAnchoredClip', 'D', 'media'), (40, 'FFAsset', 'E', 'primaryObject'), "
            "(12, 'NSSet', CAST(x'41004243' AS TEXT), NULL);"
@@ -233,15 +234,16 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
            "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
            "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
     expectIndexAnswersAsQueries(writeDatabase(dir.path() / "odd.fcpevent", sql));
-    // Keys far apart are looked up another way than keys numbered without gaps, and an ill-formed
-    // identifier sends lookups by identifier back to the store.
+    // Keys far apart are looked up another way than keys numbered without gaps, and ill-formed text
+    // sends the lookups that compare texts back to the store.
     expectIndexAnswersAsQueries(writeDatabase(
         dir.path() / "far.fcpevent",
         sql + "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZNAME) VALUES (1099511627776, 'NSArray', 'activeVariant'), "
               "(-9223372036854775807, 'NSSet', 'media');"
-              "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER) VALUES (13, 'NSSet', CAST(x'50FF' AS TEXT));"
+              "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES "
+              "(13, 'NSSet', CAST(x'50FF' AS TEXT), CAST(x'61FF' AS TEXT));"
               "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1099511627776, 4), (1, 1099511627776), "
-              "(9223372036854775807, 2), (-9223372036854775807, 1099511627776);"));
+              "(9223372036854775807, 2), (-9223372036854775807, 1099511627776), (1, 13);"));
 
     using Marker = quillo::testing::MarkerType;
     // A whole library as the fixture builder writes one: storylines, compound clips, an audition,
