@@ -115,6 +115,14 @@ TEST(LibraryScanner, UnreadableDatabasesAndMissingBundles) {
     const FCPLibrary scanned = LibraryScanner::scan(library.bundlePath());
     EXPECT_TRUE(eventNamed(scanned, "Broken").timelines.empty());
     EXPECT_EQ(eventNamed(scanned, "Good").timelines.size(), 1u);
+    // Listing only walks the folders: the same events in the same order, no timeline read yet, and
+    // each event's timelines come from its database alone.
+    const FCPLibrary listed = LibraryScanner::listEvents(library.bundlePath());
+    EXPECT_EQ(eventNames(listed), eventNames(scanned));
+    for (const auto& event : listed.events) {
+        EXPECT_TRUE(event.timelines.empty());
+        EXPECT_EQ(LibraryScanner::timelinesOf(event.databaseURL).size(), eventNamed(scanned, event.name).timelines.size());
+    }
 
     const FCPLibrary missing = LibraryScanner::scan(dir.path() / "Gone.fcpbundle");
     EXPECT_EQ(missing.name, "Gone");
