@@ -12,6 +12,7 @@
 #include "BrimlockCore/Resolver/TimelineResolver.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
+#include <openssl/evp.h>
 #include <openssl/sha.h>
 
 #include <algorithm>
@@ -151,8 +152,11 @@ platform::UUID TodoScanner::itemID(std::string_view libraryName, std::string_vie
     text.reserve(libraryName.size() + timelineID.size() + 24);
     text.append(libraryName).append("|").append(timelineID).append("|").append(std::to_string(markerPK));
     if (occurrence >= 2) text.append("|").append(std::to_string(occurrence));
+    // Fetched once: the one-shot SHA256() looks the algorithm up, under a process-wide lock, on every call.
+    static EVP_MD* const sha256 = EVP_MD_fetch(nullptr, "SHA256", nullptr);
     std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
-    SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
+    if (sha256 == nullptr || EVP_Digest(text.data(), text.size(), digest.data(), nullptr, sha256, nullptr) != 1)
+        SHA256(reinterpret_cast<const unsigned char*>(text.data()), text.size(), digest.data());
     platform::UUID::Bytes bytes{};
     std::copy_n(digest.begin(), bytes.size(), bytes.begin());
     return platform::UUID(bytes);
