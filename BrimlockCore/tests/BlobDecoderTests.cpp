@@ -3,6 +3,8 @@
 
 #include "PropertyListTestSupport.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -26,13 +28,7 @@ protected:
     DecodedBlob decodeArchive(std::vector<Value> objects) const { return decode(keyedArchive(std::move(objects))); }
 
     BlobDecoderError failure(const Value& value) const {
-        try {
-            decode(value);
-        } catch (const BlobDecoderError& error) {
-            return error;
-        }
-        ADD_FAILURE() << "expected a BlobDecoderError";
-        return BlobDecoderError(ErrorKind::invalidPlist);
+        return quillo::testing::thrownBy<BlobDecoderError>([&] { decode(value); });
     }
 };
 

@@ -3,6 +3,8 @@
 
 #include "testing/LibraryBuilder.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -28,29 +30,18 @@ fs::path writeDatabase(const fs::path& path, const std::string& sql) {
     return path;
 }
 
-template <class F>
-FCPDatabaseError databaseFailure(F&& body) {
-    try {
-        body();
-    } catch (const FCPDatabaseError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "expected an FCPDatabaseError";
-    return FCPDatabaseError(FCPDatabaseError::Kind::blobDecodingFailed, "none");
-}
-
 }  // namespace
 
 TEST(FCPDatabaseConnection, FailsToOpenWhatIsNoDatabase) {
     TemporaryDirectory dir;
-    const auto missing = databaseFailure([&] { FCPDatabaseConnection((dir.path() / "none.fcpevent").string()); });
+    const auto missing = thrownBy<FCPDatabaseError>([&] { FCPDatabaseConnection((dir.path() / "none.fcpevent").string()); });
     EXPECT_EQ(missing.kind(), FCPDatabaseError::Kind::connectionFailed);
     EXPECT_EQ(std::string(missing.what()).rfind("Failed to open FCP database: ", 0), 0u);
 
     // Immutable opens succeed on any file; a file that is not SQLite fails at the first statement.
     std::ofstream(dir.path() / "text.fcpevent") << "This is not an SQLite database, just some text padding it out.";
     FCPDatabaseConnection text((dir.path() / "text.fcpevent").string());
-    const auto notADatabase = databaseFailure([&] { text.fetchCollections("FFAsset"); });
+    const auto notADatabase = thrownBy<FCPDatabaseError>([&] { text.fetchCollections("FFAsset"); });
     EXPECT_EQ(notADatabase.kind(), FCPDatabaseError::Kind::queryFailed);
     EXPECT_EQ(std::string(notADatabase.what()), "Query failed: file is not a database");
     EXPECT_EQ(text.pkForIdentifier("x"), std::nullopt);
@@ -81,8 +72,8 @@ TEST(FCPDatabaseConnection, RowsMapColumnNamesToTypedValues) {
     const auto nulled = db.query("SELECT i AS x, n AS x FROM t WHERE i = 7");
     EXPECT_FALSE(nulled[0].contains("x"));
 
-    EXPECT_EQ(databaseFailure([&] { db.query("SELECT nope FROM t"); }).kind(), FCPDatabaseError::Kind::queryFailed);
-    EXPECT_EQ(databaseFailure([&] { db.query(""); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { db.query("SELECT nope FROM t"); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { db.query(""); }).kind(), FCPDatabaseError::Kind::queryFailed);
 }
 
 TEST(FCPDatabaseConnection, ACorruptPageFailsTheQueryInsteadOfTruncatingIt) {
@@ -105,11 +96,11 @@ TEST(FCPDatabaseConnection, ACorruptPageFailsTheQueryInsteadOfTruncatingIt) {
         file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
     }
     FCPDatabaseConnection damaged(path.string());
-    const auto error = databaseFailure([&] { damaged.fetchChildPKs(1); });
+    const auto error = thrownBy<FCPDatabaseError>([&] { damaged.fetchChildPKs(1); });
     EXPECT_EQ(error.kind(), FCPDatabaseError::Kind::queryFailed);
     EXPECT_EQ(std::string(error.what()), "Query failed: database disk image is malformed");
     // The cached statement was reset: running it again fails the same way, not with a misuse error.
-    EXPECT_EQ(std::string(databaseFailure([&] { damaged.fetchChildPKs(1); }).what()), error.what());
+    EXPECT_EQ(std::string(thrownBy<FCPDatabaseError>([&] { damaged.fetchChildPKs(1); }).what()), error.what());
     EXPECT_EQ(std::get<std::int64_t>(damaged.query("SELECT 1 AS one").at(0).at("one")), 1);
 }
 
@@ -273,8 +264,8 @@ TEST(FCPDatabaseConnection, AnUnreadableStoreKeepsItsLookupsOnTheirQueries) {
     FCPDatabaseConnection text((dir.path() / "text.fcpevent").string());
     EXPECT_FALSE(text.loadCollectionIndex());
     EXPECT_FALSE(text.hasCollectionIndex());
-    EXPECT_EQ(databaseFailure([&] { text.fetchChildPKs(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
-    EXPECT_EQ(databaseFailure([&] { text.fetchCollectionInfo(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { text.fetchChildPKs(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { text.fetchCollectionInfo(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
 }
 
 // A damaged table can hand out its rows out of key order without any error; the index must then

@@ -3,6 +3,8 @@
 
 #include "testing/TemporaryDirectory.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -25,14 +27,8 @@ void write(const std::filesystem::path& path, const std::string& text) {
 }
 
 fcpxml::ParseError parseError(const std::filesystem::path& path) {
-    try {
-        fcpxml::parse(path);
-    } catch (const fcpxml::ParseError& error) {
-        return error;
-    }
-    throw std::runtime_error("no ParseError for " + path.string());
+    return quillo::testing::thrownBy<fcpxml::ParseError>([&] { fcpxml::parse(path); });
 }
-
 }  // namespace
 
 TEST(FCPXMLParserFile, ReadsAFile) {

@@ -1,5 +1,7 @@
 #include "BrimlockCore/Timecode/FrameRate.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,15 +16,8 @@ using platform::JSON;
 namespace {
 
 DecodingError decodingFailure(const JSON& document, const platform::CodingPath& path = {}) {
-    try {
-        decodeFrameRate(document, path);
-    } catch (const DecodingError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "decoded " << document.dump();
-    return DecodingError(DecodingError::Kind::dataCorrupted, {}, "none");
+    return quillo::testing::thrownBy<DecodingError>([&] { decodeFrameRate(document, path); });
 }
-
 }  // namespace
 
 TEST(FrameRate, CaseNamesAndLabelsAreTheStoredForms) {

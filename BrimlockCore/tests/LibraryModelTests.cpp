@@ -7,12 +7,15 @@
 #include "BrimlockCore/Model/StackedLayerInfo.h"
 #include "BrimlockCore/Protocol/BrimlockQuery.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <type_traits>
 
+using quillo::testing::thrownBy;
 using namespace brimlock;
 using platform::CodingPath;
 using platform::DecodingError;
@@ -20,17 +23,6 @@ using platform::JSON;
 using Kind = DecodingError::Kind;
 
 namespace {
-
-template <class F>
-DecodingError decodingFailure(F&& body) {
-    try {
-        body();
-    } catch (const DecodingError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "expected a DecodingError";
-    return DecodingError(Kind::dataCorrupted, {}, "none");
-}
 
 std::vector<std::string> keysOf(const JSON& object) {
     std::vector<std::string> keys;
@@ -123,9 +115,9 @@ TEST(LibraryModelEnumerations, MarkerTypeCasesInOrderWithExactRawValues) {
 }
 
 TEST(LibraryModelEnumerations, UnknownOrMistypedTextDoesNotDecode) {
-    EXPECT_EQ(decodingFailure([] { decodeClipCategory(JSON("Title"), {"clipType"}); }).kind(), Kind::dataCorrupted);
-    EXPECT_EQ(decodingFailure([] { decodeMarkerType(JSON("Todo")); }).kind(), Kind::dataCorrupted);
-    EXPECT_EQ(decodingFailure([] { decodeMarkerType(JSON(1)); }).kind(), Kind::typeMismatch);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeClipCategory(JSON("Title"), {"clipType"}); }).kind(), Kind::dataCorrupted);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerType(JSON("Todo")); }).kind(), Kind::dataCorrupted);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerType(JSON(1)); }).kind(), Kind::typeMismatch);
 }
 
 TEST(LibraryModelMetadata, EmptyEncodesToExactlyFourKeys) {
@@ -179,7 +171,7 @@ TEST(LibraryModelMetadata, RequiredKeysMustBePresentAndOptionalOnesMayBeMissingO
     for (const char* key : {"sourceClipName", "sourceTimecode", "projectTimecode", "frameRate"}) {
         JSON document = minimal;
         document.erase(key);
-        const auto error = decodingFailure([&] { decodeFCPMetadata(document); });
+        const auto error = thrownBy<DecodingError>([&] { decodeFCPMetadata(document); });
         EXPECT_EQ(error.kind(), Kind::keyNotFound) << key;
         EXPECT_NE(error.debugDescription().find(key), std::string::npos) << key;
     }
@@ -190,7 +182,7 @@ TEST(LibraryModelMetadata, WrongValuesFailWithTheirPath) {
         JSON document = platform::parseJSON(R"({"sourceClipName":"c","sourceTimecode":"t","projectTimecode":"p",
                                                "frameRate":25})");
         document.update(platform::parseJSON(member));
-        return decodingFailure([&] { decodeFCPMetadata(document, {"meta"}); });
+        return thrownBy<DecodingError>([&] { decodeFCPMetadata(document, {"meta"}); });
     };
     auto error = failure(R"({"frameRate":"24"})");
     EXPECT_EQ(error.kind(), Kind::typeMismatch);
@@ -247,9 +239,9 @@ TEST(LibraryModelRecords, MarkerInfoWritesNoKeyForAnAbsentChapterNote) {
     EXPECT_EQ(keysOf(noted), (std::vector<std::string>{"text", "type", "chapterNote"}));
     EXPECT_EQ(decodeMarkerInfo(noted).chapterNote, "Poster frame");
 
-    EXPECT_EQ(decodingFailure([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a"})")); }).kind(), Kind::keyNotFound);
-    EXPECT_EQ(decodingFailure([] { decodeMarkerInfo(platform::parseJSON(R"({"type":"todo"})")); }).kind(), Kind::keyNotFound);
-    EXPECT_EQ(decodingFailure([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a","type":null})")); }).kind(),
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a"})")); }).kind(), Kind::keyNotFound);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"type":"todo"})")); }).kind(), Kind::keyNotFound);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a","type":null})")); }).kind(),
               Kind::valueNotFound);
 }
 
@@ -278,9 +270,9 @@ TEST(LibraryModelRecords, StackedLayerNeedsOnlyItsLane) {
     EXPECT_EQ(layer.sourceFpsDen(), 1'001);
     EXPECT_EQ(layer.sourceRateString(), "23.976");
 
-    EXPECT_EQ(decodingFailure([] { decodeStackedLayerInfo(platform::parseJSON(R"({"reelName":"R"})")); }).kind(),
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeStackedLayerInfo(platform::parseJSON(R"({"reelName":"R"})")); }).kind(),
               Kind::keyNotFound);
-    EXPECT_EQ(decodingFailure([] { decodeStackedLayerInfo(platform::parseJSON(R"({"videoLaneNumber":1.5})")); }).kind(),
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeStackedLayerInfo(platform::parseJSON(R"({"videoLaneNumber":1.5})")); }).kind(),
               Kind::dataCorrupted);
 }
 
@@ -288,9 +280,9 @@ TEST(LibraryModelRecords, ActiveRoleClipNeedsBothKeys) {
     const ActiveRoleClip clip = decodeActiveRoleClip(reparsed(encode(ActiveRoleClip("Music", "m.aif"))));
     EXPECT_EQ(clip.roleName(), "Music");
     EXPECT_EQ(clip.mediaFilename(), "m.aif");
-    EXPECT_EQ(decodingFailure([] { decodeActiveRoleClip(platform::parseJSON(R"({"roleName":"M"})")); }).kind(),
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeActiveRoleClip(platform::parseJSON(R"({"roleName":"M"})")); }).kind(),
               Kind::keyNotFound);
-    EXPECT_EQ(decodingFailure([] { decodeActiveRoleClip(platform::parseJSON(R"({"mediaFilename":"m"})")); }).kind(),
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeActiveRoleClip(platform::parseJSON(R"({"mediaFilename":"m"})")); }).kind(),
               Kind::keyNotFound);
 }
 
@@ -301,11 +293,11 @@ TEST(LibraryModelRecords, BrimlockQueryKeysAndRequiredMembers) {
     EXPECT_EQ(named.timelinePosition(), -3);
     EXPECT_EQ(named.projectRate(), 29.97);
     EXPECT_EQ(named.projectName(), "Cut 2");
-    EXPECT_EQ(decodingFailure([] { decodeBrimlockQuery(platform::parseJSON(R"({"projectRate":24})")); }).kind(),
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeBrimlockQuery(platform::parseJSON(R"({"projectRate":24})")); }).kind(),
               Kind::keyNotFound);
-    EXPECT_EQ(decodingFailure([] { decodeBrimlockQuery(platform::parseJSON(R"({"timelinePosition":1})")); }).kind(),
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeBrimlockQuery(platform::parseJSON(R"({"timelinePosition":1})")); }).kind(),
               Kind::keyNotFound);
-    EXPECT_EQ(decodingFailure([] {
+    EXPECT_EQ(thrownBy<DecodingError>([] {
                   decodeBrimlockQuery(platform::parseJSON(R"({"timelinePosition":1.5,"projectRate":24})"));
               }).kind(),
               Kind::dataCorrupted);

@@ -2,6 +2,8 @@
 
 #include "PropertyListTestSupport.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -16,15 +18,8 @@ namespace {
 
 // The message of the PropertyListError that parsing throws, or a test failure.
 std::string failureOf(const Bytes& bytes) {
-    try {
-        PropertyListReader::parse(bytes);
-    } catch (const PropertyListError& error) {
-        return error.what();
-    }
-    ADD_FAILURE() << "expected a PropertyListError";
-    return {};
+    return quillo::testing::thrownBy<PropertyListError>([&] { PropertyListReader::parse(bytes); }).what();
 }
-
 // A top-level array holding `elements`.
 Bytes arrayOf(BinaryPlistWriter& writer, std::vector<std::uint64_t> elements,
               const BinaryPlistWriter::Layout& layout = BinaryPlistWriter::Layout{}) {

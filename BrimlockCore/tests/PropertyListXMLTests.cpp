@@ -2,6 +2,8 @@
 
 #include "PropertyListTestSupport.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -20,15 +22,8 @@ const std::string kProlog =
 PropertyListValue parseXML(const std::string& body) { return PropertyListReader::parse(bytesOf(kProlog + body)); }
 
 std::string failureOf(const std::string& document) {
-    try {
-        PropertyListReader::parse(bytesOf(document));
-    } catch (const PropertyListError& error) {
-        return error.what();
-    }
-    ADD_FAILURE() << "expected a PropertyListError for " << document;
-    return {};
+    return quillo::testing::thrownBy<PropertyListError>([&] { PropertyListReader::parse(bytesOf(document)); }).what();
 }
-
 std::string failureOfBody(const std::string& body) { return failureOf(kProlog + body); }
 
 std::string nestedArrays(int depth) {

@@ -1,27 +1,16 @@
 #include "Foundation/Coding.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
+using quillo::testing::thrownBy;
 using namespace platform;
 using Kind = DecodingError::Kind;
 
-namespace {
-
-template <class F>
-DecodingError decodingFailure(F&& body) {
-    try {
-        body();
-    } catch (const DecodingError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "expected a DecodingError";
-    return DecodingError(Kind::dataCorrupted, {}, "none");
-}
-
-}  // namespace
 
 TEST(Coding, RequiredMembersReportKindAndPath) {
     const JSON document = parseJSON(R"({"name":"x","missing":null,"count":"7","inner":{"a":1}})");
@@ -29,20 +18,20 @@ TEST(Coding, RequiredMembersReportKindAndPath) {
 
     EXPECT_EQ(root.decodeString("name"), "x");
 
-    auto error = decodingFailure([&] { root.decodeString("absent"); });
+    auto error = thrownBy<DecodingError>([&] { root.decodeString("absent"); });
     EXPECT_EQ(error.kind(), Kind::keyNotFound);
     EXPECT_EQ(error.codingPath(), CodingPath{"root"});
 
-    error = decodingFailure([&] { root.decodeString("missing"); });
+    error = thrownBy<DecodingError>([&] { root.decodeString("missing"); });
     EXPECT_EQ(error.kind(), Kind::valueNotFound);
     EXPECT_EQ(error.codingPath(), (CodingPath{"root", "missing"}));
 
-    error = decodingFailure([&] { root.decodeDouble("count"); });
+    error = thrownBy<DecodingError>([&] { root.decodeDouble("count"); });
     EXPECT_EQ(error.kind(), Kind::typeMismatch);
     EXPECT_EQ(error.expectedType(), "Double");
     EXPECT_EQ(error.codingPath(), (CodingPath{"root", "count"}));
 
-    error = decodingFailure([&] { root.nestedDecoder("inner").decodeBool("a"); });
+    error = thrownBy<DecodingError>([&] { root.nestedDecoder("inner").decodeBool("a"); });
     EXPECT_EQ(error.codingPath(), (CodingPath{"root", "inner", "a"}));
 }
 
@@ -51,7 +40,7 @@ TEST(Coding, OptionalMembersTakeMissingAndNullAsAbsentButNotWrongTypes) {
     const KeyedDecoder root(document, {});
     EXPECT_FALSE(root.decodeStringIfPresent("n"));
     EXPECT_FALSE(root.decodeStringIfPresent("gone"));
-    EXPECT_EQ(decodingFailure([&] { root.decodeStringIfPresent("s"); }).kind(), Kind::typeMismatch);
+    EXPECT_EQ(thrownBy<DecodingError>([&] { root.decodeStringIfPresent("s"); }).kind(), Kind::typeMismatch);
 }
 
 TEST(Coding, NumbersReadAsDoubleFromAnyJSONNumber) {
@@ -60,19 +49,19 @@ TEST(Coding, NumbersReadAsDoubleFromAnyJSONNumber) {
     EXPECT_EQ(root.decodeDouble("i"), 24.0);
     EXPECT_EQ(root.decodeDouble("f"), 0.1);
     EXPECT_EQ(root.decodeDouble("big"), 18446744073709551615.0);
-    EXPECT_EQ(decodingFailure([&] { root.decodeInt64("big"); }).kind(), Kind::dataCorrupted);
-    EXPECT_EQ(decodingFailure([&] { root.decodeInt64("f"); }).kind(), Kind::dataCorrupted);
+    EXPECT_EQ(thrownBy<DecodingError>([&] { root.decodeInt64("big"); }).kind(), Kind::dataCorrupted);
+    EXPECT_EQ(thrownBy<DecodingError>([&] { root.decodeInt64("f"); }).kind(), Kind::dataCorrupted);
     EXPECT_EQ(root.decodeInt64("i"), 24);
 }
 
 TEST(Coding, MalformedDocumentsAreDataCorrupted) {
     for (const std::string& text : {std::string("{"), std::string("{\"a\":\"\xFF\"}"), std::string(""),
                                    std::string("{} trailing"), std::string("[1e400]")}) {
-        const auto error = decodingFailure([&] { parseJSON(text); });
+        const auto error = thrownBy<DecodingError>([&] { parseJSON(text); });
         EXPECT_EQ(error.kind(), Kind::dataCorrupted) << text;
         EXPECT_TRUE(error.codingPath().empty());
     }
-    EXPECT_EQ(decodingFailure([] { KeyedDecoder(JSON::array(), {}); }).kind(), Kind::typeMismatch);
+    EXPECT_EQ(thrownBy<DecodingError>([] { KeyedDecoder(JSON::array(), {}); }).kind(), Kind::typeMismatch);
 }
 
 TEST(Coding, SerializationIsCompactAndEscapesLineFeeds) {

@@ -2,12 +2,14 @@
 
 #include "ModelTestSupport.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
 using namespace quillo;
 using quillo::test::ItemFields;
-using quillo::test::decodingFailure;
+using quillo::testing::thrownBy;
 using Kind = platform::DecodingError::Kind;
 
 namespace {
@@ -204,7 +206,7 @@ TEST(MarkerFilterCoding, EveryMemberIsRequiredAndChecked) {
         cases.push_back({json, Kind::keyNotFound, {}});
     }
     for (const auto& c : cases) {
-        const auto error = decodingFailure([&] { decodeMarkerFilter(c.json); });
+        const auto error = thrownBy<platform::DecodingError>([&] { decodeMarkerFilter(c.json); });
         EXPECT_EQ(error.kind(), c.kind) << c.json.dump();
         EXPECT_EQ(error.codingPath(), c.path) << c.json.dump();
     }

@@ -55,27 +55,4 @@ inline ItemFields bareChapterFields() {
     return fields;
 }
 
-// The DecodingError that `body` throws; a test failure when it throws none.
-template <class F>
-platform::DecodingError decodingFailure(F&& body) {
-    try {
-        body();
-    } catch (const platform::DecodingError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "expected a DecodingError";
-    return platform::DecodingError(platform::DecodingError::Kind::dataCorrupted, {"<none thrown>"}, "");
-}
-
-template <class F>
-platform::EncodingError encodingFailure(F&& body) {
-    try {
-        body();
-    } catch (const platform::EncodingError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "expected an EncodingError";
-    return platform::EncodingError({"<none thrown>"}, "");
-}
-
 }  // namespace quillo::test

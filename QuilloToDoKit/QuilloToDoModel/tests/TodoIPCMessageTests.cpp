@@ -2,6 +2,8 @@
 
 #include "ModelTestSupport.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -10,8 +12,7 @@
 
 using namespace quillo;
 using quillo::test::ItemFields;
-using quillo::test::decodingFailure;
-using quillo::test::encodingFailure;
+using quillo::testing::thrownBy;
 using Kind = platform::DecodingError::Kind;
 using Message = TodoIPCMessage;
 
@@ -89,13 +90,13 @@ TEST(TodoIPCMessage, OnlyTheFiveCaseNamesCountAsKeys) {
 
     for (const char* text : {"{}", R"({"hello":{"appName":"X"},"jumpTo":{"timelineID":"T","seconds":1}})",
                              R"({"Hello":{"appName":"X"}})", R"({"refresh":{}})"}) {
-        const auto error = decodingFailure([&] { decodeMessage(text); });
+        const auto error = thrownBy<platform::DecodingError>([&] { decodeMessage(text); });
         EXPECT_EQ(error.kind(), Kind::typeMismatch) << text;
         EXPECT_EQ(error.debugDescription(), kOneKey) << text;
         EXPECT_EQ(error.expectedType(), "TodoIPCMessage") << text;
         EXPECT_TRUE(error.codingPath().empty()) << text;
     }
-    const auto nested = decodingFailure([] { decodeTodoIPCMessage(platform::JSON::object(), {"envelope"}); });
+    const auto nested = thrownBy<platform::DecodingError>([] { decodeTodoIPCMessage(platform::JSON::object(), {"envelope"}); });
     EXPECT_EQ(nested.debugDescription(), kOneKey);
     EXPECT_EQ(nested.codingPath(), platform::CodingPath{"envelope"});
 }
@@ -136,18 +137,18 @@ TEST(TodoIPCMessage, EveryOtherReadingFailureNamesItsPath) {
         {"", Kind::dataCorrupted, {}},
     };
     for (const auto& c : cases) {
-        const auto error = decodingFailure([&] { decodeMessage(c.text); });
+        const auto error = thrownBy<platform::DecodingError>([&] { decodeMessage(c.text); });
         EXPECT_EQ(error.kind(), c.kind) << c.text;
         EXPECT_EQ(error.codingPath(), c.path) << c.text;
     }
 }
 
 TEST(TodoIPCMessage, NonFiniteNumbersFailTheWholeDocument) {
-    auto error = encodingFailure([] { encodeMessage(Message::jumpTo("T", std::numeric_limits<double>::infinity())); });
+    auto error = thrownBy<platform::EncodingError>([] { encodeMessage(Message::jumpTo("T", std::numeric_limits<double>::infinity())); });
     EXPECT_EQ(error.codingPath(), (platform::CodingPath{"jumpTo", "seconds"}));
 
     ItemFields broken;
     broken.frameRateFPS = std::numeric_limits<double>::quiet_NaN();
-    error = encodingFailure([&] { encodeMessage(Message::todoList({ItemFields{}.build(), broken.build()})); });
+    error = thrownBy<platform::EncodingError>([&] { encodeMessage(Message::todoList({ItemFields{}.build(), broken.build()})); });
     EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 1", "frameRateFPS"}));
 }

@@ -2,6 +2,8 @@
 
 #include "ModelTestSupport.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -14,8 +16,7 @@
 
 using namespace quillo;
 using quillo::test::ItemFields;
-using quillo::test::decodingFailure;
-using quillo::test::encodingFailure;
+using quillo::testing::thrownBy;
 using Kind = platform::DecodingError::Kind;
 
 namespace {
@@ -58,10 +59,10 @@ TEST(TodoEnums, CodedAsSingleStrings) {
     EXPECT_EQ(decodeTodoStatus(platform::JSON("done")), TodoStatus::done);
     EXPECT_EQ(decodeAssigneeSource(encode(AssigneeSource::none)), AssigneeSource::none);
 
-    auto error = decodingFailure([] { decodeMarkerKind(platform::JSON("Todo"), {"kind"}); });
+    auto error = thrownBy<platform::DecodingError>([] { decodeMarkerKind(platform::JSON("Todo"), {"kind"}); });
     EXPECT_EQ(error.kind(), Kind::dataCorrupted);
     EXPECT_EQ(error.codingPath(), platform::CodingPath{"kind"});
-    EXPECT_EQ(decodingFailure([] { decodeTodoStatus(platform::JSON(1)); }).kind(), Kind::typeMismatch);
+    EXPECT_EQ(thrownBy<platform::DecodingError>([] { decodeTodoStatus(platform::JSON(1)); }).kind(), Kind::typeMismatch);
 }
 
 TEST(TodoItemCoding, WritesTheDesignedMembersAndReadsBackEqual) {
@@ -161,7 +162,7 @@ TEST(TodoItemCoding, EveryReadingFailureNamesTheMember) {
         cases.push_back({json, Kind::keyNotFound, at});
     }
     for (const auto& c : cases) {
-        const auto error = decodingFailure([&] { decodeTodoItem(c.json, at); });
+        const auto error = thrownBy<platform::DecodingError>([&] { decodeTodoItem(c.json, at); });
         EXPECT_EQ(error.kind(), c.kind) << c.json.dump();
         EXPECT_EQ(error.codingPath(), c.path) << c.json.dump();
     }
@@ -170,12 +171,12 @@ TEST(TodoItemCoding, EveryReadingFailureNamesTheMember) {
 TEST(TodoItemCoding, NonFiniteNumbersCannotBeWritten) {
     ItemFields fields;
     fields.timelinePositionSeconds = std::numeric_limits<double>::quiet_NaN();
-    auto error = encodingFailure([&] { encode(fields.build(), {"todoList", "_0", "Index 0"}); });
+    auto error = thrownBy<platform::EncodingError>([&] { encode(fields.build(), {"todoList", "_0", "Index 0"}); });
     EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 0", "timelinePositionSeconds"}));
 
     fields = ItemFields{};
     fields.frameRateFPS = -std::numeric_limits<double>::infinity();
-    error = encodingFailure([&] { encode(fields.build()); });
+    error = thrownBy<platform::EncodingError>([&] { encode(fields.build()); });
     EXPECT_EQ(error.codingPath(), platform::CodingPath{"frameRateFPS"});
 }
 

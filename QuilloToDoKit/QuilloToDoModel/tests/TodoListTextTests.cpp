@@ -6,6 +6,8 @@
 
 #include "ModelTestSupport.h"
 
+#include "testing/Thrown.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -151,7 +153,7 @@ TEST(TodoListText, NonFiniteNumbersFailAtTheTreeCodersPath) {
         ItemFields broken;
         broken.timelinePositionSeconds = position;
         broken.frameRateFPS = rate;
-        const auto error = quillo::test::encodingFailure(
+        const auto error = quillo::testing::thrownBy<platform::EncodingError>(
             [&] { encodeMessage(Message::todoList({ItemFields{}.build(), broken.build()})); });
         EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 1", failing}));
     }
