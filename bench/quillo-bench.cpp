@@ -6,10 +6,10 @@
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/Database/PropertyListReader.h"
-#include "QuilloToDoModel/MarkerFilter.h"
-#include "QuilloToDoModel/TodoIPCMessage.h"
-#include "QuilloToDoScan/LibraryStructure.h"
-#include "QuilloToDoScan/TodoScanner.h"
+#include "QuilloToDoKit/QuilloToDoModel/MarkerFilter.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
+#include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
 
 #include <benchmark/benchmark.h>
 #include <plist/plist.h>

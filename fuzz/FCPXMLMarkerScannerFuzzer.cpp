@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the FCPXML marker scanner. Only an XML error may come out; every position
 // and rate must be finite, and the kind flags must agree with each other.
-#include "QuilloToDoScan/FCPXMLMarkerScanner.h"
+#include "QuilloToDoKit/QuilloToDoScan/FCPXMLMarkerScanner.h"
 
 #include <cmath>
 #include <cstddef>

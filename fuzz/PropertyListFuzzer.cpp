@@ -2,7 +2,7 @@
 // fails with PropertyListError or gives a document whose strings and keys are valid UTF-8, whose
 // containers nest no deeper than the cap along any path, and whose dictionary keys are strings.
 #include "BrimlockCore/Database/PropertyListReader.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "BrimlockCore/Database/RetimeParser.h"
 #include "BrimlockCore/Database/XMLSecurity.h"
 #include "BrimlockCore/Database/XMLSecurityError.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <cmath>
 #include <cstddef>

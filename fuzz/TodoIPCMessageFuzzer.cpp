@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the IPC message decoder. Whatever decodes must encode, stay on one line,
 // decode again and encode to the same bytes; every other outcome must be a DecodingError. The direct
 // coder of to-do lists must agree with the JSON tree coder on every input.
-#include "QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "BrimlockCore/Database/TransformParser.h"
 #include "BrimlockCore/Database/XMLSecurity.h"
 #include "BrimlockCore/Database/XMLSecurityError.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <cmath>
 #include <cstddef>

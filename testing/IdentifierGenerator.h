@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Foundation/UUID.h"
+#include "Platform/Foundation/UUID.h"
 
 #include <cstdint>
 #include <string>

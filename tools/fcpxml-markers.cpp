@@ -2,8 +2,8 @@
 //   fcpxml-markers FILE
 // Each marker is an object named by the record's fields; absent values are left out.
 
-#include "Foundation/Coding.h"
-#include "QuilloToDoScan/FCPXMLMarkerScanner.h"
+#include "Platform/Foundation/Coding.h"
+#include "QuilloToDoKit/QuilloToDoScan/FCPXMLMarkerScanner.h"
 
 #include <iostream>
 

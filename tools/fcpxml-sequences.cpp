@@ -4,7 +4,7 @@
 
 #include "BrimlockCore/Database/XMLSecurityError.h"
 #include "BrimlockCore/Validation/FCPXMLParser.h"
-#include "Foundation/Coding.h"
+#include "Platform/Foundation/Coding.h"
 
 #include <iostream>
 

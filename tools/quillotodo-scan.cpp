@@ -4,10 +4,10 @@
 // Each bundle is a watched library named after the bundle (without extension), with the bookmark ids
 // "B1", "B2", ... in argument order.
 
-#include "Foundation/Coding.h"
-#include "QuilloToDoModel/TodoIPCMessage.h"
-#include "QuilloToDoScan/LibraryStructure.h"
-#include "QuilloToDoScan/TodoScanner.h"
+#include "Platform/Foundation/Coding.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
+#include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
 
 #include <cstring>
 #include <iostream>

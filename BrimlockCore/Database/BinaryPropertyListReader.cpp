@@ -1,7 +1,7 @@
 #include "BrimlockCore/Database/BinaryPropertyListReader.h"
 
 #include "BrimlockCore/Database/PropertyListError.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,7 +1,7 @@
 #include "BrimlockCore/Database/BlobDecoder.h"
 
 #include "BrimlockCore/Database/PropertyListStorage.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 #include <limits>

@@ -2,7 +2,7 @@
 
 #include "BrimlockCore/Database/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <sqlite3.h>
 

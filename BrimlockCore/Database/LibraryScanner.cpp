@@ -2,8 +2,8 @@
 
 #include "BrimlockCore/Database/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
-#include "Foundation/UUID.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UUID.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 #include <system_error>

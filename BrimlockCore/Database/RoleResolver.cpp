@@ -4,7 +4,7 @@
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/Database/PropertyListReader.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 #include <memory>

@@ -4,7 +4,7 @@
 #include "BrimlockCore/Database/FloatingPointText.h"
 #include "BrimlockCore/Database/OZParameterPath.h"
 #include "BrimlockCore/Database/XMLSecurityError.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <array>
 #include <charconv>

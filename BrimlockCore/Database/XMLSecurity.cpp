@@ -1,7 +1,7 @@
 #include "BrimlockCore/Database/XMLSecurity.h"
 
 #include "BrimlockCore/Database/XMLSecurityError.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>

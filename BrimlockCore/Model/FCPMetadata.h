@@ -4,7 +4,7 @@
 #include "BrimlockCore/Model/ClipCategory.h"
 #include "BrimlockCore/Model/MarkerInfo.h"
 #include "BrimlockCore/Model/StackedLayerInfo.h"
-#include "Foundation/Coding.h"
+#include "Platform/Foundation/Coding.h"
 
 #include <cstdint>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "BrimlockCore/Model/MarkerType.h"
-#include "Foundation/Coding.h"
+#include "Platform/Foundation/Coding.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #include "BrimlockCore/Validation/FCPXMLDocument.h"
 
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "BrimlockCore/Validation/FCPXMLFile.h"
 
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

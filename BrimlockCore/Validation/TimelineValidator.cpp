@@ -1,7 +1,7 @@
 #include "BrimlockCore/Validation/TimelineValidator.h"
 
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>

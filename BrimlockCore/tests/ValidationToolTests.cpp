@@ -1,4 +1,4 @@
-#include "Foundation/Coding.h"
+#include "Platform/Foundation/Coding.h"
 #include "testing/TemporaryDirectory.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/coll.h>

@@ -1,4 +1,4 @@
-#include "QuilloToDoModel/AssigneeSource.h"
+#include "QuilloToDoKit/QuilloToDoModel/AssigneeSource.h"
 
 #include <initializer_list>
 

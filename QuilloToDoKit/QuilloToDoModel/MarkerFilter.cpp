@@ -1,6 +1,6 @@
-#include "QuilloToDoModel/MarkerFilter.h"
+#include "QuilloToDoKit/QuilloToDoModel/MarkerFilter.h"
 
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 #include <string_view>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "QuilloToDoModel/MarkerKind.h"
-#include "QuilloToDoModel/TodoItem.h"
-#include "QuilloToDoModel/TodoStatus.h"
+#include "QuilloToDoKit/QuilloToDoModel/MarkerKind.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoStatus.h"
 
-#include "Foundation/Coding.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/Coding.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <set>
 #include <string>

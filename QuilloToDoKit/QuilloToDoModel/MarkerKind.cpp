@@ -1,4 +1,4 @@
-#include "QuilloToDoModel/MarkerKind.h"
+#include "QuilloToDoKit/QuilloToDoModel/MarkerKind.h"
 
 namespace quillo {
 

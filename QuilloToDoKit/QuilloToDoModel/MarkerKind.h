@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Foundation/Coding.h"
+#include "Platform/Foundation/Coding.h"
 
 #include <array>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 
-#include "QuilloToDoModel/TodoListText.h"
-#include "QuilloToDoModel/UUIDCoding.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoListText.h"
+#include "QuilloToDoKit/QuilloToDoModel/UUIDCoding.h"
 
 #include <array>
 #include <optional>

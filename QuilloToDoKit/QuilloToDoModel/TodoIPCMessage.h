@@ -1,9 +1,9 @@
 #pragma once
 
-#include "QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 
-#include "Foundation/Coding.h"
-#include "Foundation/UUID.h"
+#include "Platform/Foundation/Coding.h"
+#include "Platform/Foundation/UUID.h"
 
 #include <string>
 #include <string_view>

@@ -1,9 +1,9 @@
-#include "QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 
-#include "QuilloToDoModel/TodoItemFields.h"
-#include "QuilloToDoModel/UUIDCoding.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItemFields.h"
+#include "QuilloToDoKit/QuilloToDoModel/UUIDCoding.h"
 
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <bit>
 #include <cstdint>

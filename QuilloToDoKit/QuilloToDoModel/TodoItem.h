@@ -1,11 +1,11 @@
 #pragma once
 
-#include "QuilloToDoModel/AssigneeSource.h"
-#include "QuilloToDoModel/MarkerKind.h"
-#include "QuilloToDoModel/TodoStatus.h"
+#include "QuilloToDoKit/QuilloToDoModel/AssigneeSource.h"
+#include "QuilloToDoKit/QuilloToDoModel/MarkerKind.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoStatus.h"
 
-#include "Foundation/Coding.h"
-#include "Foundation/UUID.h"
+#include "Platform/Foundation/Coding.h"
+#include "Platform/Foundation/UUID.h"
 
 #include <cstddef>
 #include <functional>

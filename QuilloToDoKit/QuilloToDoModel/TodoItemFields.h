@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 
 #include <array>
 #include <cstddef>

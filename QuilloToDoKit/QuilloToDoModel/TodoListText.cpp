@@ -1,9 +1,9 @@
-#include "QuilloToDoModel/TodoListText.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoListText.h"
 
-#include "QuilloToDoModel/TodoItemFields.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItemFields.h"
 
-#include "Foundation/Coding.h"
-#include "Foundation/UUID.h"
+#include "Platform/Foundation/Coding.h"
+#include "Platform/Foundation/UUID.h"
 
 #include <array>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "QuilloToDoModel/TodoStatus.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoStatus.h"
 
 namespace quillo {
 

@@ -1,4 +1,4 @@
-#include "QuilloToDoModel/UUIDCoding.h"
+#include "QuilloToDoKit/QuilloToDoModel/UUIDCoding.h"
 
 namespace quillo {
 

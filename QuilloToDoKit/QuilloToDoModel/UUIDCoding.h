@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Foundation/Coding.h"
-#include "Foundation/UUID.h"
+#include "Platform/Foundation/Coding.h"
+#include "Platform/Foundation/UUID.h"
 
 namespace quillo {
 

@@ -1,7 +1,7 @@
-#include "QuilloToDoScan/AssigneeResolver.h"
+#include "QuilloToDoKit/QuilloToDoScan/AssigneeResolver.h"
 
 #include "BrimlockCore/Database/RoleResolver.h"
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 #include <array>

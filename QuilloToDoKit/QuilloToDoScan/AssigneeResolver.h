@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QuilloToDoModel/AssigneeSource.h"
+#include "QuilloToDoKit/QuilloToDoModel/AssigneeSource.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "QuilloToDoScan/FCPXMLMarkerScanner.h"
+#include "QuilloToDoKit/QuilloToDoScan/FCPXMLMarkerScanner.h"
 
 #include "BrimlockCore/Database/ExpatParser.h"
 #include "BrimlockCore/Database/XMLSecurityError.h"

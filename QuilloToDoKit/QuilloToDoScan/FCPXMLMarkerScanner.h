@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QuilloToDoScan/FCPXMLScanError.h"
+#include "QuilloToDoKit/QuilloToDoScan/FCPXMLScanError.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "QuilloToDoScan/FCPXMLScanError.h"
+#include "QuilloToDoKit/QuilloToDoScan/FCPXMLScanError.h"
 
 namespace quillo::FCPXMLMarkerScanner {
 

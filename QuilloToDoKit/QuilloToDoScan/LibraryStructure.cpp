@@ -1,4 +1,4 @@
-#include "QuilloToDoScan/LibraryStructure.h"
+#include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
 
 #include "BrimlockCore/Database/LibraryScanner.h"
 

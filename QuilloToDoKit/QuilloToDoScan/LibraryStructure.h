@@ -1,6 +1,6 @@
 #pragma once
 
-#include "QuilloToDoScan/ScannedLibrarySource.h"
+#include "QuilloToDoKit/QuilloToDoScan/ScannedLibrarySource.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "QuilloToDoScan/TodoScanner.h"
+#include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
 
-#include "QuilloToDoScan/AssigneeResolver.h"
+#include "QuilloToDoKit/QuilloToDoScan/AssigneeResolver.h"
 
 #include "BrimlockCore/Database/AssetStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"

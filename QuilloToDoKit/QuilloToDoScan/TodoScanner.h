@@ -1,7 +1,7 @@
 #pragma once
 
-#include "QuilloToDoModel/TodoItem.h"
-#include "QuilloToDoScan/ScannedLibrarySource.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoKit/QuilloToDoScan/ScannedLibrarySource.h"
 
 #include <cstdint>
 #include <mutex>

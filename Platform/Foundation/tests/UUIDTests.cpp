@@ -1,4 +1,4 @@
-#include "Foundation/UUID.h"
+#include "Platform/Foundation/UUID.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Foundation/UnicodeText.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <gtest/gtest.h>
 #include <unicode/locid.h>

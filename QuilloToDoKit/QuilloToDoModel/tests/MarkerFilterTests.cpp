@@ -1,4 +1,4 @@
-#include "QuilloToDoModel/MarkerFilter.h"
+#include "QuilloToDoKit/QuilloToDoModel/MarkerFilter.h"
 
 #include "ModelTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 
 #include "ModelTestSupport.h"
 

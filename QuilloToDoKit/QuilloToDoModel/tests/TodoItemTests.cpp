@@ -1,4 +1,4 @@
-#include "QuilloToDoModel/TodoItem.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 
 #include "ModelTestSupport.h"
 

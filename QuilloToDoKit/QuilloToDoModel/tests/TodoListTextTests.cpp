@@ -1,8 +1,8 @@
 // The direct text coder of to-do lists against the JSON tree coder: the same bytes, the same items,
 // the same errors.
-#include "QuilloToDoModel/TodoIPCMessage.h"
-#include "QuilloToDoModel/TodoItemFields.h"
-#include "QuilloToDoModel/TodoListText.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItemFields.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoListText.h"
 
 #include "ModelTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "QuilloToDoScan/AssigneeResolver.h"
+#include "QuilloToDoKit/QuilloToDoScan/AssigneeResolver.h"
 
 #include "BrimlockCore/Database/RoleResolver.h"
 #include "testing/RoleSetBuilder.h"

@@ -1,5 +1,5 @@
-#include "QuilloToDoScan/LibraryStructure.h"
-#include "QuilloToDoScan/TodoScanner.h"
+#include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
+#include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
 
 #include "testing/LibraryBuilder.h"
 

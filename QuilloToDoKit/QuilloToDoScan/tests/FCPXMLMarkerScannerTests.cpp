@@ -1,6 +1,6 @@
-#include "QuilloToDoScan/FCPXMLMarkerScanner.h"
+#include "QuilloToDoKit/QuilloToDoScan/FCPXMLMarkerScanner.h"
 
-#include "Foundation/Coding.h"
+#include "Platform/Foundation/Coding.h"
 #include "testing/TemporaryDirectory.h"
 
 #include "testing/ToolRun.h"

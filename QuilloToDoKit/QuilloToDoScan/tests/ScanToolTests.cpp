@@ -1,6 +1,6 @@
-#include "QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 
-#include "Foundation/Coding.h"
+#include "Platform/Foundation/Coding.h"
 #include "testing/LibraryBuilder.h"
 
 #include "testing/ToolRun.h"

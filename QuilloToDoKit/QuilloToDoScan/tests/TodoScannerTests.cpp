@@ -1,4 +1,4 @@
-#include "QuilloToDoScan/TodoScanner.h"
+#include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
 
 #include "testing/LibraryBuilder.h"
 

@@ -1,6 +1,6 @@
-#include "QuilloToDoScan/TodoScanner.h"
+#include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
 
-#include "QuilloToDoModel/TodoIPCMessage.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "testing/LibraryBuilder.h"
 
 #include <gtest/gtest.h>
