@@ -69,7 +69,7 @@ void filteredItems(benchmark::State& state, const Library& library, bool searchA
         std::set<std::string> timelines;
         for (const auto& item : library.items) {
             if (timelines.size() == kExcludedTimelines) break;
-            timelines.insert(item.timelineID());
+            timelines.insert(item.timelineID);
         }
         controller.setTimelines({timelines.begin(), timelines.end()}, false);
     }

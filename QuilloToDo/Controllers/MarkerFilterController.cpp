@@ -64,7 +64,7 @@ ShownItems MarkerFilterController::filteredItems(const std::vector<TodoItem>& it
     shown.reserve(items.size());
     for (const auto& item : items) {
         // The set lookup first: an excluded item never costs a text search.
-        if (!isExcluded(item.timelineID()) && filter_.matches(item)) shown.push_back(&item);
+        if (!isExcluded(item.timelineID) && filter_.matches(item)) shown.push_back(&item);
     }
     return shown;
 }

@@ -16,9 +16,9 @@ std::vector<RoleFilterOption> roleFilterOptions(const std::vector<TodoItem>& ite
     std::vector<Keyed> options;
     std::unordered_set<std::string> seen;  // canonical forms of the role UIDs taken so far
     for (const auto& item : items) {
-        const auto& uid = item.topLevelRoleUID();
+        const auto& uid = item.topLevelRoleUID;
         if (!uid || !seen.insert(platform::canonicalForm(*uid)).second) continue;
-        std::string name = item.roleName().value_or(*uid);
+        std::string name = item.roleName.value_or(*uid);
         std::string sortKey = platform::canonicalForm(name);
         options.push_back({{*uid, std::move(name)}, std::move(sortKey)});
     }

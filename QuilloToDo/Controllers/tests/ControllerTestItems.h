@@ -17,10 +17,23 @@ struct ItemSpec {
 };
 
 inline TodoItem makeItem(const ItemSpec& spec) {
-    return TodoItem(platform::UUID::random(), MarkerKind::todo, TodoStatus::open, false, spec.text, spec.text,
-                    std::nullopt, std::nullopt, AssigneeSource::none, spec.roleUID, spec.roleName,
-                    spec.topLevelRoleUID, "Feature", "8E3C8E7A-1B36-4A0B-9E55-2F1C3D4B5A69", "Day 1",
-                    spec.timelineID, "Main Edit", 2.0, "00:00:02:00", 24.0);
+    return TodoItem{.id = platform::UUID::random(),
+                    .kind = MarkerKind::todo,
+                    .status = TodoStatus::open,
+                    .completedRaw = false,
+                    .text = spec.text,
+                    .rawText = spec.text,
+                    .roleUID = spec.roleUID,
+                    .roleName = spec.roleName,
+                    .topLevelRoleUID = spec.topLevelRoleUID,
+                    .libraryName = "Feature",
+                    .libraryBookmarkID = "8E3C8E7A-1B36-4A0B-9E55-2F1C3D4B5A69",
+                    .eventName = "Day 1",
+                    .timelineID = spec.timelineID,
+                    .timelineName = "Main Edit",
+                    .timelinePositionSeconds = 2.0,
+                    .timelineTimecode = "00:00:02:00",
+                    .frameRateFPS = 24.0};
 }
 
 }  // namespace quillo::test

@@ -30,7 +30,7 @@ protected:
 
 std::vector<std::string> texts(const ShownItems& shown) {
     std::vector<std::string> result;
-    for (const auto* item : shown) result.push_back(item->text());
+    for (const auto* item : shown) result.push_back(item->text);
     return result;
 }
 
