@@ -1,10 +1,11 @@
 #pragma once
 
-#include "Platform/Foundation/UUID.h"
-
+// Qt first: moc cannot read <compare> (through UUID.h) before the standard library's configuration.
 #include <QObject>
 #include <QString>
 #include <QUrl>
+
+#include "Platform/Foundation/UUID.h"
 
 #include <optional>
 
