@@ -27,13 +27,21 @@ icalcomponent* firstTodo(icalcomponent* root) {
     return icalcomponent_get_first_component(root, ICAL_VTODO_COMPONENT);
 }
 
+// Well-formed UTF-8 without the control characters iCalendar text cannot carry (line feeds and
+// tabs it can); libical would drop some of them on writing and keep others.
+std::string textValue(std::string_view text) {
+    std::string clean = sanitizedUTF8(text);
+    std::erase_if(clean, [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7f; });
+    return clean;
+}
+
 std::optional<std::string> textOf(icalcomponent* todo, icalproperty_kind kind) {
     icalproperty* property = icalcomponent_get_first_property(todo, kind);
     if (property == nullptr) return std::nullopt;
     const icalvalue* value = icalproperty_get_value(property);
     if (value == nullptr || icalvalue_isa(value) != ICAL_TEXT_VALUE) return std::nullopt;
     const char* text = icalvalue_get_text(value);
-    return sanitizedUTF8(text != nullptr ? text : "");
+    return textValue(text != nullptr ? text : "");
 }
 
 void removeAll(icalcomponent* component, icalproperty_kind kind) {
@@ -54,13 +62,22 @@ std::optional<Reminder::Date> completionOf(icalcomponent* todo) {
     const icaltimetype time = icalproperty_get_completed(property);
     if (icaltime_is_null_time(time) || !icaltime_is_valid_time(time)) return std::nullopt;
     const icaltimezone* zone = time.zone != nullptr ? time.zone : icaltimezone_get_utc_timezone();
-    return std::chrono::system_clock::from_time_t(icaltime_as_timet_with_zone(time, zone));
+    const auto seconds = static_cast<long long>(icaltime_as_timet_with_zone(time, zone));
+    // The clock counts nanoseconds in 64 bits: about 292 years either side of 1970.
+    constexpr long long limit = std::chrono::duration_cast<std::chrono::seconds>(Reminder::Date::duration::max()).count();
+    if (seconds <= -limit || seconds >= limit) return std::nullopt;
+    return Reminder::Date(std::chrono::duration_cast<Reminder::Date::duration>(std::chrono::seconds(seconds)));
 }
 
-Component newCalendar(const std::string& uid, Reminder::Date now) {
+Component calendarShell() {
     Component calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(calendar.get(), icalproperty_new_prodid("-//QuilloToDo//Reminders//EN"));
+    return calendar;
+}
+
+Component newCalendar(const std::string& uid, Reminder::Date now) {
+    Component calendar = calendarShell();
     icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
     icalcomponent_add_property(todo, icalproperty_new_uid(uid.c_str()));
     icalcomponent_add_property(todo, icalproperty_new_created(utcTime(now)));
@@ -100,13 +117,20 @@ std::string write(const Reminder& reminder, Reminder::Date now) {
     if (todo == nullptr) {
         root = newCalendar(reminder.calendarItemIdentifier, now);
         todo = firstTodo(root.get());
+    } else if (icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT) {
+        // A bare VTODO, or one inside something else: a calendar file holds a VCALENDAR.
+        Component calendar = calendarShell();
+        icalcomponent* copy = icalcomponent_new_clone(todo);
+        icalcomponent_add_component(calendar.get(), copy);
+        root = std::move(calendar);
+        todo = copy;
     }
 
     removeAll(todo, ICAL_SUMMARY_PROPERTY);
-    icalcomponent_add_property(todo, icalproperty_new_summary(sanitizedUTF8(reminder.title).c_str()));
+    icalcomponent_add_property(todo, icalproperty_new_summary(textValue(reminder.title).c_str()));
     removeAll(todo, ICAL_DESCRIPTION_PROPERTY);
     if (reminder.notes && !reminder.notes->empty()) {
-        icalcomponent_add_property(todo, icalproperty_new_description(sanitizedUTF8(*reminder.notes).c_str()));
+        icalcomponent_add_property(todo, icalproperty_new_description(textValue(*reminder.notes).c_str()));
     }
     removeAll(todo, ICAL_PRIORITY_PROPERTY);
     if (reminder.priority >= 1 && reminder.priority <= 9) {
