@@ -27,9 +27,14 @@ std::optional<quillo::TodoIPCMessage> treeDecoding(std::string_view input) {
 
 // The input as the text of an item, well-formed or not: both coders must write the same bytes.
 void requireSameEncodingOfText(std::string_view input) {
-    const quillo::TodoItem item({}, quillo::MarkerKind::todo, quillo::TodoStatus::open, std::nullopt,
-                                std::string(input), "", std::nullopt, std::nullopt, quillo::AssigneeSource::none,
-                                std::nullopt, std::nullopt, std::nullopt, "", "", "", "", "", 1.0 / 3.0, "", 24.0);
+    const quillo::TodoItem item{
+        .kind = quillo::MarkerKind::todo,
+        .status = quillo::TodoStatus::open,
+        .text = std::string(input),
+        .assigneeSource = quillo::AssigneeSource::none,
+        .timelinePositionSeconds = 1.0 / 3.0,
+        .frameRateFPS = 24.0,
+    };
     const auto message = quillo::TodoIPCMessage::todoList({item});
     require(quillo::encodeMessage(message) == platform::serializeJSON(quillo::encode(message)));
 }

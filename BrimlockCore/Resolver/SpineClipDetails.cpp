@@ -56,9 +56,10 @@ Search searchRetime(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
         if (row->type == "FFRetimingVideoEffect") {
             if (const auto* blob = cache.blob(child)) {
                 if (const auto data = channelData(*blob)) {
-                    // The first effect with data decides, even when its document gives nothing.
+                    // The first effect with data decides for its own level, even when its document gives
+                    // nothing; only a present result ends the levels above.
                     result = RetimeParser::parse(*data);
-                    return Search::found;
+                    return result ? Search::found : Search::notFound;
                 }
             }
         }

@@ -154,6 +154,35 @@ TEST_F(ClipMetadataAtPosition, SourceFramesFollowTheSourceRangeAndRetime) {
     EXPECT_EQ(half.sourceFrameNumber, 50 + 45);  // 25 x 0.5 x 3.6
 }
 
+// Bytes that are no document: the effect has data, but it gives no retime.
+const quillo::testing::Bytes unreadable{0xFF, 0xFE, 0x00, 0x41};
+const quillo::testing::RetimeEffect halfSpeed{.speedPercent = 50.0, .timeMap = {{0.0, 0.0}, {2.0, 1.0}}};
+
+TEST_F(ClipMetadataAtPosition, AnUnreadableRetimeDeepInOneBranchLeavesTheNextBranchSearched) {
+    const auto clip = timeline.clip("Half", 2.0, 4.0);
+    clip.child("effectStack", "FFEffectStack").effect("FFRetimingVideoEffect", unreadable);
+    clip.retime(halfSpeed);
+
+    const auto half = at(10, FrameRate::fps25);
+    EXPECT_EQ(half.sourceClipName, "Half");
+    EXPECT_EQ(half.speedRate, 0.5);
+    EXPECT_EQ(half.isReversed, false);
+    EXPECT_EQ(half.sourceFrameNumber, 50 + 5);  // 25 x 0.5 x 0.4
+    EXPECT_EQ(half.sourceTimecode, "00:00:02:05");
+}
+
+TEST_F(ClipMetadataAtPosition, AnUnreadableRetimeDecidesItsOwnLevel) {
+    // The first effect with data ends the search among its siblings, even though it gives nothing.
+    timeline.clip("Half", 2.0, 4.0).effect("FFRetimingVideoEffect", unreadable).retime(halfSpeed);
+
+    const auto plain = at(10, FrameRate::fps25);
+    EXPECT_EQ(plain.sourceClipName, "Half");
+    EXPECT_EQ(plain.speedRate, std::nullopt);
+    EXPECT_EQ(plain.isReversed, false);
+    EXPECT_EQ(plain.sourceFrameNumber, 50 + 10);
+    EXPECT_EQ(plain.sourceTimecode, "00:00:02:10");
+}
+
 TEST_F(ClipMetadataAtPosition, TheEditsOwnRateCountsSourceFrames) {
     const auto film = fixture.event().asset({.name = "Film", .frameDuration = "1001/24000"});
     timeline.clip("Film", 0.0, 10.0, {.asset = film});

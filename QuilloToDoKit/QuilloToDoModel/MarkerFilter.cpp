@@ -58,21 +58,21 @@ void MarkerFilter::setSearchText(std::string searchText) {
 void MarkerFilter::setRoleUIDs(const std::set<std::string>& roleUIDs) { roleUIDs_ = canonicalForms(roleUIDs); }
 
 bool MarkerFilter::matches(const TodoItem& item) const {
-    if (!kinds_.empty() && !kinds_.contains(item.kind())) return false;
+    if (!kinds_.empty() && !kinds_.contains(item.kind)) return false;
     if (!roleUIDs_.empty()) {
-        const auto& role = item.roleUID();
+        const auto& role = item.roleUID;
         if (!role) return false;
         // ASCII text is its own canonical form: no copy needed to look it up.
         const bool listed =
             isASCII(*role) ? roleUIDs_.contains(*role) : roleUIDs_.contains(platform::canonicalForm(*role));
         if (!listed) return false;
     }
-    if (!statuses_.empty() && !statuses_.contains(item.status())) return false;
+    if (!statuses_.empty() && !statuses_.contains(item.status)) return false;
     if (searchText_.empty()) return true;
 
     const auto found = [this](const std::string& candidate) { return search_.foundIn(candidate); };
-    return found(item.text()) || found(item.rawText()) || (item.assigneeName() && found(*item.assigneeName())) ||
-           found(item.libraryName()) || found(item.eventName()) || found(item.timelineName());
+    return found(item.text) || found(item.rawText) || (item.assigneeName && found(*item.assigneeName)) ||
+           found(item.libraryName) || found(item.eventName) || found(item.timelineName);
 }
 
 bool operator==(const MarkerFilter& a, const MarkerFilter& b) {

@@ -13,42 +13,18 @@
 
 namespace quillo {
 
-TodoItem::TodoItem(platform::UUID id, MarkerKind kind, TodoStatus status, std::optional<bool> completedRaw,
-                   std::string text, std::string rawText, std::optional<std::string> chapterNote,
-                   std::optional<std::string> assigneeName, AssigneeSource assigneeSource,
-                   std::optional<std::string> roleUID, std::optional<std::string> roleName,
-                   std::optional<std::string> topLevelRoleUID, std::string libraryName,
-                   std::string libraryBookmarkID, std::string eventName, std::string timelineID,
-                   std::string timelineName, double timelinePositionSeconds, std::string timelineTimecode,
-                   double frameRateFPS)
-    : id_(id),
-      kind_(kind),
-      status_(status),
-      completedRaw_(completedRaw),
-      text_(std::move(text)),
-      rawText_(std::move(rawText)),
-      chapterNote_(std::move(chapterNote)),
-      assigneeName_(std::move(assigneeName)),
-      assigneeSource_(assigneeSource),
-      roleUID_(std::move(roleUID)),
-      roleName_(std::move(roleName)),
-      topLevelRoleUID_(std::move(topLevelRoleUID)),
-      libraryName_(std::move(libraryName)),
-      libraryBookmarkID_(std::move(libraryBookmarkID)),
-      eventName_(std::move(eventName)),
-      timelineID_(std::move(timelineID)),
-      timelineName_(std::move(timelineName)),
-      timelinePositionSeconds_(timelinePositionSeconds),
-      timelineTimecode_(std::move(timelineTimecode)),
-      frameRateFPS_(frameRateFPS) {}
-
 namespace {
 
-bool sameText(const std::string& a, const std::string& b) { return platform::canonicallyEqual(a, b); }
-
-bool sameText(const std::optional<std::string>& a, const std::optional<std::string>& b) {
-    if (a.has_value() != b.has_value()) return false;
-    return !a || platform::canonicallyEqual(*a, *b);
+template <class T>
+bool sameValue(const T& a, const T& b) {
+    if constexpr (itemfields::isOptional<T>) {
+        if (a.has_value() != b.has_value()) return false;
+        return !a || sameValue(*a, *b);
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        return platform::canonicallyEqual(a, b);
+    } else {
+        return a == b;
+    }
 }
 
 // Feeds each field, in order, into one 64-bit state.
@@ -73,12 +49,40 @@ private:
     std::uint64_t state_ = 0;
 };
 
-// Enumerations and UUIDs are coded as text: the keyed decoder reports a missing, null or non-string
-// member, `decode` a text that names no value.
+// A present optional hashes its presence, then its value.
 template <class T>
-T decodeTextMember(const platform::KeyedDecoder& decoder, std::string_view key,
-                   T (*decode)(const platform::JSON&, const platform::CodingPath&)) {
-    return decode(platform::JSON(decoder.decodeString(key)), decoder.pathFor(key));
+void hashValue(Hasher& hasher, const T& value) {
+    if constexpr (itemfields::isOptional<T>) {
+        hasher.add(std::uint64_t{value.has_value()});
+        if (value) hashValue(hasher, *value);
+    } else if constexpr (std::is_same_v<T, std::string>) {
+        hasher.addText(value);
+    } else if constexpr (std::is_same_v<T, bool>) {
+        hasher.add(std::uint64_t{value});
+    } else if constexpr (std::is_same_v<T, double>) {
+        hasher.add(value);
+    } else if constexpr (std::is_same_v<T, platform::UUID>) {
+        hasher.add(std::uint64_t{std::hash<platform::UUID>{}(value)});
+    } else {
+        hasher.add(itemfields::TextCoded<T>::text(value));
+    }
+}
+
+// Enumerations and UUIDs are coded as text: the keyed decoder reports a missing, null or non-string
+// member, TextCoded<T>::decode a text that names no value.
+template <class T>
+T decodeValue(const platform::KeyedDecoder& decoder, std::string_view key) {
+    if constexpr (std::is_same_v<T, std::string>) {
+        return decoder.decodeString(key);
+    } else if constexpr (std::is_same_v<T, std::optional<std::string>>) {
+        return decoder.decodeStringIfPresent(key);
+    } else if constexpr (std::is_same_v<T, std::optional<bool>>) {
+        return decoder.decodeBoolIfPresent(key);
+    } else if constexpr (std::is_same_v<T, double>) {
+        return decoder.decodeDouble(key);
+    } else {
+        return itemfields::TextCoded<T>::decode(platform::JSON(decoder.decodeString(key)), decoder.pathFor(key));
+    }
 }
 
 platform::CodingPath appended(const platform::CodingPath& path, std::string_view key) {
@@ -90,86 +94,39 @@ platform::CodingPath appended(const platform::CodingPath& path, std::string_view
 }  // namespace
 
 bool operator==(const TodoItem& a, const TodoItem& b) {
-    return a.id_ == b.id_ && a.kind_ == b.kind_ && a.status_ == b.status_ && a.completedRaw_ == b.completedRaw_ &&
-           sameText(a.text_, b.text_) && sameText(a.rawText_, b.rawText_) &&
-           sameText(a.chapterNote_, b.chapterNote_) && sameText(a.assigneeName_, b.assigneeName_) &&
-           a.assigneeSource_ == b.assigneeSource_ && sameText(a.roleUID_, b.roleUID_) &&
-           sameText(a.roleName_, b.roleName_) && sameText(a.topLevelRoleUID_, b.topLevelRoleUID_) &&
-           sameText(a.libraryName_, b.libraryName_) && sameText(a.libraryBookmarkID_, b.libraryBookmarkID_) &&
-           sameText(a.eventName_, b.eventName_) && sameText(a.timelineID_, b.timelineID_) &&
-           sameText(a.timelineName_, b.timelineName_) &&
-           a.timelinePositionSeconds_ == b.timelinePositionSeconds_ &&
-           sameText(a.timelineTimecode_, b.timelineTimecode_) && a.frameRateFPS_ == b.frameRateFPS_;
+    bool same = true;
+    itemfields::forEachMember([&](const auto& member) {
+        same = same && sameValue(a.*member.field, b.*member.field);
+    });
+    return same;
 }
 
 platform::JSON encode(const TodoItem& item, const platform::CodingPath& path) {
     platform::JSON json = platform::JSON::object();
-    itemfields::visitMembers(item, [&](itemfields::Field field, auto value) {
-        const std::string_view name = itemfields::key(field);
+    itemfields::visitMembers(item, [&](std::string_view key, auto value) {
         if constexpr (std::is_same_v<decltype(value), double>)
-            json[name] = platform::requireFinite(value, appended(path, name));
+            json[key] = platform::requireFinite(value, appended(path, key));
         else
-            json[name] = value;
+            json[key] = value;
     });
     return json;
 }
 
 TodoItem decodeTodoItem(const platform::JSON& value, const platform::CodingPath& path) {
-    using itemfields::Field;
-    using itemfields::key;
     const platform::KeyedDecoder decoder(value, path);
+    TodoItem item;
     // Read in field order so that the first faulty member is the one reported.
-    auto id = decodeTextMember(decoder, key(Field::id), decodeUUID);
-    auto kind = decodeTextMember(decoder, key(Field::kind), decodeMarkerKind);
-    auto status = decodeTextMember(decoder, key(Field::status), decodeTodoStatus);
-    auto completedRaw = decoder.decodeBoolIfPresent(key(Field::completedRaw));
-    auto text = decoder.decodeString(key(Field::text));
-    auto rawText = decoder.decodeString(key(Field::rawText));
-    auto chapterNote = decoder.decodeStringIfPresent(key(Field::chapterNote));
-    auto assigneeName = decoder.decodeStringIfPresent(key(Field::assigneeName));
-    auto assigneeSource = decodeTextMember(decoder, key(Field::assigneeSource), decodeAssigneeSource);
-    auto roleUID = decoder.decodeStringIfPresent(key(Field::roleUID));
-    auto roleName = decoder.decodeStringIfPresent(key(Field::roleName));
-    auto topLevelRoleUID = decoder.decodeStringIfPresent(key(Field::topLevelRoleUID));
-    auto libraryName = decoder.decodeString(key(Field::libraryName));
-    auto libraryBookmarkID = decoder.decodeString(key(Field::libraryBookmarkID));
-    auto eventName = decoder.decodeString(key(Field::eventName));
-    auto timelineID = decoder.decodeString(key(Field::timelineID));
-    auto timelineName = decoder.decodeString(key(Field::timelineName));
-    auto timelinePositionSeconds = decoder.decodeDouble(key(Field::timelinePositionSeconds));
-    auto timelineTimecode = decoder.decodeString(key(Field::timelineTimecode));
-    auto frameRateFPS = decoder.decodeDouble(key(Field::frameRateFPS));
-    return TodoItem(id, kind, status, completedRaw, std::move(text), std::move(rawText), std::move(chapterNote),
-                    std::move(assigneeName), assigneeSource, std::move(roleUID), std::move(roleName),
-                    std::move(topLevelRoleUID), std::move(libraryName), std::move(libraryBookmarkID),
-                    std::move(eventName), std::move(timelineID), std::move(timelineName), timelinePositionSeconds,
-                    std::move(timelineTimecode), frameRateFPS);
+    itemfields::forEachMember([&](const auto& member) {
+        using T = typename std::remove_cvref_t<decltype(member)>::Type;
+        item.*member.field = decodeValue<T>(decoder, member.key);
+    });
+    return item;
 }
 
 }  // namespace quillo
 
 std::size_t std::hash<quillo::TodoItem>::operator()(const quillo::TodoItem& item) const {
     quillo::Hasher hasher;
-    hasher.add(std::uint64_t{std::hash<platform::UUID>{}(item.id())});
-    hasher.add(quillo::rawValue(item.kind()));
-    hasher.add(quillo::rawValue(item.status()));
-    hasher.add(std::uint64_t{item.completedRaw().has_value()});
-    if (item.completedRaw()) hasher.add(std::uint64_t{*item.completedRaw()});
-    hasher.addText(item.text());
-    hasher.addText(item.rawText());
-    hasher.addOptionalText(item.chapterNote());
-    hasher.addOptionalText(item.assigneeName());
-    hasher.add(quillo::rawValue(item.assigneeSource()));
-    hasher.addOptionalText(item.roleUID());
-    hasher.addOptionalText(item.roleName());
-    hasher.addOptionalText(item.topLevelRoleUID());
-    hasher.addText(item.libraryName());
-    hasher.addText(item.libraryBookmarkID());
-    hasher.addText(item.eventName());
-    hasher.addText(item.timelineID());
-    hasher.addText(item.timelineName());
-    hasher.add(item.timelinePositionSeconds());
-    hasher.addText(item.timelineTimecode());
-    hasher.add(item.frameRateFPS());
+    quillo::itemfields::forEachMember([&](const auto& member) { quillo::hashValue(hasher, item.*member.field); });
     return hasher.result();
 }

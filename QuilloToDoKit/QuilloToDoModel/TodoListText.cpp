@@ -16,8 +16,6 @@ namespace quillo::todolisttext {
 
 namespace {
 
-using itemfields::Field;
-
 constexpr std::string_view kCaseName = "todoList";
 constexpr std::string_view kListName = "_0";
 
@@ -117,8 +115,8 @@ std::size_t estimatedSize(const std::vector<TodoItem>& items) {
     std::size_t size = 32;
     for (const TodoItem& item : items) {
         size += 3;  // braces and comma
-        itemfields::visitMembers(item, [&](Field field, auto value) {
-            size += itemfields::key(field).size() + 6;  // quotes, colon, comma, value quotes
+        itemfields::visitMembers(item, [&](std::string_view key, auto value) {
+            size += key.size() + 6;  // quotes, colon, comma, value quotes
             if constexpr (std::is_same_v<decltype(value), std::string_view>)
                 size += value.size();
             else
@@ -128,14 +126,19 @@ std::size_t estimatedSize(const std::vector<TodoItem>& items) {
     return size;
 }
 
-// Bit N stands for Field N.
-constexpr std::uint32_t bit(Field field) noexcept {
-    return std::uint32_t{1} << static_cast<unsigned>(field);
-}
-constexpr std::uint32_t kOptionalMembers = bit(Field::completedRaw) | bit(Field::chapterNote) |
-                                   bit(Field::assigneeName) | bit(Field::roleUID) | bit(Field::roleName) |
-                                   bit(Field::topLevelRoleUID);
+// Bit N stands for member N of itemfields::kMembers.
+constexpr std::uint32_t bit(std::size_t member) noexcept { return std::uint32_t{1} << member; }
 constexpr std::uint32_t kAllMembers = (std::uint32_t{1} << itemfields::kCount) - 1;
+constexpr std::uint32_t kOptionalMembers = [] {
+    std::uint32_t bits = 0;
+    std::size_t index = 0;
+    itemfields::forEachMember([&](const auto& member) {
+        using T = typename std::remove_cvref_t<decltype(member)>::Type;
+        if (itemfields::isOptional<T>) bits |= bit(index);
+        ++index;
+    });
+    return bits;
+}();
 
 // Reads the plain form by hand, a byte at a time: the nlohmann lexer alone takes most of the time
 // budget. Accepts only what nlohmann's parser accepts, with the same values; stops at anything else.
@@ -162,19 +165,6 @@ public:
     }
 
 private:
-    // One item's members as read so far; `seen` holds the members' bits.
-    struct Pending {
-        std::uint32_t seen = 0;
-        platform::UUID id;
-        MarkerKind kind{};
-        TodoStatus status{};
-        std::optional<bool> completedRaw;
-        AssigneeSource assigneeSource{};
-        double timelinePositionSeconds = 0;
-        double frameRateFPS = 0;
-        std::array<std::string, itemfields::kCount> texts;  // the plain text members, by field
-    };
-
     unsigned char peek() const noexcept { return at_ < text_.size() ? static_cast<unsigned char>(text_[at_]) : 0; }
 
     void skipSpace() noexcept {
@@ -328,53 +318,63 @@ private:
         return value;
     }
 
+    // Reads straight into a new last item, which a failure leaves behind: the whole read fails then.
     bool item() {
         if (!punctuation('{')) return false;
-        pending_.seen = 0;
-        pending_.completedRaw.reset();
+        items_.emplace_back();
+        seen_ = 0;
         do {
             const auto name = string();
-            if (!name || !punctuation(':') || !startMember(*name) || !value()) return false;
+            if (!name || !punctuation(':') || !startMember(*name)) return false;
+            if (!itemfields::withMember(member_, [this](const auto& member) { return value(items_.back().*member.field); }))
+                return false;
         } while (punctuation(','));
-        return punctuation('}') && finishItem();
+        if (!punctuation('}') || (seen_ | kOptionalMembers) != kAllMembers) return false;
+        member_ = itemfields::kCount - 1;  // so that the next item's first member is tried first
+        return true;
     }
 
-    // Members usually arrive in field order: try the next one before searching.
+    // Members usually arrive in order: try the next one before searching.
     bool startMember(std::string_view name) {
-        std::size_t index = static_cast<std::size_t>(field_) + 1;
+        std::size_t index = member_ + 1;
         if (index >= itemfields::kCount || itemfields::kKeys[index] != name) {
             index = 0;
             while (index < itemfields::kCount && itemfields::kKeys[index] != name) ++index;
             if (index == itemfields::kCount) return false;
         }
-        field_ = static_cast<Field>(index);
-        if ((pending_.seen & bit(field_)) != 0) return false;  // the tree keeps the last of repeated members
-        pending_.seen |= bit(field_);
+        member_ = index;
+        if ((seen_ & bit(member_)) != 0) return false;  // the tree keeps the last of repeated members
+        seen_ |= bit(member_);
         return true;
     }
 
-    bool value() {
-        switch (field_) {
-        case Field::completedRaw:
-            skipSpace();
-            if (text_.substr(at_).starts_with("true")) pending_.completedRaw = true;
-            else if (text_.substr(at_).starts_with("false")) pending_.completedRaw = false;
-            else return false;
-            at_ += *pending_.completedRaw ? 4 : 5;
-            return true;
-        case Field::timelinePositionSeconds: return assign(pending_.timelinePositionSeconds, number());
-        case Field::frameRateFPS: return assign(pending_.frameRateFPS, number());
-        default: break;
-        }
+    template <class T>
+    bool value(std::optional<T>& target) {
+        return value(target.emplace());
+    }
+
+    bool value(bool& target) {
+        skipSpace();
+        const std::string_view rest = text_.substr(at_);
+        if (rest.starts_with("true")) target = true;
+        else if (rest.starts_with("false")) target = false;
+        else return false;
+        at_ += target ? 4 : 5;
+        return true;
+    }
+
+    bool value(double& target) { return assign(target, number()); }
+
+    bool value(std::string& target) {
         const auto text = string();
-        if (!text) return false;
-        switch (field_) {
-        case Field::id: return assign(pending_.id, platform::UUID::parse(*text));
-        case Field::kind: return assign(pending_.kind, markerKindFromRawValue(*text));
-        case Field::status: return assign(pending_.status, todoStatusFromRawValue(*text));
-        case Field::assigneeSource: return assign(pending_.assigneeSource, assigneeSourceFromRawValue(*text));
-        default: pending_.texts[static_cast<std::size_t>(field_)].assign(*text); return true;
-        }
+        if (text) target.assign(*text);
+        return text.has_value();
+    }
+
+    template <class T>
+    bool value(T& target) {
+        const auto text = string();
+        return text && assign(target, itemfields::TextCoded<T>::parse(*text));
     }
 
     template <class T>
@@ -383,31 +383,11 @@ private:
         return value.has_value();
     }
 
-    std::string takeText(Field field) { return std::move(pending_.texts[static_cast<std::size_t>(field)]); }
-    std::optional<std::string> takeOptionalText(Field field) {
-        if ((pending_.seen & bit(field)) == 0) return std::nullopt;
-        return takeText(field);
-    }
-
-    bool finishItem() {
-        if ((pending_.seen | kOptionalMembers) != kAllMembers) return false;
-        const Pending& p = pending_;
-        items_.emplace_back(p.id, p.kind, p.status, p.completedRaw, takeText(Field::text), takeText(Field::rawText),
-                            takeOptionalText(Field::chapterNote), takeOptionalText(Field::assigneeName),
-                            p.assigneeSource, takeOptionalText(Field::roleUID), takeOptionalText(Field::roleName),
-                            takeOptionalText(Field::topLevelRoleUID), takeText(Field::libraryName),
-                            takeText(Field::libraryBookmarkID), takeText(Field::eventName),
-                            takeText(Field::timelineID), takeText(Field::timelineName), p.timelinePositionSeconds,
-                            takeText(Field::timelineTimecode), p.frameRateFPS);
-        field_ = Field::frameRateFPS;  // so that the next item's first member is tried first
-        return true;
-    }
-
     std::string_view text_;
     std::size_t at_ = 0;
     std::string scratch_;  // unescaped strings
-    Field field_ = Field::frameRateFPS;
-    Pending pending_;
+    std::size_t member_ = itemfields::kCount - 1;  // the member being read
+    std::uint32_t seen_ = 0;                        // the current item's members so far, as bits
     std::vector<TodoItem> items_;
 };
 
@@ -424,11 +404,11 @@ std::optional<std::string> write(const std::vector<TodoItem>& items) {
     for (std::size_t i = 0; i < items.size() && ok; ++i) {
         writer.raw(i == 0 ? "{" : ",{");
         bool first = true;
-        itemfields::visitMembers(items[i], [&](Field field, auto value) {
+        itemfields::visitMembers(items[i], [&](std::string_view key, auto value) {
             if (!ok) return;
             writer.raw(first ? "\"" : ",\"");
             first = false;
-            writer.raw(itemfields::key(field));  // plain ASCII names: nothing to escape
+            writer.raw(key);  // plain ASCII names: nothing to escape
             writer.raw("\":");
             if constexpr (std::is_same_v<decltype(value), std::string_view>)
                 ok = writer.string(value);

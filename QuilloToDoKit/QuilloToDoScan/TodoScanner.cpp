@@ -133,13 +133,28 @@ void appendItems(const ScannedLibrarySource& source, const brimlock::FCPEvent& e
             }
             const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
             const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
-            items.emplace_back(TodoScanner::itemID(source.name, timeline.id, marker.markerPK, occurrence), kind,
-                               status, marker.completed, std::move(assignment.display), std::move(marker.text),
-                               std::move(marker.chapterNote), std::move(assignment.assignee), assignment.source,
-                               std::move(marker.roleUID), std::move(roleName), std::move(topLevelRoleUID),
-                               source.name, source.bookmarkID, event.name, timeline.id, timeline.name,
-                               marker.timelinePositionSeconds,
-                               brimlock::TimecodeCalculator::framesToTimecode(frames, rate), fps);
+            items.push_back(TodoItem{
+                .id = TodoScanner::itemID(source.name, timeline.id, marker.markerPK, occurrence),
+                .kind = kind,
+                .status = status,
+                .completedRaw = marker.completed,
+                .text = std::move(assignment.display),
+                .rawText = std::move(marker.text),
+                .chapterNote = std::move(marker.chapterNote),
+                .assigneeName = std::move(assignment.assignee),
+                .assigneeSource = assignment.source,
+                .roleUID = std::move(marker.roleUID),
+                .roleName = std::move(roleName),
+                .topLevelRoleUID = std::move(topLevelRoleUID),
+                .libraryName = source.name,
+                .libraryBookmarkID = source.bookmarkID,
+                .eventName = event.name,
+                .timelineID = timeline.id,
+                .timelineName = timeline.name,
+                .timelinePositionSeconds = marker.timelinePositionSeconds,
+                .timelineTimecode = brimlock::TimecodeCalculator::framesToTimecode(frames, rate),
+                .frameRateFPS = fps,
+            });
         }
     }
 }

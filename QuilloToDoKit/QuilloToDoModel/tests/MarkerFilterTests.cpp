@@ -8,7 +8,7 @@
 #include <unicode/locid.h>
 
 using namespace quillo;
-using quillo::test::ItemFields;
+using quillo::test::plausibleItem;
 using quillo::testing::thrownBy;
 using Kind = platform::DecodingError::Kind;
 
@@ -35,13 +35,13 @@ protected:
 
 TEST(MarkerFilter, EmptyFilterPassesEveryItem) {
     const MarkerFilter filter({}, {}, {}, "");
-    EXPECT_TRUE(filter.matches(ItemFields{}.build()));
-    EXPECT_TRUE(filter.matches(quillo::test::bareChapterFields().build()));  // no role, no assignee, unknown
+    EXPECT_TRUE(filter.matches(plausibleItem()));
+    EXPECT_TRUE(filter.matches(quillo::test::bareChapter()));  // no role, no assignee, unknown
 }
 
 TEST(MarkerFilter, KindsAndStatusesRejectWhatTheyLack) {
-    const TodoItem todo = ItemFields{}.build();
-    const TodoItem chapter = quillo::test::bareChapterFields().build();
+    const TodoItem todo = plausibleItem();
+    const TodoItem chapter = quillo::test::bareChapter();
 
     const MarkerFilter todosOnly({MarkerKind::todo}, {}, {}, "");
     EXPECT_TRUE(todosOnly.matches(todo));
@@ -52,48 +52,48 @@ TEST(MarkerFilter, KindsAndStatusesRejectWhatTheyLack) {
     const MarkerFilter openOrDone({}, {}, {TodoStatus::open, TodoStatus::done}, "");
     EXPECT_TRUE(openOrDone.matches(todo));
     EXPECT_FALSE(openOrDone.matches(chapter));
-    ItemFields standard;
+    TodoItem standard = plausibleItem();
     standard.kind = MarkerKind::standard;
     standard.status = TodoStatus::unknown;
-    EXPECT_FALSE(openOrDone.matches(standard.build()));
+    EXPECT_FALSE(openOrDone.matches(standard));
 }
 
 TEST(MarkerFilter, RolesCompareTheItemsOwnRoleExactly) {
     const MarkerFilter titles({}, {"video.titles"}, {}, "");
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.roleUID = "video.titles";
-    EXPECT_TRUE(titles.matches(fields.build()));
+    EXPECT_TRUE(titles.matches(fields));
 
     fields.roleUID = "video.titles-1";  // a sub-role, even though its top-level role is listed
     fields.topLevelRoleUID = "video.titles";
-    EXPECT_FALSE(titles.matches(fields.build()));
+    EXPECT_FALSE(titles.matches(fields));
 
     fields.roleUID = "Video.Titles";
-    EXPECT_FALSE(titles.matches(fields.build()));
+    EXPECT_FALSE(titles.matches(fields));
 
     fields.roleUID.reset();
-    EXPECT_FALSE(titles.matches(fields.build()));
-    EXPECT_FALSE(titles.matches(quillo::test::bareChapterFields().build()));
+    EXPECT_FALSE(titles.matches(fields));
+    EXPECT_FALSE(titles.matches(quillo::test::bareChapter()));
 }
 
 TEST(MarkerFilter, RolesCompareUnderCanonicalEquivalence) {
     MarkerFilter filter({}, {kDecomposed + ".role"}, {}, "");
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.roleUID = kPrecomposed + ".role";
-    EXPECT_TRUE(filter.matches(fields.build()));
+    EXPECT_TRUE(filter.matches(fields));
 
     filter.setRoleUIDs({kPrecomposed, kDecomposed, "dialogue"});
     EXPECT_EQ(filter.roleUIDs(), (std::set<std::string>{kPrecomposed, "dialogue"}));
     fields.roleUID = kDecomposed;
-    EXPECT_TRUE(filter.matches(fields.build()));
+    EXPECT_TRUE(filter.matches(fields));
     fields.roleUID = "dialogue";
-    EXPECT_TRUE(filter.matches(fields.build()));
+    EXPECT_TRUE(filter.matches(fields));
     fields.roleUID = "Cafe";
-    EXPECT_FALSE(filter.matches(fields.build()));
+    EXPECT_FALSE(filter.matches(fields));
 }
 
 TEST_F(MarkerFilterSearch, FindsTheSearchedTextsIgnoringCase) {
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.text = "Fix the colour";
     fields.rawText = "@Anna Fix the colour";
     fields.assigneeName = "Anna";
@@ -103,7 +103,7 @@ TEST_F(MarkerFilterSearch, FindsTheSearchedTextsIgnoringCase) {
     fields.chapterNote = "Reel two";
     fields.roleName = "Titles";
     fields.timelineTimecode = "00:01:23:06";
-    const TodoItem item = fields.build();
+    const TodoItem item = fields;
 
     for (const char* found : {"FIX THE", "@anna", "anna", "documentARY", "berlin", "MAIN CUT", "colour"})
         EXPECT_TRUE(searchFor(found).matches(item)) << found;
@@ -112,47 +112,47 @@ TEST_F(MarkerFilterSearch, FindsTheSearchedTextsIgnoringCase) {
 }
 
 TEST_F(MarkerFilterSearch, AnItemWithoutAssigneeIsSearchedInFiveTexts) {
-    ItemFields fields = quillo::test::bareChapterFields();
+    TodoItem fields = quillo::test::bareChapter();
     fields.text = fields.rawText = "Act two";
     fields.libraryName = "L";
     fields.eventName = "E";
     fields.timelineName = "T";
-    EXPECT_TRUE(searchFor("act").matches(fields.build()));
-    EXPECT_FALSE(searchFor("anna").matches(fields.build()));
+    EXPECT_TRUE(searchFor("act").matches(fields));
+    EXPECT_FALSE(searchFor("anna").matches(fields));
 
     fields.assigneeName = "Anna";
-    EXPECT_TRUE(searchFor("anna").matches(fields.build()));
+    EXPECT_TRUE(searchFor("anna").matches(fields));
 }
 
 TEST_F(MarkerFilterSearch, ASpaceIsSearchedLikeAnyText) {
-    ItemFields withSpace = quillo::test::bareChapterFields();
+    TodoItem withSpace = quillo::test::bareChapter();
     withSpace.text = withSpace.rawText = "Act";
     withSpace.libraryName = "Doc";
     withSpace.eventName = "Day";
     withSpace.timelineName = "Main";
-    EXPECT_FALSE(searchFor(" ").matches(withSpace.build()));
+    EXPECT_FALSE(searchFor(" ").matches(withSpace));
     withSpace.timelineName = "Main cut";
-    EXPECT_TRUE(searchFor(" ").matches(withSpace.build()));
+    EXPECT_TRUE(searchFor(" ").matches(withSpace));
 }
 
 TEST_F(MarkerFilterSearch, AccentsCountButTheirSpellingDoesNot) {
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.text = kPrecomposed + " scene";
-    EXPECT_TRUE(searchFor(kDecomposed).matches(fields.build()));
-    EXPECT_TRUE(searchFor("CAF\xC3\x89").matches(fields.build()));  // upper-case É
-    EXPECT_FALSE(searchFor("cafe ").matches(fields.build()));
+    EXPECT_TRUE(searchFor(kDecomposed).matches(fields));
+    EXPECT_TRUE(searchFor("CAF\xC3\x89").matches(fields));  // upper-case É
+    EXPECT_FALSE(searchFor("cafe ").matches(fields));
 
     fields.text = kDecomposed + " scene";
-    EXPECT_TRUE(searchFor(kPrecomposed).matches(fields.build()));
+    EXPECT_TRUE(searchFor(kPrecomposed).matches(fields));
 }
 
 TEST_F(MarkerFilterSearch, CaseRulesFollowTheLocale) {
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.text = "KIRMIZI";
-    EXPECT_TRUE(searchFor("kirmizi").matches(fields.build()));
+    EXPECT_TRUE(searchFor("kirmizi").matches(fields));
     use("tr_TR");  // "I" is the capital of dotless "ı" here
-    EXPECT_FALSE(searchFor("kirmizi").matches(fields.build()));
-    EXPECT_TRUE(searchFor("k\xC4\xB1rm\xC4\xB1z\xC4\xB1").matches(fields.build()));
+    EXPECT_FALSE(searchFor("kirmizi").matches(fields));
+    EXPECT_TRUE(searchFor("k\xC4\xB1rm\xC4\xB1z\xC4\xB1").matches(fields));
 }
 
 TEST(MarkerFilter, EqualityComparesSetsAndCanonicalSearchText) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 using namespace quillo;
-using quillo::test::ItemFields;
+using quillo::test::plausibleItem;
 using quillo::testing::thrownBy;
 using Kind = platform::DecodingError::Kind;
 using Message = TodoIPCMessage;
@@ -51,9 +51,9 @@ TEST(TodoIPCMessage, SimpleCasesHaveTheirWireFormAndReadBack) {
 }
 
 TEST(TodoIPCMessage, TodoListsKeepTheirItemsInOrder) {
-    ItemFields second = quillo::test::bareChapterFields();
+    TodoItem second = quillo::test::bareChapter();
     second.id = *platform::UUID::parse("00000000-0000-0000-0000-000000000001");
-    const std::vector<TodoItem> items = {ItemFields{}.build(), second.build()};
+    const std::vector<TodoItem> items = {plausibleItem(), second};
 
     const std::string wire = encodeMessage(Message::todoList(items));
     EXPECT_EQ(wire.rfind(R"({"todoList":{"_0":[{"id":"E621E1F8-)", 0), 0u);
@@ -69,18 +69,18 @@ TEST(TodoIPCMessage, LineFeedsInTextsStayEscaped) {
     EXPECT_EQ(wire.find('\n'), std::string::npos);
     EXPECT_EQ(as<Message::Hello>(decodeMessage(wire)).appName, name);
 
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.text = "two\nlines";
-    const std::string list = encodeMessage(Message::todoList({fields.build()}));
+    const std::string list = encodeMessage(Message::todoList({fields}));
     EXPECT_EQ(list.find('\n'), std::string::npos);
-    EXPECT_EQ(as<Message::TodoList>(decodeMessage(list)).items.at(0).text(), "two\nlines");
+    EXPECT_EQ(as<Message::TodoList>(decodeMessage(list)).items.at(0).text, "two\nlines");
 }
 
 TEST(TodoIPCMessage, IllFormedTextBuiltInMemoryIsWrittenAsReplacementCharacters) {
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.text = "bad \xC3 byte";
-    const std::string wire = encodeMessage(Message::todoList({fields.build()}));
-    EXPECT_EQ(as<Message::TodoList>(decodeMessage(wire)).items.at(0).text(), "bad \xEF\xBF\xBD byte");
+    const std::string wire = encodeMessage(Message::todoList({fields}));
+    EXPECT_EQ(as<Message::TodoList>(decodeMessage(wire)).items.at(0).text, "bad \xEF\xBF\xBD byte");
     EXPECT_EQ(as<Message::Hello>(decodeMessage(encodeMessage(Message::hello("\xFF")))).appName, "\xEF\xBF\xBD");
 }
 
@@ -107,10 +107,10 @@ TEST(TodoIPCMessage, EveryOtherReadingFailureNamesItsPath) {
         Kind kind;
         platform::CodingPath path;
     };
-    platform::JSON badItem = encode(ItemFields{}.build());
+    platform::JSON badItem = encode(plausibleItem());
     badItem["kind"] = "Todo";
     const std::string listWithBadItem =
-        R"({"todoList":{"_0":[)" + encode(ItemFields{}.build()).dump() + "," + badItem.dump() + "]}}";
+        R"({"todoList":{"_0":[)" + encode(plausibleItem()).dump() + "," + badItem.dump() + "]}}";
 
     const std::vector<Case> cases = {
         {"[]", Kind::typeMismatch, {}},
@@ -147,8 +147,8 @@ TEST(TodoIPCMessage, NonFiniteNumbersFailTheWholeDocument) {
     auto error = thrownBy<platform::EncodingError>([] { encodeMessage(Message::jumpTo("T", std::numeric_limits<double>::infinity())); });
     EXPECT_EQ(error.codingPath(), (platform::CodingPath{"jumpTo", "seconds"}));
 
-    ItemFields broken;
+    TodoItem broken = plausibleItem();
     broken.frameRateFPS = std::numeric_limits<double>::quiet_NaN();
-    error = thrownBy<platform::EncodingError>([&] { encodeMessage(Message::todoList({ItemFields{}.build(), broken.build()})); });
+    error = thrownBy<platform::EncodingError>([&] { encodeMessage(Message::todoList({plausibleItem(), broken})); });
     EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 1", "frameRateFPS"}));
 }

@@ -15,7 +15,7 @@
 #include <vector>
 
 using namespace quillo;
-using quillo::test::ItemFields;
+using quillo::test::plausibleItem;
 using quillo::testing::thrownBy;
 using Kind = platform::DecodingError::Kind;
 
@@ -66,7 +66,7 @@ TEST(TodoEnums, CodedAsSingleStrings) {
 }
 
 TEST(TodoItemCoding, WritesTheDesignedMembersAndReadsBackEqual) {
-    const TodoItem item = ItemFields{}.build();
+    const TodoItem item = plausibleItem();
     const platform::JSON json = encode(item);
 
     std::vector<std::string> names;
@@ -85,9 +85,9 @@ TEST(TodoItemCoding, WritesTheDesignedMembersAndReadsBackEqual) {
 }
 
 TEST(TodoItemCoding, AbsentOptionalsAreLeftOutAndEmptyTextsKept) {
-    ItemFields fields = quillo::test::bareChapterFields();
+    TodoItem fields = quillo::test::bareChapter();
     fields.text.clear();
-    const TodoItem item = fields.build();
+    const TodoItem item = fields;
     const platform::JSON json = encode(item);
     for (const char* name : {"completedRaw", "chapterNote", "assigneeName", "roleUID", "roleName", "topLevelRoleUID"})
         EXPECT_FALSE(json.contains(name)) << name;
@@ -96,15 +96,15 @@ TEST(TodoItemCoding, AbsentOptionalsAreLeftOutAndEmptyTextsKept) {
 
     const TodoItem read = decodeTodoItem(encodedThroughText(item));
     EXPECT_EQ(read, item);
-    EXPECT_FALSE(read.completedRaw());
-    EXPECT_EQ(read.text(), "");
+    EXPECT_FALSE(read.completedRaw);
+    EXPECT_EQ(read.text, "");
 
     fields.chapterNote = "";
-    EXPECT_EQ(decodeTodoItem(encodedThroughText(fields.build())).chapterNote(), std::optional<std::string>(""));
+    EXPECT_EQ(decodeTodoItem(encodedThroughText(fields)).chapterNote, std::optional<std::string>(""));
 }
 
 TEST(TodoItemCoding, ReadingIsLenientWhereDesigned) {
-    platform::JSON json = encode(ItemFields{}.build());
+    platform::JSON json = encode(plausibleItem());
     json["assigneeName"] = nullptr;
     json["completedRaw"] = nullptr;
     json.erase("roleName");
@@ -114,19 +114,19 @@ TEST(TodoItemCoding, ReadingIsLenientWhereDesigned) {
     json["status"] = "unknown";
 
     const TodoItem item = decodeTodoItem(platform::parseJSON(platform::serializeJSON(json)));
-    EXPECT_FALSE(item.assigneeName());
-    EXPECT_FALSE(item.completedRaw());
-    EXPECT_FALSE(item.roleName());
-    EXPECT_EQ(item.frameRateFPS(), 24.0);
-    EXPECT_EQ(item.id(), ItemFields{}.id);
-    EXPECT_EQ(item.status(), TodoStatus::unknown);
-    EXPECT_TRUE(item.topLevelRoleUID());
+    EXPECT_FALSE(item.assigneeName);
+    EXPECT_FALSE(item.completedRaw);
+    EXPECT_FALSE(item.roleName);
+    EXPECT_EQ(item.frameRateFPS, 24.0);
+    EXPECT_EQ(item.id, plausibleItem().id);
+    EXPECT_EQ(item.status, TodoStatus::unknown);
+    EXPECT_TRUE(item.topLevelRoleUID);
 }
 
 TEST(TodoItemCoding, EveryReadingFailureNamesTheMember) {
     const platform::CodingPath at{"todoList", "_0", "Index 3"};
     const auto withMember = [&at](const std::string& name, platform::JSON value) {
-        platform::JSON json = encode(ItemFields{}.build());
+        platform::JSON json = encode(plausibleItem());
         json[name] = std::move(value);
         return json;
     };
@@ -157,7 +157,7 @@ TEST(TodoItemCoding, EveryReadingFailureNamesTheMember) {
     for (const char* required : {"id", "kind", "status", "text", "rawText", "assigneeSource", "libraryName",
                                  "libraryBookmarkID", "eventName", "timelineID", "timelineName",
                                  "timelinePositionSeconds", "timelineTimecode", "frameRateFPS"}) {
-        platform::JSON json = encode(ItemFields{}.build());
+        platform::JSON json = encode(plausibleItem());
         json.erase(required);
         cases.push_back({json, Kind::keyNotFound, at});
     }
@@ -169,77 +169,77 @@ TEST(TodoItemCoding, EveryReadingFailureNamesTheMember) {
 }
 
 TEST(TodoItemCoding, NonFiniteNumbersCannotBeWritten) {
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.timelinePositionSeconds = std::numeric_limits<double>::quiet_NaN();
-    auto error = thrownBy<platform::EncodingError>([&] { encode(fields.build(), {"todoList", "_0", "Index 0"}); });
+    auto error = thrownBy<platform::EncodingError>([&] { encode(fields, {"todoList", "_0", "Index 0"}); });
     EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 0", "timelinePositionSeconds"}));
 
-    fields = ItemFields{};
+    fields = plausibleItem();
     fields.frameRateFPS = -std::numeric_limits<double>::infinity();
-    error = thrownBy<platform::EncodingError>([&] { encode(fields.build()); });
+    error = thrownBy<platform::EncodingError>([&] { encode(fields); });
     EXPECT_EQ(error.codingPath(), platform::CodingPath{"frameRateFPS"});
 }
 
 TEST(TodoItemEquality, EveryFieldTakesPart) {
-    const std::vector<std::pair<const char*, std::function<void(ItemFields&)>>> changes = {
-        {"id", [](ItemFields& f) { f.id = *platform::UUID::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E60"); }},
-        {"kind", [](ItemFields& f) { f.kind = MarkerKind::standard; }},
-        {"status", [](ItemFields& f) { f.status = TodoStatus::done; }},
-        {"completedRaw", [](ItemFields& f) { f.completedRaw = true; }},
-        {"completedRaw absent", [](ItemFields& f) { f.completedRaw.reset(); }},
-        {"text", [](ItemFields& f) { f.text += "!"; }},
-        {"text case", [](ItemFields& f) { f.text = "fix the colour in shot 4"; }},
-        {"rawText", [](ItemFields& f) { f.rawText = f.text; }},
-        {"chapterNote", [](ItemFields& f) { f.chapterNote = "Reel three"; }},
-        {"chapterNote absent", [](ItemFields& f) { f.chapterNote.reset(); }},
-        {"assigneeName empty", [](ItemFields& f) { f.assigneeName = ""; }},
-        {"assigneeSource", [](ItemFields& f) { f.assigneeSource = AssigneeSource::role; }},
-        {"roleUID", [](ItemFields& f) { f.roleUID = "video.titles-2"; }},
-        {"roleName", [](ItemFields& f) { f.roleName.reset(); }},
-        {"topLevelRoleUID", [](ItemFields& f) { f.topLevelRoleUID = "video"; }},
-        {"libraryName", [](ItemFields& f) { f.libraryName = "Documentary 2"; }},
-        {"libraryBookmarkID", [](ItemFields& f) { f.libraryBookmarkID = "other"; }},
-        {"eventName", [](ItemFields& f) { f.eventName = "Day 2"; }},
-        {"timelineID", [](ItemFields& f) { f.timelineID = "timeline-8"; }},
-        {"timelineName", [](ItemFields& f) { f.timelineName = "Alt cut"; }},
-        {"timelinePositionSeconds", [](ItemFields& f) { f.timelinePositionSeconds = std::nextafter(83.25, 90.0); }},
-        {"timelineTimecode", [](ItemFields& f) { f.timelineTimecode = "00:01:23:07"; }},
-        {"frameRateFPS", [](ItemFields& f) { f.frameRateFPS = 25.0; }},
+    const std::vector<std::pair<const char*, std::function<void(TodoItem&)>>> changes = {
+        {"id", [](TodoItem& f) { f.id = *platform::UUID::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E60"); }},
+        {"kind", [](TodoItem& f) { f.kind = MarkerKind::standard; }},
+        {"status", [](TodoItem& f) { f.status = TodoStatus::done; }},
+        {"completedRaw", [](TodoItem& f) { f.completedRaw = true; }},
+        {"completedRaw absent", [](TodoItem& f) { f.completedRaw.reset(); }},
+        {"text", [](TodoItem& f) { f.text += "!"; }},
+        {"text case", [](TodoItem& f) { f.text = "fix the colour in shot 4"; }},
+        {"rawText", [](TodoItem& f) { f.rawText = f.text; }},
+        {"chapterNote", [](TodoItem& f) { f.chapterNote = "Reel three"; }},
+        {"chapterNote absent", [](TodoItem& f) { f.chapterNote.reset(); }},
+        {"assigneeName empty", [](TodoItem& f) { f.assigneeName = ""; }},
+        {"assigneeSource", [](TodoItem& f) { f.assigneeSource = AssigneeSource::role; }},
+        {"roleUID", [](TodoItem& f) { f.roleUID = "video.titles-2"; }},
+        {"roleName", [](TodoItem& f) { f.roleName.reset(); }},
+        {"topLevelRoleUID", [](TodoItem& f) { f.topLevelRoleUID = "video"; }},
+        {"libraryName", [](TodoItem& f) { f.libraryName = "Documentary 2"; }},
+        {"libraryBookmarkID", [](TodoItem& f) { f.libraryBookmarkID = "other"; }},
+        {"eventName", [](TodoItem& f) { f.eventName = "Day 2"; }},
+        {"timelineID", [](TodoItem& f) { f.timelineID = "timeline-8"; }},
+        {"timelineName", [](TodoItem& f) { f.timelineName = "Alt cut"; }},
+        {"timelinePositionSeconds", [](TodoItem& f) { f.timelinePositionSeconds = std::nextafter(83.25, 90.0); }},
+        {"timelineTimecode", [](TodoItem& f) { f.timelineTimecode = "00:01:23:07"; }},
+        {"frameRateFPS", [](TodoItem& f) { f.frameRateFPS = 25.0; }},
     };
-    const TodoItem original = ItemFields{}.build();
-    EXPECT_EQ(original, ItemFields{}.build());
-    EXPECT_EQ(std::hash<TodoItem>{}(original), std::hash<TodoItem>{}(ItemFields{}.build()));
+    const TodoItem original = plausibleItem();
+    EXPECT_EQ(original, plausibleItem());
+    EXPECT_EQ(std::hash<TodoItem>{}(original), std::hash<TodoItem>{}(plausibleItem()));
     for (const auto& [name, change] : changes) {
-        ItemFields fields;
+        TodoItem fields = plausibleItem();
         change(fields);
-        EXPECT_NE(fields.build(), original) << name;
-        EXPECT_NE(original, fields.build()) << name;
+        EXPECT_NE(fields, original) << name;
+        EXPECT_NE(original, fields) << name;
     }
 }
 
 TEST(TodoItemEquality, CanonicallyEquivalentTextsAndSignedZerosAreEqualAndHashAlike) {
-    ItemFields precomposed;
+    TodoItem precomposed = plausibleItem();
     precomposed.text = kPrecomposed + " grade";
     precomposed.assigneeName = kPrecomposed;
     precomposed.libraryName = kPrecomposed;
     precomposed.timelinePositionSeconds = 0.0;
-    ItemFields decomposed = precomposed;
+    TodoItem decomposed = precomposed;
     decomposed.text = kDecomposed + " grade";
     decomposed.assigneeName = kDecomposed;
     decomposed.libraryName = kDecomposed;
     decomposed.timelinePositionSeconds = -0.0;
 
-    const TodoItem a = precomposed.build();
-    const TodoItem b = decomposed.build();
+    const TodoItem a = precomposed;
+    const TodoItem b = decomposed;
     EXPECT_EQ(a, b);
     EXPECT_EQ(std::hash<TodoItem>{}(a), std::hash<TodoItem>{}(b));
     EXPECT_EQ(std::unordered_set<TodoItem>({a, b}).size(), 1u);
-    EXPECT_EQ(b.text(), kDecomposed + " grade");  // stored as given, only compared canonically
+    EXPECT_EQ(b.text, kDecomposed + " grade");  // stored as given, only compared canonically
 }
 
 TEST(TodoItemEquality, NaNEqualsNothing) {
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.frameRateFPS = std::numeric_limits<double>::quiet_NaN();
-    const TodoItem item = fields.build();
+    const TodoItem item = fields;
     EXPECT_NE(item, item);
 }

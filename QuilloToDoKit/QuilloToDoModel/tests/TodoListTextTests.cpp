@@ -19,7 +19,7 @@
 #include <vector>
 
 using namespace quillo;
-using quillo::test::ItemFields;
+using quillo::test::plausibleItem;
 
 namespace {
 
@@ -73,7 +73,7 @@ private:
 };
 
 TodoItem randomItem(TextSource& source, bool wellFormed = true) {
-    ItemFields fields;
+    TodoItem fields = plausibleItem();
     fields.id = platform::UUID::random();
     fields.kind = allMarkerKinds[source.pick(allMarkerKinds.size())];
     fields.status = allTodoStatuses[source.pick(allTodoStatuses.size())];
@@ -92,7 +92,7 @@ TodoItem randomItem(TextSource& source, bool wellFormed = true) {
     fields.timelinePositionSeconds = source.number();
     fields.timelineTimecode = source.text(true);
     fields.frameRateFPS = source.number();
-    return fields.build();
+    return fields;
 }
 
 // Equal outcomes: both decode to items with the same encoding, or both fail alike.
@@ -119,7 +119,7 @@ void expectSameDecoding(const std::string& text) {
 }
 
 std::string listOf(const platform::JSON& item) {
-    return R"({"todoList":{"_0":[)" + encode(ItemFields{}.build()).dump() + "," + item.dump() + "]}}";
+    return R"({"todoList":{"_0":[)" + encode(plausibleItem()).dump() + "," + item.dump() + "]}}";
 }
 
 }  // namespace
@@ -139,7 +139,7 @@ TEST(TodoListText, LeavesIllFormedTextsToTheTreeCodersReplacement) {
     TextSource source(2);
     for (int round = 0; round < 200; ++round) {
         const std::vector<TodoItem> items = {randomItem(source), randomItem(source, false)};
-        EXPECT_FALSE(todolisttext::write(items).has_value()) << items[1].text();
+        EXPECT_FALSE(todolisttext::write(items).has_value()) << items[1].text;
         EXPECT_EQ(encodeMessage(Message::todoList(items)), treeEncoding(items));
     }
 }
@@ -150,11 +150,11 @@ TEST(TodoListText, NonFiniteNumbersFailAtTheTreeCodersPath) {
     for (const auto& [position, rate, failing] : {std::tuple{nan, 24.0, "timelinePositionSeconds"},
                                                   std::tuple{-infinity, nan, "timelinePositionSeconds"},
                                                   std::tuple{1.0, infinity, "frameRateFPS"}}) {
-        ItemFields broken;
+        TodoItem broken = plausibleItem();
         broken.timelinePositionSeconds = position;
         broken.frameRateFPS = rate;
         const auto error = quillo::testing::thrownBy<platform::EncodingError>(
-            [&] { encodeMessage(Message::todoList({ItemFields{}.build(), broken.build()})); });
+            [&] { encodeMessage(Message::todoList({plausibleItem(), broken})); });
         EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 1", failing}));
     }
 }
@@ -194,7 +194,7 @@ TEST(TodoListText, ReadsLikeTheTreeInAnyMemberOrderAndSpelling) {
 }
 
 TEST(TodoListText, UnusualMembersAndEveryFaultDecodeAsInTheTree) {
-    const platform::JSON good = encode(ItemFields{}.build());
+    const platform::JSON good = encode(plausibleItem());
     std::vector<std::string> texts;
     for (const std::string_view name : itemfields::kKeys) {
         const std::string key(name);
@@ -234,10 +234,10 @@ TEST(TodoListText, UnusualMembersAndEveryFaultDecodeAsInTheTree) {
 }
 
 TEST(TodoListText, EveryNumberAndStringSpellingReadsAsInTheTree) {
-    const std::string good = encode(ItemFields{}.build()).dump();
+    const std::string good = encode(plausibleItem()).dump();
     // The item with the member's value spelt as given.
     const auto withMember = [](const std::string& name, const std::string& spelling) {
-        platform::JSON item = encode(ItemFields{}.build());
+        platform::JSON item = encode(plausibleItem());
         item[name] = "<value>";
         std::string text = R"({"todoList":{"_0":[)" + item.dump() + "]}}";
         return text.replace(text.find("\"<value>\""), 9, spelling);

@@ -89,7 +89,7 @@ TEST(DamagedLibrary, ScansOfCorruptedCopiesCompleteWithoutEscapingErrors) {
         ASSERT_NO_THROW(LibraryStructureScanner::structure(sources)) << "seed " << seed;
         if (items.size() < intactItems.size()) ++variantsWithFewerItems;
         for (const auto& item : items) {
-            ASSERT_TRUE(std::isfinite(item.timelinePositionSeconds())) << "seed " << seed;
+            ASSERT_TRUE(std::isfinite(item.timelinePositionSeconds)) << "seed " << seed;
             ASSERT_NO_THROW(encode(item)) << "seed " << seed;
         }
         fs::remove_all(copy.parent_path());

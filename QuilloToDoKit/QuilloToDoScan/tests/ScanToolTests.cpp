@@ -40,9 +40,9 @@ TEST(ScanTool, PrintsTheToDosAsOneTodoListLine) {
     const auto* list = std::get_if<TodoIPCMessage::TodoList>(&message.payload());
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->items.size(), 1u);
-    EXPECT_EQ(list->items[0].rawText(), "first");
-    EXPECT_EQ(list->items[0].libraryBookmarkID(), "B1");
-    EXPECT_EQ(list->items[0].libraryName(), "Feature");
+    EXPECT_EQ(list->items[0].rawText, "first");
+    EXPECT_EQ(list->items[0].libraryBookmarkID, "B1");
+    EXPECT_EQ(list->items[0].libraryName, "Feature");
     EXPECT_NE(runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " --bogus 2>/dev/null").status, 0);
 }
 

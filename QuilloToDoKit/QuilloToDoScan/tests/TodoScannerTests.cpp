@@ -15,14 +15,14 @@ using quillo::testing::TimelineBuilder;
 namespace {
 
 const TodoItem& itemWithRawText(const std::vector<TodoItem>& items, const std::string& rawText) {
-    const auto found = std::find_if(items.begin(), items.end(), [&](const TodoItem& item) { return item.rawText() == rawText; });
+    const auto found = std::find_if(items.begin(), items.end(), [&](const TodoItem& item) { return item.rawText == rawText; });
     if (found == items.end()) throw std::runtime_error("no item " + rawText);
     return *found;
 }
 
 std::vector<std::string> rawTexts(const std::vector<TodoItem>& items) {
     std::vector<std::string> texts;
-    for (const auto& item : items) texts.push_back(item.rawText());
+    for (const auto& item : items) texts.push_back(item.rawText);
     return texts;
 }
 
@@ -61,50 +61,50 @@ TEST(TodoScanner, MarkersBecomeItemsWithKindsStatusesAssigneesAndRoles) {
     ASSERT_EQ(items.size(), 7u);
 
     const auto& chapter = itemWithRawText(items, "Act One");
-    EXPECT_EQ(chapter.kind(), MarkerKind::chapter);
-    EXPECT_EQ(chapter.status(), TodoStatus::unknown);
-    EXPECT_EQ(chapter.chapterNote(), "Opening");
-    EXPECT_EQ(chapter.libraryName(), "Feature");
-    EXPECT_EQ(chapter.libraryBookmarkID(), "BOOK");
-    EXPECT_EQ(chapter.eventName(), "Day 1");
-    EXPECT_EQ(chapter.timelineID(), "T1");
-    EXPECT_EQ(chapter.timelineName(), "Main Edit");
+    EXPECT_EQ(chapter.kind, MarkerKind::chapter);
+    EXPECT_EQ(chapter.status, TodoStatus::unknown);
+    EXPECT_EQ(chapter.chapterNote, "Opening");
+    EXPECT_EQ(chapter.libraryName, "Feature");
+    EXPECT_EQ(chapter.libraryBookmarkID, "BOOK");
+    EXPECT_EQ(chapter.eventName, "Day 1");
+    EXPECT_EQ(chapter.timelineID, "T1");
+    EXPECT_EQ(chapter.timelineName, "Main Edit");
 
     const auto& open = itemWithRawText(items, "@Bob fix the colour");
-    EXPECT_EQ(open.status(), TodoStatus::open);
-    EXPECT_EQ(open.completedRaw(), false);
-    EXPECT_EQ(open.text(), "fix the colour");
-    EXPECT_EQ(open.assigneeName(), "Bob");
-    EXPECT_EQ(open.assigneeSource(), AssigneeSource::prefix);
-    EXPECT_FALSE(open.roleUID());  // markers on the primary storyline carry no role
-    EXPECT_EQ(open.timelineTimecode(), "00:00:02:00");
-    EXPECT_EQ(open.frameRateFPS(), 24.0);
+    EXPECT_EQ(open.status, TodoStatus::open);
+    EXPECT_EQ(open.completedRaw, false);
+    EXPECT_EQ(open.text, "fix the colour");
+    EXPECT_EQ(open.assigneeName, "Bob");
+    EXPECT_EQ(open.assigneeSource, AssigneeSource::prefix);
+    EXPECT_FALSE(open.roleUID);  // markers on the primary storyline carry no role
+    EXPECT_EQ(open.timelineTimecode, "00:00:02:00");
+    EXPECT_EQ(open.frameRateFPS, 24.0);
 
-    EXPECT_EQ(itemWithRawText(items, "no flag").status(), TodoStatus::unknown);
-    EXPECT_FALSE(itemWithRawText(items, "no flag").completedRaw());
-    EXPECT_EQ(itemWithRawText(items, "finished").status(), TodoStatus::done);
-    EXPECT_EQ(itemWithRawText(items, "just a note").kind(), MarkerKind::standard);
+    EXPECT_EQ(itemWithRawText(items, "no flag").status, TodoStatus::unknown);
+    EXPECT_FALSE(itemWithRawText(items, "no flag").completedRaw);
+    EXPECT_EQ(itemWithRawText(items, "finished").status, TodoStatus::done);
+    EXPECT_EQ(itemWithRawText(items, "just a note").kind, MarkerKind::standard);
 
     const auto& roleItem = itemWithRawText(items, "@Bob warmer");
-    EXPECT_EQ(roleItem.roleUID(), "anna.grade");
-    EXPECT_EQ(roleItem.roleName(), "Anna-Grade");
-    EXPECT_EQ(roleItem.topLevelRoleUID(), "anna");
-    EXPECT_EQ(roleItem.assigneeName(), "Anna");  // the role wins over the prefix
-    EXPECT_EQ(roleItem.assigneeSource(), AssigneeSource::role);
-    EXPECT_EQ(roleItem.text(), "warmer");
-    EXPECT_DOUBLE_EQ(roleItem.timelinePositionSeconds(), 7.0);
+    EXPECT_EQ(roleItem.roleUID, "anna.grade");
+    EXPECT_EQ(roleItem.roleName, "Anna-Grade");
+    EXPECT_EQ(roleItem.topLevelRoleUID, "anna");
+    EXPECT_EQ(roleItem.assigneeName, "Anna");  // the role wins over the prefix
+    EXPECT_EQ(roleItem.assigneeSource, AssigneeSource::role);
+    EXPECT_EQ(roleItem.text, "warmer");
+    EXPECT_DOUBLE_EQ(roleItem.timelinePositionSeconds, 7.0);
 
     const auto& standardRole = itemWithRawText(items, "@Cleo level the voice");
-    EXPECT_EQ(standardRole.assigneeName(), "Cleo");  // Dialogue is a standard role
-    EXPECT_EQ(standardRole.roleName(), "Dialogue-1");
-    EXPECT_EQ(standardRole.topLevelRoleUID(), "dialogue");
+    EXPECT_EQ(standardRole.assigneeName, "Cleo");  // Dialogue is a standard role
+    EXPECT_EQ(standardRole.roleName, "Dialogue-1");
+    EXPECT_EQ(standardRole.topLevelRoleUID, "dialogue");
 
     // The id of every item follows from the library name, the timeline id and the marker key.
     const auto again = TodoScanner().scan({{library.bundlePath(), "Feature", "OTHER"}});
     ASSERT_EQ(again.size(), items.size());
-    for (std::size_t i = 0; i < items.size(); ++i) EXPECT_EQ(again[i].id(), items[i].id());
+    for (std::size_t i = 0; i < items.size(); ++i) EXPECT_EQ(again[i].id, items[i].id);
     const auto renamed = TodoScanner().scan({{library.bundlePath(), "Renamed", "BOOK"}});
-    for (std::size_t i = 0; i < items.size(); ++i) EXPECT_NE(renamed[i].id(), items[i].id());
+    for (std::size_t i = 0; i < items.size(); ++i) EXPECT_NE(renamed[i].id, items[i].id);
 }
 
 TEST(TodoScanner, TimecodesRoundHalfAwayFromZeroAt24FramesPerSecond) {
@@ -119,11 +119,11 @@ TEST(TodoScanner, TimecodesRoundHalfAwayFromZeroAt24FramesPerSecond) {
     library.finish();
 
     const auto items = TodoScanner().scan({{library.bundlePath(), "Rounding", "B"}});
-    EXPECT_EQ(itemWithRawText(items, "at 1.02").timelineTimecode(), "00:00:01:00");
-    EXPECT_EQ(itemWithRawText(items, "at 1.0625").timelineTimecode(), "00:00:01:02");
+    EXPECT_EQ(itemWithRawText(items, "at 1.02").timelineTimecode, "00:00:01:00");
+    EXPECT_EQ(itemWithRawText(items, "at 1.0625").timelineTimecode, "00:00:01:02");
     const auto& early = itemWithRawText(items, "early");
-    EXPECT_DOUBLE_EQ(early.timelinePositionSeconds(), -3.0);
-    EXPECT_EQ(early.timelineTimecode(), "00:00:00:00");
+    EXPECT_DOUBLE_EQ(early.timelinePositionSeconds, -3.0);
+    EXPECT_EQ(early.timelineTimecode, "00:00:00:00");
 }
 
 TEST(TodoScanner, ACompoundClipUsedTwiceGivesEachOccurrenceItsOwnID) {
@@ -138,15 +138,15 @@ TEST(TodoScanner, ACompoundClipUsedTwiceGivesEachOccurrenceItsOwnID) {
 
     const auto items = TodoScanner().scan({{library.bundlePath(), "Twice", "B"}});
     ASSERT_EQ(rawTexts(items), (std::vector<std::string>{"inner note", "inner note"}));
-    EXPECT_NE(items[0].id(), items[1].id());
-    EXPECT_DOUBLE_EQ(items[0].timelinePositionSeconds(), 1.0);
-    EXPECT_DOUBLE_EQ(items[1].timelinePositionSeconds(), 5.0);
+    EXPECT_NE(items[0].id, items[1].id);
+    EXPECT_DOUBLE_EQ(items[0].timelinePositionSeconds, 1.0);
+    EXPECT_DOUBLE_EQ(items[1].timelinePositionSeconds, 5.0);
     // The first occurrence keeps the plain id; the second adds its count.
-    EXPECT_EQ(items[0].id(), TodoScanner::itemID("Twice", "TL", marker.pk()));
-    EXPECT_EQ(items[1].id(), TodoScanner::itemID("Twice", "TL", marker.pk(), 2));
+    EXPECT_EQ(items[0].id, TodoScanner::itemID("Twice", "TL", marker.pk()));
+    EXPECT_EQ(items[1].id, TodoScanner::itemID("Twice", "TL", marker.pk(), 2));
     const auto again = TodoScanner().scan({{library.bundlePath(), "Twice", "B"}});
-    EXPECT_EQ(again[0].id(), items[0].id());
-    EXPECT_EQ(again[1].id(), items[1].id());
+    EXPECT_EQ(again[0].id, items[0].id);
+    EXPECT_EQ(again[1].id, items[1].id);
 }
 
 TEST(TodoScanner, UnreadableLibrariesAndEventsAddNothing) {
