@@ -122,10 +122,10 @@ void QuilloToDoFCPExtensionViewController::rowDoubleClicked(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= items().size()) return;
     const TodoItem& item = items()[static_cast<std::size_t>(row)];
     // Only names are compared: sequences of one name in different events are not told apart.
-    if (activeSequenceName_ && *activeSequenceName_ == platform::toQString(std::string_view(item.timelineName())) && timeline_) {
+    if (activeSequenceName_ && *activeSequenceName_ == platform::toQString(std::string_view(item.timelineName)) && timeline_) {
         // The position comes from the socket: one that is not finite or does not fit the host's time
         // value beeps like any jump that cannot be made.
-        if (const auto time = platform::FCPXTime::fromSeconds(item.timelinePositionSeconds(), kPlayheadTimescale)) {
+        if (const auto time = platform::FCPXTime::fromSeconds(item.timelinePositionSeconds, kPlayheadTimescale)) {
             timeline_->movePlayheadTo(*time);
             return;
         }

@@ -10,7 +10,6 @@
 
 #include "Platform/DNSSD/ServiceAdvertiser.h"
 #include "testing/DNSSDTestLock.h"
-#include "testing/QtTestApplication.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -31,10 +30,9 @@ constexpr int kTimeoutMs = 30'000;
 
 std::vector<TodoItem> itemsNamed(int count, const std::string& text) {
     std::vector<TodoItem> items;
-    items.reserve(static_cast<std::size_t>(count));
-    test::ItemFields fields;
-    fields.text = text;
-    for (int i = 0; i < count; ++i) items.push_back(fields.build());
+    TodoItem item = test::plausibleItem();
+    item.text = text;
+    items.assign(static_cast<std::size_t>(count), item);
     return items;
 }
 
@@ -46,8 +44,6 @@ public:
 
 class ExtensionDNSSDTest : public ::testing::Test {
 protected:
-    void SetUp() override { test::qtTestApplication(); }
-
     bool waitForList(const std::vector<TodoItem>& expected) {
         return QTest::qWaitFor([&] { return !received_.lists.empty() && received_.lists.back() == expected; },
                                kTimeoutMs);

@@ -7,7 +7,6 @@
 #include "Platform/FCPXHost/FCPXTime.h"
 #include "Platform/FCPXHost/StandInHost.h"
 #include "testing/DNSSDTestLock.h"
-#include "testing/QtTestApplication.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -29,10 +28,10 @@ namespace {
 constexpr int kTimeoutMs = 10'000;
 
 TodoItem itemOn(std::string timelineName, double seconds) {
-    test::ItemFields fields;
-    fields.timelineName = std::move(timelineName);
-    fields.timelinePositionSeconds = seconds;
-    return fields.build();
+    TodoItem item = test::plausibleItem();
+    item.timelineName = std::move(timelineName);
+    item.timelinePositionSeconds = seconds;
+    return item;
 }
 
 TEST(ExtensionPanelTextTest, StatusCountsMarkersWithThePluralFromTwo) {
@@ -42,12 +41,12 @@ TEST(ExtensionPanelTextTest, StatusCountsMarkersWithThePluralFromTwo) {
 }
 
 TEST(ExtensionPanelTextTest, CellStartsWithTheAssigneeWhenPresentEvenEmpty) {
-    test::ItemFields fields;
-    EXPECT_EQ(extensionpaneltext::cell(fields.build()), QStringLiteral("Anna: Fix the colour in shot 4  [00:01:23:06]"));
-    fields.assigneeName = "";
-    EXPECT_EQ(extensionpaneltext::cell(fields.build()), QStringLiteral(": Fix the colour in shot 4  [00:01:23:06]"));
-    fields.assigneeName = std::nullopt;
-    EXPECT_EQ(extensionpaneltext::cell(fields.build()), QStringLiteral("Fix the colour in shot 4  [00:01:23:06]"));
+    TodoItem item = test::plausibleItem();
+    EXPECT_EQ(extensionpaneltext::cell(item), QStringLiteral("Anna: Fix the colour in shot 4  [00:01:23:06]"));
+    item.assigneeName = "";
+    EXPECT_EQ(extensionpaneltext::cell(item), QStringLiteral(": Fix the colour in shot 4  [00:01:23:06]"));
+    item.assigneeName = std::nullopt;
+    EXPECT_EQ(extensionpaneltext::cell(item), QStringLiteral("Fix the colour in shot 4  [00:01:23:06]"));
 }
 
 TEST(FCPXTimeTest, SecondsBecomeTicksOnlyWhenFiniteAndInRange) {
@@ -62,7 +61,6 @@ TEST(FCPXTimeTest, SecondsBecomeTicksOnlyWhenFiniteAndInRange) {
 // The panel with the stand-in host (or none), its playhead moves and beeps counted.
 class ExtensionPanelTest : public ::testing::Test {
 protected:
-    void SetUp() override { test::qtTestApplication(); }
     void TearDown() override {
         panel_.reset();
         platform::setProExtensionHostSingleton(nullptr);
@@ -123,9 +121,9 @@ TEST_F(ExtensionPanelTest, StatusMovesFromConnectingToWaitingToTheCount) {
 
 TEST_F(ExtensionPanelTest, RowsShowTheirCellTexts) {
     makePanel("Main cut");
-    test::ItemFields bare;
+    TodoItem bare = test::plausibleItem();
     bare.assigneeName = std::nullopt;
-    panel_->didReceive({test::ItemFields{}.build(), bare.build()});
+    panel_->didReceive({test::plausibleItem(), bare});
     const auto* model = panel_->tableView()->model();
     EXPECT_EQ(model->data(model->index(0, 0)).toString(), QStringLiteral("Anna: Fix the colour in shot 4  [00:01:23:06]"));
     EXPECT_EQ(model->data(model->index(1, 0)).toString(), QStringLiteral("Fix the colour in shot 4  [00:01:23:06]"));

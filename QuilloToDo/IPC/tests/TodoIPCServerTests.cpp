@@ -4,7 +4,6 @@
 #include "QuilloToDoKit/QuilloToDoModel/tests/ModelTestSupport.h"
 
 #include "Platform/SystemLog/SystemLog.h"
-#include "testing/QtTestApplication.h"
 
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -28,10 +27,9 @@ constexpr int kTimeoutMs = 20'000;
 std::string line(const TodoIPCMessage& message) { return encodeMessage(message); }
 
 std::vector<TodoItem> twoItems() {
-    test::ItemFields first;
-    test::ItemFields second = test::bareChapterFields();
+    TodoItem second = test::bareChapter();
     second.id = *platform::UUID::parse("0D5F4D2B-8F8B-4C55-9E0B-1B2C3D4E5F60");
-    return {first.build(), second.build()};
+    return {test::plausibleItem(), second};
 }
 
 // One extension's side of a connection: a real socket that collects whole lines.
@@ -70,7 +68,6 @@ private:
 class TodoIPCServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::qtTestApplication();
         server_.start();
         ASSERT_NE(server_.port(), 0);
     }
@@ -205,9 +202,9 @@ TEST_F(TodoIPCServerTest, PeerThatEndsItsStreamIsClosedAndUncountedAtOnce) {
 
 // A peer that asks for the list again and again but never reads: its unsent output is capped.
 TEST_F(TodoIPCServerTest, ConnectionThatStopsReadingIsDroppedOnceItsUnsentOutputExceedsTheCap) {
-    test::ItemFields large;
+    TodoItem large = test::plausibleItem();
     large.text = std::string(16 * 1024 * 1024, 'a');
-    server_.publish({large.build()});
+    server_.publish({large});
 
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
