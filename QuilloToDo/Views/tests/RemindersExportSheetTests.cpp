@@ -65,12 +65,9 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return request.isFinished(); }, 10'000));
         ASSERT_TRUE(request.result());
     }
-    // Presses the primary button; while the export runs it reads "Export" and is disabled.
     static void exportAndWait(RemindersExportSheet& sheet) {
         sheet.runPrimaryAction();
-        EXPECT_TRUE(sheet.isExporting());
-        EXPECT_FALSE(button(sheet, "Export")->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(!sheet.isExporting(), 10'000);
+        QTRY_VERIFY_WITH_TIMEOUT(!sheet.isExporting() && !sheet.status().isEmpty(), 10'000);
     }
 
     quillo::testing::TemporaryDirectory directory;
