@@ -60,9 +60,10 @@ void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping 
     std::vector<ShownRow> after = shownRows(items, rows);
     const bool sameGrouping = grouping == grouping_;
     grouping_ = grouping;
-    if (sameGrouping && applyRowByRow(items, rows, after)) {
+    bool anyRowStayed = false;
+    if (sameGrouping && applyRowByRow(items, rows, after, anyRowStayed)) {
         // Rows that stayed may carry edited markers after a refresh.
-        if (itemsReplaced && !shown_.empty()) {
+        if (itemsReplaced && anyRowStayed) {
             emit dataChanged(index(0), index(static_cast<int>(shown_.size()) - 1),
                              {Qt::DisplayRole, Qt::AccessibleTextRole, IsSelectedRole, IsDoneInRemindersRole});
         }
@@ -76,7 +77,7 @@ void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping 
 }
 
 bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows,
-                                  std::vector<ShownRow>& after) {
+                                  std::vector<ShownRow>& after, bool& anyRowStayed) {
     std::unordered_set<platform::UUID> beforeIDs;
     std::unordered_set<std::string_view> beforeKeys;
     beforeIDs.reserve(shown_.size());
@@ -119,6 +120,7 @@ bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListR
         const ShownRow& b = after[j];
         if ((a.key == nullptr) != (b.key == nullptr) || (a.key ? *a.key != *b.key : a.id != b.id)) return false;
         repointed[i] = b;
+        anyRowStayed = true;
         ++i;
         ++j;
     }

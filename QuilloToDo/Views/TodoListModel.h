@@ -75,7 +75,8 @@ private:
     };
 
     static std::vector<ShownRow> shownRows(const std::vector<const TodoItem*>& items, const TodoListRows& rows);
-    bool applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows, std::vector<ShownRow>& after);
+    bool applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows, std::vector<ShownRow>& after,
+                       bool& anyRowStayed);
     // dataChanged over each run of consecutive rows among `rows` (ascending).
     void emitRowsChanged(const std::vector<int>& rows, const QList<int>& roles);
 
