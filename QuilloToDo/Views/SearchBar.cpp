@@ -5,6 +5,8 @@
 #include "QuilloDesignKit/QuilloPainting.h"
 #include "QuilloDesignKit/QuilloSymbol.h"
 #include "QuilloDesignKit/QuilloSymbolView.h"
+#include "QuilloDesignKit/QuilloTooltip.h"
+#include "QuilloDesignKit/QuilloTooltipPill.h"  // QuilloTooltip holds a QPointer to it
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -49,7 +51,7 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent), field_(new QLineEdit(th
     clear_->setAutoRaise(true);
     clear_->setFocusPolicy(Qt::NoFocus);
     clear_->setCursor(Qt::ArrowCursor);
-    clear_->setAccessibleName(QStringLiteral("Clear search"));
+    quilloTooltip(clear_, QStringLiteral("Clear search"));
     clear_->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; padding: 0; }"));
     clear_->setVisible(false);
     layout->addWidget(clear_, 0, Qt::AlignVCenter);

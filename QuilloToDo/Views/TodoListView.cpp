@@ -7,8 +7,11 @@
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloFont.h"
 #include "QuilloDesignKit/QuilloSymbolView.h"
+#include "QuilloDesignKit/QuilloTooltip.h"
+#include "QuilloDesignKit/QuilloTooltipPill.h"  // QuilloTooltip holds a QPointer to it
 
-#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QLabel>
 #include <QListView>
 #include <QStackedLayout>
@@ -52,7 +55,8 @@ TodoListView::TodoListView(QWidget* parent)
       delegate_(new TodoRowDelegate(this)),
       list_(new QListView(this)),
       empty_(makeNotice(this)),
-      stack_(new QStackedLayout(this)) {
+      stack_(new QStackedLayout(this)),
+      doneMark_(new QWidget(list_->viewport())) {
     list_->setModel(model_);
     list_->setItemDelegate(delegate_);
     list_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -73,6 +77,15 @@ TodoListView::TodoListView(QWidget* parent)
     connect(list_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (const TodoItem* item = model_->itemAt(index)) emit itemPicked(*item);
     });
+
+    doneMark_->hide();
+    doneMark_->installEventFilter(this);
+    quilloTooltip(doneMark_, QString::fromLatin1(TodoRowStyle::doneInRemindersTooltip));
+    connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, doneMark_, &QWidget::hide);
+    connect(model_, &QAbstractItemModel::layoutChanged, doneMark_, &QWidget::hide);
+    connect(model_, &QAbstractItemModel::modelReset, doneMark_, &QWidget::hide);
+    connect(model_, &QAbstractItemModel::rowsRemoved, doneMark_, &QWidget::hide);
+    connect(model_, &QAbstractItemModel::rowsInserted, doneMark_, &QWidget::hide);
     connect(model_, &QAbstractItemModel::modelReset, this, &TodoListView::showListOrNotice);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &TodoListView::showListOrNotice);
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &TodoListView::showListOrNotice);
@@ -95,16 +108,24 @@ void TodoListView::showListOrNotice() {
     stack_->setCurrentWidget(model_->rowCount() == 0 ? empty_ : list_);
 }
 
+void TodoListView::placeDoneMarkHotspot(const QPoint& pointer) {
+    const QModelIndex index = list_->indexAt(pointer);
+    const TodoItem* item = model_->itemAt(index);
+    if (!item || !model_->isDoneInReminders(*item)) {
+        if (!doneMark_->underMouse()) doneMark_->hide();
+        return;
+    }
+    doneMarkRow_ = index;
+    doneMark_->setGeometry(delegate_->doneMarkRect(list_->visualRect(index)).toAlignedRect());
+    doneMark_->show();
+}
+
 bool TodoListView::eventFilter(QObject* watched, QEvent* event) {
-    // The completed-in-Reminders mark explains itself.
-    if (watched == list_->viewport() && event->type() == QEvent::ToolTip) {
-        const auto* help = static_cast<QHelpEvent*>(event);
-        const QModelIndex index = list_->indexAt(help->pos());
-        const TodoItem* item = model_->itemAt(index);
-        if (item && model_->isDoneInReminders(*item) &&
-            delegate_->doneMarkRect(list_->visualRect(index)).contains(help->pos())) {
-            // shown by the design kit's tooltip once it is wired here
-        }
+    if (watched == list_->viewport()) {
+        if (event->type() == QEvent::MouseMove) placeDoneMarkHotspot(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (event->type() == QEvent::Leave && !doneMark_->underMouse()) doneMark_->hide();
+    } else if (watched == doneMark_ && event->type() == QEvent::MouseButtonRelease) {
+        if (const TodoItem* item = model_->itemAt(doneMarkRow_)) emit itemPicked(*item);
         return true;
     }
     return QWidget::eventFilter(watched, event);

@@ -5,6 +5,7 @@
 
 #include "Platform/Foundation/UUID.h"
 
+#include <QPersistentModelIndex>
 #include <QWidget>
 
 #include <optional>
@@ -47,12 +48,17 @@ protected:
 
 private:
     void showListOrNotice();
+    void placeDoneMarkHotspot(const QPoint& pointer);
 
     TodoListModel* model_;
     TodoRowDelegate* delegate_;
     QListView* list_;
     QWidget* empty_;
     QStackedLayout* stack_;
+    // Lies over the completed-in-Reminders mark of the row under the pointer, so that the mark can
+    // carry the kit's tooltip; a click on it picks the row like any click on the row.
+    QWidget* doneMark_;
+    QPersistentModelIndex doneMarkRow_;
 };
 
 }  // namespace quillo
