@@ -72,13 +72,14 @@ QScrollArea* scrolling(QWidget* content) {
 }  // namespace
 
 ContentPane::ContentPane(IndexController& indexController, MarkerFilterController& filterController,
-                         WindowSettings& settings, PostlabLibraryLocator& postlabLocator, QWidget* parent)
+                         WindowSettings& settings, TodoIPCServer& ipcServer, PostlabLibraryLocator& postlabLocator,
+                         QWidget* parent)
     : QWidget(parent), index_(indexController), filter_(filterController), settings_(settings) {
     // Each panel frame has its own content, as a widget lives in one place: one copy for the
     // column, one for the expanded view.
     for (std::size_t i = 0; i < 2; ++i) {
         details_[i] = new DetailsPanelContent;
-        status_[i] = new StatusPanelContent(indexController, postlabLocator);
+        status_[i] = new StatusPanelContent(indexController, ipcServer, postlabLocator);
     }
 
     // The header, the list and the footer, one above the other.
@@ -273,12 +274,8 @@ void ContentPane::setSidebarCollapsed(bool collapsed) {
     typeFilter_->setHeaderLeadingInset(collapsed ? collapsedHeaderInset : 0);
 }
 
-void ContentPane::setCompletedInReminders(std::unordered_set<platform::UUID> ids) {
-    list_->setCompletedInReminders(std::move(ids));
-}
-
-void ContentPane::setConnectedExtensionCount(int count) {
-    for (StatusPanelContent* status : status_) status->setConnectedExtensionCount(count);
+void ContentPane::setCompletedInReminders(const std::set<platform::UUID>& ids) {
+    list_->setCompletedInReminders(ids);
 }
 
 QuilloPanelToggleButton* ContentPane::panelToggleButton(RightPanel panel) const {

@@ -9,7 +9,7 @@
 #include <QWidget>
 
 #include <optional>
-#include <unordered_set>
+#include <set>
 #include <vector>
 
 class QStackedLayout;
@@ -33,6 +33,7 @@ class RolePickerView;
 class SearchBar;
 class StatusFilterView;
 class StatusPanelContent;
+class TodoIPCServer;
 class TodoListView;
 class WindowSettings;
 
@@ -46,7 +47,7 @@ class ContentPane : public QWidget {
 
 public:
     ContentPane(IndexController& indexController, MarkerFilterController& filterController, WindowSettings& settings,
-                PostlabLibraryLocator& postlabLocator, QWidget* parent = nullptr);
+                TodoIPCServer& ipcServer, PostlabLibraryLocator& postlabLocator, QWidget* parent = nullptr);
 
     // The grouping in use: the stored one, or assignee for a stored text that names none.
     ListGrouping grouping() const;
@@ -65,9 +66,7 @@ public:
     void setSidebarCollapsed(bool collapsed);
 
     // Ids whose exported reminder was completed in Reminders, from the window's export service.
-    void setCompletedInReminders(std::unordered_set<platform::UUID> ids);
-    // From the IPC server.
-    void setConnectedExtensionCount(int count);
+    void setCompletedInReminders(const std::set<platform::UUID>& ids);
 
     // Parts, for the window and for tests.
     SearchBar* searchBar() const noexcept { return searchBar_; }

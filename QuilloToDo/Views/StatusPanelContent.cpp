@@ -5,6 +5,7 @@
 
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
+#include "QuilloToDo/IPC/TodoIPCServer.h"
 
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloDesign.h"
@@ -50,9 +51,9 @@ QWidget* dotted(QuilloStatusDot* dot, QLabel* text, QWidget* parent) {
 
 }  // namespace
 
-StatusPanelContent::StatusPanelContent(IndexController& indexController, PostlabLibraryLocator& postlabLocator,
-                                       QWidget* parent)
-    : QWidget(parent), index_(indexController), locator_(postlabLocator), markers_(valueLabel(this)),
+StatusPanelContent::StatusPanelContent(IndexController& indexController, TodoIPCServer& ipcServer,
+                                       PostlabLibraryLocator& postlabLocator, QWidget* parent)
+    : QWidget(parent), index_(indexController), ipcServer_(ipcServer), locator_(postlabLocator), markers_(valueLabel(this)),
       lastScan_(valueLabel(this)), extensions_(valueLabel(this)), scanning_(new QStackedWidget(this)),
       postlabDot_(new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::standard, false, this)),
       postlab_(valueLabel(this)),
@@ -101,13 +102,14 @@ StatusPanelContent::StatusPanelContent(IndexController& indexController, Postlab
     connect(&index_, &IndexController::lastRefreshErrorChanged, this, &StatusPanelContent::showIndex);
     connect(&locator_, &PostlabLibraryLocator::isPollingChanged, this, &StatusPanelContent::showPostlab);
     connect(&locator_, &PostlabLibraryLocator::watchedNamesChanged, this, &StatusPanelContent::showPostlab);
-    setConnectedExtensionCount(0);
+    connect(&ipcServer_, &TodoIPCServer::connectedExtensionCountChanged, this, &StatusPanelContent::showExtensions);
+    showExtensions();
     showIndex();
     showPostlab();
 }
 
-void StatusPanelContent::setConnectedExtensionCount(int count) {
-    extensions_->setText(connectedExtensionsText(count));
+void StatusPanelContent::showExtensions() {
+    extensions_->setText(connectedExtensionsText(ipcServer_.connectedExtensionCount()));
 }
 
 void StatusPanelContent::showIndex() {

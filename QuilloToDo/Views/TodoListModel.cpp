@@ -166,14 +166,14 @@ void TodoListModel::setSelectedID(const std::optional<platform::UUID>& id) {
     emitRowsChanged(changed, {IsSelectedRole});
 }
 
-void TodoListModel::setCompletedInReminders(std::unordered_set<platform::UUID> ids) {
+void TodoListModel::setCompletedInReminders(const std::set<platform::UUID>& ids) {
     std::vector<int> changed;
     for (std::size_t row = 0; row < shown_.size(); ++row) {
         if (shown_[row].key) continue;
         const platform::UUID& id = shown_[row].id;
         if (completedInReminders_.contains(id) != ids.contains(id)) changed.push_back(static_cast<int>(row));
     }
-    completedInReminders_ = std::move(ids);
+    completedInReminders_ = std::unordered_set<platform::UUID>(ids.begin(), ids.end());
     emitRowsChanged(changed, {IsDoneInRemindersRole});
 }
 

@@ -9,6 +9,7 @@
 #include <QAbstractListModel>
 
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -44,7 +45,7 @@ public:
     // content; otherwise only the filter or the grouping changed.
     void setContent(std::vector<const TodoItem*> items, ListGrouping grouping, bool itemsReplaced);
     void setSelectedID(const std::optional<platform::UUID>& id);
-    void setCompletedInReminders(std::unordered_set<platform::UUID> ids);
+    void setCompletedInReminders(const std::set<platform::UUID>& ids);
 
     const std::vector<const TodoItem*>& items() const noexcept { return items_; }
     ListGrouping grouping() const noexcept { return grouping_; }

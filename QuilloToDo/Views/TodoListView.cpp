@@ -100,8 +100,8 @@ void TodoListView::setSelectedID(const std::optional<platform::UUID>& id) {
     model_->setSelectedID(id);
 }
 
-void TodoListView::setCompletedInReminders(std::unordered_set<platform::UUID> ids) {
-    model_->setCompletedInReminders(std::move(ids));
+void TodoListView::setCompletedInReminders(const std::set<platform::UUID>& ids) {
+    model_->setCompletedInReminders(ids);
 }
 
 void TodoListView::showListOrNotice() {

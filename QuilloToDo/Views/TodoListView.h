@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <set>
 #include <unordered_set>
 #include <vector>
 
@@ -32,7 +33,7 @@ public:
     // See TodoListModel::setContent.
     void setContent(std::vector<const TodoItem*> items, ListGrouping grouping, bool itemsReplaced);
     void setSelectedID(const std::optional<platform::UUID>& id);
-    void setCompletedInReminders(std::unordered_set<platform::UUID> ids);
+    void setCompletedInReminders(const std::set<platform::UUID>& ids);
 
     TodoListModel* model() const noexcept { return model_; }
     QListView* listView() const noexcept { return list_; }

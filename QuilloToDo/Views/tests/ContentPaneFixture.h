@@ -5,6 +5,7 @@
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
+#include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 
 #include "Platform/QtBridge/QtText.h"
@@ -32,7 +33,7 @@ protected:
           windowSettings_(settingsFile_), filter_(settingsFile_) {}
 
     void SetUp() override {
-        pane_ = std::make_unique<ContentPane>(index_, filter_, windowSettings_, locator_);
+        pane_ = std::make_unique<ContentPane>(index_, filter_, windowSettings_, ipcServer_, locator_);
         pane_->resize(1100, 800);
     }
 
@@ -82,6 +83,7 @@ protected:
     WindowSettings windowSettings_;
     MarkerFilterController filter_;
     IndexController index_;
+    TodoIPCServer ipcServer_{nullptr, TodoIPCServer::Announcement::none};
     PostlabLibraryLocator locator_;
     std::unique_ptr<ContentPane> pane_;
 };
