@@ -19,6 +19,11 @@
 
 #include <memory>
 
+// Readable failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace quillo::test {
 
 // A content pane over real controllers, a settings file of its own and a fixture library:
