@@ -5,6 +5,7 @@
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/LibraryController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
+#include "QuilloToDo/IPC/TodoIPCServer.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -110,7 +111,7 @@ QString FeedbackService::formatOSVersion(const QString& kernelRelease) {
 }
 
 QString FeedbackService::sammeleDiagnose(const LibraryController& libraryController,
-                                         const IndexController& indexController, int connectedExtensionCount,
+                                         const IndexController& indexController, const TodoIPCServer& ipcServer,
                                          const PostlabLibraryLocator& postlabLocator) const {
     FeedbackDiagnostics diagnostics;
     for (const WatchedLibrary* library : libraryController.watchedLibraries()) {
@@ -124,7 +125,7 @@ QString FeedbackService::sammeleDiagnose(const LibraryController& libraryControl
     diagnostics.isRefreshing = indexController.isRefreshing();
     diagnostics.lastRefreshDate = indexController.lastRefreshDate();
     diagnostics.lastRefreshError = indexController.lastRefreshError();
-    diagnostics.connectedExtensionCount = connectedExtensionCount;
+    diagnostics.connectedExtensionCount = ipcServer.connectedExtensionCount();
     diagnostics.isPostlabPolling = postlabLocator.isPolling();
     diagnostics.postlabWatchedNameCount = static_cast<int>(postlabLocator.watchedNames().size());
     return diagnosticsText(diagnostics, QDateTime::currentDateTime(), appVersion(), osVersion());

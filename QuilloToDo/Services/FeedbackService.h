@@ -17,6 +17,7 @@ class FeedbackUploader;
 class IndexController;
 class LibraryController;
 class PostlabLibraryLocator;
+class TodoIPCServer;
 
 // Gets user feedback to the feedback server: each feedback is stored in the persistent retry queue
 // first, then uploaded in the background with back-off, across restarts if need be. The user never
@@ -65,7 +66,7 @@ public:
 
     // The diagnostics text from the controllers' state. Main thread only: it reads their properties.
     QString sammeleDiagnose(const LibraryController& libraryController, const IndexController& indexController,
-                            int connectedExtensionCount, const PostlabLibraryLocator& postlabLocator) const;
+                            const TodoIPCServer& ipcServer, const PostlabLibraryLocator& postlabLocator) const;
 
 private:
     QThread thread_;

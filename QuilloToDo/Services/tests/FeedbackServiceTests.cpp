@@ -5,6 +5,7 @@
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/LibraryController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
+#include "QuilloToDo/IPC/TodoIPCServer.h"
 
 #include "Platform/QtBridge/QtText.h"
 #include "ScriptedHttpServer.h"
@@ -258,8 +259,9 @@ TEST(FeedbackDiagnostics, TheTextFollowsTheControllersState) {
     LibraryController libraries(settings);
     IndexController index;
     PostlabLibraryLocator locator;
+    TodoIPCServer ipcServer(nullptr, TodoIPCServer::Announcement::none);
     const QStringList fresh =
-        FeedbackService(FeedbackService::Configuration{}).sammeleDiagnose(libraries, index, 0, locator).split('\n');
+        FeedbackService(FeedbackService::Configuration{}).sammeleDiagnose(libraries, index, ipcServer, locator).split('\n');
     EXPECT_EQ(fresh.mid(5), (QStringList{"Libraries: 0", "Markers indexed: 0", "Events/Timelines: 0 / 0",
                                          "Scan running: no", "FCP extension connected: 0", "PostLab watch: off"}));
 }
