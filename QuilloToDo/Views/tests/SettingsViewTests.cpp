@@ -120,12 +120,20 @@ TEST_F(SettingsViewTest, TheAccessButtonAsksOnceAndDisappearsWhenAccessIsGranted
     EXPECT_TRUE(allow->isVisibleTo(&view));
     EXPECT_NE(view.findChild<QuilloStatusDot*>()->color(), Color::green());
 
+    // What the button shows while the request runs (the request may end before click() returns).
+    QString askingText;
+    bool askingEnabled = true;
     QSignalSpy requesting(&view, &SettingsView::remindersRequestingChanged);
+    connect(&view, &SettingsView::remindersRequestingChanged, &view, [&](bool running) {
+        if (!running) return;
+        askingText = allow->text();
+        askingEnabled = allow->isEnabled();
+        allow->click();  // disabled: no second request
+    });
     allow->click();
-    EXPECT_EQ(allow->text(), "Asking …");
-    EXPECT_FALSE(allow->isEnabled());
-    allow->click();  // disabled: no second request
     QTRY_VERIFY_WITH_TIMEOUT(!view.remindersRequesting(), 10'000);
+    EXPECT_EQ(askingText, "Asking …");
+    EXPECT_FALSE(askingEnabled);
     EXPECT_EQ(requesting.count(), 2);
     QTRY_VERIFY_WITH_TIMEOUT(shows("Access granted"), 10'000);
     EXPECT_FALSE(allow->isVisibleTo(&view));
