@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QSize>
+
+#include <optional>
+
+class QWidget;
+
+// Stands in for the window system's see-through, title-less windows.
+namespace platform {
+
+// Whether windows can really be see-through: a compositor blends them with what lies behind.
+// Wayland always composites; on X11 (and offscreen) windows stay opaque, which keeps them
+// readable without a compositing manager.
+bool compositorAvailable();
+
+// Removes the title bar and the window buttons (a frameless window), makes the window see-through
+// where a compositor runs and, when `minSize` is given, keeps it from being made smaller.
+// A window already on screen is shown again after its flags change.
+void makeWindowTransparent(QWidget* window, std::optional<QSize> minSize);
+
+// Whether `window` was made see-through (its background is left to what it paints).
+bool isWindowTranslucent(const QWidget* window);
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+#include "QuilloDesignKit/QuilloButton.h"
+
+#include "QuilloDesignKit/QuilloColor.h"
+#include "QuilloDesignKit/QuilloFont.h"
+#include "QuilloDesignKit/QuilloPainting.h"
+#include "QuilloDesignKit/QuilloSymbol.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace quillo {
+
+namespace {
+constexpr double symbolSize = 14;
+constexpr double symbolGap = 6;
+}  // namespace
+
+QuilloButton::QuilloButton(const QString& text, const QString& symbol, QWidget* parent)
+    : QAbstractButton(parent), symbol_(symbol) {
+    setText(text);
+    setFont(quilloControl().font);
+    setCursor(Qt::ArrowCursor);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+void QuilloButton::setActive(bool active) {
+    if (active == style_.isActive) return;
+    style_.isActive = active;
+    update();
+    Q_EMIT activeChanged(active);
+}
+
+QSize QuilloButton::sizeHint() const {
+    const QFontMetricsF metrics(font());
+    double width = metrics.horizontalAdvance(text());
+    if (!symbol_.isEmpty()) width += symbolSize + symbolGap;
+    const QMarginsF pad = QuilloButtonStyle::padding;
+    const double height = std::max(metrics.height(), symbolSize);
+    return {int(std::ceil(width + pad.left() + pad.right())), int(std::ceil(height + pad.top() + pad.bottom()))};
+}
+
+void QuilloButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QuilloButtonChrome chrome = style_.chrome(isDown());
+    painter.setOpacity(isEnabled() ? chrome.opacity : chrome.opacity * 0.5);
+    const QRectF bounds = rect();
+    QuilloPainting::fillRoundedRect(painter, bounds, QuilloButtonStyle::cornerRadius, chrome.fill);
+    QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloButtonStyle::cornerRadius, chrome.hairline);
+
+    const QFontMetricsF metrics(font());
+    const double textWidth = metrics.horizontalAdvance(text());
+    const double contentWidth = textWidth + (symbol_.isEmpty() ? 0 : symbolSize + symbolGap);
+    double x = bounds.center().x() - contentWidth / 2;
+    if (!symbol_.isEmpty()) {
+        QuilloSymbol::paint(painter, QRectF(x, bounds.center().y() - symbolSize / 2, symbolSize, symbolSize), symbol_,
+                            Qt::white, QFont::Medium);
+        x += symbolSize + symbolGap;
+    }
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(x, bounds.top(), textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+}
+
+QuilloIconButton::QuilloIconButton(const QString& symbol, double size, QWidget* parent)
+    : QAbstractButton(parent), style_{size}, symbol_(symbol) {
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize QuilloIconButton::sizeHint() const {
+    const int side = int(std::ceil(style_.size));
+    return {side, side};
+}
+
+void QuilloIconButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QuilloButtonChrome chrome = style_.chrome(isDown());
+    painter.setOpacity(isEnabled() ? chrome.opacity : chrome.opacity * 0.5);
+    const double side = style_.size;
+    const QRectF circle(QRectF(rect()).center() - QPointF(side / 2, side / 2), QSizeF(side, side));
+    QuilloPainting::fillCircle(painter, circle, chrome.fill);
+    QuilloPainting::strokeInsideCircle(painter, circle, chrome.hairline);
+    const double glyph = std::round(side * 0.45);
+    QuilloSymbol::paint(painter, QRectF(circle.center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
+                        symbol_, Color::quilloTextSecondary(), QFont::Medium);
+}
+
+}  // namespace quillo

@@ -1,0 +1,24 @@
+#include "QuilloToDo/Settings/AppNotifications.h"
+
+#include "QuilloToDo/Settings/NotificationNames.h"
+
+namespace quillo {
+
+AppNotifications& AppNotifications::defaultCenter() {
+    static AppNotifications* center = new AppNotifications;  // lives as long as the process
+    return *center;
+}
+
+bool AppNotifications::post(QAnyStringView name) {
+    if (QAnyStringView::equal(name, NotificationName::showFeedbackSheet)) {
+        Q_EMIT showFeedbackSheet();
+        return true;
+    }
+    if (QAnyStringView::equal(name, NotificationName::showRemindersExportSheet)) {
+        Q_EMIT showRemindersExportSheet();
+        return true;
+    }
+    return false;
+}
+
+}  // namespace quillo

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QLatin1String>
+
+// The names with which the menu commands ask the main window for a sheet (see AppNotifications).
+namespace quillo::NotificationName {
+
+inline constexpr QLatin1String showFeedbackSheet{"showFeedbackSheet"};
+inline constexpr QLatin1String showRemindersExportSheet{"showRemindersExportSheet"};
+
+}  // namespace quillo::NotificationName
