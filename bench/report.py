@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Turns quillo-bench's JSON output and the scan's peak memory into the results table and results.json.
 
-usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON
-PROCESS_WALL is GNU time's elapsed "[h:]m:ss.ss" of the same quillotodo-scan process.
+usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON
+PROCESS_WALL is GNU time's elapsed "[h:]m:ss.ss" of the same quillotodo-scan process; CONTROLLERS_JSON
+is quillo-controllers-bench's output.
 Exits 1 when a target is missed.
 """
 
@@ -28,6 +29,7 @@ def main():
     benchmarks_path, rss_kb, results_path = sys.argv[1], int(sys.argv[2]), sys.argv[4]
     process_s = sum(float(part) * 60**i for i, part in enumerate(reversed(sys.argv[3].split(":"))))
     m = medians(benchmarks_path)
+    controllers = medians(sys.argv[5])
     seconds = {name: value for name, (value, _) in m.items()}
     turns = m["floor_and_scans"][1]  # the floor and both scans, measured in turn each repetition
     results = {
@@ -43,6 +45,10 @@ def main():
         "blob_decode_ours_s": seconds["blob_decode_ours"],
         "blob_decode_libplist_s": seconds["blob_decode_libplist"],
         "markers": int(turns["markers"]),
+        # The largest gap of a 5 ms main-thread timer while the index refreshes.
+        "refresh_main_stall_ms": controllers["refresh_main_stall"][1]["main_stall_ms"],
+        "filtered_items_search_ms": controllers["filtered_items_search"][0] * 1e3,
+        "filtered_items_empty_ms": controllers["filtered_items_empty"][0] * 1e3,
     }
     with open(results_path, "w", encoding="utf-8") as f:
         json.dump(results, f, indent=2)
@@ -72,6 +78,12 @@ def main():
          r["blob_decode_ours_s"] <= r["blob_decode_libplist_s"]),
         ("blobs, libplist plist_from_bin", f"{r['blob_decode_libplist_s']:.3f} s", "", None),
         ("markers the scan returned", f"{r['markers']}", "80000", r["markers"] == 80000),
+        ("IndexController.refresh, longest main-thread stall", f"{r['refresh_main_stall_ms']:.0f} ms", "<= 50 ms",
+         r["refresh_main_stall_ms"] <= 50),
+        ("filteredItems, search text, 100 timelines off", f"{r['filtered_items_search_ms']:.2f} ms", "<= 40 ms",
+         r["filtered_items_search_ms"] <= 40),
+        ("filteredItems, empty filter", f"{r['filtered_items_empty_ms']:.2f} ms", "<= 5 ms",
+         r["filtered_items_empty_ms"] <= 5),
     ]
     header = ("figure (median)", "value", "target", "met")
     cells = [header] + [(a, b, c, "" if ok is None else ("yes" if ok else "NO")) for a, b, c, ok in rows]

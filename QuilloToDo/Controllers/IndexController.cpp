@@ -1,0 +1,91 @@
+#include "QuilloToDo/Controllers/IndexController.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <utility>
+
+namespace quillo {
+
+IndexController::IndexController(QObject* parent)
+    : QObject(parent), items_(std::make_shared<const TodoItems>()) {
+    scanPool_.setMaxThreadCount(1);
+}
+
+IndexController::~IndexController() { scanPool_.waitForDone(); }
+
+QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> libraries) {
+    // Every refresh, the empty one too, supersedes the ones before it.
+    const quint64 refresh = ++newestRefresh_;
+    if (libraries.empty()) {
+        setItems(std::make_shared<const TodoItems>());
+        setStructure({});
+        return QtFuture::makeReadyFuture();
+    }
+    if (++refreshesUnderWay_ == 1) emit isRefreshingChanged();
+
+    auto sources = std::make_shared<const std::vector<ScannedLibrarySource>>(std::move(libraries));
+    return QtConcurrent::run([sources] { return LibraryStructureScanner::structure(*sources); })
+        .then(this,
+              [this, refresh, sources](SidebarStructure structure) {
+                  publishStructure(refresh, std::move(structure));
+                  return QtConcurrent::run(&scanPool_, [this, sources, previous = items_] {
+                      auto items = std::make_shared<const TodoItems>(scanner_.scan(*sources));
+                      // Compared here, not on the main thread: 80,000 items take a while.
+                      const bool equal = *items == *previous;
+                      return ScanResult{std::move(items), previous, equal};
+                  });
+              })
+        .unwrap()
+        .then(this,
+              [this, refresh](ScanResult result) {
+                  publishItems(refresh, std::move(result));
+                  finishRefresh();
+              })
+        .onFailed(this, [this] { finishRefresh(); });
+}
+
+void IndexController::publishStructure(quint64 refresh, SidebarStructure structure) {
+    if (refresh == newestRefresh_) setStructure(std::move(structure));
+}
+
+void IndexController::publishItems(quint64 refresh, ScanResult result) {
+    if (refresh != newestRefresh_) {
+        release(std::move(result.items));
+        return;
+    }
+    // The comparison made off the main thread holds only while the list it was made with is current.
+    if (result.equalsCompared && result.compared == items_) {
+        release(std::move(result.items));
+    } else {
+        setItems(std::move(result.items));
+    }
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (lastRefreshDate_ != now) {
+        lastRefreshDate_ = now;
+        emit lastRefreshDateChanged();
+    }
+}
+
+void IndexController::setItems(std::shared_ptr<const TodoItems> items) {
+    if (items->empty() && items_->empty()) return;
+    release(std::exchange(items_, std::move(items)));
+    emit itemsChanged();
+}
+
+void IndexController::setStructure(SidebarStructure structure) {
+    structure_ = std::move(structure);
+    emit structureChanged();
+}
+
+void IndexController::finishRefresh() {
+    if (--refreshesUnderWay_ == 0) emit isRefreshingChanged();
+}
+
+void IndexController::release(std::shared_ptr<const TodoItems> items) {
+    // Freeing a large list takes milliseconds the main thread does not have; nobody else holds it.
+    if (items && items.use_count() == 1 && items->size() > 1000) {
+        QThreadPool::globalInstance()->start([items = std::move(items)]() mutable { items.reset(); });
+    }
+}
+
+}  // namespace quillo

@@ -1,0 +1,118 @@
+// The application controllers over one large library, each a median of several repetitions:
+//   quillo-controllers-bench [--benchmark_...] BUNDLE
+// bench/run builds and runs it beside quillo-bench; its JSON output joins the results table.
+
+#include "QuilloToDo/Controllers/IndexController.h"
+#include "QuilloToDo/Controllers/MarkerFilterController.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRefreshRepetitions = 5;
+constexpr int kFilterRepetitions = 9;
+constexpr int kTickMs = 5;
+constexpr const char* kSearchText = "horizon";
+constexpr std::size_t kExcludedTimelines = 100;
+
+struct Library {
+    std::vector<quillo::ScannedLibrarySource> sources;
+    std::vector<quillo::TodoItem> items;
+};
+
+// The longest the main thread went without serving a timer that ticks every 5 ms while `refresh`
+// ran to its end, in milliseconds.
+double longestStall(quillo::IndexController& index, const Library& library) {
+    QElapsedTimer sinceTick;
+    qint64 longest = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
+    ticker.start(kTickMs);
+    sinceTick.start();
+    const auto refreshed = index.refresh(library.sources);
+    while (!refreshed.isFinished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    longest = std::max(longest, sinceTick.elapsed());
+    return static_cast<double>(longest);
+}
+
+// A refresh into an empty index, then one that finds the same items again (the "Refresh now" case).
+void refreshStall(benchmark::State& state, const Library& library) {
+    double stall = 0;
+    for (auto _ : state) {
+        quillo::IndexController index;
+        stall = std::max(longestStall(index, library), longestStall(index, library));
+        if (index.items().size() != library.items.size()) state.SkipWithError("the refresh lost items");
+    }
+    state.counters["main_stall_ms"] = stall;
+}
+
+void filteredItems(benchmark::State& state, const Library& library, bool searchAndExclude) {
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("QuilloToDo.conf"), QSettings::IniFormat);
+    quillo::MarkerFilterController controller(settings);
+    if (searchAndExclude) {
+        controller.setFilter(quillo::MarkerFilter({}, {}, {}, kSearchText));
+        std::set<std::string> timelines;
+        for (const auto& item : library.items) {
+            if (timelines.size() == kExcludedTimelines) break;
+            timelines.insert(item.timelineID);
+        }
+        controller.setTimelines({timelines.begin(), timelines.end()}, false);
+    }
+    std::size_t shown = 0;
+    for (auto _ : state) {
+        const auto items = controller.filteredItems(library.items);
+        shown = items.size();
+        benchmark::DoNotOptimize(items.data());
+    }
+    state.counters["shown"] = static_cast<double>(shown);
+}
+
+void registerBenchmarks(const Library& library) {
+    benchmark::RegisterBenchmark("refresh_main_stall", [&library](benchmark::State& state) {
+        refreshStall(state, library);
+    })->Iterations(1)->Repetitions(kRefreshRepetitions)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kSecond);
+    const auto fast = [](benchmark::internal::Benchmark* b) {
+        b->Repetitions(kFilterRepetitions)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);
+    };
+    fast(benchmark::RegisterBenchmark("filtered_items_search", [&library](benchmark::State& state) {
+        filteredItems(state, library, true);
+    }));
+    fast(benchmark::RegisterBenchmark("filtered_items_empty", [&library](benchmark::State& state) {
+        filteredItems(state, library, false);
+    }));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    QCoreApplication application(argc, argv);
+    if (argc != 2) {
+        std::cerr << "usage: quillo-controllers-bench [--benchmark_...] BUNDLE\n";
+        return 2;
+    }
+    Library library;
+    const std::filesystem::path bundle = argv[1];
+    library.sources.push_back({bundle, bundle.stem().string(), "B1"});
+    library.items = quillo::TodoScanner().scan(library.sources);
+    std::cerr << library.items.size() << " items\n";
+    registerBenchmarks(library);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

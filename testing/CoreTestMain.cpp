@@ -1,0 +1,11 @@
+// main() for GoogleTest suites of Qt code: a QCoreApplication exists for event loops, timers,
+// queued continuations and QSignalSpy::wait.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QCoreApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
