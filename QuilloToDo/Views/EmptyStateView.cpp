@@ -65,9 +65,9 @@ EmptyStateView::EmptyStateView(LibraryController& libraries, WindowSettings& set
     showDetectionError();
 }
 
-void EmptyStateView::detect() {
+QFuture<void> EmptyStateView::detect() {
     // Unlike the sidebar, nothing is asked: every library found is added.
-    libraries_.detectOpenFCPLibraries().then(this, [this](const QList<QUrl>& urls) {
+    return libraries_.detectOpenFCPLibraries().then(this, [this](const QList<QUrl>& urls) {
         for (const auto& url : urls) libraries_.addLibrary(url);
     });
 }

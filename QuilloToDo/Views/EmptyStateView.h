@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFuture>
 #include <QWidget>
 
 class QLabel;
@@ -21,7 +22,8 @@ public:
                    QWidget* parent = nullptr);
 
     // Adds every library open in Final Cut Pro, in the order it reports them.
-    void detect();
+    // The future finishes once what was found has been handled.
+    QFuture<void> detect();
 
     QuilloButton* addButton() const { return addButton_; }
     QuilloButton* detectButton() const { return detectButton_; }

@@ -2,6 +2,7 @@
 
 #include "QuilloToDo/Views/SidebarEventCard.h"
 
+#include <QAbstractButton>
 #include <QWidget>
 
 #include <string>

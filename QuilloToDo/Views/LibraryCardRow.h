@@ -1,5 +1,7 @@
 #pragma once
 
+#include "QuilloToDo/Controllers/WatchedLibrary.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -8,7 +10,6 @@ class QTimer;
 namespace quillo {
 
 class SymbolButton;
-class WatchedLibrary;
 
 // One watched library in the sidebar: a folder tile, its name cut in the middle, its load state
 // (a tick once loaded, a spinner before, a warning on an error) and, while the pointer is over the

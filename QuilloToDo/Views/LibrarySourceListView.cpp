@@ -153,8 +153,8 @@ void LibrarySourceListView::showDetectionError() {
     detectionError_->setVisible(error.has_value());
 }
 
-void LibrarySourceListView::detect() {
-    libraries_.detectOpenFCPLibraries().then(this, [this](const QList<QUrl>& urls) {
+QFuture<void> LibrarySourceListView::detect() {
+    return libraries_.detectOpenFCPLibraries().then(this, [this](const QList<QUrl>& urls) {
         QList<QUrl> fresh;
         for (const auto& url : urls) {
             const auto& watched = libraries_.watchedLibraries();

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QList>
+#include <QMessageBox>
 #include <QPointer>
 #include <QUrl>
+#include <QFuture>
 #include <QWidget>
 
 class QLabel;
-class QMessageBox;
 class QVBoxLayout;
 
 namespace quillo {
@@ -32,7 +33,8 @@ public:
 
     // Asks Final Cut Pro for its open libraries: a single new one is added at once; several open a
     // window-modal dialog to pick from.
-    void detect();
+    // The future finishes once what was found has been handled.
+    QFuture<void> detect();
     // Folds the event with that stored id open or closed.
     void toggleExpanded(const std::string& storedID);
 
