@@ -1,0 +1,132 @@
+#include "QuilloDesignKit/QuilloBadges.h"
+#include "QuilloDesignKit/QuilloButtonStyle.h"
+#include "QuilloDesignKit/QuilloChip.h"
+#include "QuilloDesignKit/QuilloColor.h"
+#include "QuilloDesignKit/QuilloFont.h"
+
+#include <QGraphicsEffect>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace quillo {
+namespace {
+
+const QColor tint = Color::quilloAccent();
+const QColor orange = Color::orange();
+const QColor clear(Qt::transparent);
+
+QuilloChipChrome chrome(QuilloChipStyle style, bool selected) {
+    return {.isSelected = selected, .tint = tint, .style = style, .size = QuilloChipSize::compact};
+}
+
+TEST(ChipChrome, FillAndStrokeFollowStyleAndSelection) {
+    using S = QuilloChipStyle;
+    EXPECT_EQ(chrome(S::standard(), false).fillColor(), Color::quilloChipFill());
+    EXPECT_EQ(chrome(S::standard(), true).fillColor(), Color::withOpacity(tint, 0.2));
+    EXPECT_EQ(chrome(S::standard(), false).strokeColor().alpha(), 0);
+    EXPECT_EQ(chrome(S::standard(), true).strokeColor(), Color::withOpacity(tint, 0.5));
+
+    EXPECT_EQ(chrome(S::plain(), true).fillColor().alpha(), 0);
+    EXPECT_EQ(chrome(S::plain(), false).strokeColor(), Color::quilloAccentStrokeFaint());
+    EXPECT_EQ(chrome(S::plain(), true).strokeColor(), Color::withOpacity(tint, 0.5));
+
+    for (bool selected : {false, true}) {
+        EXPECT_EQ(chrome(S::tabBare(), selected).fillColor().alpha(), 0);
+        EXPECT_EQ(chrome(S::tabBare(), selected).strokeColor().alpha(), 0);
+    }
+
+    // A coloured chip draws with its own colour, never the tint.
+    EXPECT_EQ(chrome(S::colored(orange), false).fillColor(), Color::quilloChipFill());
+    EXPECT_EQ(chrome(S::colored(orange), false).strokeColor(), Color::withOpacity(orange, 0.3));
+    EXPECT_EQ(chrome(S::colored(orange), true).fillColor(), Color::withOpacity(orange, 0.9));
+    EXPECT_EQ(chrome(S::colored(orange), true).strokeColor().alpha(), 0);
+
+    EXPECT_EQ(chrome(S::standard(), false).padding(), QMarginsF(8, 4, 8, 4));
+    QuilloChipChrome comfortable = chrome(S::standard(), false);
+    comfortable.size = QuilloChipSize::comfortable;
+    EXPECT_EQ(comfortable.padding(), QMarginsF(10, 6, 10, 6));
+}
+
+TEST(ChipChrome, ForegroundPerStateAndDisabledAlwaysTertiary) {
+    using S = QuilloChipStyle;
+    EXPECT_EQ(chipForeground(true, tint, S::standard(), false), tint);
+    EXPECT_EQ(chipForeground(false, tint, S::plain(), false), Color::quilloTextSecondary());
+    EXPECT_EQ(chipForeground(true, tint, S::tabBare(), false), QColor(Qt::white));
+    EXPECT_EQ(chipForeground(false, tint, S::tabBare(), false), Color::quilloTextSecondary());
+    EXPECT_EQ(chipForeground(true, tint, S::colored(orange), false), QColor(Qt::white));
+    EXPECT_EQ(chipForeground(false, tint, S::colored(orange), false), orange);
+    for (const S& style : {S::standard(), S::plain(), S::tabBare(), S::colored(orange)})
+        for (bool selected : {false, true})
+            EXPECT_EQ(chipForeground(selected, tint, style, true), Color::quilloTextTertiary());
+    EXPECT_EQ(S::colored(orange), S::colored(Color::orange()));
+    EXPECT_NE(S::colored(orange), S::colored(tint));
+    EXPECT_NE(S::standard(), S::plain());
+}
+
+TEST(Chip, AClickCallsTheActionAndLeavesSelectionToTheOwner) {
+    int calls = 0;
+    QuilloChip chip("Open", {.icon = "circle", .tint = tint}, nullptr, [&] { ++calls; });
+    chip.resize(chip.sizeHint());
+    chip.show();
+    QTest::mouseClick(&chip, Qt::LeftButton, {}, chip.rect().center());
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(chip.isSelected());
+    EXPECT_FALSE(chip.isChecked());
+    chip.setSelected(true);
+    EXPECT_TRUE(chip.isChecked());  // what assistive technology reads
+
+    chip.setDisabled(true);
+    QTest::mouseClick(&chip, Qt::LeftButton, {}, chip.rect().center());
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(chip.foreground(), Color::quilloTextTertiary());
+    EXPECT_EQ(chip.chrome().fillColor(), Color::withOpacity(tint, 0.2));  // chrome still follows selection
+}
+
+TEST(Chip, SelectionChangesOnlyTheLabelWeight) {
+    QuilloChip chip("Chapter", {.tint = tint, .style = QuilloChipStyle::tabBare()});
+    QuilloChip selected("Chapter", {.isSelected = true, .tint = tint, .style = QuilloChipStyle::tabBare()});
+    const int textGrowth = QFontMetrics(quilloFont(14, QuilloFontWeight::demiBold)).horizontalAdvance("Chapter") -
+                           QFontMetrics(quilloFont(14, QuilloFontWeight::medium)).horizontalAdvance("Chapter");
+    EXPECT_NEAR(selected.sizeHint().width() - chip.sizeHint().width(), textGrowth, 1);
+    EXPECT_EQ(selected.sizeHint().height(), chip.sizeHint().height());
+
+    // A symbol adds its 12 points and the 4-point spacing before the label.
+    QuilloChip withIcon("Chapter", {.icon = "bookmark.fill", .tint = tint});
+    EXPECT_NEAR(withIcon.sizeHint().width() - chip.sizeHint().width(), 16, 1);
+}
+
+TEST(Badges, CountsPillsDotsAndButtonChrome) {
+    QuilloCountBadge count(0, tint);
+    EXPECT_EQ(count.text(), "0");
+    count.setCount(-12);
+    EXPECT_EQ(count.text(), "-12");
+    QuilloCountBadge ones(111, tint), eights(888, tint);
+    EXPECT_EQ(ones.sizeHint(), eights.sizeHint());
+
+    QuilloPillBadge soft("To-Do", tint, QuilloPillBadgeStyle::soft);
+    EXPECT_EQ(soft.shownText(), "TO-DO");
+    EXPECT_EQ(soft.fillColor(), Color::withOpacity(tint, 0.18));
+    EXPECT_EQ(soft.textColor(), tint);
+    QuilloPillBadge solid("Done", tint, QuilloPillBadgeStyle::solid);
+    EXPECT_EQ(solid.fillColor(), tint);
+    EXPECT_EQ(solid.textColor(), QColor(Qt::white));
+
+    QuilloStatusDot plain(Color::green(), 8, false);
+    EXPECT_EQ(plain.graphicsEffect(), nullptr);
+    QuilloStatusDot glowing(Color::green(), 8, true);
+    EXPECT_NE(glowing.graphicsEffect(), nullptr);
+    EXPECT_EQ(glowing.sizeHint(), plain.sizeHint());
+
+    const QuilloButtonStyle active{.isActive = true};
+    EXPECT_EQ(active.chrome(true).fill, Color::quilloAccentBackground());
+    EXPECT_EQ(active.chrome(false).fill, Color::quilloAccentBackground());
+    EXPECT_EQ(QuilloButtonStyle{}.chrome(true).fill.alpha(), 0);
+    EXPECT_NEAR(active.chrome(true).hairline.alphaF(), 0.15, 0.003);
+    EXPECT_NEAR(active.chrome(false).hairline.alphaF(), 0.08, 0.003);
+    EXPECT_EQ(active.chrome(true).opacity, 0.8);
+    EXPECT_EQ(active.chrome(false).opacity, 1.0);
+}
+
+}  // namespace
+}  // namespace quillo
