@@ -144,7 +144,7 @@ void LibrarySourceListView::rebuildEventCards() {
 
 void LibrarySourceListView::toggleExpanded(const std::string& storedID) {
     settings_.setExpandedEvents(
-        platform::toQString(ExpandedEvents::toggled(platform::toStdString(settings_.expandedEvents()), storedID)));
+        platform::toQString(std::string_view(ExpandedEvents::toggled(platform::toStdString(settings_.expandedEvents()), storedID))));
 }
 
 void LibrarySourceListView::showDetectionError() {

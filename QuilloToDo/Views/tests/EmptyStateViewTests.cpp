@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QString standInName = QStringLiteral("QuilloFirstRunFCP");
+const QString standInName = QStringLiteral("QuilloFirstFCP");
 
 class EmptyStateTest : public WindowTest {
 protected:
@@ -59,7 +59,7 @@ TEST_F(EmptyStateTest, DetectionAddsEveryOpenLibraryInOrderOrShowsWhyItCouldNot)
 
     QStringList open;
     for (const auto* name : {"Three", "One", "Two"}) open.append(qPath(bundle(name, name) / "Day 1/CurrentVersion.fcpevent"));
-    testing::FinalCutProProcess application(dir_.path(), open, standInName);
+    quillo::testing::FinalCutProProcess application(dir_.path(), open, standInName);
     ASSERT_TRUE(application.isReady());
     ASSERT_TRUE(awaitFuture(view_.detect()));
     EXPECT_EQ(watchedNames(), (QStringList{"Three", "One", "Two"}));

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // Final Cut Pro stands in under a name of this suite's own.
-const QString standInName = QStringLiteral("QuilloSidebarFCP");
+const QString standInName = QStringLiteral("QuilloSideFCP");
 
 class SidebarTest : public WindowTest {
 protected:
@@ -74,7 +74,7 @@ TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral
     {
         // Only a library already watched is open: nothing happens, no dialog.
         libraries_.addLibrary(urlOf(first));
-        testing::FinalCutProProcess application(dir_.path(), {database(first)}, standInName);
+        quillo::testing::FinalCutProProcess application(dir_.path(), {database(first)}, standInName);
         ASSERT_TRUE(application.isReady());
         ASSERT_TRUE(awaitFuture(sidebar().detect()));
         EXPECT_FALSE(sidebar().detectionErrorLabel()->isVisibleTo(&sidebar()));
@@ -82,7 +82,7 @@ TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral
         EXPECT_EQ(sidebar().multiplePicker(), nullptr);
     }
     {
-        testing::FinalCutProProcess application(dir_.path(), {database(first), database(second)}, standInName);
+        quillo::testing::FinalCutProProcess application(dir_.path(), {database(first), database(second)}, standInName);
         ASSERT_TRUE(application.isReady());
         ASSERT_TRUE(awaitFuture(sidebar().detect()));
         EXPECT_EQ(watchedNames(), (QStringList{"First", "Second"}));
@@ -90,7 +90,7 @@ TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral
     }
     libraries_.removeLibrary(1);
     {
-        testing::FinalCutProProcess application(dir_.path(), {database(second), database(first), database(third)},
+        quillo::testing::FinalCutProProcess application(dir_.path(), {database(second), database(first), database(third)},
                                                 standInName);
         ASSERT_TRUE(application.isReady());
         ASSERT_TRUE(awaitFuture(sidebar().detect()));
@@ -128,11 +128,11 @@ TEST_F(SidebarTest, ARemoveButtonRemovesItsOwnLibraryAfterAnotherWasRemoved) {
 TEST_F(SidebarTest, EventCardsFoldOpenAndSwitchTheirTimelines) {
     fs::create_directories(dir_.path() / "cut");
     {
-        testing::LibraryBuilder library(dir_.path() / "cut", "Cut");
+        quillo::testing::LibraryBuilder library(dir_.path() / "cut", "Cut");
         for (const auto* day : {"Day 1", "Day 2"}) {
             auto& event = library.event(day);
             for (const auto* name : {"Main", "Teaser"}) {
-                event.sequence(name).clip("Shot", 0.0, 9.0).marker("Fix", testing::MarkerType::todo, 1.0,
+                event.sequence(name).clip("Shot", 0.0, 9.0).marker("Fix", quillo::testing::MarkerType::todo, 1.0,
                                                                      {.completed = false});
             }
         }
