@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Platform/Reminders/Reminder.h"
+#include "Platform/Reminders/ReminderAuthorizationStatus.h"
+#include "Platform/Reminders/ReminderCalendar.h"
+#include "Platform/Reminders/ReminderSource.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The reminders database: a vdir of iCalendar files, the layout todoman and khal read and vdirsyncer
+// syncs with CalDAV servers. The root folder holds one folder per list, named by the list's
+// identifier, with the list's title in a "displayname" file; each reminder is "<UID>.ics" in its
+// list's folder. The root itself is the one local source; there is no default list for new
+// reminders.
+//
+// Saves are pending until commit(), which writes each file atomically (a temporary file renamed over
+// the target) and moves a reminder's file when its list changed; reset() drops what is pending.
+// Reads see the disk, overlaid with pending reminders. Not thread-safe: use one store from one
+// thread at a time. Failures throw ReminderStoreError.
+class ReminderStore {
+public:
+    explicit ReminderStore(std::filesystem::path root);
+    virtual ~ReminderStore();
+    ReminderStore(const ReminderStore&) = delete;
+    ReminderStore& operator=(const ReminderStore&) = delete;
+
+    // $QUILLOTODO_REMINDERS_DIR when set, else $XDG_DATA_HOME/calendars (~/.local/share/calendars).
+    static std::filesystem::path defaultRoot();
+
+    const std::filesystem::path& root() const noexcept { return root_; }
+
+    ReminderAuthorizationStatus authorizationStatus() const;
+    // Creates the root folder; true when the store grants full access afterwards.
+    bool requestFullAccess();
+
+    // Every list, ordered by identifier; folders whose names begin with a dot are not lists.
+    std::vector<ReminderCalendar> calendars() const;
+    std::optional<ReminderCalendar> calendarWithIdentifier(const std::string& identifier) const;
+    std::vector<ReminderSource> sources() const;
+    std::optional<ReminderCalendar> defaultCalendarForNewReminders() const { return std::nullopt; }
+    // A list that is not saved yet, with a fresh identifier, in the local source.
+    ReminderCalendar newCalendar() const;
+    virtual void saveCalendar(const ReminderCalendar& calendar);
+
+    // The reminder with this identifier in any list; nothing when there is none or the file holds no
+    // VTODO. An identifier that could name a path outside a list folder names nothing.
+    std::optional<Reminder> calendarItemWithIdentifier(const std::string& identifier) const;
+    // A reminder that is not saved yet, with a fresh identifier.
+    Reminder newReminder() const;
+    // Fails when the reminder's list neither exists nor is pending.
+    virtual void saveReminder(const Reminder& reminder);
+
+    virtual void commit();
+    void reset();
+
+private:
+    std::filesystem::path root_;
+    std::vector<ReminderCalendar> pendingCalendars_;
+    std::vector<Reminder> pendingReminders_;
+};
+
+}  // namespace platform

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "QuilloToDo/Services/ExportResult.h"
+#include "QuilloToDo/Services/ReminderList.h"
+#include "QuilloToDo/Services/ReminderMapping.h"
+
+#include "Platform/Reminders/ReminderAuthorizationStatus.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
+
+#include <QDate>
+#include <QFuture>
+#include <QList>
+#include <QObject>
+#include <QSettings>
+#include <QThreadPool>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace platform {
+class ReminderStore;
+}
+
+namespace quillo {
+
+// Writes to-dos into a reminders list, one reminder per to-do, remembering which reminder belongs to
+// which to-do so a later export updates (and moves) it instead of making a second one; reads back
+// which of those reminders were completed. One way: nothing read back changes a to-do.
+//
+// Lives on the main thread. The store is used only on the service's own worker thread, so no
+// operation waits for the disk: each returns a future that finishes on the main thread after the
+// properties have been updated.
+class RemindersExportService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(platform::ReminderAuthorizationStatus authorizationStatus READ authorizationStatus NOTIFY authorizationStatusChanged)
+    Q_PROPERTY(QList<quillo::ReminderList> availableLists READ availableLists NOTIFY availableListsChanged)
+    Q_PROPERTY(quillo::ReminderMapping exportedReminderIDs READ exportedReminderIDs NOTIFY exportedReminderIDsChanged)
+    Q_PROPERTY(quillo::ReminderIDSet completedInReminders READ completedInReminders NOTIFY completedInRemindersChanged)
+
+public:
+    // Reads the mapping from `defaults` (which must outlive the service; only the main window's
+    // instance writes it back). Without a store, the one at ReminderStore::defaultRoot() is used.
+    explicit RemindersExportService(QSettings* defaults, std::unique_ptr<platform::ReminderStore> store = nullptr,
+                                    QObject* parent = nullptr);
+    ~RemindersExportService() override;
+
+    // Read from the store shortly after creation (notDetermined until then) and after each request.
+    platform::ReminderAuthorizationStatus authorizationStatus() const noexcept { return authorizationStatus_; }
+    const QList<ReminderList>& availableLists() const noexcept { return availableLists_; }
+    const ReminderMapping& exportedReminderIDs() const noexcept { return exportedReminderIDs_; }
+    const ReminderIDSet& completedInReminders() const noexcept { return completedInReminders_; }
+
+    // Asks for full access; true when granted, in which case the lists are reloaded as well.
+    QFuture<bool> requestAccess();
+    // Rebuilds `availableLists`: empty without full access.
+    QFuture<void> reloadLists();
+    // Exports into the list `existingListID` names or, without one, into a new list titled
+    // `newListTitle` trimmed ("QuilloToDo" when nothing is left). Fails with ExportError or the store's
+    // ReminderStoreError. A failed export leaves no trace: nothing pending in the store, the mapping
+    // as it was. On success the mapping is stored, the lists reloaded and the completion state
+    // refreshed before the future finishes.
+    QFuture<ExportResult> exportItems(std::vector<TodoItem> items, std::optional<QString> newListTitle,
+                                      std::optional<QString> existingListID);
+    // Recomputes `completedInReminders`; mapped reminders that no longer exist lose their entry (and
+    // the mapping is stored). Without full access, or with nothing mapped, it only empties the set.
+    QFuture<void> refreshCompletionState();
+
+    static QString reminderTitle(const TodoItem& item);
+    static QString reminderNotes(const TodoItem& item);
+    static QString suggestedListTitle(const std::vector<TodoItem>& items);
+
+signals:
+    void authorizationStatusChanged();
+    void availableListsChanged();
+    void exportedReminderIDsChanged();
+    void completedInRemindersChanged();
+
+private:
+    // Runs `work` with the store on the worker thread.
+    template <class Work>
+    auto onStore(Work work);
+    void setAuthorizationStatus(platform::ReminderAuthorizationStatus status);
+    void setAvailableLists(QList<ReminderList> lists);
+    void setExportedReminderIDs(ReminderMapping mapping);
+    void setCompletedInReminders(ReminderIDSet completed);
+    QFuture<ExportResult> exportWithAccess(std::vector<TodoItem> items, QString newListTitle,
+                                           std::optional<QString> existingListID);
+
+    QSettings* defaults_;
+    std::unique_ptr<platform::ReminderStore> store_;
+    // One thread: the store is never used from two at once.
+    QThreadPool storeThread_;
+    platform::ReminderAuthorizationStatus authorizationStatus_ = platform::ReminderAuthorizationStatus::notDetermined;
+    QList<ReminderList> availableLists_;
+    ReminderMapping exportedReminderIDs_;
+    ReminderIDSet completedInReminders_;
+};
+
+}  // namespace quillo
