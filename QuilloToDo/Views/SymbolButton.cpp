@@ -1,6 +1,8 @@
 #include "QuilloToDo/Views/SymbolButton.h"
 
 #include "QuilloDesignKit/QuilloSymbol.h"
+#include "QuilloDesignKit/QuilloTooltip.h"
+#include "QuilloDesignKit/QuilloTooltipPill.h"
 
 #include <QPainter>
 
@@ -27,9 +29,14 @@ void SymbolButton::setColor(const QColor& color) {
     update();
 }
 
+QString SymbolButton::help() const { return tooltip_ ? tooltip_->text() : QString(); }
+
 void SymbolButton::setHelp(const QString& text) {
-    setToolTip(text);
-    setAccessibleName(text);
+    if (tooltip_) {
+        tooltip_->setText(text);
+    } else {
+        tooltip_ = quilloTooltip(this, text);
+    }
 }
 
 QSize SymbolButton::sizeHint() const {

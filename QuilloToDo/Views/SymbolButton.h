@@ -6,8 +6,10 @@
 
 namespace quillo {
 
+class QuilloTooltip;
+
 // A borderless button that shows only a system symbol in one colour (the sidebar's remove button
-// and check boxes). Its tooltip text is its accessible name.
+// and check boxes).
 class SymbolButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -17,7 +19,8 @@ public:
     QString symbol() const { return symbol_; }
     void setSymbol(const QString& symbol);
     void setColor(const QColor& color);
-    // Sets the tooltip and the accessible name together.
+    // The hover tooltip below the button; its text is also the accessible name.
+    QString help() const;
     void setHelp(const QString& text);
 
     QSize sizeHint() const override;
@@ -30,6 +33,7 @@ private:
     double pointSize_;
     QColor color_;
     QFont::Weight weight_;
+    QuilloTooltip* tooltip_ = nullptr;
 };
 
 }  // namespace quillo
