@@ -21,9 +21,11 @@ void require(bool condition) {
 
 brimlock::EditEntry entryFrom(const fcpxml::SpineClip& clip, double tcStart) {
     const double in = clip.offset.seconds() - tcStart;
-    return brimlock::EditEntry(1, clip.name, brimlock::ClipCategory::simple, in, in + clip.duration.seconds(),
-                               clip.start ? clip.start->seconds() : 0.0, 0, {}, {}, {}, {}, {}, {}, {}, {}, {}, false,
-                               false, {}, {}, {}, false, {}, {}, {}, {}, {}, {}, {}, {});
+    return brimlock::EditEntry{.collectionPK = 1,
+                               .clipName = clip.name,
+                               .timelineIn = in,
+                               .timelineOut = in + clip.duration.seconds(),
+                               .sourceIn = clip.start ? clip.start->seconds() : 0.0};
 }
 
 void check(const fcpxml::Sequence& sequence, const std::vector<brimlock::EditEntry>& entries) {

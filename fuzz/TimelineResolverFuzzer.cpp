@@ -162,7 +162,7 @@ void require(bool condition) {
 
 void checkList(const brimlock::EditDecisionList& list) {
     const auto& entries = list.entries();
-    for (std::size_t i = 1; i < entries.size(); ++i) require(entries[i - 1].timelineIn() <= entries[i].timelineIn());
+    for (std::size_t i = 1; i < entries.size(); ++i) require(entries[i - 1].timelineIn <= entries[i].timelineIn);
     std::size_t previous = 0;
     for (const auto& item : list.laidInItems()) {
         require(item.entriesBefore <= entries.size() && item.entriesBefore >= previous);
@@ -229,8 +229,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const auto list = resolver.getEDL(sequence);
                 checkList(*list);
                 for (const auto& entry : list->entries()) {
-                    for (const auto& segment : entry.displaySegments())
-                        for (const auto& layer : segment.stackedLayers()) require(layer.videoLaneNumber() > 1);
+                    for (const auto& segment : entry.displaySegments)
+                        for (const auto& layer : segment.stackedLayers) require(layer.videoLaneNumber > 1);
                 }
             } catch (const brimlock::FCPDatabaseError&) {
                 // A walk past the budget drops the timeline.

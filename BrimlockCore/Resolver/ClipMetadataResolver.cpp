@@ -34,15 +34,15 @@ struct SourceFrame {
 };
 
 SourceFrame sourceFrame(const EditEntry& entry, double t, double fpsS) {
-    const auto base = sum(entry.sourceStartTC(), nearest(entry.sourceIn() * fpsS));
-    const double offset = t - entry.timelineIn();
-    if (entry.isReversed()) {
-        const double speed = entry.speedRate().value_or(1.0);
-        const double remaining = (entry.timelineOut() - entry.timelineIn()) - offset;
+    const auto base = sum(entry.sourceStartTC, nearest(entry.sourceIn * fpsS));
+    const double offset = t - entry.timelineIn;
+    if (entry.isReversed) {
+        const double speed = entry.speedRate.value_or(1.0);
+        const double remaining = (entry.timelineOut - entry.timelineIn) - offset;
         // Counting runs backwards from the end of the used range.
         return {sum(base, nearest(fpsS * speed * remaining)), true};
     }
-    if (const auto speed = entry.speedRate(); speed && *speed != 1.0)
+    if (const auto speed = entry.speedRate; speed && *speed != 1.0)
         return {sum(base, nearest(offset * *speed * fpsS)), false};
     auto frame = sum(base, nearest(offset * fpsS));
     if (frame && *frame < 0) frame = 0;
@@ -50,10 +50,10 @@ SourceFrame sourceFrame(const EditEntry& entry, double t, double fpsS) {
 }
 
 const EditEntry::DisplaySegment* segmentAt(const EditEntry& entry, double t) noexcept {
-    const auto& segments = entry.displaySegments();
+    const auto& segments = entry.displaySegments;
     if (segments.empty()) return nullptr;
     for (const auto& segment : segments)
-        if (segment.start() <= t && t < segment.end()) return &segment;
+        if (segment.start <= t && t < segment.end) return &segment;
     // Rounding can leave a time between two segments' bounds.
     return &segments.back();
 }
@@ -71,46 +71,46 @@ std::optional<std::int64_t> frameAt(double seconds, FrameRate rate) noexcept {
 }
 
 FCPMetadata buildMetadata(const EditEntry& from, std::int64_t timelineFrame, FrameRate rate) {
-    const FrameRate sourceRate = from.frameRate().value_or(rate);
+    const FrameRate sourceRate = from.frameRate.value_or(rate);
     const double fpsT = fps(rate);
     const double fpsS = fps(sourceRate);
     const double t = static_cast<double>(timelineFrame) / fpsT;
     const auto source = sourceFrame(from, t, fpsS);
-    const auto durationFrames = truncated((from.timelineOut() - from.timelineIn()) * fpsT);
+    const auto durationFrames = truncated((from.timelineOut - from.timelineIn) * fpsT);
 
     FCPMetadata m;
-    m.sourceClipName = from.clipName();
-    m.sourceFileName = from.assetName();
-    m.mediaIdentifier = from.mediaIdentifier();
+    m.sourceClipName = from.clipName;
+    m.sourceFileName = from.assetName;
+    m.mediaIdentifier = from.mediaIdentifier;
     m.sourceTimecode = source.frame ? TimecodeCalculator::framesToTimecode(*source.frame, sourceRate)
                                     : FCPMetadata::empty().sourceTimecode;
     m.sourceFrameNumber = source.frame;
     m.projectTimecode = TimecodeCalculator::framesToTimecode(timelineFrame, rate);
     m.frameRate = fpsS;
-    m.reelName = from.reelName();
-    m.scene = from.scene();
-    m.shot = from.shot();
-    m.angle = from.angle();
-    m.notes = from.notes();
+    m.reelName = from.reelName;
+    m.scene = from.scene;
+    m.shot = from.shot;
+    m.angle = from.angle;
+    m.notes = from.notes;
     if (durationFrames) m.clipDuration = TimecodeCalculator::framesToTimecode(*durationFrames, rate);
-    m.clipType = from.clipType();
-    if (const auto& size = from.resolution()) {
+    m.clipType = from.clipType;
+    if (const auto& size = from.resolution) {
         m.resolutionWidth = size->width;
         m.resolutionHeight = size->height;
     }
-    m.positionX = from.positionX();
-    m.positionY = from.positionY();
-    m.scaleX = from.scaleX();
-    m.scaleY = from.scaleY();
-    m.rotation = from.rotation();
-    m.speedRate = from.speedRate();
+    m.positionX = from.positionX;
+    m.positionY = from.positionY;
+    m.scaleX = from.scaleX;
+    m.scaleY = from.scaleY;
+    m.rotation = from.rotation;
+    m.speedRate = from.speedRate;
     m.isReversed = source.reversed;
     m.isFreezeFrame = false;
-    m.markers = unlessEmpty(from.markers());
+    m.markers = unlessEmpty(from.markers);
     if (const auto* segment = segmentAt(from, t)) {
-        m.stackedVideoClips = unlessEmpty(segment->stackedVideoClips());
-        m.activeRoleClips = unlessEmpty(segment->activeRoleClips());
-        m.stackedLayers = unlessEmpty(segment->stackedLayers());
+        m.stackedVideoClips = unlessEmpty(segment->stackedVideoClips);
+        m.activeRoleClips = unlessEmpty(segment->activeRoleClips);
+        m.stackedLayers = unlessEmpty(segment->stackedLayers);
     }
     return m;
 }

@@ -12,7 +12,7 @@ EditDecisionList::EditDecisionList(std::int64_t timelineID, std::vector<EditEntr
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return entries[a].timelineIn() < entries[b].timelineIn();
+        return entries[a].timelineIn < entries[b].timelineIn;
     });
 
     // sortedPlace[i]: where the entry given at i lands.
@@ -30,7 +30,7 @@ EditDecisionList::EditDecisionList(std::int64_t timelineID, std::vector<EditEntr
                      [](const LaidInItem& a, const LaidInItem& b) { return a.entriesBefore < b.entriesBefore; });
 }
 
-double EditDecisionList::duration() const noexcept { return entries_.empty() ? 0.0 : entries_.back().timelineOut(); }
+double EditDecisionList::duration() const noexcept { return entries_.empty() ? 0.0 : entries_.back().timelineOut; }
 
 const EditEntry* EditDecisionList::lookup(double t) const noexcept {
     if (std::isnan(t) || entries_.empty()) return nullptr;
@@ -39,9 +39,9 @@ const EditEntry* EditDecisionList::lookup(double t) const noexcept {
     while (low <= high) {
         const std::ptrdiff_t mid = low + (high - low) / 2;
         const EditEntry& entry = entries_[static_cast<std::size_t>(mid)];
-        if (entry.timelineIn() > t) {
+        if (entry.timelineIn > t) {
             high = mid - 1;
-        } else if (entry.timelineOut() <= t) {
+        } else if (entry.timelineOut <= t) {
             low = mid + 1;
         } else {
             return &entry;
@@ -62,7 +62,7 @@ std::vector<const EditEntry*> EditDecisionList::lookup(double startSeconds, doub
     std::size_t high = entries_.size();
     while (low < high) {
         const std::size_t mid = low + (high - low) / 2;
-        if (entries_[mid].timelineOut() > startSeconds) {
+        if (entries_[mid].timelineOut > startSeconds) {
             high = mid;
         } else {
             low = mid + 1;
@@ -70,8 +70,8 @@ std::vector<const EditEntry*> EditDecisionList::lookup(double startSeconds, doub
     }
     for (std::size_t i = low == entries_.size() ? 0 : low; i < entries_.size(); ++i) {
         const EditEntry& entry = entries_[i];
-        if (entry.timelineIn() >= endSeconds) break;
-        if (entry.timelineOut() > startSeconds) found.push_back(&entry);
+        if (entry.timelineIn >= endSeconds) break;
+        if (entry.timelineOut > startSeconds) found.push_back(&entry);
     }
     return found;
 }

@@ -186,13 +186,15 @@ double SpineWalk::layInGenerator(std::int64_t generator, CollectionCache& cache,
     const bool title = SpineClipDetails::generatorIsTitle(generator, cache, budget_);
     collectAnchoredItems(generator, cache, timelineStart, range->start, enabled);
 
-    result_.entries.emplace_back(
-        generator, std::move(name), title ? ClipCategory::title : ClipCategory::generator, timelineStart,
-        timelineStart + range->duration, range->start, 0, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-        std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, false, false, std::nullopt,
-        std::nullopt, std::nullopt, false, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-        std::nullopt, SpineClipDetails::findMarkers(generator, cache, budget_),
-        std::vector<EditEntry::DisplaySegment>{});
+    result_.entries.push_back(EditEntry{
+        .collectionPK = generator,
+        .clipName = std::move(name),
+        .clipType = title ? ClipCategory::title : ClipCategory::generator,
+        .timelineIn = timelineStart,
+        .timelineOut = timelineStart + range->duration,
+        .sourceIn = range->start,
+        .markers = SpineClipDetails::findMarkers(generator, cache, budget_),
+    });
     return range->duration;
 }
 
@@ -234,18 +236,34 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
         return transform ? std::optional<double>((*transform).*field) : std::nullopt;
     };
     auto angle = metadataText(metadata, "angle", videoAngle ? videoAngle : info.angle);
-    result_.entries.emplace_back(
-        clip, std::move(name), category, timelineStart, timelineStart + duration,
-        AssetInfoResolver::correctedSourceIn(start, info), 0, info.name, info.mediaID,
-        metadataText(metadata, "reel", info.reel), metadataText(metadata, "scene", info.scene),
-        metadataText(metadata, "shot", info.shot), std::move(angle), metadataText(metadata, "notes", info.notes),
-        SpineClipDetails::videoResolution(*blob), info.rate, isSync, isCompound, std::move(videoAngle), std::nullopt, speedRate,
-        retime ? retime->isReversed : false, std::nullopt, transformValue(&TransformParser::TransformValues::positionX),
-        transformValue(&TransformParser::TransformValues::positionY),
-        transformValue(&TransformParser::TransformValues::scaleX),
-        transformValue(&TransformParser::TransformValues::scaleY),
-        transformValue(&TransformParser::TransformValues::rotation),
-        SpineClipDetails::findMarkers(clip, cache, budget_), std::vector<EditEntry::DisplaySegment>{});
+    result_.entries.push_back(EditEntry{
+        .collectionPK = clip,
+        .clipName = std::move(name),
+        .clipType = category,
+        .timelineIn = timelineStart,
+        .timelineOut = timelineStart + duration,
+        .sourceIn = AssetInfoResolver::correctedSourceIn(start, info),
+        .assetName = info.name,
+        .mediaIdentifier = info.mediaID,
+        .reelName = metadataText(metadata, "reel", info.reel),
+        .scene = metadataText(metadata, "scene", info.scene),
+        .shot = metadataText(metadata, "shot", info.shot),
+        .angle = std::move(angle),
+        .notes = metadataText(metadata, "notes", info.notes),
+        .resolution = SpineClipDetails::videoResolution(*blob),
+        .frameRate = info.rate,
+        .isSyncClip = isSync,
+        .isCompoundClip = isCompound,
+        .videoAngle = std::move(videoAngle),
+        .speedRate = speedRate,
+        .isReversed = retime ? retime->isReversed : false,
+        .positionX = transformValue(&TransformParser::TransformValues::positionX),
+        .positionY = transformValue(&TransformParser::TransformValues::positionY),
+        .scaleX = transformValue(&TransformParser::TransformValues::scaleX),
+        .scaleY = transformValue(&TransformParser::TransformValues::scaleY),
+        .rotation = transformValue(&TransformParser::TransformValues::rotation),
+        .markers = SpineClipDetails::findMarkers(clip, cache, budget_),
+    });
     return duration;
 }
 

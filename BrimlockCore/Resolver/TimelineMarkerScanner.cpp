@@ -73,7 +73,7 @@ std::vector<ScannedMarker> scan(std::int64_t timelineID, FCPDatabaseConnection& 
     for (std::size_t i = 0; i < entries.size(); ++i) {
         appendLaidInUpTo(i);
         const EditEntry& entry = entries[i];
-        appendItemMarkers(scan, entry.collectionPK(), entry.timelineIn(), entry.sourceIn(), entry.clipName());
+        appendItemMarkers(scan, entry.collectionPK, entry.timelineIn, entry.sourceIn, entry.clipName);
     }
     appendLaidInUpTo(entries.size());
 

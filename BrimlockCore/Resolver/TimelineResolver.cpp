@@ -33,10 +33,17 @@ EditEntry::DisplaySegment segment(double start, double end, const std::vector<co
             item->lane > 0 && (item->type == "FFAnchoredCollection" || item->type == "FFAnchoredAngle");
         if (isVideoLayer && !isPlaceholderName(item->name)) {
             if (item->name) stackedVideoClips.push_back(*item->name);
-            stackedLayers.emplace_back(*item->videoLaneNumber(), item->reelName, item->sceneShot, item->sourceFileName,
-                                       item->sourceTimecode, item->sourceFrameNumber, item->timelineStart,
-                                       item->correctedSourceStart, item->sourceFpsNum, item->sourceFpsDen,
-                                       item->sourceRateString);
+            stackedLayers.push_back(StackedLayerInfo{.videoLaneNumber = *item->videoLaneNumber(),
+                                                     .reelName = item->reelName,
+                                                     .sceneShot = item->sceneShot,
+                                                     .sourceFileName = item->sourceFileName,
+                                                     .sourceTimecode = item->sourceTimecode,
+                                                     .sourceFrameNumber = item->sourceFrameNumber,
+                                                     .layerTimelineStart = item->timelineStart,
+                                                     .correctedSourceStart = item->correctedSourceStart,
+                                                     .sourceFpsNum = item->sourceFpsNum,
+                                                     .sourceFpsDen = item->sourceFpsDen,
+                                                     .sourceRateString = item->sourceRateString});
         }
 
         if (!item->roleUID || !item->name) continue;
@@ -49,18 +56,21 @@ EditEntry::DisplaySegment segment(double start, double end, const std::vector<co
         }
     }
     std::stable_sort(stackedLayers.begin(), stackedLayers.end(), [](const StackedLayerInfo& a, const StackedLayerInfo& b) {
-        return a.videoLaneNumber() < b.videoLaneNumber();
+        return a.videoLaneNumber < b.videoLaneNumber;
     });
-    return EditEntry::DisplaySegment(start, end, std::move(stackedVideoClips), std::move(activeRoleClips),
-                                     std::move(stackedLayers));
+    return EditEntry::DisplaySegment{.start = start,
+                                     .end = end,
+                                     .stackedVideoClips = std::move(stackedVideoClips),
+                                     .activeRoleClips = std::move(activeRoleClips),
+                                     .stackedLayers = std::move(stackedLayers)};
 }
 
 // The sub-ranges of the edit between the starts and ends of the connected items over it.
 std::vector<EditEntry::DisplaySegment> displaySegments(const EditEntry& entry,
                                                        const std::vector<ConnectedItem>& connected,
                                                        const RoleResolver& roles) {
-    const double in = entry.timelineIn();
-    const double out = entry.timelineOut();
+    const double in = entry.timelineIn;
+    const double out = entry.timelineOut;
     std::vector<const ConnectedItem*> overlapping;
     std::vector<double> bounds{in, out};
     for (const auto& item : connected) {
@@ -146,7 +156,7 @@ std::shared_ptr<const EditDecisionList> TimelineResolver::loadEDL(std::int64_t t
                                "the timeline's walk visited more than " + std::to_string(budget.limit()) +
                                    " collections");
     }
-    for (auto& entry : walked.entries) entry.setDisplaySegments(displaySegments(entry, walked.connected, roleResolver_));
+    for (auto& entry : walked.entries) entry.displaySegments = displaySegments(entry, walked.connected, roleResolver_);
     return std::make_shared<const EditDecisionList>(timelineID, std::move(walked.entries), std::move(walked.laidIn));
 }
 

@@ -114,9 +114,9 @@ std::vector<ClipRecord> resolverRecords(const std::vector<EditEntry>& entries, d
     std::vector<ClipRecord> records;
     records.reserve(entries.size());
     for (const EditEntry& entry : entries) {
-        records.push_back(ClipRecord{entry.clipName(), std::string(rawValue(entry.clipType())),
-                                     framesAt(fps, entry.timelineIn()), framesAt(fps, entry.timelineOut()),
-                                     framesAt(fps, entry.sourceIn()), entry.clipType() == ClipCategory::simple});
+        records.push_back(ClipRecord{entry.clipName, std::string(rawValue(entry.clipType)),
+                                     framesAt(fps, entry.timelineIn), framesAt(fps, entry.timelineOut),
+                                     framesAt(fps, entry.sourceIn), entry.clipType == ClipCategory::simple});
     }
     return records;
 }

@@ -36,15 +36,20 @@ struct EntryValues {
 };
 
 EditEntry makeEntry(EntryValues v) {
-    return EditEntry(1, "Clip", ClipCategory::simple, v.timelineIn, v.timelineOut, v.sourceIn, v.sourceStartTC,
-                     std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt,
-                     std::nullopt, v.frameRate, false, false, std::nullopt, std::nullopt, v.speedRate, v.isReversed,
-                     std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt, {},
-                     std::move(v.segments));
+    return EditEntry{.collectionPK = 1,
+                     .clipName = "Clip",
+                     .timelineIn = v.timelineIn,
+                     .timelineOut = v.timelineOut,
+                     .sourceIn = v.sourceIn,
+                     .sourceStartTC = v.sourceStartTC,
+                     .frameRate = v.frameRate,
+                     .speedRate = v.speedRate,
+                     .isReversed = v.isReversed,
+                     .displaySegments = std::move(v.segments)};
 }
 
 EditEntry::DisplaySegment segmentWithClip(double start, double end, std::string clip) {
-    return EditEntry::DisplaySegment(start, end, {std::move(clip)}, {}, {});
+    return EditEntry::DisplaySegment{.start = start, .end = end, .stackedVideoClips = {std::move(clip)}};
 }
 
 class ClipMetadataAtPosition : public ::testing::Test {
@@ -276,7 +281,7 @@ TEST_F(ClipMetadataAtPosition, LayersAndRolesAreThoseOfTheSegmentAtThePosition) 
         EXPECT_EQ(over.stackedVideoClips, Names{"Overlay"});
         ASSERT_TRUE(over.stackedLayers.has_value());
         ASSERT_EQ(over.stackedLayers->size(), 1u);
-        EXPECT_EQ((*over.stackedLayers)[0].videoLaneNumber(), 2);
+        EXPECT_EQ((*over.stackedLayers)[0].videoLaneNumber, 2);
         EXPECT_EQ(over.activeRoleClips, std::nullopt);
     }
     EXPECT_EQ(at(5 * 24 - 1).stackedVideoClips, std::nullopt);
@@ -335,7 +340,7 @@ TEST(ClipMetadataBuild, APositionBetweenSegmentsTakesTheLastSegment) {
     std::vector<EditEntry::DisplaySegment> segments;
     segments.push_back(segmentWithClip(0, 5, "First"));
     segments.push_back(segmentWithClip(5.5, 10, "Last"));
-    segments.push_back(EditEntry::DisplaySegment(7, 8, {}, {}, {}));
+    segments.push_back(EditEntry::DisplaySegment{.start = 7, .end = 8});
     const auto entry = makeEntry({.segments = std::move(segments)});
 
     EXPECT_EQ(ClipMetadataResolver::buildMetadata(entry, 24, FrameRate::fps24).stackedVideoClips, Names{"First"});

@@ -74,14 +74,14 @@ private:
 // Names of the entries in list order.
 inline std::vector<std::string> clipNames(const brimlock::EditDecisionList& list) {
     std::vector<std::string> names;
-    for (const auto& entry : list.entries()) names.push_back(entry.clipName());
+    for (const auto& entry : list.entries()) names.push_back(entry.clipName);
     return names;
 }
 
 // [timelineIn, timelineOut) of each entry.
 inline std::vector<std::pair<double, double>> spans(const brimlock::EditDecisionList& list) {
     std::vector<std::pair<double, double>> result;
-    for (const auto& entry : list.entries()) result.emplace_back(entry.timelineIn(), entry.timelineOut());
+    for (const auto& entry : list.entries()) result.emplace_back(entry.timelineIn, entry.timelineOut);
     return result;
 }
 

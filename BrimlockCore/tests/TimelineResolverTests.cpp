@@ -20,7 +20,7 @@ using Names = std::vector<std::string>;
 
 const EditEntry& entryNamed(const brimlock::EditDecisionList& list, const std::string& name) {
     for (const auto& entry : list.entries())
-        if (entry.clipName() == name) return entry;
+        if (entry.clipName == name) return entry;
     throw std::runtime_error("no entry named " + name);
 }
 
@@ -68,17 +68,17 @@ TEST_F(TimelineResolution, EditsCoverTheirStartButNotTheirEnd) {
 
     EXPECT_EQ(spans(*list), (Spans{{0.0, 10.0}, {10.0, 15.0}}));
     EXPECT_EQ(list->duration(), 15.0);
-    EXPECT_EQ(list->lookup(9.999)->clipName(), "Ten");
-    EXPECT_EQ(list->lookup(10.0)->clipName(), "Five");
+    EXPECT_EQ(list->lookup(9.999)->clipName, "Ten");
+    EXPECT_EQ(list->lookup(10.0)->clipName, "Five");
     EXPECT_EQ(list->lookup(15.0), nullptr);
     EXPECT_EQ(list->lookup(-1.0), nullptr);
     EXPECT_EQ(list->lookup(std::nan("")), nullptr);
-    EXPECT_EQ(list->lookup(std::int64_t{239}, FrameRate::fps24)->clipName(), "Ten");
-    EXPECT_EQ(list->lookup(std::int64_t{240}, FrameRate::fps24)->clipName(), "Five");
+    EXPECT_EQ(list->lookup(std::int64_t{239}, FrameRate::fps24)->clipName, "Ten");
+    EXPECT_EQ(list->lookup(std::int64_t{240}, FrameRate::fps24)->clipName, "Five");
 
     const auto names = [](const std::vector<const EditEntry*>& found) {
         Names result;
-        for (const auto* entry : found) result.push_back(entry->clipName());
+        for (const auto* entry : found) result.push_back(entry->clipName);
         return result;
     };
     EXPECT_EQ(names(list->lookup(10.0, 10.5)), Names{"Five"});
@@ -130,9 +130,9 @@ TEST_F(TimelineResolution, GapsAndPlaceholdersTakeTheirTimeWithoutAnEdit) {
     EXPECT_EQ(spans(*list), (Spans{{0.0, 5.0}, {8.0, 10.0}, {13.0, 14.0}}));
     // The clip connected to the gap runs from 6 s to 10 s, over all of B.
     const auto& b = entryNamed(*list, "B");
-    ASSERT_EQ(b.displaySegments().size(), 1u);
-    EXPECT_EQ(b.displaySegments()[0].stackedVideoClips(), Names{"Over the gap"});
-    EXPECT_TRUE(entryNamed(*list, "A").displaySegments()[0].stackedVideoClips().empty());
+    ASSERT_EQ(b.displaySegments.size(), 1u);
+    EXPECT_EQ(b.displaySegments[0].stackedVideoClips, Names{"Over the gap"});
+    EXPECT_TRUE(entryNamed(*list, "A").displaySegments[0].stackedVideoClips.empty());
 }
 
 TEST_F(TimelineResolution, GeneratorsAreTitlesWhenATitleEffectLiesBelow) {
@@ -146,11 +146,11 @@ TEST_F(TimelineResolution, GeneratorsAreTitlesWhenATitleEffectLiesBelow) {
     const auto list = fixture.edl(timeline);
     EXPECT_EQ(clipNames(*list), (Names{"Lower third", "Solid", "Hidden title"}));
     EXPECT_EQ(spans(*list), (Spans{{0.0, 5.0}, {5.0, 8.0}, {8.0, 10.0}}));
-    EXPECT_EQ(list->entries()[0].clipType(), ClipCategory::title);
-    EXPECT_EQ(list->entries()[0].sourceIn(), 2.0);
-    EXPECT_EQ(list->entries()[1].clipType(), ClipCategory::generator);
-    EXPECT_EQ(list->entries()[2].clipType(), ClipCategory::generator);
-    EXPECT_EQ(list->entries()[0].resolution().has_value(), false);
+    EXPECT_EQ(list->entries()[0].clipType, ClipCategory::title);
+    EXPECT_EQ(list->entries()[0].sourceIn, 2.0);
+    EXPECT_EQ(list->entries()[1].clipType, ClipCategory::generator);
+    EXPECT_EQ(list->entries()[2].clipType, ClipCategory::generator);
+    EXPECT_EQ(list->entries()[0].resolution.has_value(), false);
 }
 
 TEST_F(TimelineResolution, CompoundClipsLayInTheirWholeSequence) {
@@ -170,8 +170,8 @@ TEST_F(TimelineResolution, CompoundClipsLayInTheirWholeSequence) {
     const auto list = fixture.edl(timeline);
     EXPECT_EQ(clipNames(*list), (Names{"A", "In 1", "In 2", "B", "Long", "End"}));
     EXPECT_EQ(spans(*list), (Spans{{0, 10}, {10, 13}, {13, 16}, {16, 20}, {20, 40}, {60, 61}}));
-    EXPECT_EQ(entryNamed(*list, "In 1").sourceIn(), 2.0);
-    EXPECT_EQ(entryNamed(*list, "In 2").sourceIn(), 7.0);
+    EXPECT_EQ(entryNamed(*list, "In 1").sourceIn, 2.0);
+    EXPECT_EQ(entryNamed(*list, "In 2").sourceIn, 7.0);
 }
 
 TEST_F(TimelineResolution, CompoundClipsNestSevenDeep) {
@@ -217,7 +217,7 @@ TEST_F(TimelineResolution, AuditionsFollowTheirPickFourDeep) {
     auto list = fixture.edl(timeline);
     EXPECT_EQ(clipNames(*list), (Names{"Pick", "Next"}));
     EXPECT_EQ(spans(*list), (Spans{{0.0, 3.0}, {3.0, 4.0}}));
-    EXPECT_EQ(list->entries()[0].sourceIn(), 1.0);
+    EXPECT_EQ(list->entries()[0].sourceIn, 1.0);
     EXPECT_EQ(clipNames(*fixture.edl(four)), (Names{"Deep", "After"}));
     list = fixture.edl(five);
     EXPECT_EQ(clipNames(*list), Names{"After"});
@@ -237,40 +237,40 @@ TEST_F(TimelineResolution, ClipAttributesFillTheEdit) {
     const auto list = fixture.edl(timeline);
     EXPECT_EQ(clipNames(*list), (Names{"Sync", "Framed", "Angle", "Flagged", "Plain", "Unknown"}));
     const auto& syncEntry = entryNamed(*list, "Sync");
-    EXPECT_EQ(syncEntry.clipType(), ClipCategory::sync);
-    EXPECT_TRUE(syncEntry.isSyncClip());
-    EXPECT_EQ(syncEntry.videoAngle(), "cam1");
-    EXPECT_EQ(syncEntry.angle(), "cam1");
-    EXPECT_EQ(syncEntry.sourceIn(), 2.0);
-    EXPECT_EQ(syncEntry.assetName(), "Sync");
-    EXPECT_EQ(syncEntry.mediaIdentifier(), fixture.event().assetNamed("Sync").mediaIdentifier);
-    EXPECT_EQ(syncEntry.frameRate(), std::nullopt);
-    ASSERT_TRUE(syncEntry.resolution().has_value());
-    EXPECT_EQ(syncEntry.resolution()->width, 1920.0);
-    EXPECT_EQ(syncEntry.resolution()->height, 1080.0);
-    EXPECT_EQ(syncEntry.collectionPK(), sync.pk());
+    EXPECT_EQ(syncEntry.clipType, ClipCategory::sync);
+    EXPECT_TRUE(syncEntry.isSyncClip);
+    EXPECT_EQ(syncEntry.videoAngle, "cam1");
+    EXPECT_EQ(syncEntry.angle, "cam1");
+    EXPECT_EQ(syncEntry.sourceIn, 2.0);
+    EXPECT_EQ(syncEntry.assetName, "Sync");
+    EXPECT_EQ(syncEntry.mediaIdentifier, fixture.event().assetNamed("Sync").mediaIdentifier);
+    EXPECT_EQ(syncEntry.frameRate, std::nullopt);
+    ASSERT_TRUE(syncEntry.resolution.has_value());
+    EXPECT_EQ(syncEntry.resolution->width, 1920.0);
+    EXPECT_EQ(syncEntry.resolution->height, 1080.0);
+    EXPECT_EQ(syncEntry.collectionPK, sync.pk());
 
     const auto& framed = entryNamed(*list, "Framed");
-    EXPECT_EQ(framed.angle(), "Wide");
-    EXPECT_EQ(framed.reelName(), "R7");
-    EXPECT_EQ(framed.scene(), "12");
-    EXPECT_EQ(framed.shot(), std::nullopt);  // a number is no text
-    EXPECT_EQ(framed.notes(), "Soft focus");
-    EXPECT_EQ(entryNamed(*list, "Angle").clipType(), ClipCategory::multicam);
-    EXPECT_EQ(entryNamed(*list, "Flagged").clipType(), ClipCategory::compound);
-    EXPECT_TRUE(entryNamed(*list, "Flagged").isCompoundClip());
+    EXPECT_EQ(framed.angle, "Wide");
+    EXPECT_EQ(framed.reelName, "R7");
+    EXPECT_EQ(framed.scene, "12");
+    EXPECT_EQ(framed.shot, std::nullopt);  // a number is no text
+    EXPECT_EQ(framed.notes, "Soft focus");
+    EXPECT_EQ(entryNamed(*list, "Angle").clipType, ClipCategory::multicam);
+    EXPECT_EQ(entryNamed(*list, "Flagged").clipType, ClipCategory::compound);
+    EXPECT_TRUE(entryNamed(*list, "Flagged").isCompoundClip);
 
     const auto& plain = entryNamed(*list, "Plain");
-    EXPECT_EQ(plain.clipType(), ClipCategory::simple);
-    ASSERT_EQ(plain.markers().size(), 3u);
-    EXPECT_EQ(plain.markers()[0].text, "Fix");
-    EXPECT_EQ(plain.markers()[0].type, brimlock::MarkerType::todo);
-    EXPECT_EQ(plain.markers()[1].type, brimlock::MarkerType::chapter);
-    EXPECT_EQ(plain.markers()[1].chapterNote, "Opening");
-    EXPECT_EQ(plain.markers()[2].text, "Also");  // on the connected clip
-    EXPECT_EQ(plain.speedRate(), std::nullopt);
-    EXPECT_FALSE(plain.isReversed());
-    EXPECT_EQ(plain.positionX(), std::nullopt);
+    EXPECT_EQ(plain.clipType, ClipCategory::simple);
+    ASSERT_EQ(plain.markers.size(), 3u);
+    EXPECT_EQ(plain.markers[0].text, "Fix");
+    EXPECT_EQ(plain.markers[0].type, brimlock::MarkerType::todo);
+    EXPECT_EQ(plain.markers[1].type, brimlock::MarkerType::chapter);
+    EXPECT_EQ(plain.markers[1].chapterNote, "Opening");
+    EXPECT_EQ(plain.markers[2].text, "Also");  // on the connected clip
+    EXPECT_EQ(plain.speedRate, std::nullopt);
+    EXPECT_FALSE(plain.isReversed);
+    EXPECT_EQ(plain.positionX, std::nullopt);
 }
 
 TEST_F(TimelineResolution, RetimeAndTransformValuesComeFromTheClipsEffects) {
@@ -284,18 +284,18 @@ TEST_F(TimelineResolution, RetimeAndTransformValuesComeFromTheClipsEffects) {
 
     const auto list = fixture.edl(timeline);
     const auto& half = entryNamed(*list, "Half speed");
-    EXPECT_EQ(half.speedRate(), 0.5);
-    EXPECT_TRUE(half.isReversed());
-    EXPECT_EQ(entryNamed(*list, "No keypoints").speedRate(), std::nullopt);
+    EXPECT_EQ(half.speedRate, 0.5);
+    EXPECT_TRUE(half.isReversed);
+    EXPECT_EQ(entryNamed(*list, "No keypoints").speedRate, std::nullopt);
     const auto& moved = entryNamed(*list, "Moved");
-    EXPECT_EQ(moved.positionX(), 10.0);
-    EXPECT_EQ(moved.positionY(), 0.0);
-    EXPECT_EQ(moved.scaleX(), 0.5);
-    EXPECT_EQ(moved.scaleY(), 1.0);
-    EXPECT_EQ(moved.rotation(), 90.0);
+    EXPECT_EQ(moved.positionX, 10.0);
+    EXPECT_EQ(moved.positionY, 0.0);
+    EXPECT_EQ(moved.scaleX, 0.5);
+    EXPECT_EQ(moved.scaleY, 1.0);
+    EXPECT_EQ(moved.rotation, 90.0);
     const auto& untouched = entryNamed(*list, "Connected effect");
-    EXPECT_EQ(untouched.positionY(), std::nullopt);
-    EXPECT_EQ(untouched.speedRate(), std::nullopt);
+    EXPECT_EQ(untouched.positionY, std::nullopt);
+    EXPECT_EQ(untouched.speedRate, std::nullopt);
 }
 
 TEST_F(TimelineResolution, DisplaySegmentsShowTheLayersAndRolesOverEachPart) {
@@ -309,17 +309,17 @@ TEST_F(TimelineResolution, DisplaySegmentsShowTheLayersAndRolesOverEachPart) {
     clip.connect(2, 0.0).clip("Switched off", 0.0, 10.0, {.form = ClipForm::collection}).disabled();
 
     const auto list = fixture.edl(timeline);
-    const auto& segments = list->entries()[0].displaySegments();
+    const auto& segments = list->entries()[0].displaySegments;
     ASSERT_EQ(segments.size(), 2u);
-    EXPECT_EQ(segments[0].start(), 0.0);
-    EXPECT_EQ(segments[0].end(), 5.0);
-    EXPECT_TRUE(segments[0].stackedVideoClips().empty());
-    EXPECT_EQ(segments[1].stackedVideoClips(), Names{"Overlay"});
-    ASSERT_EQ(segments[1].stackedLayers().size(), 1u);
-    EXPECT_EQ(segments[1].stackedLayers()[0].videoLaneNumber(), 2);
-    EXPECT_EQ(segments[1].stackedLayers()[0].layerTimelineStart(), 5.0);
+    EXPECT_EQ(segments[0].start, 0.0);
+    EXPECT_EQ(segments[0].end, 5.0);
+    EXPECT_TRUE(segments[0].stackedVideoClips.empty());
+    EXPECT_EQ(segments[1].stackedVideoClips, Names{"Overlay"});
+    ASSERT_EQ(segments[1].stackedLayers.size(), 1u);
+    EXPECT_EQ(segments[1].stackedLayers[0].videoLaneNumber, 2);
+    EXPECT_EQ(segments[1].stackedLayers[0].layerTimelineStart, 5.0);
 
-    const auto& roles = segments[0].activeRoleClips();
+    const auto& roles = segments[0].activeRoleClips;
     ASSERT_EQ(roles.size(), 3u);
     EXPECT_EQ(roles.at("dia.1").roleName(), "Dialogue-1");
     EXPECT_EQ(roles.at("dia.1").mediaFilename(), "Voice 1");
@@ -372,14 +372,14 @@ TEST_F(TimelineResolution, ALoadedMulticamIndexLocatesSequencesAndAngles) {
     multicam.angle("Cam B", "b1").clip("Angle B clip", 0.0, 10.0);
     timeline.multicam("Multi", multicam, 0.0, 5.0, "b1");
 
-    EXPECT_EQ(entryNamed(*fixture.edl(timeline), "Multi").assetName(), std::nullopt);
+    EXPECT_EQ(entryNamed(*fixture.edl(timeline), "Multi").assetName, std::nullopt);
     const auto resolver = fixture.resolver();
     resolver->loadMulticamIndex(fixture.bundlePath());
     // The compound clip's sequence is read through the index's own connection.
     const auto list = resolver->getEDL(timeline.sequencePK());
     EXPECT_EQ(clipNames(*list), (Names{"Inside", "Multi"}));
-    EXPECT_EQ(entryNamed(*list, "Multi").clipType(), ClipCategory::multicam);
-    EXPECT_EQ(entryNamed(*list, "Multi").assetName(), "Angle B clip");
+    EXPECT_EQ(entryNamed(*list, "Multi").clipType, ClipCategory::multicam);
+    EXPECT_EQ(entryNamed(*list, "Multi").assetName, "Angle B clip");
     const auto markers = brimlock::TimelineMarkerScanner::scan(timeline.sequencePK(), fixture.db(), *resolver);
     ASSERT_EQ(markers.size(), 1u);
     EXPECT_EQ(markers[0].timelinePositionSeconds, 0.5);

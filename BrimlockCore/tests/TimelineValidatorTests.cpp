@@ -23,8 +23,12 @@ constexpr std::int64_t int64Min = std::numeric_limits<std::int64_t>::min();
 
 EditEntry entry(std::string name, double in, double out, ClipCategory category = ClipCategory::simple,
                 double sourceIn = 0) {
-    return EditEntry(1, std::move(name), category, in, out, sourceIn, 0, {}, {}, {}, {}, {}, {}, {}, {}, {}, false,
-                     false, {}, {}, {}, false, {}, {}, {}, {}, {}, {}, {}, {});
+    return EditEntry{.collectionPK = 1,
+                     .clipName = std::move(name),
+                     .clipType = category,
+                     .timelineIn = in,
+                     .timelineOut = out,
+                     .sourceIn = sourceIn};
 }
 
 fcpxml::SpineClip clip(std::string name, Rational offset, Rational duration, std::string type = "asset-clip",

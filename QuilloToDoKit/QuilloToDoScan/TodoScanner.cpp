@@ -55,7 +55,7 @@ std::int64_t frameCount(double seconds, double fps) {
 brimlock::FrameRate timecodeRate(brimlock::TimelineResolver& resolver, std::int64_t timelinePK) {
     try {
         const auto edl = resolver.getEDL(timelinePK);  // built by the marker scan already: from the cache
-        if (!edl->entries().empty() && edl->entries().front().frameRate()) return *edl->entries().front().frameRate();
+        if (!edl->entries().empty() && edl->entries().front().frameRate) return *edl->entries().front().frameRate;
     } catch (const std::exception&) {
         // An edit list that cannot be built leaves the default rate.
     }
