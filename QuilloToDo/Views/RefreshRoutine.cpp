@@ -52,6 +52,7 @@ void RefreshRoutine::refreshIfURLsChanged() {
 }
 
 QFuture<void> RefreshRoutine::refreshAndMarkLoaded() {
+    emit started();
     QSet<QString> names;
     for (const auto* library : libraries_.watchedLibraries()) names.insert(library->name());
     locator_.setWatchedNames(names);

@@ -34,6 +34,8 @@ public:
     QFuture<void> refreshAndMarkLoaded();
 
 signals:
+    // A refresh began (step 1).
+    void started();
     // A refresh published its items to the extension.
     void published();
 
