@@ -124,7 +124,7 @@ TEST_F(SettingsViewTest, TheAccessButtonAsksOnceAndDisappearsWhenAccessIsGranted
     QString askingText;
     bool askingEnabled = true;
     QSignalSpy requesting(&view, &SettingsView::remindersRequestingChanged);
-    connect(&view, &SettingsView::remindersRequestingChanged, &view, [&](bool running) {
+    QObject::connect(&view, &SettingsView::remindersRequestingChanged, &view, [&](bool running) {
         if (!running) return;
         askingText = allow->text();
         askingEnabled = allow->isEnabled();
