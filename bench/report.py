@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Turns quillo-bench's JSON output and the scan's peak memory into the results table and results.json.
 
-usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON
+usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON IPC_JSON
 PROCESS_WALL is GNU time's elapsed "[h:]m:ss.ss" of the same quillotodo-scan process; CONTROLLERS_JSON
-is quillo-controllers-bench's output.
+is quillo-controllers-bench's output, IPC_JSON quillo-ipc-bench's.
 Exits 1 when a target is missed.
 """
 
@@ -30,6 +30,7 @@ def main():
     process_s = sum(float(part) * 60**i for i, part in enumerate(reversed(sys.argv[3].split(":"))))
     m = medians(benchmarks_path)
     controllers = medians(sys.argv[5])
+    publish = medians(sys.argv[6])["ipc_publish"][1]  # four clients, each repetition's figures
     seconds = {name: value for name, (value, _) in m.items()}
     turns = m["floor_and_scans"][1]  # the floor and both scans, measured in turn each repetition
     results = {
@@ -49,6 +50,9 @@ def main():
         "refresh_main_stall_ms": controllers["refresh_main_stall"][1]["main_stall_ms"],
         "filtered_items_search_ms": controllers["filtered_items_search"][0] * 1e3,
         "filtered_items_empty_ms": controllers["filtered_items_empty"][0] * 1e3,
+        "publish_main_ms": publish["publish_main_ms"],
+        "publish_one_encode_ms": publish["publish_one_encode_ms"],
+        "publish_all_decoded_s": publish["publish_all_decoded_s"],
     }
     with open(results_path, "w", encoding="utf-8") as f:
         json.dump(results, f, indent=2)
@@ -84,6 +88,12 @@ def main():
          r["filtered_items_search_ms"] <= 40),
         ("filteredItems, empty filter", f"{r['filtered_items_empty_ms']:.2f} ms", "<= 5 ms",
          r["filtered_items_empty_ms"] <= 5),
+        ("TodoIPCServer.publish to 4 clients, main thread",
+         f"{r['publish_main_ms']:.0f} ms = {publish['main_to_encode']:.2f}x one encode", "<= 1.2x one encode",
+         publish["main_to_encode"] <= 1.2),
+        ("todoList, one encode beside the publish", f"{r['publish_one_encode_ms']:.0f} ms", "", None),
+        ("publish until 4 clients decoded the list", f"{r['publish_all_decoded_s']:.2f} s", "<= 1.5 s",
+         r["publish_all_decoded_s"] <= 1.5),
     ]
     header = ("figure (median)", "value", "target", "met")
     cells = [header] + [(a, b, c, "" if ok is None else ("yes" if ok else "NO")) for a, b, c, ok in rows]
