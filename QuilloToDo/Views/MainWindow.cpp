@@ -109,6 +109,9 @@ MainWindow::~MainWindow() = default;
 QWidget* MainWindow::makeSidebar() {
     sidebar_ = new LibrarySourceListView(parts_.libraries, parts_.index, parts_.filter, parts_.settings,
                                          *parts_.addPanel);
+    // The sidebar takes the card's width whatever its contents ask for; the card is resized by the
+    // user, not by the widest button.
+    sidebar_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* padded = new QWidget;
     auto* layout = new QVBoxLayout(padded);
     layout->setContentsMargins(0, 40, 0, 8);
