@@ -1,0 +1,201 @@
+#include "QuilloToDo/App/QuilloToDoApp.h"
+
+#include "Platform/DNSSD/ServiceBrowser.h"
+#include "Platform/QtBridge/QtText.h"
+#include "Platform/Updater/Updater.h"
+#include "QuilloToDo/Controllers/IndexController.h"
+#include "QuilloToDo/Controllers/LibraryController.h"
+#include "QuilloToDo/Controllers/MarkerFilterController.h"
+#include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
+#include "QuilloToDo/Settings/AppNotifications.h"
+#include "QuilloToDo/Settings/NotificationNames.h"
+#include "QuilloToDo/Settings/WindowSettings.h"
+#include "QuilloToDo/Views/FeedbackSheet.h"
+#include "QuilloToDo/Views/MainWindow.h"
+#include "QuilloToDo/Views/RefreshRoutine.h"
+#include "QuilloToDo/Views/RemindersExportSheet.h"
+#include "QuilloToDo/Views/SettingsView.h"
+#include "testing/DNSSDTestLock.h"
+#include "testing/LibraryBuilder.h"
+#include "testing/ScriptedHttpServer.h"
+#include "testing/TemporaryDirectory.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace quillo {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The application over a settings file, a reminders store and a data folder of the test's own.
+class QuilloToDoAppTest : public ::testing::Test {
+protected:
+    QuilloToDoAppTest() {
+        QCoreApplication::setApplicationVersion(QStringLiteral(QUILLO_APP_VERSION));
+        qputenv("QUILLOTODO_REMINDERS_DIR", QFile::encodeName(platform::toQString(directory.path() / "calendars")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(platform::toQString(directory.path() / "data")));
+    }
+    ~QuilloToDoAppTest() override {
+        qunsetenv("QUILLOTODO_REMINDERS_DIR");
+        qunsetenv("XDG_DATA_HOME");
+    }
+
+    std::unique_ptr<QuilloToDoApp> makeApp(QuilloToDoApp::Options options = {}) {
+        options.announcement = TodoIPCServer::Announcement::none;
+        return std::make_unique<QuilloToDoApp>(defaults, options);
+    }
+    // A library bundle "Cut" with one event under dir/<folder>.
+    std::filesystem::path bundle(const std::string& folder) {
+        std::filesystem::create_directories(directory.path() / folder);
+        quillo::testing::LibraryBuilder library(directory.path() / folder, "Cut");
+        library.event("Day 1");
+        return library.finish();
+    }
+    static MainWindow& showAndWait(QuilloToDoApp& app) {
+        MainWindow& window = app.showMainWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        return window;
+    }
+
+    quillo::testing::TemporaryDirectory directory;
+    QSettings defaults{platform::toQString(directory.path() / "QuilloToDo.conf"), QSettings::IniFormat};
+};
+
+TEST_F(QuilloToDoAppTest, ControllersAreMadeOnceInTheirOrderAndNothingRunsBeforeTheWindowAppears) {
+    auto app = makeApp();
+    QStringList made;
+    for (QObject* child : app->children()) made.append(QString::fromLatin1(child->metaObject()->className()));
+    ASSERT_GE(made.size(), 6);
+    EXPECT_EQ(made.mid(0, 6), (QStringList{"platform::Updater", "quillo::LibraryController", "quillo::IndexController",
+                                            "quillo::MarkerFilterController", "quillo::TodoIPCServer",
+                                            "quillo::PostlabLibraryLocator"}));
+    EXPECT_FALSE(app->updaterController().isStarted());
+    EXPECT_EQ(app->ipcServer().port(), 0);
+    EXPECT_FALSE(app->postlabLocator().isPolling());
+    EXPECT_FALSE(app->postlabLocator().onLocated());
+}
+
+TEST_F(QuilloToDoAppTest, TheWindowAppearingStartsServerAndPollingAndTheUpdaterThreeSecondsLater) {
+    auto app = makeApp();
+    QElapsedTimer clock;
+    clock.start();
+    showAndWait(*app);
+    EXPECT_NE(app->ipcServer().port(), 0);
+    EXPECT_TRUE(app->postlabLocator().isPolling());
+    EXPECT_TRUE(app->postlabLocator().onLocated());
+    EXPECT_FALSE(app->updaterController().isStarted());
+    QSignalSpy started(&app->updaterController(), &platform::Updater::startedChanged);
+    ASSERT_TRUE(started.wait(10'000));
+    EXPECT_GE(clock.elapsed(), 3000);
+}
+
+TEST_F(QuilloToDoAppTest, ClosingTheWindowEarlyStartsTheUpdaterAtOnce) {
+    QuilloToDoApp::Options slow;
+    slow.updaterStartDelay = 60s;
+    auto app = makeApp(slow);
+    MainWindow& window = showAndWait(*app);
+    EXPECT_FALSE(app->updaterController().isStarted());
+    window.close();
+    EXPECT_TRUE(app->updaterController().isStarted());
+}
+
+TEST_F(QuilloToDoAppTest, TheLocatorsCallbackMovesTheWatchedLibrary) {
+    auto app = makeApp();
+    app->libraryController().addLibrary(QUrl::fromLocalFile(platform::toQString(bundle("a"))));
+    ASSERT_EQ(app->libraryController().watchedLibraries().size(), 1);
+    showAndWait(*app);
+    const QUrl live = QUrl::fromLocalFile(platform::toQString(bundle("b")));
+    app->postlabLocator().onLocated()(QStringLiteral("Cut"), live);
+    EXPECT_EQ(app->libraryController().watchedLibraries().front()->url(), live);
+}
+
+TEST_F(QuilloToDoAppTest, TheCommandsAskTheMainWindowForItsSheets) {
+    auto app = makeApp();
+    MainWindow& window = showAndWait(*app);
+    // Everything filtered out: the export sheet opens with no items and cannot export.
+    app->filterController().setFilter(MarkerFilter{{}, {}, {}, "no to-do says this"});
+    app->exportRemindersAction()->trigger();
+    RemindersExportSheet* exportSheet = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((exportSheet = window.findChild<RemindersExportSheet*>()) != nullptr, 10'000);
+    EXPECT_TRUE(window.showRemindersExport());
+    EXPECT_TRUE(exportSheet->items().empty());
+    EXPECT_FALSE(exportSheet->canExport());
+    AppNotifications::defaultCenter().post(NotificationName::showRemindersExportSheet);  // already shown
+    EXPECT_EQ(window.findChildren<RemindersExportSheet*>().size(), 1);
+    exportSheet->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.showRemindersExport(), 10'000);
+
+    app->sendFeedbackAction()->trigger();
+    FeedbackSheet* feedback = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((feedback = window.findChild<FeedbackSheet*>()) != nullptr, 10'000);
+    EXPECT_TRUE(feedback->herkunft().isEmpty());
+    EXPECT_EQ(feedback->windowModality(), Qt::WindowModal);
+    feedback->reject();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.showFeedback(), 10'000);
+
+    EXPECT_EQ(app->exportRemindersAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+E")));
+    EXPECT_TRUE(app->sendFeedbackAction()->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+?"))));
+    EXPECT_TRUE(window.actions().contains(app->checkForUpdatesAction()));
+}
+
+TEST_F(QuilloToDoAppTest, ASettingsChangeReachesTheRunningWindowAtOnce) {
+    auto app = makeApp();
+    MainWindow& window = showAndWait(*app);
+    window.resize(800, 520);
+    const QPoint background(window.width() / 2, window.height() - 4);
+    const QColor before = window.grab().toImage().pixelColor(background);
+    SettingsView& settings = app->showSettings();
+    EXPECT_EQ(app->showSettings().winId(), settings.winId());  // one settings window
+    auto* presets = settings.findChild<QComboBox*>();
+    presets->setCurrentIndex(1);
+    Q_EMIT presets->activated(1);  // "Soft": black at 0.4
+    EXPECT_EQ(app->windowSettings().windowGlassDarkness(), 0.4);
+    const QColor after = window.grab().toImage().pixelColor(background);
+    EXPECT_NE(before, after);
+}
+
+TEST_F(QuilloToDoAppTest, CheckForUpdatesReadsTheFeedAndTellsTheUser) {
+    quillo::testing::ScriptedHttpServer server;
+    server.script({.status = 200,
+                   .body = R"(<rss version="2.0" xmlns:up="http://example.org/updates"><channel>
+                     <item><up:version>)" QUILLO_APP_VERSION R"(</up:version></item></channel></rss>)"});
+    QuilloToDoApp::Options options;
+    options.updateFeedURL = QUrl(server.baseURL() + "/appcast.xml");
+    auto app = makeApp(options);
+    QSignalSpy finished(&app->updaterController(), &platform::Updater::checkFinished);
+    app->checkForUpdatesAction()->trigger();
+    ASSERT_TRUE(finished.wait(20'000));
+    ASSERT_NE(app->updaterController().resultDialog(), nullptr);
+    EXPECT_EQ(app->updaterController().resultDialog()->text(), "You’re up to date!");
+    app->updaterController().resultDialog()->close();
+}
+
+// With the tests' loopback DNS-SD daemon: the window's appearance announces the listener.
+TEST(QuilloToDoAppAnnouncement, TheListenerIsAnnouncedOverDNSSD) {
+    test::DNSSDTestLock lock;
+    quillo::testing::TemporaryDirectory directory;
+    QSettings defaults(platform::toQString(directory.path() / "QuilloToDo.conf"), QSettings::IniFormat);
+    qputenv("QUILLOTODO_REMINDERS_DIR", QFile::encodeName(platform::toQString(directory.path() / "calendars")));
+    QuilloToDoApp app(defaults);
+    app.showMainWindow();
+    ASSERT_NE(app.ipcServer().port(), 0);
+    platform::ServiceBrowser browser(QStringLiteral("_quillotodo._tcp"), QStringLiteral("local."));
+    browser.start();
+    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(browser.results().begin(), browser.results().end(),
+                                         [&](const platform::ServiceEndpoint& found) {
+                                             return found.name == "QuilloToDo" && found.port == app.ipcServer().port();
+                                         }),
+                             20'000);
+    qunsetenv("QUILLOTODO_REMINDERS_DIR");
+}
+
+}  // namespace
+}  // namespace quillo

@@ -1,0 +1,70 @@
+// QuilloToDo: the to-do list of every marker in the watched Final Cut Pro libraries.
+//   QuilloToDo                     opens the main window
+//   QuilloToDo --screenshot FILE   also writes the window to FILE (PNG) once the first refresh has
+//                                  been published, prints FILE and quits (scripts/run on a machine
+//                                  without a display)
+// Settings live in $XDG_CONFIG_HOME/QuilloToDo/QuilloToDo.conf, data in $XDG_DATA_HOME/QuilloToDo/.
+#include "QuilloToDo/App/QuilloToDoApp.h"
+#include "QuilloToDo/Views/DarkColorScheme.h"
+#include "QuilloToDo/Views/MainWindow.h"
+#include "QuilloToDo/Views/RefreshRoutine.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// Writes the window to `path` once what the first refresh published has been painted, then quits.
+void screenshotAfterFirstRefresh(quillo::MainWindow& window, const QString& path) {
+    auto* once = new QObject(&window);
+    QObject::connect(&window.refreshRoutine(), &quillo::RefreshRoutine::published, once, [&window, path, once] {
+        delete once;
+        QTimer::singleShot(500, &window, [&window, path] {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            if (!window.grab().save(path, "PNG")) {
+                std::fprintf(stderr, "QuilloToDo: cannot write %s\n", qPrintable(path));
+                QCoreApplication::exit(1);
+                return;
+            }
+            std::printf("%s\n", qPrintable(path));
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("QuilloToDo"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLO_APP_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("quillotodo"));
+    quillo::applyDarkColorScheme(application);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("The to-do list of your Final Cut Pro markers."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Write the window to FILE once the first refresh is published, then quit."),
+        QStringLiteral("FILE"));
+    parser.addOption(screenshot);
+    parser.process(application);
+
+    QSettings defaults(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                           QStringLiteral("/QuilloToDo/QuilloToDo.conf"),
+                       QSettings::IniFormat);
+    quillo::QuilloToDoApp quillo(defaults);
+    quillo::MainWindow& window = quillo.showMainWindow();
+    if (parser.isSet(screenshot)) screenshotAfterFirstRefresh(window, parser.value(screenshot));
+    return QApplication::exec();
+}
