@@ -38,7 +38,7 @@ void QuilloStatusDot::updateGlow() {
     if (!halo) {
         halo = new QGraphicsDropShadowEffect(this);
         halo->setOffset(0, 0);
-        halo->setBlurRadius(8);  // a shadow radius of 4 spans about 8 pixels of blur
+        halo->setBlurRadius(6);  // close to a shadow radius of 4 as the platform draws it
         setGraphicsEffect(halo);
     }
     halo->setColor(Color::withOpacity(color_, 0.5));

@@ -2,6 +2,7 @@
 
 #include <QPainterPathStroker>
 #include <QPolygonF>
+#include <QTransform>
 
 #include <cmath>
 #include <initializer_list>
@@ -11,10 +12,18 @@ namespace quillo::QuilloSymbolShapes {
 
 namespace {
 
-// Outline of a line drawn through `path` at width `w`, with round ends and joins.
+// Shapes are built at this many units per symbol and scaled to the unit square at the end:
+// outlining and boolean operations flatten curves at a fixed tolerance in path units, which in
+// the unit square itself would turn every circle into an octagon.
+constexpr double units = 256;
+
+QPainterPath up(const QPainterPath& unitPath) { return QTransform::fromScale(units, units).map(unitPath); }
+
+// Outline of a line drawn through `path` (built with the helpers below) at width `w` of the symbol,
+// with round ends and joins.
 QPainterPath stroked(const QPainterPath& path, double w) {
     QPainterPathStroker stroker;
-    stroker.setWidth(w);
+    stroker.setWidth(w * units);
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(Qt::RoundJoin);
     return stroker.createStroke(path).simplified();
@@ -23,24 +32,20 @@ QPainterPath stroked(const QPainterPath& path, double w) {
 QPainterPath polyline(std::initializer_list<QPointF> points) {
     QPainterPath path;
     path.addPolygon(QPolygonF(QList<QPointF>(points)));
-    return path;
+    return up(path);
 }
 
 QPainterPath disc(QPointF centre, double r) {
     QPainterPath path;
-    path.addEllipse(centre, r, r);
+    path.addEllipse(centre * units, r * units, r * units);
     return path;
 }
 
-QPainterPath ring(QPointF centre, double r, double w) {
-    QPainterPath path;
-    path.addEllipse(centre, r, r);
-    return stroked(path, w);
-}
+QPainterPath ring(QPointF centre, double r, double w) { return stroked(disc(centre, r), w); }
 
 QPainterPath roundedBox(const QRectF& rect, double radius) {
     QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
+    path.addRoundedRect(QRectF(rect.topLeft() * units, rect.size() * units), radius * units, radius * units);
     return path;
 }
 
@@ -102,7 +107,7 @@ QPainterPath sparkle(QPointF c, double r) {
     path.quadTo(c.x() - k, c.y() + k, c.x() - r, c.y());
     path.quadTo(c.x() - k, c.y() - k, c.x(), c.y() - r);
     path.closeSubpath();
-    return path;
+    return up(path);
 }
 
 QPainterPath arrowHead(QPointF tip, double angleRadians, double length) {
@@ -150,7 +155,7 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
         hook.moveTo(0.36, 0.4);
         hook.cubicTo(0.36, 0.24, 0.64, 0.22, 0.64, 0.39);
         hook.cubicTo(0.64, 0.5, 0.5, 0.5, 0.5, 0.6);
-        return merged({ring(centre, circleRadius - w / 2, w), stroked(hook, w), disc({0.5, 0.74}, w * 0.7)});
+        return merged({ring(centre, circleRadius - w / 2, w), stroked(up(hook), w), disc({0.5, 0.74}, w * 0.7)});
     };
     d["mappin.circle.fill"] = [](double w) {
         const QPainterPath pin = merged({disc({0.5, 0.4}, 0.13), stroked(polyline({{0.5, 0.45}, {0.5, 0.76}}), w)});
@@ -167,7 +172,7 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
         path.lineTo(0.22, 0.14);
         path.quadTo(0.22, 0.06, 0.3, 0.06);
         path.closeSubpath();
-        return path;
+        return up(path);
     };
     d["folder.fill"] = [](double) {
         QPainterPath tab = roundedBox({0.05, 0.16, 0.4, 0.2}, 0.06);
@@ -179,7 +184,7 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
         body.moveTo(0.14, 0.92);
         body.cubicTo(0.14, 0.62, 0.86, 0.62, 0.86, 0.92);
         body.closeSubpath();
-        return disc({0.5, 0.3}, 0.2).united(body);
+        return disc({0.5, 0.3}, 0.2).united(up(body));
     };
     d["magnifyingglass"] = [](double w) {
         return merged({ring({0.42, 0.42}, 0.28, w), stroked(polyline({{0.63, 0.63}, {0.88, 0.88}}), w * 1.4)});
@@ -202,7 +207,7 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
         arc.arcTo(bounds, 50, -310);
         const double end = 100 * std::numbers::pi / 180;
         const QPointF tip(0.5 + r * std::cos(end), 0.54 - r * std::sin(end));
-        return stroked(arc, w).united(stroked(arrowHead(tip + QPointF(0.04, 0.0), 0.0, 0.15), w));
+        return stroked(up(arc), w).united(stroked(arrowHead(tip + QPointF(0.04, 0.0), 0.0, 0.15), w));
     };
     d["arrow.up.left.and.arrow.down.right"] = [](double w) {
         QPainterPath lines = polyline({{0.14, 0.14}, {0.42, 0.42}});
@@ -212,13 +217,7 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
         return stroked(lines, w * 1.1);
     };
     d["doc.text.magnifyingglass"] = [](double w) {
-        QPainterPath page;
-        page.moveTo(0.5, 0.9);
-        page.lineTo(0.16, 0.9);
-        page.lineTo(0.16, 0.06);
-        page.lineTo(0.56, 0.06);
-        page.lineTo(0.78, 0.28);
-        page.lineTo(0.78, 0.44);
+        QPainterPath page = polyline({{0.5, 0.9}, {0.16, 0.9}, {0.16, 0.06}, {0.56, 0.06}, {0.78, 0.28}, {0.78, 0.44}});
         page.addPath(polyline({{0.3, 0.36}, {0.56, 0.36}}));
         page.addPath(polyline({{0.3, 0.52}, {0.48, 0.52}}));
         return merged({stroked(page, w * 0.9), ring({0.7, 0.68}, 0.13, w),
@@ -244,7 +243,14 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
 }  // namespace
 
 const std::map<QString, Drawing, std::less<>>& drawings() {
-    static const auto table = makeDrawings();
+    static const auto table = [] {
+        auto built = makeDrawings();
+        for (auto& [name, drawing] : built)
+            drawing = [inner = std::move(drawing)](double stroke) {
+                return QTransform::fromScale(1 / units, 1 / units).map(inner(stroke));
+            };
+        return built;
+    }();
     return table;
 }
 

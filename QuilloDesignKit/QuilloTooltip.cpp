@@ -26,6 +26,8 @@ QuilloTooltip::QuilloTooltip(QWidget* control, const QString& text, const std::o
 
 QuilloTooltip::~QuilloTooltip() { delete pill_; }
 
+QuilloTooltipPill* QuilloTooltip::pill() const { return pill_; }
+
 void QuilloTooltip::setText(const QString& text) {
     if (text == text_) return;
     text_ = text;

@@ -35,7 +35,7 @@ public:
     bool isHovering() const { return isHovering_; }
     bool isShown() const { return isShown_; }
     // The pill while one exists (it is made on first show), else null.
-    QuilloTooltipPill* pill() const { return pill_; }
+    QuilloTooltipPill* pill() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

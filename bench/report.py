@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Turns quillo-bench's JSON output and the scan's peak memory into the results table and results.json.
 
-usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON
+usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON VIEWS_JSON
 PROCESS_WALL is GNU time's elapsed "[h:]m:ss.ss" of the same quillotodo-scan process; CONTROLLERS_JSON
-is quillo-controllers-bench's output.
+is quillo-controllers-bench's output, VIEWS_JSON quillo-views-bench's.
 Exits 1 when a target is missed.
 """
 
@@ -30,6 +30,7 @@ def main():
     process_s = sum(float(part) * 60**i for i, part in enumerate(reversed(sys.argv[3].split(":"))))
     m = medians(benchmarks_path)
     controllers = medians(sys.argv[5])
+    views = medians(sys.argv[6])
     seconds = {name: value for name, (value, _) in m.items()}
     turns = m["floor_and_scans"][1]  # the floor and both scans, measured in turn each repetition
     results = {
@@ -49,6 +50,11 @@ def main():
         "refresh_main_stall_ms": controllers["refresh_main_stall"][1]["main_stall_ms"],
         "filtered_items_search_ms": controllers["filtered_items_search"][0] * 1e3,
         "filtered_items_empty_ms": controllers["filtered_items_empty"][0] * 1e3,
+        # The content pane, offscreen: a keystroke until the list is updated and laid out, one
+        # viewport of rows painted, a click until Details shows the item.
+        "search_keystroke_ms": views["search_keystroke"][0] * 1e3,
+        "list_viewport_paint_ms": views["list_viewport_paint"][0] * 1e3,
+        "details_open_ms": views["details_open"][0] * 1e3,
     }
     with open(results_path, "w", encoding="utf-8") as f:
         json.dump(results, f, indent=2)
@@ -84,6 +90,11 @@ def main():
          r["filtered_items_search_ms"] <= 40),
         ("filteredItems, empty filter", f"{r['filtered_items_empty_ms']:.2f} ms", "<= 5 ms",
          r["filtered_items_empty_ms"] <= 5),
+        ("search keystroke to the list updated", f"{r['search_keystroke_ms']:.1f} ms", "<= 100 ms",
+         r["search_keystroke_ms"] <= 100),
+        ("one viewport of list rows painted", f"{r['list_viewport_paint_ms']:.2f} ms", "<= 16 ms",
+         r["list_viewport_paint_ms"] <= 16),
+        ("Details opened on a click", f"{r['details_open_ms']:.2f} ms", "<= 16 ms", r["details_open_ms"] <= 16),
     ]
     header = ("figure (median)", "value", "target", "met")
     cells = [header] + [(a, b, c, "" if ok is None else ("yes" if ok else "NO")) for a, b, c, ok in rows]

@@ -16,13 +16,14 @@ elseif(QUILLO_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# quillo_add_test(NAME SOURCES... LIBS...): one GoogleTest binary, its cases registered with CTest.
+# quillo_add_test(NAME SOURCES... LIBS... [PROPERTIES name value...]): one GoogleTest binary, its cases
+# registered with CTest, each with the given test properties besides the timeout.
 function(quillo_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main quillo_warnings)
   # Header-only test helpers (testing/Thrown.h) for every suite, whatever it links.
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   # A hang is a failure, not a stalled CI run.
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 ${ARG_PROPERTIES})
 endfunction()

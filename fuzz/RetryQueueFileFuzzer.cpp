@@ -1,5 +1,7 @@
-// Feeds arbitrary bytes to the queue file decoder. Whatever it keeps must encode and decode again to
-// the same entries, with nothing dropped the second time.
+// Feeds arbitrary bytes to the queue file decoder, as the feedback service reads it. Whatever it
+// keeps must encode and decode again to the same entries, with nothing dropped the second time, and
+// each kept operation must be a feedback payload that survives its own round trip.
+#include "QuilloToDo/Services/FeedbackPayload.h"
 #include "QuilloToDo/Services/RetryQueueFile.h"
 
 #include <cstddef>
@@ -7,11 +9,32 @@
 #include <cstdlib>
 #include <string_view>
 
+namespace {
+
+void require(bool condition) {
+    if (!condition) std::abort();
+}
+
+bool isFeedback(const platform::JSON& operation) {
+    try {
+        quillo::decodeFeedbackPayload(operation);
+        return true;
+    } catch (const platform::DecodingError&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    const auto contents = quillo::RetryQueueFile::decode(input);
-    if (!contents.isArray && (!contents.entries.empty() || contents.droppedCount != 0)) std::abort();
-    const auto again = quillo::RetryQueueFile::decode(quillo::RetryQueueFile::encode(contents.entries));
-    if (!again.isArray || again.droppedCount != 0 || again.entries != contents.entries) std::abort();
+    const auto contents = quillo::RetryQueueFile::decode(input, isFeedback);
+    require(contents.isArray || (contents.entries.empty() && contents.droppedCount == 0));
+    const auto again = quillo::RetryQueueFile::decode(quillo::RetryQueueFile::encode(contents.entries), isFeedback);
+    require(again.isArray && again.droppedCount == 0 && again.entries == contents.entries);
+    for (const auto& entry : contents.entries) {
+        const auto payload = quillo::decodeFeedbackPayload(entry.operation);
+        require(quillo::decodeFeedbackPayload(quillo::encode(payload)) == payload);
+    }
     return 0;
 }

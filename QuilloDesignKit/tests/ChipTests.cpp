@@ -130,3 +130,27 @@ TEST(Badges, CountsPillsDotsAndButtonChrome) {
 
 }  // namespace
 }  // namespace quillo
+
+namespace quillo {
+namespace {
+
+TEST(StatusDotPixels, TheGlowShinesOutsideTheDotsFrame) {
+    QWidget window;
+    QPalette palette;
+    palette.setColor(QPalette::Window, Qt::black);
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    window.resize(60, 40);
+    auto* plain = new QuilloStatusDot(Color::red(), 8, false, &window);
+    plain->setGeometry(10, 16, 8, 8);
+    auto* glowing = new QuilloStatusDot(Color::red(), 8, true, &window);
+    glowing->setGeometry(40, 16, 8, 8);
+    window.show();
+    const QImage image = window.grab().toImage();
+    EXPECT_EQ(image.pixelColor(8, 20).red(), 0);     // 2 points left of the plain dot: nothing
+    EXPECT_GT(image.pixelColor(38, 20).red(), 12);   // 2 points left of the glowing dot: its halo
+    EXPECT_EQ(glowing->geometry().size(), QSize(8, 8));
+}
+
+}  // namespace
+}  // namespace quillo

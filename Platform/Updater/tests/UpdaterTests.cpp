@@ -1,0 +1,124 @@
+#include "Platform/Updater/Updater.h"
+
+#include "LoopbackHttpServer.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+const QByteArray feedOffering020 = R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:up="http://example.org/xml-namespaces/updates"><channel>
+  <item><title>QuilloToDo 0.2.0</title><up:version>0.2.0</up:version>
+        <link>https://example.org/quillotodo/0.2.0</link></item>
+  <item><title>QuilloToDo 0.1.0</title><up:version>0.1.0</up:version></item>
+</channel></rss>)";
+
+// Runs one check against `feed` and returns what it found; the dialog is left open for inspection.
+UpdateCheckResult check(Updater& updater) {
+    QSignalSpy finished(&updater, &Updater::checkFinished);
+    updater.checkForUpdates();
+    EXPECT_TRUE(updater.isChecking());
+    EXPECT_TRUE(finished.wait(20'000));
+    EXPECT_FALSE(updater.isChecking());
+    return finished.isEmpty() ? UpdateCheckResult{} : finished.takeFirst().at(0).value<UpdateCheckResult>();
+}
+
+class UpdaterTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (updater.resultDialog()) updater.resultDialog()->close();
+    }
+    LoopbackHttpServer server;
+    Updater updater{server.url("/appcast.xml"), QStringLiteral("0.1.0")};
+};
+
+TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsLink) {
+    server.respond(200, "OK", feedOffering020);
+    const UpdateCheckResult result = check(updater);
+    EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::newerVersion);
+    EXPECT_EQ(result.offeredVersion, "0.2.0");
+    EXPECT_EQ(result.link, QUrl("https://example.org/quillotodo/0.2.0"));
+    EXPECT_EQ(server.requests(), QList<QByteArray>{"GET /appcast.xml HTTP/1.1"});
+
+    QMessageBox* dialog = updater.resultDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->text(), "A new version of QuilloToDo is available!");
+    EXPECT_EQ(dialog->informativeText(),
+              "QuilloToDo 0.2.0 is now available — you have 0.1.0.\n\nhttps://example.org/quillotodo/0.2.0");
+    ASSERT_NE(dialog->defaultButton(), nullptr);
+    EXPECT_EQ(dialog->defaultButton()->text(), "Open Download Page");
+}
+
+TEST_F(UpdaterTest, TheSameVersionIsUpToDate) {
+    server.respond(200, "OK", QByteArray(feedOffering020).replace("0.2.0", "0.1.0"));
+    const UpdateCheckResult result = check(updater);
+    EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::upToDate);
+    ASSERT_NE(updater.resultDialog(), nullptr);
+    EXPECT_EQ(updater.resultDialog()->text(), "You’re up to date!");
+    EXPECT_EQ(updater.resultDialog()->informativeText(), "QuilloToDo 0.1.0 is currently the newest version available.");
+}
+
+TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
+    server.respond(200, "OK", "\x01\x02 this is not a feed");
+    UpdateCheckResult result = check(updater);
+    EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::failed);
+    EXPECT_TRUE(result.reason.startsWith("The update feed is not valid XML (")) << result.reason.toStdString();
+    ASSERT_NE(updater.resultDialog(), nullptr);
+    EXPECT_EQ(updater.resultDialog()->text(), "Update Error!");
+    EXPECT_EQ(updater.resultDialog()->informativeText(), "Checking for updates failed: " + result.reason);
+
+    server.respond(404, "Not Found", "<rss/>");
+    result = check(updater);
+    EXPECT_EQ(result.reason, "The update server answered HTTP 404 Not Found.");
+
+    server.respond(200, "OK", QByteArray(Updater::maximumFeedBytes + 1, ' '));
+    result = check(updater);
+    EXPECT_EQ(result.reason, "The update feed is larger than 4 MB.");
+}
+
+TEST(Updater, AClosedPortFailsTheCheckInsteadOfHanging) {
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    Updater updater(QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(port)), "0.1.0");
+    const UpdateCheckResult result = check(updater);
+    EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::failed);
+    EXPECT_FALSE(result.reason.isEmpty());
+    if (updater.resultDialog()) updater.resultDialog()->close();
+}
+
+TEST(Updater, StartingChecksNothingAndHappensOnce) {
+    LoopbackHttpServer server;
+    Updater updater(server.url("/appcast.xml"), "0.1.0");
+    QSignalSpy started(&updater, &Updater::startedChanged);
+    EXPECT_FALSE(updater.isStarted());
+    updater.startUpdater();
+    updater.startUpdater();
+    EXPECT_TRUE(updater.isStarted());
+    EXPECT_EQ(started.count(), 1);
+    EXPECT_FALSE(updater.isChecking());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST(Updater, TheEnvironmentOverridesTheBuiltInFeed) {
+    qunsetenv("QUILLOTODO_UPDATE_FEED_URL");
+    const QUrl builtIn = Updater::configuredFeedURL();
+    EXPECT_EQ(builtIn.scheme(), "https");
+    qputenv("QUILLOTODO_UPDATE_FEED_URL", "http://127.0.0.1:9/feed.xml");
+    EXPECT_EQ(Updater::configuredFeedURL(), QUrl("http://127.0.0.1:9/feed.xml"));
+    qputenv("QUILLOTODO_UPDATE_FEED_URL", "  ");
+    EXPECT_EQ(Updater::configuredFeedURL(), builtIn);
+    qunsetenv("QUILLOTODO_UPDATE_FEED_URL");
+}
+
+}  // namespace
+}  // namespace platform

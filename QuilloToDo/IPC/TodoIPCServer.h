@@ -1,0 +1,91 @@
+#pragma once
+
+#include "QuilloToDoKit/QuilloToDoModel/MessageLineBuffer.h"
+#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
+
+#include <QByteArray>
+#include <QObject>
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <vector>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace platform {
+class ServiceAdvertiser;
+}
+
+namespace quillo {
+
+// The application's end of the link to the workflow extension: a TCP listener on 127.0.0.1 with a
+// port the system picks, announced over DNS-SD as "QuilloToDo" of type "_quillotodo._tcp". Greets every
+// connection with `hello` and the last published list, sends each published list to every connection
+// and answers a `requestRefresh` by sending the last list to every connection. One message per line.
+// Lives on the main thread; created once, started whenever the main window shows its content.
+class TodoIPCServer : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int connectedExtensionCount READ connectedExtensionCount NOTIFY connectedExtensionCountChanged)
+
+public:
+    // Unterminated input a connection may hold, that many bytes still accepted; above it the
+    // connection is dropped.
+    static constexpr std::size_t kReceiveLimit = 1'048'576;
+    // Output a connection may leave unsent (a peer that stops reading); above it the connection is
+    // dropped rather than let the server's memory grow with every publish.
+    static constexpr qint64 kUnsentOutputLimit = qint64{256} * 1024 * 1024;
+
+    enum class Announcement {
+        dnssd,  // the application
+        none,   // tests that must not reach a DNS-SD daemon
+    };
+
+    explicit TodoIPCServer(QObject* parent = nullptr, Announcement announcement = Announcement::dnssd);
+    ~TodoIPCServer() override;
+
+    // Listens and announces, once: a call while listening does nothing; a call after a failure to
+    // listen tries again.
+    void start();
+
+    // Open connections to extensions.
+    int connectedExtensionCount() const noexcept { return static_cast<int>(connections_.size()); }
+
+    // Stores the list for later connections and refreshes, then sends it to every connection. Encoded
+    // once, whatever the number of connections.
+    void publish(const std::vector<TodoItem>& items);
+
+    // The listener's port; 0 until start() succeeded.
+    quint16 port() const;
+
+signals:
+    void connectedExtensionCountChanged(int count);
+
+private:
+    struct Connection {
+        QTcpSocket* socket;
+        MessageLineBuffer received{kReceiveLimit};
+    };
+
+    void accept();
+    void receive(QTcpSocket* socket);
+    void handleError(QTcpSocket* socket);
+    void send(const QByteArray& line, QTcpSocket* socket);
+    void broadcast(const QByteArray& line);
+    void drop(QTcpSocket* socket);
+    void countChanged(int before);
+
+    Announcement announcement_;
+    QTcpServer* listener_ = nullptr;
+    platform::ServiceAdvertiser* advertiser_ = nullptr;
+    bool saidNotAnnounced_ = false;
+    // Keyed by the socket's identity: two connections from one peer are two entries.
+    std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
+    // `todoList` of the last published items as it goes on the wire, line feed included; empty when
+    // that list could not be encoded.
+    QByteArray lastListLine_;
+    bool lastItemsEmpty_ = true;
+};
+
+}  // namespace quillo

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLabel>
+#include <QStringList>
+
+namespace quillo {
+
+// The lines `text` takes when wrapped at `width` in `font`, at most `maxLines` of them: a text that
+// needs more is cut in the middle, keeping as much of its start and end as fits around an ellipsis.
+QStringList middleElidedLines(const QString& text, const QFont& font, qreal width, int maxLines);
+
+// A selectable label that wraps its text to at most `maxLines` lines and cuts a longer text in the
+// middle (Qt elides single lines only). It re-cuts the text whenever its width changes.
+class MiddleElidedLabel : public QLabel {
+    Q_OBJECT
+
+public:
+    explicit MiddleElidedLabel(int maxLines, QWidget* parent = nullptr);
+
+    QString fullText() const { return fullText_; }
+    void setFullText(const QString& text);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void recut();
+
+    int maxLines_;
+    QString fullText_;
+};
+
+}  // namespace quillo
