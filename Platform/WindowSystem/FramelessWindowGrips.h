@@ -22,6 +22,8 @@ public:
     FramelessWindowGrips(QWidget* window, double dragStripHeight);
 
     static constexpr double edgeMargin = 6;
+    // Where the title bar was: the strip that moves a window made frameless.
+    static constexpr double titleStripHeight = 28;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -15,7 +15,8 @@ namespace platform {
 bool compositorAvailable();
 
 // Removes the title bar and the window buttons (a frameless window), makes the window see-through
-// where a compositor runs and, when `minSize` is given, keeps it from being made smaller.
+// where a compositor runs and, when `minSize` is given, keeps it from being made smaller. The
+// window is then moved by dragging its top strip and resized at its edges (FramelessWindowGrips).
 // A window already on screen is shown again after its flags change.
 void makeWindowTransparent(QWidget* window, std::optional<QSize> minSize);
 

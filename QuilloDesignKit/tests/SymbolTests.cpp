@@ -24,7 +24,7 @@ const QStringList symbolsOfTheViews = {
 };
 
 // Dotted lower-case literals ("checkmark.circle.fill") in the window sources, which only symbol
-// names look like; reverse-DNS identifiers and service types are not symbols.
+// names look like; reverse-DNS identifiers, service types and file names are not symbols.
 QSet<QString> dottedLiteralsInViewSources() {
     QSet<QString> found;
     const QRegularExpression literal(QStringLiteral(R"re("([a-z]+(?:\.[a-z]+)+)")re"));
@@ -39,7 +39,9 @@ QSet<QString> dottedLiteralsInViewSources() {
             const QString text = QString::fromUtf8(file.readAll());
             for (auto match = literal.globalMatch(text); match.hasNext();) {
                 const QString name = match.next().captured(1);
-                if (!name.startsWith(QLatin1String("com.")) && !name.startsWith(QLatin1String("local.")))
+                static const QStringList fileExtensions = {"png", "json", "txt", "ics", "conf", "plist", "html", "log"};
+                const bool fileName = fileExtensions.contains(name.section(u'.', -1));
+                if (!fileName && !name.startsWith(QLatin1String("com.")) && !name.startsWith(QLatin1String("local.")))
                     found.insert(name);
             }
         }

@@ -1,3 +1,4 @@
+#include "Platform/WindowSystem/FramelessWindowGrips.h"
 #include "Platform/WindowSystem/VisualEffectBackdrop.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloGlassBackground.h"
@@ -138,6 +139,7 @@ TEST(WindowStyling, TheAccessorStylesItsWindowOnceOnTheNextTurn) {
     QCoreApplication::processEvents();
     EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(window.minimumSize(), QSize(720, 480));
+    EXPECT_NE(window.findChild<platform::FramelessWindowGrips*>(), nullptr);  // still movable and resizable
 
     QWidget keeps;
     keeps.setMinimumSize(100, 100);

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "QuilloToDo/Views/GroupedFormSection.h"
+
+#include <QScrollArea>
+
+class QVBoxLayout;
+
+namespace quillo {
+
+// A vertically scrolling form of grouped sections, top to bottom, as the sheets and the settings
+// window lay out their controls.
+class GroupedForm : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit GroupedForm(QWidget* parent = nullptr);
+
+    GroupedFormSection* addSection(const QString& title = QString());
+
+private:
+    QVBoxLayout* sections_;
+};
+
+}  // namespace quillo

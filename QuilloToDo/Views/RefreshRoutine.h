@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QFuture>
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+namespace quillo {
+
+class IndexController;
+class LibraryController;
+class PostlabLibraryLocator;
+class TodoIPCServer;
+
+// The one place where the library locator is fed, the index rebuilt, the watched libraries marked
+// loaded and the result handed to the extension. Runs on the main thread; the library search and
+// the scans run elsewhere and are awaited.
+class RefreshRoutine : public QObject {
+    Q_OBJECT
+public:
+    RefreshRoutine(LibraryController& libraries, IndexController& index, PostlabLibraryLocator& locator,
+                   TodoIPCServer& ipcServer, QObject* parent = nullptr);
+
+    // Refreshes now, and again whenever the ordered list of the watched libraries' URLs changes
+    // (a library added or removed, or followed to where Final Cut Pro has it open). Later calls
+    // only refresh.
+    void start();
+
+    // In order: the watched names to the locator; one search whose hits reach its callback; the
+    // library sources read after it, and the index rebuilt from them; every watched library marked
+    // loaded; all items of the index, unfiltered, published to the extension. Refreshes may
+    // overlap; only the one that rebuilt the index last marks and publishes, so a library removed
+    // meanwhile never comes back. The future finishes when this refresh has ended; it never fails.
+    QFuture<void> refreshAndMarkLoaded();
+
+signals:
+    // A refresh began (step 1).
+    void started();
+    // A refresh published its items to the extension.
+    void published();
+
+private:
+    QList<QUrl> watchedURLs() const;
+    void followEachURL();
+    void refreshIfURLsChanged();
+    void markLoadedAndPublish();
+
+    LibraryController& libraries_;
+    IndexController& index_;
+    PostlabLibraryLocator& locator_;
+    TodoIPCServer& ipcServer_;
+    bool isStarted_ = false;
+    QList<QUrl> lastURLs_;
+    QList<QMetaObject::Connection> urlConnections_;
+    // Which refresh rebuilt the index last: only it may mark and publish.
+    quint64 newestIndexRefresh_ = 0;
+};
+
+}  // namespace quillo

@@ -1,0 +1,36 @@
+#include "QuilloToDo/Views/SheetStatusLine.h"
+
+#include "QuilloToDo/Views/SheetHeader.h"
+#include "QuilloDesignKit/QuilloColor.h"
+#include "QuilloDesignKit/QuilloSymbolView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+namespace quillo {
+
+SheetStatusLine::SheetStatusLine(QWidget* parent)
+    : QWidget(parent),
+      symbol_(new QuilloSymbolView(QStringLiteral("exclamationmark.circle.fill"), 14, Color::orange())),
+      text_(new QLabel) {
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(6);
+    text_->setFont(SheetFonts::callout());
+    text_->setWordWrap(true);
+    text_->setTextFormat(Qt::PlainText);
+    text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    row->addWidget(symbol_, 0, Qt::AlignVCenter);
+    row->addWidget(text_, 1, Qt::AlignVCenter);
+}
+
+void SheetStatusLine::setStatus(const QString& text, bool ok) {
+    ok_ = ok;
+    symbol_->setSymbol(ok ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("exclamationmark.circle.fill"));
+    symbol_->setColor(ok ? Color::green() : Color::orange());
+    text_->setText(text);
+}
+
+QString SheetStatusLine::text() const { return text_->text(); }
+
+}  // namespace quillo
