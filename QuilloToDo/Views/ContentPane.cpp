@@ -6,6 +6,7 @@
 #include "QuilloToDo/Views/FooterView.h"
 #include "QuilloToDo/Views/MarkerTypeFilterView.h"
 #include "QuilloToDo/Views/RolePickerView.h"
+#include "QuilloToDo/Views/ScrollBarStyle.h"
 #include "QuilloToDo/Views/SearchBar.h"
 #include "QuilloToDo/Views/StatusFilterView.h"
 #include "QuilloToDo/Views/StatusPanelContent.h"
@@ -27,10 +28,13 @@
 
 #include "Platform/QtBridge/QtText.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace quillo {
 namespace {
@@ -55,9 +59,31 @@ QString groupingLabel(ListGrouping grouping) {
     return {};
 }
 
-// A panel's content scrolls, with visible scroll bars, inside its frame.
+// A panel's content scrolls, with visible scroll bars, inside its frame. The frame shares spare
+// height between its content and a spacer, so the area insists on the height of its content, up to
+// a limit beyond which a long text scrolls.
+class PanelScrollArea : public QScrollArea {
+public:
+    static constexpr int maximumInsistedHeight = 320;
+
+    QSize sizeHint() const override {
+        const QSize content = widget() ? widget()->sizeHint() : QSize();
+        return {QScrollArea::sizeHint().width(), content.height() + 2 * frameWidth()};
+    }
+    QSize minimumSizeHint() const override {
+        return {QScrollArea::minimumSizeHint().width(), std::min(sizeHint().height(), maximumInsistedHeight)};
+    }
+
+protected:
+    // The content's height follows what it shows (another selected to-do): so do these hints.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == widget() && event->type() == QEvent::LayoutRequest) updateGeometry();
+        return QScrollArea::eventFilter(watched, event);
+    }
+};
+
 QScrollArea* scrolling(QWidget* content) {
-    auto* area = new QScrollArea;
+    auto* area = new PanelScrollArea;
     area->setWidget(content);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
@@ -66,6 +92,7 @@ QScrollArea* scrolling(QWidget* content) {
     area->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
     area->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; border: none; }"));
+    applyThinScrollBars(area);
     return area;
 }
 

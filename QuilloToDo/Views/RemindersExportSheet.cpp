@@ -4,6 +4,7 @@
 #include "Platform/Reminders/ReminderStore.h"
 #include "QuilloToDo/Services/RemindersExportService.h"
 #include "QuilloToDo/Views/GroupedForm.h"
+#include "QuilloToDo/Views/SheetFooter.h"
 #include "QuilloToDo/Views/SheetHeader.h"
 #include "QuilloToDo/Views/SheetStatusLine.h"
 #include "QuilloDesignKit/QuilloColor.h"
@@ -32,12 +33,6 @@ QString trimmedOfBlanks(const QString& text) {
     while (begin < end && (text[begin] == u' ' || text[begin] == u'\t')) ++begin;
     while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t')) --end;
     return text.mid(begin, end - begin);
-}
-
-QLabel* valueLabel(const QString& text) {
-    auto* label = new QLabel(text);
-    setSecondaryText(label);
-    return label;
 }
 
 }  // namespace
@@ -92,9 +87,9 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     listPickerRow_ = destination->addLabeledRow(QStringLiteral("List"), listPicker_);
 
     GroupedFormSection* what = form->addSection(QStringLiteral("What happens"));
-    what->addLabeledRow(QStringLiteral("Title"), valueLabel(QStringLiteral("Marker text (with assignee prefix)")));
-    what->addLabeledRow(QStringLiteral("Notes"), valueLabel(QStringLiteral("Library › Event › Timeline @ Timecode, Role")));
-    what->addLabeledRow(QStringLiteral("Completed to-dos"), valueLabel(QStringLiteral("arrive as completed")));
+    what->addLabeledRow(QStringLiteral("Title"), secondaryLabel(QStringLiteral("Marker text (with assignee prefix)")));
+    what->addLabeledRow(QStringLiteral("Notes"), secondaryLabel(QStringLiteral("Library › Event › Timeline @ Timecode, Role")));
+    what->addLabeledRow(QStringLiteral("Completed to-dos"), secondaryLabel(QStringLiteral("arrive as completed")));
     alreadyExported_ = what->addCaption(QString());
     what->addCaption(QStringLiteral("One way only: changes made in Reminders don't flow back into Final Cut. QuilloToDo "
                                     "does show reminders you've ticked off, right on the row."),
@@ -106,19 +101,10 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     statusSection_ = statusSection;
 
     layout->addWidget(new QuilloDivider);
-    auto* footer = new QHBoxLayout;
-    footer->setContentsMargins(16, 16, 16, 16);
-    openReminders_ = new QPushButton(QStringLiteral("Open Reminders"));
-    openReminders_->setAutoDefault(false);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    cancel->setAutoDefault(false);
-    primary_ = new QPushButton;
-    primary_->setDefault(true);
-    footer->addWidget(openReminders_);
-    footer->addStretch(1);
-    footer->addWidget(cancel);
-    footer->addWidget(primary_);
-    layout->addLayout(footer);
+    auto* footer = new SheetFooter;
+    openReminders_ = footer->addLeadingButton(QStringLiteral("Open Reminders"));
+    primary_ = footer->primaryButton();
+    layout->addWidget(footer);
 
     connect(targetPicker_, &QButtonGroup::idClicked, this, [this](int id) { setTarget(Target(id)); });
     connect(newListTitle_, &QLineEdit::textChanged, this, &RemindersExportSheet::showState);
@@ -131,7 +117,7 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     connect(openReminders_, &QPushButton::clicked, this, [] {
         QDesktopServices::openUrl(QUrl::fromLocalFile(platform::toQString(platform::ReminderStore::defaultRoot())));
     });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(footer->cancelButton(), &QPushButton::clicked, this, &QDialog::reject);
     connect(primary_, &QPushButton::clicked, this, &RemindersExportSheet::runPrimaryAction);
     connect(&service_, &RemindersExportService::authorizationStatusChanged, this, &RemindersExportSheet::showDestination);
     connect(&service_, &RemindersExportService::availableListsChanged, this, &RemindersExportSheet::showDestination);

@@ -24,6 +24,13 @@ void setSecondaryText(QWidget* widget) {
     widget->setPalette(palette);
 }
 
+QLabel* secondaryLabel(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setSecondaryText(label);
+    return label;
+}
+
 SheetHeader::SheetHeader(const QString& symbol, const QColor& symbolColor, const QString& headline,
                          const QString& caption, QWidget* parent)
     : QWidget(parent) {

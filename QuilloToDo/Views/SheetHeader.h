@@ -30,7 +30,9 @@ QFont caption2();  // 10
 constexpr double title2Size = 17;
 }  // namespace SheetFonts
 
-// Gives a label the secondary text colour.
+// Gives a widget the secondary text colour.
 void setSecondaryText(QWidget* widget);
+// A selectable label in the secondary text colour, as the sheets show values.
+QLabel* secondaryLabel(const QString& text = QString());
 
 }  // namespace quillo

@@ -2,6 +2,7 @@
 
 #include "QuilloToDo/Views/TodoListModel.h"
 #include "QuilloToDo/Views/TodoRowDelegate.h"
+#include "QuilloToDo/Views/ScrollBarStyle.h"
 #include "QuilloToDo/Views/TodoRowStyle.h"
 
 #include "QuilloDesignKit/QuilloColor.h"
@@ -71,6 +72,7 @@ TodoListView::TodoListView(QWidget* parent)
     list_->setAutoFillBackground(false);
     list_->viewport()->setAutoFillBackground(false);
     list_->setStyleSheet(QStringLiteral("QListView { background: transparent; border: none; }"));
+    applyThinScrollBars(list_);
     stack_->addWidget(list_);
     stack_->addWidget(empty_);
 

@@ -1,6 +1,6 @@
 #include "Platform/Updater/Updater.h"
 
-#include "LoopbackHttpServer.h"
+#include "testing/ScriptedHttpServer.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -29,22 +29,26 @@ UpdateCheckResult check(Updater& updater) {
     return finished.isEmpty() ? UpdateCheckResult{} : finished.takeFirst().at(0).value<UpdateCheckResult>();
 }
 
+using quillo::testing::ScriptedHttpServer;
+
 class UpdaterTest : public ::testing::Test {
 protected:
     void TearDown() override {
         if (updater.resultDialog()) updater.resultDialog()->close();
     }
-    LoopbackHttpServer server;
-    Updater updater{server.url("/appcast.xml"), QStringLiteral("0.1.0")};
+    ScriptedHttpServer server;
+    Updater updater{QUrl(server.baseURL() + "/appcast.xml"), QStringLiteral("0.1.0")};
 };
 
 TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsLink) {
-    server.respond(200, "OK", feedOffering020);
+    server.script({.status = 200, .body = feedOffering020});
     const UpdateCheckResult result = check(updater);
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::newerVersion);
     EXPECT_EQ(result.offeredVersion, "0.2.0");
     EXPECT_EQ(result.link, QUrl("https://example.org/quillotodo/0.2.0"));
-    EXPECT_EQ(server.requests(), QList<QByteArray>{"GET /appcast.xml HTTP/1.1"});
+    ASSERT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requests().front().method, "GET");
+    EXPECT_EQ(server.requests().front().path, "/appcast.xml");
 
     QMessageBox* dialog = updater.resultDialog();
     ASSERT_NE(dialog, nullptr);
@@ -57,7 +61,7 @@ TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsLink) {
 }
 
 TEST_F(UpdaterTest, TheSameVersionIsUpToDate) {
-    server.respond(200, "OK", QByteArray(feedOffering020).replace("0.2.0", "0.1.0"));
+    server.script({.status = 200, .body = QByteArray(feedOffering020).replace("0.2.0", "0.1.0")});
     const UpdateCheckResult result = check(updater);
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::upToDate);
     ASSERT_NE(updater.resultDialog(), nullptr);
@@ -66,7 +70,7 @@ TEST_F(UpdaterTest, TheSameVersionIsUpToDate) {
 }
 
 TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
-    server.respond(200, "OK", "\x01\x02 this is not a feed");
+    server.script({.status = 200, .body = "\x01\x02 this is not a feed"});
     UpdateCheckResult result = check(updater);
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::failed);
     EXPECT_TRUE(result.reason.startsWith("The update feed is not valid XML (")) << result.reason.toStdString();
@@ -74,11 +78,11 @@ TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
     EXPECT_EQ(updater.resultDialog()->text(), "Update Error!");
     EXPECT_EQ(updater.resultDialog()->informativeText(), "Checking for updates failed: " + result.reason);
 
-    server.respond(404, "Not Found", "<rss/>");
+    server.script({.status = 404, .body = "<rss/>"});
     result = check(updater);
-    EXPECT_EQ(result.reason, "The update server answered HTTP 404 Not Found.");
+    EXPECT_EQ(result.reason, "The update server answered HTTP 404 Scripted.");  // with the server's own phrase
 
-    server.respond(200, "OK", QByteArray(Updater::maximumFeedBytes + 1, ' '));
+    server.script({.status = 200, .body = QByteArray(Updater::maximumFeedBytes + 1, ' ')});
     result = check(updater);
     EXPECT_EQ(result.reason, "The update feed is larger than 4 MB.");
 }
@@ -96,8 +100,8 @@ TEST(Updater, AClosedPortFailsTheCheckInsteadOfHanging) {
 }
 
 TEST(Updater, StartingChecksNothingAndHappensOnce) {
-    LoopbackHttpServer server;
-    Updater updater(server.url("/appcast.xml"), "0.1.0");
+    ScriptedHttpServer server;
+    Updater updater(QUrl(server.baseURL() + "/appcast.xml"), "0.1.0");
     QSignalSpy started(&updater, &Updater::startedChanged);
     EXPECT_FALSE(updater.isStarted());
     updater.startUpdater();

@@ -8,7 +8,7 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 
 #include "Platform/QtBridge/QtText.h"
-#include "ScriptedHttpServer.h"
+#include "testing/ScriptedHttpServer.h"
 #include "testing/TemporaryDirectory.h"
 
 #include <QFile>

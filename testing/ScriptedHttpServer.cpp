@@ -1,4 +1,4 @@
-#include "ScriptedHttpServer.h"
+#include "testing/ScriptedHttpServer.h"
 
 #include <QTcpSocket>
 
