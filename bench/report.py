@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Turns quillo-bench's JSON output and the scan's peak memory into the results table and results.json.
 
-usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON VIEWS_JSON
+usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON VIEWS_JSON IPC_JSON
 PROCESS_WALL is GNU time's elapsed "[h:]m:ss.ss" of the same quillotodo-scan process; CONTROLLERS_JSON
-is quillo-controllers-bench's output, VIEWS_JSON quillo-views-bench's.
+is quillo-controllers-bench's output, VIEWS_JSON quillo-views-bench's, IPC_JSON quillo-ipc-bench's.
 Exits 1 when a target is missed.
 """
 
@@ -31,6 +31,7 @@ def main():
     m = medians(benchmarks_path)
     controllers = medians(sys.argv[5])
     views = medians(sys.argv[6])
+    publish = medians(sys.argv[7])["ipc_publish"][1]  # four clients, each repetition's figures
     seconds = {name: value for name, (value, _) in m.items()}
     turns = m["floor_and_scans"][1]  # the floor and both scans, measured in turn each repetition
     results = {
@@ -55,6 +56,9 @@ def main():
         "search_keystroke_ms": views["search_keystroke"][0] * 1e3,
         "list_viewport_paint_ms": views["list_viewport_paint"][0] * 1e3,
         "details_open_ms": views["details_open"][0] * 1e3,
+        "publish_main_ms": publish["publish_main_ms"],
+        "publish_one_encode_ms": publish["publish_one_encode_ms"],
+        "publish_all_decoded_s": publish["publish_all_decoded_s"],
     }
     with open(results_path, "w", encoding="utf-8") as f:
         json.dump(results, f, indent=2)
@@ -95,6 +99,12 @@ def main():
         ("one viewport of list rows painted", f"{r['list_viewport_paint_ms']:.2f} ms", "<= 16 ms",
          r["list_viewport_paint_ms"] <= 16),
         ("Details opened on a click", f"{r['details_open_ms']:.2f} ms", "<= 16 ms", r["details_open_ms"] <= 16),
+        ("TodoIPCServer.publish to 4 clients, main thread",
+         f"{r['publish_main_ms']:.0f} ms = {publish['main_to_encode']:.2f}x one encode", "<= 1.2x one encode",
+         publish["main_to_encode"] <= 1.2),
+        ("todoList, one encode beside the publish", f"{r['publish_one_encode_ms']:.0f} ms", "", None),
+        ("publish until 4 clients decoded the list", f"{r['publish_all_decoded_s']:.2f} s", "<= 1.5 s",
+         r["publish_all_decoded_s"] <= 1.5),
     ]
     header = ("figure (median)", "value", "target", "met")
     cells = [header] + [(a, b, c, "" if ok is None else ("yes" if ok else "NO")) for a, b, c, ok in rows]

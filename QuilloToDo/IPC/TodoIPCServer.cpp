@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -22,34 +23,33 @@ namespace quillo {
 namespace {
 
 constexpr qint64 kReadSize = 65'536;
+// What a socket is given at a time: enough to keep loopback busy between two event-loop turns.
+constexpr qint64 kWriteChunk = 1'048'576;
 
 void log(std::string_view line) { platform::systemlog::write(line); }
 
-QByteArray toLine(std::string text) {
-    text.push_back('\n');
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
+using Message = std::shared_ptr<const std::string>;
 
-// The message as it goes on the wire, line feed included; empty when it cannot be encoded.
-QByteArray wireLine(const TodoIPCMessage& message) {
+// The message as it goes on the wire, without its line feed; nothing when it cannot be encoded.
+Message encoded(const TodoIPCMessage& message) {
     try {
-        return toLine(encodeMessage(message));
+        return std::make_shared<const std::string>(encodeMessage(message));
     } catch (const platform::EncodingError&) {
-        return {};
+        return nullptr;
     }
 }
 
 // A list of tens of thousands of items is written straight from the vector, without a copy into a
 // message; the message coder decides only what the direct writer leaves to it.
-QByteArray todoListLine(const std::vector<TodoItem>& items) {
-    if (auto text = todolisttext::write(items)) return toLine(std::move(*text));
-    return wireLine(TodoIPCMessage::todoList(items));
+Message encodedList(const std::vector<TodoItem>& items) {
+    if (auto text = todolisttext::write(items)) return std::make_shared<const std::string>(std::move(*text));
+    return encoded(TodoIPCMessage::todoList(items));
 }
 
 }  // namespace
 
 TodoIPCServer::TodoIPCServer(QObject* parent, Announcement announcement)
-    : QObject(parent), announcement_(announcement), lastListLine_(todoListLine({})) {}
+    : QObject(parent), announcement_(announcement), lastList_(encodedList({})) {}
 
 // Sockets and listener are children; the connections go with the server.
 TodoIPCServer::~TodoIPCServer() = default;
@@ -80,24 +80,27 @@ void TodoIPCServer::start() {
 quint16 TodoIPCServer::port() const { return listener_ ? listener_->serverPort() : 0; }
 
 void TodoIPCServer::publish(const std::vector<TodoItem>& items) {
-    lastListLine_ = todoListLine(items);
+    lastList_ = encodedList(items);
     lastItemsEmpty_ = items.empty();
-    broadcast(lastListLine_);
+    broadcast(lastList_);
 }
 
 void TodoIPCServer::accept() {
     while (QTcpSocket* socket = listener_->nextPendingConnection()) {
         const int before = connectedExtensionCount();
-        connections_.emplace(socket, std::make_unique<Connection>(Connection{socket}));
+        connections_.emplace(socket, std::make_unique<Connection>(socket));
         countChanged(before);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { receive(socket); });
         connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { handleError(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+            if (const auto found = connections_.find(socket); found != connections_.end()) pump(*found->second);
+        });
 
         // An accepted socket is connected already: greet it now, once.
-        static const QByteArray hello = wireLine(TodoIPCMessage::hello("QuilloToDo"));
+        static const Message hello = encoded(TodoIPCMessage::hello("QuilloToDo"));
         send(hello, socket);
-        if (!lastItemsEmpty_) send(lastListLine_, socket);
+        if (!lastItemsEmpty_ && connections_.contains(socket)) send(lastList_, socket);
         receive(socket);  // bytes that came with the connection
     }
 }
@@ -121,35 +124,56 @@ void TodoIPCServer::receive(QTcpSocket* socket) {
         });
     }
     // Answered after the reading: a broadcast may drop this very connection.
-    for (int i = 0; i < refreshes; ++i) broadcast(lastListLine_);
+    for (int i = 0; i < refreshes; ++i) broadcast(lastList_);
 }
 
 void TodoIPCServer::handleError(QTcpSocket* socket) {
-    if (!connections_.contains(socket)) return;
+    const auto found = connections_.find(socket);
+    if (found == connections_.end()) return;
     // The end of the peer's stream is no error; anything else with output still queued lost a send.
-    if (socket->error() != QAbstractSocket::RemoteHostClosedError && socket->bytesToWrite() > 0)
+    const bool unsent = socket->bytesToWrite() > 0 || !found->second->outgoing.empty();
+    if (socket->error() != QAbstractSocket::RemoteHostClosedError && unsent)
         log("[TodoIPCServer] Send error: " + platform::toStdString(socket->errorString()));
     drop(socket);
 }
 
-void TodoIPCServer::send(const QByteArray& line, QTcpSocket* socket) {
-    if (line.isEmpty()) return;  // could not be encoded
-    // The socket shares the bytes: one encoding serves every connection.
-    socket->write(line);
-    if (socket->bytesToWrite() > kUnsentOutputLimit) {
+void TodoIPCServer::send(const Message& message, QTcpSocket* socket) {
+    if (!message) return;  // could not be encoded
+    Connection& connection = *connections_.at(socket);
+    connection.outgoing.push_back(message);
+    connection.queued += static_cast<qint64>(message->size()) + 1;
+    if (connection.queued + socket->bytesToWrite() > kUnsentOutputLimit) {
         log("[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds " +
             std::to_string(kUnsentOutputLimit) + " bytes");
         drop(socket);
+        return;
+    }
+    pump(connection);
+}
+
+void TodoIPCServer::pump(Connection& connection) {
+    QTcpSocket* socket = connection.socket;
+    while (!connection.outgoing.empty() && socket->bytesToWrite() < kWriteChunk) {
+        const std::string& bytes = *connection.outgoing.front();
+        const auto piece = std::min<std::size_t>(kWriteChunk, bytes.size() - connection.sentOfFirst);
+        socket->write(bytes.data() + connection.sentOfFirst, static_cast<qint64>(piece));
+        connection.sentOfFirst += piece;
+        connection.queued -= static_cast<qint64>(piece);
+        if (connection.sentOfFirst < bytes.size()) continue;
+        socket->write("\n", 1);
+        --connection.queued;
+        connection.outgoing.pop_front();
+        connection.sentOfFirst = 0;
     }
 }
 
-void TodoIPCServer::broadcast(const QByteArray& line) {
+void TodoIPCServer::broadcast(const Message& message) {
     // A send may drop a connection: walk a copy of the keys.
     std::vector<QTcpSocket*> sockets;
     sockets.reserve(connections_.size());
     for (const auto& entry : connections_) sockets.push_back(entry.first);
     for (QTcpSocket* socket : sockets)
-        if (connections_.contains(socket)) send(line, socket);
+        if (connections_.contains(socket)) send(message, socket);
 }
 
 void TodoIPCServer::drop(QTcpSocket* socket) {

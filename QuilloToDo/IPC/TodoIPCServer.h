@@ -3,12 +3,13 @@
 #include "QuilloToDoKit/QuilloToDoModel/MessageLineBuffer.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 
-#include <QByteArray>
 #include <QObject>
 
 #include <cstddef>
+#include <deque>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QTcpServer;
@@ -63,16 +64,27 @@ signals:
     void connectedExtensionCountChanged(int count);
 
 private:
+    // One encoded message, shared by every connection it goes to; the line feed is sent after it.
+    using Message = std::shared_ptr<const std::string>;
+
     struct Connection {
+        explicit Connection(QTcpSocket* connected) : socket(connected) {}
+
         QTcpSocket* socket;
         MessageLineBuffer received{kReceiveLimit};
+        // Messages not yet handed to the socket, the first one possibly in part (`sentOfFirst` bytes).
+        // The socket gets them piecewise as it drains, so a list goes out without a copy per connection.
+        std::deque<Message> outgoing;
+        std::size_t sentOfFirst = 0;
+        qint64 queued = 0;  // bytes in `outgoing` not yet handed over, line feeds included
     };
 
     void accept();
     void receive(QTcpSocket* socket);
     void handleError(QTcpSocket* socket);
-    void send(const QByteArray& line, QTcpSocket* socket);
-    void broadcast(const QByteArray& line);
+    void send(const Message& message, QTcpSocket* socket);
+    void pump(Connection& connection);
+    void broadcast(const Message& message);
     void drop(QTcpSocket* socket);
     void countChanged(int before);
 
@@ -82,9 +94,9 @@ private:
     bool saidNotAnnounced_ = false;
     // Keyed by the socket's identity: two connections from one peer are two entries.
     std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
-    // `todoList` of the last published items as it goes on the wire, line feed included; empty when
-    // that list could not be encoded.
-    QByteArray lastListLine_;
+    // `todoList` of the last published items as it goes on the wire; nothing when that list could not
+    // be encoded.
+    Message lastList_;
     bool lastItemsEmpty_ = true;
 };
 
