@@ -5,7 +5,7 @@
 #include "QuilloDesignKit/QuilloFont.h"
 #include "QuilloDesignKit/QuilloPainting.h"
 #include "QuilloDesignKit/QuilloSymbol.h"
-#include "QuilloToDo/Views/SymbolButton.h"
+#include "QuilloDesignKit/QuilloSymbolButton.h"
 #include "QuilloToDo/Views/TimelineToggleRow.h"
 #include "Platform/QtBridge/QtText.h"
 
@@ -84,10 +84,9 @@ EventCard::EventCard(SidebarEventCard card, QWidget* parent) : QWidget(parent), 
             header->addWidget(badge_);
         }
         const EventCheckbox state = card_.checkbox();
-        checkbox_ = new SymbolButton(platform::toQString(state.symbol()), 12,
-                                     state.isAccented() ? Color::quilloAccent() : Color::quilloTextTertiary(),
-                                     QFont::Normal, this);
-        checkbox_->setHelp(platform::toQString(state.tooltip()));
+        checkbox_ = new QuilloSymbolButton(platform::toQString(state.symbol()), 12, QFont::Normal,
+                                           state.isAccented() ? Color::quilloAccent() : Color::quilloTextTertiary(),
+                                           platform::toQString(state.tooltip()), QuilloEdge::bottom, this);
         connect(checkbox_, &QAbstractButton::clicked, this,
                 [this, includes = state.clickIncludes()] { emit allTimelinesRequested(includes); });
         header->addWidget(checkbox_);

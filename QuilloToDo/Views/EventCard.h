@@ -10,7 +10,7 @@
 namespace quillo {
 
 class QuilloCountBadge;
-class SymbolButton;
+class QuilloSymbolButton;
 class TimelineToggleRow;
 
 // One event of the sidebar on a rounded card: a header that folds the event open (with its count
@@ -25,7 +25,7 @@ public:
     // Absent without a header.
     QAbstractButton* headerButton() const { return headerButton_; }
     QuilloCountBadge* badge() const { return badge_; }
-    SymbolButton* checkbox() const { return checkbox_; }
+    QuilloSymbolButton* checkbox() const { return checkbox_; }
     const QList<TimelineToggleRow*>& rows() const { return rows_; }
 
 signals:
@@ -41,7 +41,7 @@ private:
     SidebarEventCard card_;
     QAbstractButton* headerButton_ = nullptr;
     QuilloCountBadge* badge_ = nullptr;
-    SymbolButton* checkbox_ = nullptr;
+    QuilloSymbolButton* checkbox_ = nullptr;
     QList<TimelineToggleRow*> rows_;
 };
 

@@ -4,8 +4,8 @@
 #include "QuilloDesignKit/QuilloFont.h"
 #include "QuilloDesignKit/QuilloPainting.h"
 #include "QuilloDesignKit/QuilloSymbol.h"
+#include "QuilloDesignKit/QuilloSymbolButton.h"
 #include "QuilloToDo/Controllers/WatchedLibrary.h"
-#include "QuilloToDo/Views/SymbolButton.h"
 
 #include <QPainter>
 #include <QTimer>
@@ -27,14 +27,14 @@ constexpr int spinnerSteps = 12;
 LibraryCardRow::LibraryCardRow(WatchedLibrary& library, QWidget* parent)
     : QWidget(parent),
       library_(&library),
-      removeButton_(new SymbolButton(QStringLiteral("xmark.circle.fill"), 12, Color::quilloTextTertiary(),
-                                     QFont::Normal, this)),
+      removeButton_(new QuilloSymbolButton(QStringLiteral("xmark.circle.fill"), 12, QFont::Normal,
+                                           Color::quilloTextTertiary(), QStringLiteral("Remove library"),
+                                           QuilloEdge::bottom, this)),
       spinner_(new QTimer(this)) {
     setAttribute(Qt::WA_Hover);
     setFont(quilloFont(13, QuilloFontWeight::medium));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setAccessibleName(library.name());
-    removeButton_->setHelp(QStringLiteral("Remove library"));
     removeButton_->hide();
     connect(removeButton_, &QAbstractButton::clicked, this, &LibraryCardRow::removeRequested);
 

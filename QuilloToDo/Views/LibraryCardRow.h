@@ -9,7 +9,7 @@ class QTimer;
 
 namespace quillo {
 
-class SymbolButton;
+class QuilloSymbolButton;
 
 // One watched library in the sidebar: a folder tile, its name cut in the middle, its load state
 // (a tick once loaded, a spinner before, a warning on an error) and, while the pointer is over the
@@ -21,7 +21,7 @@ public:
 
     WatchedLibrary* library() const { return library_; }
     bool isHovering() const { return isHovering_; }
-    SymbolButton* removeButton() const { return removeButton_; }
+    QuilloSymbolButton* removeButton() const { return removeButton_; }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -41,7 +41,7 @@ private:
     QRectF statusRect() const;
 
     QPointer<WatchedLibrary> library_;
-    SymbolButton* removeButton_;
+    QuilloSymbolButton* removeButton_;
     QTimer* spinner_;
     int spinnerStep_ = 0;
     bool isHovering_ = false;

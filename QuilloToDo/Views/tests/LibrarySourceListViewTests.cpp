@@ -4,7 +4,9 @@
 #include "QuilloDesignKit/QuilloCountBadge.h"
 #include "QuilloToDo/Views/EventCard.h"
 #include "QuilloToDo/Views/LibraryCardRow.h"
-#include "QuilloToDo/Views/SymbolButton.h"
+#include "QuilloDesignKit/QuilloSymbolButton.h"
+#include "QuilloDesignKit/QuilloTooltip.h"
+#include "QuilloDesignKit/QuilloTooltipPill.h"
 #include "QuilloToDo/Views/TimelineToggleRow.h"
 #include "WindowTestFixture.h"
 #include "testing/FinalCutProProcess.h"
@@ -118,7 +120,7 @@ TEST_F(SidebarTest, ARemoveButtonRemovesItsOwnLibraryAfterAnotherWasRemoved) {
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
     QCoreApplication::sendEvent(cardOfB, &enter);
     EXPECT_TRUE(cardOfB->removeButton()->isVisibleTo(cardOfB));
-    EXPECT_EQ(cardOfB->removeButton()->help(), "Remove library");
+    EXPECT_EQ(cardOfB->removeButton()->tooltip()->text(), "Remove library");
 
     libraries_.removeLibrary(0);  // B now stands where C stood when its card was made
     cardOfB->removeButton()->click();
@@ -152,7 +154,7 @@ TEST_F(SidebarTest, EventCardsFoldOpenAndSwitchTheirTimelines) {
     ASSERT_EQ(dayOne->rows().size(), 2);
     EXPECT_EQ(dayOne->badge(), nullptr);
     EXPECT_EQ(dayOne->checkbox()->symbol(), "checkmark.square.fill");
-    EXPECT_EQ(dayOne->checkbox()->help(), "Exclude all timelines");
+    EXPECT_EQ(dayOne->checkbox()->tooltip()->text(), "Exclude all timelines");
 
     dayOne->rows()[1]->click();  // Teaser out
     dayOne = sidebar().eventCards()[0];
@@ -167,7 +169,7 @@ TEST_F(SidebarTest, EventCardsFoldOpenAndSwitchTheirTimelines) {
     dayOne->checkbox()->click();  // fully included: all go
     dayOne = sidebar().eventCards()[0];
     EXPECT_EQ(dayOne->checkbox()->symbol(), "square");
-    EXPECT_EQ(dayOne->checkbox()->help(), "Include all timelines");
+    EXPECT_EQ(dayOne->checkbox()->tooltip()->text(), "Include all timelines");
     EXPECT_EQ(filter_.filteredItems(index_.items()).size(), 2u);
 
     dayOne->headerButton()->click();
