@@ -2,10 +2,10 @@
 //   quillo-bench [--benchmark_...] BUNDLE
 // bench/run builds and runs it; its JSON output becomes the results table.
 
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
-#include "BrimlockCore/Database/PropertyListReader.h"
+#include "BrimlockCore/PropertyList/PropertyListReader.h"
 #include "QuilloToDoKit/QuilloToDoModel/MarkerFilter.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the keyed-archive blob decoder. Decoding fails only with the property-list
 // reader's error or BlobDecoderError; a decoded blob answers every accessor for every key; the
 // identifier walk never fails and lists only 36-character texts with exactly four hyphens.
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the property-list reader (binary or XML, by the header). A parse either
 // fails with PropertyListError or gives a document whose strings and keys are valid UTF-8, whose
 // containers nest no deeper than the cap along any path, and whose dictionary keys are strings.
-#include "BrimlockCore/Database/PropertyListReader.h"
+#include "BrimlockCore/PropertyList/PropertyListReader.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <cstddef>

@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the retime parser and to the entity guard. A document the textual guard
 // refuses must give nothing; one that cannot declare an entity (no "ENTITY" and no zero byte, so no
 // UTF-16 either) must not be refused; every value read must be finite.
-#include "BrimlockCore/Database/RetimeParser.h"
-#include "BrimlockCore/Database/XMLSecurity.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/Effects/RetimeParser.h"
+#include "BrimlockCore/XML/XMLSecurity.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <cmath>

@@ -11,7 +11,7 @@
 #include "BrimlockCore/Database/AssetStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Database/RoleResolver.h"
 #include "BrimlockCore/Resolver/TimelineMarkerScanner.h"
 #include "BrimlockCore/Resolver/TimelineResolver.h"

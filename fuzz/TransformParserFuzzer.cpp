@@ -2,9 +2,9 @@
 // Both forms must agree; a document the textual guard refuses must give nothing; one that cannot
 // declare an entity (no "ENTITY" and no zero byte, so no UTF-16 either) must not be refused; every
 // value read must be finite.
-#include "BrimlockCore/Database/TransformParser.h"
-#include "BrimlockCore/Database/XMLSecurity.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/Effects/TransformParser.h"
+#include "BrimlockCore/XML/XMLSecurity.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <cmath>

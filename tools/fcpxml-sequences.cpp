@@ -2,7 +2,7 @@
 //   fcpxml-sequences FILE
 // {"version", "sequences": [...], "primaryTimelineIndex"}; absent values are null.
 
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "BrimlockCore/Validation/FCPXMLParser.h"
 #include "Platform/Foundation/Coding.h"
 

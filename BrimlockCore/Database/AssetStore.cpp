@@ -1,6 +1,6 @@
 #include "BrimlockCore/Database/AssetStore.h"
 
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"

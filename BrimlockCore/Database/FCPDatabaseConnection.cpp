@@ -1,6 +1,6 @@
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
 #include "Platform/Foundation/UnicodeText.h"
 

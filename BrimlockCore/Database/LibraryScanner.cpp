@@ -1,6 +1,6 @@
 #include "BrimlockCore/Database/LibraryScanner.h"
 
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Foundation/UnicodeText.h"

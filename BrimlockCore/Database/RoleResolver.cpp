@@ -1,9 +1,9 @@
 #include "BrimlockCore/Database/RoleResolver.h"
 
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
-#include "BrimlockCore/Database/PropertyListReader.h"
+#include "BrimlockCore/PropertyList/PropertyListReader.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>

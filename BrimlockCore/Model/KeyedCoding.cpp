@@ -2,18 +2,6 @@
 
 namespace brimlock::coding {
 
-platform::CodingPath childPath(const platform::CodingPath& path, std::string_view key) {
-    platform::CodingPath child = path;
-    child.emplace_back(key);
-    return child;
-}
-
-platform::CodingPath elementPath(const platform::CodingPath& path, std::size_t index) {
-    platform::CodingPath child = path;
-    child.push_back(platform::indexKey(index));
-    return child;
-}
-
 const platform::JSON* presentMember(const platform::JSON& object, std::string_view key) {
     const auto found = object.find(key);
     if (found == object.end() || found->is_null()) return nullptr;

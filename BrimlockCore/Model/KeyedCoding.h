@@ -11,8 +11,8 @@
 // Pieces shared by the keyed coding of the library model types. Absent optionals write no key.
 namespace brimlock::coding {
 
-platform::CodingPath childPath(const platform::CodingPath& path, std::string_view key);
-platform::CodingPath elementPath(const platform::CodingPath& path, std::size_t index);
+using platform::childPath;
+using platform::elementPath;
 
 // The member under `key` of an object; null when the key is missing or holds JSON null.
 const platform::JSON* presentMember(const platform::JSON& object, std::string_view key);

@@ -1,9 +1,9 @@
 #include "BrimlockCore/Resolver/AssetInfoResolver.h"
 
 #include "BrimlockCore/Database/AssetStore.h"
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"

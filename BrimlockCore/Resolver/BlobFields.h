@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BrimlockCore/Database/DecodedBlob.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
 #include <cstdint>

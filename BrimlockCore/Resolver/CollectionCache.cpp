@@ -1,6 +1,6 @@
 #include "BrimlockCore/Resolver/CollectionCache.h"
 
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 
 #include <algorithm>
 #include <unordered_set>

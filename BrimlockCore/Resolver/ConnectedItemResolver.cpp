@@ -1,9 +1,9 @@
 #include "BrimlockCore/Resolver/ConnectedItemResolver.h"
 
 #include "BrimlockCore/Database/AssetStore.h"
-#include "BrimlockCore/Database/DecodedBlob.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Resolver/AssetInfoResolver.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"

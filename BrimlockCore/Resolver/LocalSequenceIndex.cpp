@@ -1,6 +1,6 @@
 #include "BrimlockCore/Resolver/LocalSequenceIndex.h"
 
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 
 namespace brimlock {

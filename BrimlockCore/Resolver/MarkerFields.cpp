@@ -1,6 +1,6 @@
 #include "BrimlockCore/Resolver/MarkerFields.h"
 
-#include "BrimlockCore/Database/DecodedBlob.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 #include "BrimlockCore/Resolver/SpineClipDetails.h"
 
-#include "BrimlockCore/Database/DecodedBlob.h"
-#include "BrimlockCore/Database/FloatingPointText.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
+#include "Platform/Foundation/FloatingPointText.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/MarkerFields.h"
@@ -194,7 +194,7 @@ std::optional<FrameSize> parseVideoProps(std::string_view text) {
     std::string_view rest = bare;
     while (count < 4) {
         const std::size_t cut = rest.find(',');
-        if (const auto number = parseFiniteDouble(trimmed(rest.substr(0, cut)))) numbers[count++] = *number;
+        if (const auto number = platform::parseFiniteDouble(trimmed(rest.substr(0, cut)))) numbers[count++] = *number;
         if (cut == std::string_view::npos) break;
         rest.remove_prefix(cut + 1);
     }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "BrimlockCore/Database/DecodedBlob.h"
-#include "BrimlockCore/Database/RetimeParser.h"
-#include "BrimlockCore/Database/TransformParser.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
+#include "BrimlockCore/Effects/RetimeParser.h"
+#include "BrimlockCore/Effects/TransformParser.h"
 #include "BrimlockCore/Model/FrameSize.h"
 #include "BrimlockCore/Model/MarkerInfo.h"
 

@@ -1,8 +1,8 @@
 #include "BrimlockCore/Resolver/SpineWalk.h"
 
 #include "BrimlockCore/Database/AssetStore.h"
-#include "BrimlockCore/Database/DecodedBlob.h"
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Resolver/AssetInfoResolver.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"

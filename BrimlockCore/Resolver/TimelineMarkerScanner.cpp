@@ -1,6 +1,6 @@
 #include "BrimlockCore/Resolver/TimelineMarkerScanner.h"
 
-#include "BrimlockCore/Database/DecodedBlob.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/ConnectedItemResolver.h"

@@ -2,7 +2,7 @@
 
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Database/RoleResolver.h"
 #include "BrimlockCore/Resolver/ClipMetadataResolver.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"

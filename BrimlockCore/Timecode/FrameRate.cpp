@@ -1,7 +1,6 @@
 #include "BrimlockCore/Timecode/FrameRate.h"
 
 #include <cmath>
-#include <string>
 
 namespace brimlock {
 
@@ -21,30 +20,6 @@ std::optional<FrameRate> frameRateFrom(std::int64_t sampleDuration, std::int32_t
     if (r >= 59.93 && r <= 59.95) return FrameRate::fps59_94ndf;
     if (r == 60.0) return FrameRate::fps60;
     return std::nullopt;
-}
-
-platform::JSON encode(FrameRate rate, const platform::CodingPath&) {
-    platform::JSON json = platform::JSON::object();
-    json[std::string(caseName(rate))] = platform::JSON::object();
-    return json;
-}
-
-FrameRate decodeFrameRate(const platform::JSON& value, const platform::CodingPath& path) {
-    const platform::KeyedDecoder decoder(value, path);
-    std::optional<FrameRate> found;
-    int caseKeys = 0;
-    for (const auto& row : frameRateTable) {
-        if (decoder.contains(row.caseName)) {
-            ++caseKeys;
-            found = row.rate;
-        }
-    }
-    if (caseKeys != 1 || !found)
-        throw platform::DecodingError(platform::DecodingError::Kind::typeMismatch, path,
-                                      "Invalid number of keys found, expected one.", "FrameRate");
-    // Only the shape is checked: the payload-free case carries nothing in its container.
-    (void)decoder.nestedDecoder(caseName(*found));
-    return *found;
 }
 
 }  // namespace brimlock

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "Platform/Foundation/Coding.h"
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -93,11 +91,5 @@ constexpr std::string_view caseName(FrameRate rate) noexcept { return properties
 // 48, 50, [59.93, 59.95] -> fps59_94ndf, 60. A media duration cannot tell drop-frame counting, so
 // the drop-frame cases are never returned. Zero, negative or unmatched durations give nothing.
 std::optional<FrameRate> frameRateFrom(std::int64_t sampleDuration, std::int32_t timescale) noexcept;
-
-// Keyed form: one key, the case name, holding an empty object: {"fps29_97df":{}}.
-platform::JSON encode(FrameRate rate, const platform::CodingPath& path = {});
-// Keys that name no case are ignored; unless exactly one case key remains this is a typeMismatch
-// "Invalid number of keys found, expected one.". The value under the key must be an object.
-FrameRate decodeFrameRate(const platform::JSON& value, const platform::CodingPath& path = {});
 
 }  // namespace brimlock

@@ -1,6 +1,6 @@
 #include "BrimlockCore/Validation/FCPXMLParser.h"
 
-#include "BrimlockCore/Database/ExpatParser.h"
+#include "BrimlockCore/XML/ExpatParser.h"
 #include "BrimlockCore/Validation/FCPXMLFile.h"
 #include "BrimlockCore/Validation/FCPXMLResources.h"
 

@@ -1,6 +1,6 @@
 #include "BrimlockCore/Validation/FCPXMLResources.h"
 
-#include "BrimlockCore/Database/ExpatParser.h"
+#include "BrimlockCore/XML/ExpatParser.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "BrimlockCore/Database/AssetStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Resolver/AssetInfoResolver.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
 

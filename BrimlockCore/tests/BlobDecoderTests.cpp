@@ -1,5 +1,5 @@
-#include "BrimlockCore/Database/BlobDecoder.h"
-#include "BrimlockCore/Database/PropertyListReader.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/PropertyListReader.h"
 
 #include "PropertyListTestSupport.h"
 

@@ -1,5 +1,5 @@
-#include "BrimlockCore/Database/ExpatParser.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/ExpatParser.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "BrimlockCore/Validation/FCPXMLParser.h"
 
 #include "testing/TemporaryDirectory.h"

@@ -1,3 +1,4 @@
+#include "BrimlockCore/Model/FrameRateCoding.h"
 #include "BrimlockCore/Timecode/FrameRate.h"
 
 #include "testing/Thrown.h"

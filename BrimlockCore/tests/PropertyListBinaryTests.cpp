@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/PropertyListReader.h"
+#include "BrimlockCore/PropertyList/PropertyListReader.h"
 
 #include "PropertyListTestSupport.h"
 

@@ -1,5 +1,5 @@
 // Cross-checks the reader against documents that libplist writes, in both forms.
-#include "BrimlockCore/Database/PropertyListReader.h"
+#include "BrimlockCore/PropertyList/PropertyListReader.h"
 
 #include <gtest/gtest.h>
 #include <plist/plist.h>

@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/RetimeParser.h"
+#include "BrimlockCore/Effects/RetimeParser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/TransformParser.h"
+#include "BrimlockCore/Effects/TransformParser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "BrimlockCore/Database/XMLSecurity.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/XMLSecurity.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 
 #include <gtest/gtest.h>
 

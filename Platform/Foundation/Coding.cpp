@@ -27,6 +27,18 @@ std::string quoted(std::string_view key) { return "\"" + std::string(key) + "\""
 
 std::string indexKey(std::size_t index) { return "Index " + std::to_string(index); }
 
+CodingPath childPath(const CodingPath& path, std::string_view key) {
+    CodingPath child = path;
+    child.emplace_back(key);
+    return child;
+}
+
+CodingPath elementPath(const CodingPath& path, std::size_t index) {
+    CodingPath child = path;
+    child.push_back(indexKey(index));
+    return child;
+}
+
 std::string describe(const CodingPath& path) {
     std::string text;
     for (const auto& component : path) {
@@ -88,11 +100,7 @@ KeyedDecoder::KeyedDecoder(const JSON& value, CodingPath path) : value_(&value),
     if (!value.is_object()) throwTypeMismatch(path_, "Dictionary<String, Any>", value);
 }
 
-CodingPath KeyedDecoder::pathFor(std::string_view key) const {
-    CodingPath path = path_;
-    path.emplace_back(key);
-    return path;
-}
+CodingPath KeyedDecoder::pathFor(std::string_view key) const { return childPath(path_, key); }
 
 bool KeyedDecoder::contains(std::string_view key) const { return value_->contains(key); }
 

@@ -16,6 +16,9 @@ namespace platform {
 // Member names are kept as they are; array elements appear as "Index N".
 using CodingPath = std::vector<std::string>;
 std::string indexKey(std::size_t index);
+// `path` with one more member name, or one more array index.
+CodingPath childPath(const CodingPath& path, std::string_view key);
+CodingPath elementPath(const CodingPath& path, std::size_t index);
 std::string describe(const CodingPath& path);
 
 class DecodingError : public std::runtime_error {

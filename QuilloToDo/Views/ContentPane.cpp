@@ -91,7 +91,6 @@ QScrollArea* scrolling(QWidget* content) {
     area->setAutoFillBackground(false);
     area->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
-    area->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; border: none; }"));
     applyThinScrollBars(area);
     return area;
 }

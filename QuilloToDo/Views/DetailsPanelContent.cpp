@@ -37,7 +37,7 @@ std::array<QString, rowLabels.size()> rowValues(const TodoItem& item) {
 }  // namespace
 
 DetailsPanelContent::DetailsPanelContent(QWidget* parent)
-    : QWidget(parent), details_(new QWidget(this)), badges_(new QHBoxLayout), text_(new QLabel(details_)) {
+    : QWidget(parent), details_(new QWidget(this)), text_(new QLabel(details_)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -50,9 +50,22 @@ DetailsPanelContent::DetailsPanelContent(QWidget* parent)
     auto* column = new QVBoxLayout(details_);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(12);
-    badges_->setContentsMargins(0, 0, 0, 0);
-    badges_->setSpacing(8);
-    column->addLayout(badges_);
+    auto* badges = new QHBoxLayout;
+    badges->setContentsMargins(0, 0, 0, 0);
+    badges->setSpacing(8);
+    for (MarkerKind kind : allMarkerKinds) {
+        kindBadges_.push_back(new QuilloPillBadge(platform::toQString(displayName(kind)), Color::quilloAccent(),
+                                                  QuilloPillBadgeStyle::soft, details_));
+        badges->addWidget(kindBadges_.back());
+    }
+    for (TodoStatus status : allTodoStatuses) {
+        const QColor tint = status == TodoStatus::done ? Color::green() : Color::orange();
+        statusBadges_.push_back(new QuilloPillBadge(platform::toQString(displayName(status)), tint,
+                                                    QuilloPillBadgeStyle::soft, details_));
+        badges->addWidget(statusBadges_.back());
+    }
+    badges->addStretch(1);
+    column->addLayout(badges);
 
     text_->setFont(quilloFont(14, QuilloFontWeight::regular));
     setTextColor(text_, Qt::white);
@@ -95,18 +108,11 @@ void DetailsPanelContent::setItem(const std::optional<TodoItem>& item) {
     details_->setVisible(item_.has_value());
     if (!item_) return;
 
-    while (QLayoutItem* old = badges_->takeAt(0)) {
-        delete old->widget();
-        delete old;
+    // The kind's badge; for a to-do, its status's too.
+    for (std::size_t i = 0; i < allMarkerKinds.size(); ++i) kindBadges_[i]->setVisible(allMarkerKinds[i] == item_->kind);
+    for (std::size_t i = 0; i < allTodoStatuses.size(); ++i) {
+        statusBadges_[i]->setVisible(item_->kind == MarkerKind::todo && allTodoStatuses[i] == item_->status);
     }
-    badges_->addWidget(new QuilloPillBadge(platform::toQString(displayName(item_->kind)), Color::quilloAccent(),
-                                           QuilloPillBadgeStyle::soft, details_));
-    if (item_->kind == MarkerKind::todo) {
-        const QColor tint = item_->status == TodoStatus::done ? Color::green() : Color::orange();
-        badges_->addWidget(new QuilloPillBadge(platform::toQString(displayName(item_->status)), tint,
-                                               QuilloPillBadgeStyle::soft, details_));
-    }
-    badges_->addStretch(1);
 
     text_->setText(platform::toQString(std::string_view(item_->text)));
     const auto values = rowValues(*item_);
@@ -116,8 +122,10 @@ void DetailsPanelContent::setItem(const std::optional<TodoItem>& item) {
 QStringList DetailsPanelContent::shownTexts() const {
     if (!item_) return {static_cast<QLabel*>(hint_)->text()};
     QStringList texts;
-    for (int i = 0; i < badges_->count(); ++i) {
-        if (const auto* badge = qobject_cast<QuilloPillBadge*>(badges_->itemAt(i)->widget())) texts.append(badge->text());
+    for (const auto* badges : {&kindBadges_, &statusBadges_}) {
+        for (QWidget* badge : *badges) {
+            if (!badge->isHidden()) texts.append(static_cast<QuilloPillBadge*>(badge)->text());
+        }
     }
     texts.append(text_->text());
     for (const auto& [label, value] : rows_) texts.append(label->text() + QStringLiteral(": ") + value->fullText());

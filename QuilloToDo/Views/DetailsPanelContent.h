@@ -6,7 +6,6 @@
 
 #include <optional>
 
-class QHBoxLayout;
 class QLabel;
 
 namespace quillo {
@@ -31,7 +30,9 @@ public:
 private:
     QWidget* hint_;
     QWidget* details_;
-    QHBoxLayout* badges_;
+    // One badge per kind and per status, made once; the item's two are shown.
+    std::vector<QWidget*> kindBadges_;
+    std::vector<QWidget*> statusBadges_;
     QLabel* text_;
     std::vector<std::pair<QLabel*, MiddleElidedLabel*>> rows_;
     std::optional<TodoItem> item_;

@@ -78,6 +78,7 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     layout->addWidget(new QuilloDivider);
 
     auto* form = new GroupedForm;
+    form_ = form;
     form->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(form, 1);
 
@@ -257,6 +258,7 @@ void FeedbackSheet::senden() {
 
 void FeedbackSheet::showStatus() {
     statusSection_->setVisible(!status_.isEmpty());
+    if (!status_.isEmpty()) form_->revealLater(statusSection_);
     statusLine_->setStatus(status_, statusOK_.value_or(false));
 }
 

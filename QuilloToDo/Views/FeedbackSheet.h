@@ -74,6 +74,7 @@ private:
     std::optional<QByteArray> screenshotData_;
     quint64 captureGeneration_ = 0;
 
+    class GroupedForm* form_ = nullptr;
     QPlainTextEdit* text_ = nullptr;
     QCheckBox* screenshotMitschicken_ = nullptr;
     QWidget* screenshotImageRow_ = nullptr;

@@ -34,7 +34,6 @@ FilterChipRow::FilterChipRow(QWidget* parent)
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
     strip_->setAutoFillBackground(false);
-    setStyleSheet(QStringLiteral("QScrollArea { background: transparent; border: none; }"));
 }
 
 void FilterChipRow::setChips(const QList<QWidget*>& chips) {

@@ -1,5 +1,6 @@
 #include "QuilloToDo/Views/GroupedForm.h"
 
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quillo {
@@ -8,7 +9,7 @@ GroupedForm::GroupedForm(QWidget* parent) : QScrollArea(parent) {
     auto* content = new QWidget;
     sections_ = new QVBoxLayout(content);
     sections_->setContentsMargins(20, 16, 20, 16);
-    sections_->setSpacing(18);
+    sections_->setSpacing(14);
     sections_->addStretch(1);
     setWidget(content);
     setWidgetResizable(true);
@@ -22,6 +23,16 @@ GroupedFormSection* GroupedForm::addSection(const QString& title) {
     auto* section = new GroupedFormSection(title, widget());
     sections_->insertWidget(sections_->count() - 1, section);  // above the closing stretch
     return section;
+}
+
+}  // namespace quillo
+
+namespace quillo {
+
+void GroupedForm::revealLater(QWidget* widget) {
+    QTimer::singleShot(0, this, [this, target = QPointer<QWidget>(widget)] {
+        if (target) ensureWidgetVisible(target, 0, 16);
+    });
 }
 
 }  // namespace quillo

@@ -2,6 +2,7 @@
 
 #include "QuilloToDo/Views/GroupedFormSection.h"
 
+#include <QPointer>
 #include <QScrollArea>
 
 class QVBoxLayout;
@@ -16,6 +17,9 @@ public:
     explicit GroupedForm(QWidget* parent = nullptr);
 
     GroupedFormSection* addSection(const QString& title = QString());
+    // Scrolls `widget` into view once the layout has placed it (a section just shown has no
+    // geometry yet).
+    void revealLater(QWidget* widget);
 
 private:
     QVBoxLayout* sections_;

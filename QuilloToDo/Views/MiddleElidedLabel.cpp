@@ -1,5 +1,6 @@
 #include "QuilloToDo/Views/MiddleElidedLabel.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QTextLayout>
 
@@ -68,6 +69,7 @@ MiddleElidedLabel::MiddleElidedLabel(int maxLines, QWidget* parent) : QLabel(par
 void MiddleElidedLabel::setFullText(const QString& text) {
     if (text == fullText_) return;
     fullText_ = text;
+    heightAtWidth_.clear();
     setAccessibleName(text);
     recut();
 }
@@ -81,13 +83,24 @@ QSize MiddleElidedLabel::minimumSizeHint() const {
 }
 
 int MiddleElidedLabel::heightForWidth(int width) const {
+    if (const auto found = heightAtWidth_.constFind(width); found != heightAtWidth_.cend()) return *found;
     const qsizetype lines = std::max<qsizetype>(1, middleElidedLines(fullText_, font(), width, maxLines_).size());
-    return static_cast<int>(lines) * QFontMetrics(font()).lineSpacing();
+    const int height = static_cast<int>(lines) * QFontMetrics(font()).lineSpacing();
+    heightAtWidth_.insert(width, height);
+    return height;
 }
 
 void MiddleElidedLabel::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
     recut();
+}
+
+void MiddleElidedLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        heightAtWidth_.clear();
+        recut();
+    }
 }
 
 void MiddleElidedLabel::recut() {

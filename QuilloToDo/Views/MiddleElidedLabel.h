@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QLabel>
 #include <QStringList>
 
@@ -27,12 +28,15 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void recut();
 
     int maxLines_;
     QString fullText_;
+    // Layouts ask for the height at a few widths, again and again: each costs a text layout.
+    mutable QHash<int, int> heightAtWidth_;
 };
 
 }  // namespace quillo

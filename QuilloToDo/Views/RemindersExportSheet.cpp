@@ -52,6 +52,7 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
                                       QStringLiteral("Export as Reminders List"), countLine(items_.size())));
     layout->addWidget(new QuilloDivider);
     auto* form = new GroupedForm;
+    form_ = form;
     form->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(form, 1);
 
@@ -71,6 +72,11 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
         segmentsLayout->addWidget(segment, 1);
     }
     segments->setAccessibleName(QStringLiteral("List"));
+    // The chosen segment reads as selected, as a segmented control's does.
+    segments->setStyleSheet(QStringLiteral(
+        "QPushButton { padding: 4px 10px; border: 1px solid rgba(255, 255, 255, 40); background: rgba(255, 255, 255, 15); }"
+        "QPushButton:checked { background: %1; border-color: %1; }")
+                                .arg(Color::quilloAccent().name()));
     destination->addRow(segments);
     newListTitle_ = new QLineEdit;
     newListTitle_->setPlaceholderText(QStringLiteral("Name of the new list"));
@@ -204,6 +210,7 @@ void RemindersExportSheet::showAlreadyExported() {
 void RemindersExportSheet::showState() {
     const bool done = statusOK_ == true;
     statusSection_->setVisible(!status_.isEmpty());
+    if (!status_.isEmpty()) form_->revealLater(statusSection_);
     statusLine_->setStatus(status_, done);
     openReminders_->setVisible(done);
     primary_->setText(done ? QStringLiteral("Done") : QStringLiteral("Export"));

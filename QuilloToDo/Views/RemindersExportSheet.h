@@ -66,6 +66,7 @@ private:
     QString status_;
     std::optional<bool> statusOK_;
 
+    class GroupedForm* form_ = nullptr;
     QButtonGroup* targetPicker_ = nullptr;
     QWidget* newListRow_ = nullptr;
     QLineEdit* newListTitle_ = nullptr;

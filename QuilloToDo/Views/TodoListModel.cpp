@@ -61,7 +61,7 @@ void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping 
     const bool sameGrouping = grouping == grouping_;
     grouping_ = grouping;
     bool anyRowStayed = false;
-    if (sameGrouping && applyRowByRow(items, rows, after, anyRowStayed)) {
+    if (sameGrouping && applyRowByRow(items, rows, after, itemsReplaced, anyRowStayed)) {
         // Rows that stayed may carry edited markers after a refresh.
         if (itemsReplaced && anyRowStayed) {
             emit dataChanged(index(0), index(static_cast<int>(shown_.size()) - 1),
@@ -76,32 +76,81 @@ void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping 
     endResetModel();
 }
 
-bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows,
-                                  std::vector<ShownRow>& after, bool& anyRowStayed) {
-    std::unordered_set<platform::UUID> beforeIDs;
+// Which rows of each list also stand in the other, matched by identity; nothing when an identity
+// repeats, which no row-by-row change could describe. Headers match by key. Items match by address
+// while both lists point into the same list of items (cheap: a mark per item instead of a hash per
+// id), else by id.
+std::optional<std::pair<std::vector<bool>, std::vector<bool>>> TodoListModel::matchRows(
+    const std::vector<ShownRow>& before, const std::vector<ShownRow>& after, bool sameItems) {
     std::unordered_set<std::string_view> beforeKeys;
-    beforeIDs.reserve(shown_.size());
-    for (const ShownRow& row : shown_) {
-        if (row.key) beforeKeys.insert(*row.key);
-        else beforeIDs.insert(row.id);
-    }
-    std::unordered_set<platform::UUID> afterIDs;
     std::unordered_set<std::string_view> afterKeys;
-    afterIDs.reserve(after.size());
+    for (const ShownRow& row : before) {
+        if (row.key && !beforeKeys.insert(*row.key).second) return std::nullopt;
+    }
     for (const ShownRow& row : after) {
-        // A repeated id cannot be told apart from a move.
-        if (row.key ? !afterKeys.insert(*row.key).second : !afterIDs.insert(row.id).second) return false;
+        if (row.key && !afterKeys.insert(*row.key).second) return std::nullopt;
     }
-    if (beforeIDs.size() + beforeKeys.size() != shown_.size()) return false;
-
-    std::vector<bool> kept(shown_.size());
-    for (std::size_t i = 0; i < shown_.size(); ++i) {
-        kept[i] = shown_[i].key ? afterKeys.contains(*shown_[i].key) : afterIDs.contains(shown_[i].id);
-    }
+    std::vector<bool> kept(before.size());
     std::vector<bool> old(after.size());
+    if (sameItems) {
+        const TodoItem* first = nullptr;
+        const TodoItem* last = nullptr;
+        for (const auto* rows : {&before, &after}) {
+            for (const ShownRow& row : *rows) {
+                if (!row.item) continue;
+                if (!first || row.item < first) first = row.item;
+                if (!last || row.item > last) last = row.item;
+            }
+        }
+        const std::size_t span = first ? static_cast<std::size_t>(last - first) + 1 : 0;
+        std::vector<std::uint8_t> marks(span);  // bit 0: shown before, bit 1: shown after
+        for (const ShownRow& row : before) {
+            if (row.key) continue;
+            std::uint8_t& mark = marks[static_cast<std::size_t>(row.item - first)];
+            if (mark & 1) return std::nullopt;
+            mark |= 1;
+        }
+        for (const ShownRow& row : after) {
+            if (row.key) continue;
+            std::uint8_t& mark = marks[static_cast<std::size_t>(row.item - first)];
+            if (mark & 2) return std::nullopt;
+            mark |= 2;
+        }
+        for (std::size_t i = 0; i < before.size(); ++i) {
+            kept[i] = before[i].key ? afterKeys.contains(*before[i].key)
+                                    : (marks[static_cast<std::size_t>(before[i].item - first)] & 2) != 0;
+        }
+        for (std::size_t j = 0; j < after.size(); ++j) {
+            old[j] = after[j].key ? beforeKeys.contains(*after[j].key)
+                                  : (marks[static_cast<std::size_t>(after[j].item - first)] & 1) != 0;
+        }
+        return std::pair{std::move(kept), std::move(old)};
+    }
+    std::unordered_set<platform::UUID> beforeIDs;
+    std::unordered_set<platform::UUID> afterIDs;
+    beforeIDs.reserve(before.size());
+    afterIDs.reserve(after.size());
+    for (const ShownRow& row : before) {
+        if (!row.key && !beforeIDs.insert(row.id).second) return std::nullopt;
+    }
+    for (const ShownRow& row : after) {
+        if (!row.key && !afterIDs.insert(row.id).second) return std::nullopt;
+    }
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        kept[i] = before[i].key ? afterKeys.contains(*before[i].key) : afterIDs.contains(before[i].id);
+    }
     for (std::size_t j = 0; j < after.size(); ++j) {
         old[j] = after[j].key ? beforeKeys.contains(*after[j].key) : beforeIDs.contains(after[j].id);
     }
+    return std::pair{std::move(kept), std::move(old)};
+}
+
+bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows,
+                                  std::vector<ShownRow>& after, bool itemsReplaced, bool& anyRowStayed) {
+    auto matched = matchRows(shown_, after, !itemsReplaced);
+    if (!matched) return false;
+    const std::vector<bool>& kept = matched->first;
+    const std::vector<bool>& old = matched->second;
 
     // The rows both lists share must stand in the same order: only then is the change a matter of
     // removals and insertions. Meanwhile the shared rows are pointed at the new items and keys, so

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace quillo {
@@ -76,8 +77,10 @@ private:
     };
 
     static std::vector<ShownRow> shownRows(const std::vector<const TodoItem*>& items, const TodoListRows& rows);
+    static std::optional<std::pair<std::vector<bool>, std::vector<bool>>> matchRows(
+        const std::vector<ShownRow>& before, const std::vector<ShownRow>& after, bool sameItems);
     bool applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows, std::vector<ShownRow>& after,
-                       bool& anyRowStayed);
+                       bool itemsReplaced, bool& anyRowStayed);
     // dataChanged over each run of consecutive rows among `rows` (ascending).
     void emitRowsChanged(const std::vector<int>& rows, const QList<int>& roles);
 

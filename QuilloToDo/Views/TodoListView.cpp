@@ -33,7 +33,9 @@ QWidget* makeNotice(QWidget* parent) {
     auto* title = new QLabel(QStringLiteral("No markers match the current filter"), notice);
     title->setObjectName(QStringLiteral("noticeTitle"));
     quilloHeadline().applyTo(title);
-    title->setStyleSheet(QStringLiteral("color: white"));
+    QPalette titlePalette = title->palette();
+    titlePalette.setColor(QPalette::WindowText, Qt::white);
+    title->setPalette(titlePalette);
     title->setAlignment(Qt::AlignHCenter);
     title->setWordWrap(true);
     layout->addWidget(title);
@@ -71,7 +73,6 @@ TodoListView::TodoListView(QWidget* parent)
     // The window's background shows through the list.
     list_->setAutoFillBackground(false);
     list_->viewport()->setAutoFillBackground(false);
-    list_->setStyleSheet(QStringLiteral("QListView { background: transparent; border: none; }"));
     applyThinScrollBars(list_);
     stack_->addWidget(list_);
     stack_->addWidget(empty_);

@@ -6,7 +6,6 @@
 #include "Platform/FCPXHost/FCPXHost.h"
 #include "Platform/FCPXHost/FCPXTime.h"
 #include "Platform/FCPXHost/StandInHost.h"
-#include "testing/DNSSDTestLock.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -61,6 +60,10 @@ TEST(FCPXTimeTest, SecondsBecomeTicksOnlyWhenFiniteAndInRange) {
 // The panel with the stand-in host (or none), its playhead moves and beeps counted.
 class ExtensionPanelTest : public ::testing::Test {
 protected:
+    // The panel's client browses; pointed at no system bus it finds no daemon, so no other test's
+    // server can feed it a list. libdbus reads the address when the first client connects.
+    static void SetUpTestSuite() { qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/quillo-test-bus"); }
+
     void TearDown() override {
         panel_.reset();
         platform::setProExtensionHostSingleton(nullptr);
@@ -93,8 +96,6 @@ protected:
         doubleClick(panel_->tableView()->visualRect(index).center());
     }
 
-    // The panel's client browses: no test's server may feed it a list meanwhile.
-    test::DNSSDTestLock lock_;
     std::ostringstream playheadMoves_;
     int beeps_ = 0;
     std::unique_ptr<platform::StandInHost> host_;

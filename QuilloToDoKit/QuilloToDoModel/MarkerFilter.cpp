@@ -25,18 +25,12 @@ platform::JSON encodeArray(const auto& values) {
     return array;
 }
 
-platform::CodingPath elementPath(const platform::KeyedDecoder& decoder, std::string_view key, std::size_t index) {
-    platform::CodingPath path = decoder.pathFor(key);
-    path.push_back(platform::indexKey(index));
-    return path;
-}
-
 // Reads every element of the array member `key` with `decode`; repeated elements collapse.
 template <class T, class Decode>
 std::set<T> decodeSet(const platform::KeyedDecoder& decoder, std::string_view key, Decode decode) {
     const platform::JSON& array = decoder.decodeArray(key);
     std::set<T> values;
-    for (std::size_t i = 0; i < array.size(); ++i) values.insert(decode(array[i], elementPath(decoder, key, i)));
+    for (std::size_t i = 0; i < array.size(); ++i) values.insert(decode(array[i], platform::elementPath(decoder.pathFor(key), i)));
     return values;
 }
 

@@ -14,11 +14,6 @@ namespace {
 constexpr auto kCaseNames =
     std::to_array<std::string_view>({"hello", "todoList", "requestRefresh", "jumpTo", "setCompleted"});
 
-platform::CodingPath appended(platform::CodingPath path, std::string_view key) {
-    path.emplace_back(key);
-    return path;
-}
-
 template <class... Cases>
 struct Overloaded : Cases... {
     using Cases::operator()...;
@@ -29,7 +24,7 @@ Overloaded(Cases...) -> Overloaded<Cases...>;  // clang 14 deduces no aggregate 
 platform::JSON encodeItems(const std::vector<TodoItem>& items, const platform::CodingPath& path) {
     platform::JSON array = platform::JSON::array();
     for (std::size_t i = 0; i < items.size(); ++i)
-        array.push_back(encode(items[i], appended(path, platform::indexKey(i))));
+        array.push_back(encode(items[i], platform::elementPath(path, i)));
     return array;
 }
 
@@ -37,7 +32,7 @@ std::vector<TodoItem> decodeItems(const platform::JSON& array, const platform::C
     std::vector<TodoItem> items;
     items.reserve(array.size());
     for (std::size_t i = 0; i < array.size(); ++i)
-        items.push_back(decodeTodoItem(array[i], appended(path, platform::indexKey(i))));
+        items.push_back(decodeTodoItem(array[i], platform::elementPath(path, i)));
     return items;
 }
 
@@ -62,12 +57,13 @@ platform::JSON encode(const TodoIPCMessage& message, const platform::CodingPath&
     const auto visitor = Overloaded{
         [&](const TodoIPCMessage::Hello& hello) { json["hello"] = {{"appName", hello.appName}}; },
         [&](const TodoIPCMessage::TodoList& list) {
-            const auto listPath = appended(appended(path, "todoList"), "_0");
+            const auto listPath = platform::childPath(platform::childPath(path, "todoList"), "_0");
             json["todoList"] = {{"_0", encodeItems(list.items, listPath)}};
         },
         [&](const TodoIPCMessage::RequestRefresh&) { json["requestRefresh"] = platform::JSON::object(); },
         [&](const TodoIPCMessage::JumpTo& jump) {
-            const double seconds = platform::requireFinite(jump.seconds, appended(appended(path, "jumpTo"), "seconds"));
+            const auto secondsPath = platform::childPath(platform::childPath(path, "jumpTo"), "seconds");
+            const double seconds = platform::requireFinite(jump.seconds, secondsPath);
             json["jumpTo"] = {{"timelineID", jump.timelineID}, {"seconds", seconds}};
         },
         [&](const TodoIPCMessage::SetCompleted& set) {

@@ -85,12 +85,6 @@ T decodeValue(const platform::KeyedDecoder& decoder, std::string_view key) {
     }
 }
 
-platform::CodingPath appended(const platform::CodingPath& path, std::string_view key) {
-    platform::CodingPath result = path;
-    result.emplace_back(key);
-    return result;
-}
-
 }  // namespace
 
 bool operator==(const TodoItem& a, const TodoItem& b) {
@@ -105,7 +99,7 @@ platform::JSON encode(const TodoItem& item, const platform::CodingPath& path) {
     platform::JSON json = platform::JSON::object();
     itemfields::visitMembers(item, [&](std::string_view key, auto value) {
         if constexpr (std::is_same_v<decltype(value), double>)
-            json[key] = platform::requireFinite(value, appended(path, key));
+            json[key] = platform::requireFinite(value, platform::childPath(path, key));
         else
             json[key] = value;
     });

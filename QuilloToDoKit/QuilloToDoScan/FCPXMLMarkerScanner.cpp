@@ -1,7 +1,7 @@
 #include "QuilloToDoKit/QuilloToDoScan/FCPXMLMarkerScanner.h"
 
-#include "BrimlockCore/Database/ExpatParser.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/ExpatParser.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "BrimlockCore/Validation/FCPXMLFile.h"
 #include "BrimlockCore/Validation/FCPXMLResources.h"
 

@@ -5,7 +5,7 @@
 #include "BrimlockCore/Database/AssetStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Database/RoleResolver.h"
 #include "BrimlockCore/Resolver/LocalSequenceIndex.h"
 #include "BrimlockCore/Resolver/TimelineMarkerScanner.h"

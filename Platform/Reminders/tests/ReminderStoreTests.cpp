@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -44,6 +45,16 @@ TEST_F(ReminderStoreTest, AccessIsGrantedByCreatingTheRoot) {
     EXPECT_EQ(store.authorizationStatus(), ReminderAuthorizationStatus::fullAccess);
     ASSERT_EQ(store.sources().size(), 1u);
     EXPECT_EQ(store.sources()[0].sourceType, ReminderSource::Type::local);
+}
+
+TEST_F(ReminderStoreTest, TheRootComesFromTheOverrideElseTheDataHome) {
+    const std::string data = (directory.path() / "data").string();
+    ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    ::unsetenv("QUILLOTODO_REMINDERS_DIR");
+    EXPECT_EQ(ReminderStore::defaultRoot(), directory.path() / "data" / "calendars");
+    ::setenv("QUILLOTODO_REMINDERS_DIR", root().c_str(), 1);
+    EXPECT_EQ(ReminderStore::defaultRoot(), root());
+    ::unsetenv("QUILLOTODO_REMINDERS_DIR");
 }
 
 TEST_F(ReminderStoreTest, SavesArePendingUntilCommitAndResetDropsThem) {

@@ -72,10 +72,10 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     bool waitForRequests(ScriptedHttpServer& server, qsizetype count) {
-        return QTest::qWaitFor([&] { return server.requests().size() >= count; }, 20000);
+        return QTest::qWaitFor([&] { return server.requests().size() >= count; }, 60000);
     }
     bool waitUntilStoredEmpty() {
-        return QTest::qWaitFor([&] { return stored() == "[]"; }, 20000);
+        return QTest::qWaitFor([&] { return stored() == "[]"; }, 60000);
     }
 
     testing::TemporaryDirectory directory;
@@ -167,7 +167,7 @@ TEST_F(FeedbackServiceTest, AClosedPortAndASilentServerAreRetried) {
     {
         FeedbackService service(std::move(closed));
         service.send(payload());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return pauses.taken().size() == 2; }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return pauses.taken().size() == 2; }, 60000));
         ASSERT_TRUE(waitUntilStoredEmpty()) << "the third failure gives the feedback up";
     }
     EXPECT_EQ(pauses.taken(), (std::vector<double>{1, 5}));
@@ -187,7 +187,7 @@ TEST_F(FeedbackServiceTest, FeedbackSentWithoutAServerWaitsInTheFileForTheNextSt
     {
         FeedbackService unconfigured(configuration(QString()));
         unconfigured.send(payload());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return stored().contains("userName"); }, 20000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stored().contains("userName"); }, 60000));
     }
     ASSERT_TRUE(stored().contains("userName"));
     ScriptedHttpServer server;

@@ -83,7 +83,7 @@ TEST_F(PersistentRetryQueueTest, AlwaysFailingEntryFollowsTheWholeScheduleThenIs
     queue.setExecutor(executor.executor());
     queue.enqueue(operation(1));
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.deadLetterCount() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.deadLetterCount() == 1; }, 60000));
     EXPECT_EQ(executor.delivered.size(), 12u);
     EXPECT_EQ(sleeper.pauses, (std::vector<double>{1, 5, 30, 120, 600, 3600, 3600, 3600, 3600, 3600, 3600}));
     ASSERT_EQ(sleeper.filesAtPause.size(), 11u);
@@ -103,14 +103,14 @@ TEST_F(PersistentRetryQueueTest, EmptyBackoffPausesOneSecondAndNoAttemptLimitMea
     failing.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
     pausing.setExecutor(failing.executor());
     pausing.enqueue(operation(1));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pausing.deadLetterCount() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pausing.deadLetterCount() == 1; }, 60000));
     EXPECT_EQ(sleeper.pauses, (std::vector<double>{1, 1}));
 
     RecordingSleeper none;
     PersistentRetryQueue once(std::nullopt, feedbackBackoff, 0, none.sleeper());
     once.setExecutor(failing.executor());
     once.enqueue(operation(2));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return once.deadLetterCount() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return once.deadLetterCount() == 1; }, 60000));
     EXPECT_TRUE(none.pauses.empty());
 }
 
@@ -123,7 +123,7 @@ TEST_F(PersistentRetryQueueTest, UnusableBackoffValuesAreClampedToZeroThroughOne
     executor.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
     queue.setExecutor(executor.executor());
     queue.enqueue(operation(1));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.deadLetterCount() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.deadLetterCount() == 1; }, 60000));
     EXPECT_EQ(sleeper.pauses, (std::vector<double>{0, 0, 86400, 86400, 2.5}));
 }
 
@@ -136,7 +136,7 @@ TEST_F(PersistentRetryQueueTest, PermanentFailureGivesUpAtOnceAndTheNextGoesOut)
     queue.enqueue(operation(2));
     queue.setExecutor(executor.executor());
     queue.resume();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.pendingCount() == 0; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.pendingCount() == 0; }, 60000));
     EXPECT_EQ(executor.delivered, (std::vector<int>{1, 2}));
     EXPECT_EQ(queue.deadLetterCount(), 1);
     EXPECT_TRUE(sleeper.pauses.empty());
@@ -152,7 +152,7 @@ TEST_F(PersistentRetryQueueTest, EntriesQueuedDuringADeliveryGoOutNextFromTheSam
         inFlight.emplace_back(delivered.back(), std::move(done));
     });
     queue.enqueue(operation(1));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return inFlight.size() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inFlight.size() == 1; }, 60000));
 
     queue.enqueue(operation(2));
     QCoreApplication::processEvents();
@@ -162,9 +162,9 @@ TEST_F(PersistentRetryQueueTest, EntriesQueuedDuringADeliveryGoOutNextFromTheSam
     auto first = std::move(inFlight.back().second);
     first(nullptr);
     first(nullptr);  // a repeated report changes nothing
-    ASSERT_TRUE(QTest::qWaitFor([&] { return inFlight.size() == 2; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inFlight.size() == 2; }, 60000));
     inFlight.back().second(nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.pendingCount() == 0; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return queue.pendingCount() == 0; }, 60000));
     EXPECT_EQ(delivered, (std::vector<int>{1, 2}));
 }
 
@@ -183,7 +183,7 @@ TEST_F(PersistentRetryQueueTest, WithoutExecutorQueuingOnlyStoresAndARestartDeli
     QCoreApplication::processEvents();
     EXPECT_TRUE(executor.delivered.empty()) << "delivery starts only on resume";
     second.resume();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second.pendingCount() == 0; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.pendingCount() == 0; }, 60000));
     EXPECT_EQ(executor.delivered, (std::vector<int>{1, 2}));
 }
 
@@ -198,7 +198,7 @@ TEST_F(PersistentRetryQueueTest, AttemptCountsSurviveARestart) {
     failing.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
         first.setExecutor(failing.executor());
         first.enqueue(operation(1));
-        ASSERT_TRUE(QTest::qWaitFor([&] { return bool(heldWake); }, 10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bool(heldWake); }, 60000));
     }
     heldWake();  // the queue is gone: waking it must do nothing
     PersistentRetryQueue second(storePath(), feedbackBackoff, 3, sleeper.sleeper());
@@ -207,7 +207,7 @@ TEST_F(PersistentRetryQueueTest, AttemptCountsSurviveARestart) {
     failing.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
     second.setExecutor(failing.executor());
     second.resume();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return second.deadLetterCount() == 1; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.deadLetterCount() == 1; }, 60000));
     EXPECT_EQ(failing.delivered.size(), 2u);
 }
 
@@ -254,16 +254,16 @@ TEST_F(PersistentRetryQueueTest, AWriterKilledBetweenWriteAndRenameLeavesTheOldF
     writeStore("[\"old\"]");
     QProcess writer;
     writer.start(QUEUE_FILE_WRITER_PROCESS, {storePath(), "[\"new\"]", "--hang"});
-    ASSERT_TRUE(writer.waitForStarted(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return writer.canReadLine() || writer.waitForReadyRead(100); }, 10000));
+    ASSERT_TRUE(writer.waitForStarted(60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return writer.canReadLine() || writer.waitForReadyRead(100); }, 60000));
     EXPECT_EQ(writer.readLine().trimmed(), "written");
     writer.kill();
-    ASSERT_TRUE(writer.waitForFinished(10000));
+    ASSERT_TRUE(writer.waitForFinished(60000));
     EXPECT_EQ(storedBytes(), "[\"old\"]");
 
     QProcess finishing;
     finishing.start(QUEUE_FILE_WRITER_PROCESS, {storePath(), "[\"new\"]"});
-    ASSERT_TRUE(finishing.waitForFinished(10000));
+    ASSERT_TRUE(finishing.waitForFinished(60000));
     EXPECT_EQ(finishing.exitCode(), 0);
     EXPECT_EQ(storedBytes(), "[\"new\"]");
 }

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace quillo {
 namespace {
 
@@ -37,13 +39,14 @@ TodoItem item(const std::string& text, MarkerKind kind, TodoStatus status) {
     return made;
 }
 
+// Waits without blocking the event loop the future's continuations need; never waits forever.
 template <class T>
 T await(QFuture<T> future) {
-    EXPECT_TRUE(QTest::qWaitFor([&] { return future.isFinished(); }, 10000));
+    if (!QTest::qWaitFor([&] { return future.isFinished(); }, 60000)) throw std::runtime_error("timed out");
     if constexpr (!std::is_void_v<T>) {
         return future.result();
     } else {
-        future.waitForFinished();
+        future.waitForFinished();  // finished already: rethrows a failure
     }
 }
 
@@ -210,7 +213,7 @@ TEST_F(RemindersExportServiceTest, AFailedExportLeavesNoTraceForTheNextOne) {
     auto failed = export_.exportItems({item("A", MarkerKind::todo, TodoStatus::open), kept,
                                        item("B", MarkerKind::todo, TodoStatus::open)},
                                       QString("Doomed"), std::nullopt);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 60000));
     const auto error = testing::thrownBy<platform::ReminderStoreError>([&] { failed.result(); });
     EXPECT_STREQ(error.what(), "The disk is full.");
     EXPECT_EQ(export_.exportedReminderIDs(), mappingBefore);
@@ -226,12 +229,12 @@ TEST_F(RemindersExportServiceTest, AFailedExportLeavesNoTraceForTheNextOne) {
 TEST_F(RemindersExportServiceTest, RefusalsAndListTitles) {
     auto& export_ = makeService();
     auto empty = export_.exportItems({}, QString("x"), std::nullopt);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return empty.isFinished(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return empty.isFinished(); }, 60000));
     EXPECT_EQ(testing::thrownBy<ExportError>([&] { empty.result(); }).kind(), ExportError::Kind::nothingToExport);
     EXPECT_FALSE(fs::exists(root())) << "access was requested for nothing";
 
     auto unknown = export_.exportItems({item("x", MarkerKind::todo, TodoStatus::open)}, QString("t"), QString("nope"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return unknown.isFinished(); }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return unknown.isFinished(); }, 60000));
     EXPECT_EQ(testing::thrownBy<ExportError>([&] { unknown.result(); }).kind(), ExportError::Kind::listNotFound);
     EXPECT_EQ(export_.authorizationStatus(), platform::ReminderAuthorizationStatus::fullAccess);
 

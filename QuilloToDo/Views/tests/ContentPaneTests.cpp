@@ -7,6 +7,7 @@
 #include "QuilloToDo/Views/RolePickerView.h"
 #include "QuilloToDo/Views/SearchBar.h"
 #include "QuilloToDo/Views/StatusFilterView.h"
+#include "QuilloToDo/Views/StatusPanelContent.h"
 #include "QuilloToDo/Views/TodoListModel.h"
 #include "QuilloToDo/Views/TodoListView.h"
 
@@ -205,6 +206,17 @@ TEST_F(ContentPaneTest, PanelsToggleExpandAndClose) {
     EXPECT_TRUE(pane_->contentColumn()->isVisible());
     EXPECT_TRUE(status->isVisible());
     EXPECT_FALSE(details->isVisible());
+}
+
+TEST_F(ContentPaneTest, StatusPanelFollowsTheIndex) {
+    const auto* status = pane_->columnPanel(RightPanel::status)->findChild<StatusPanelContent*>();
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->shownTexts(), (QStringList{"0", "\u2013", "0 connected", "Idle", "off"}));
+    loadLibrary();
+    const QStringList after = status->shownTexts();
+    EXPECT_EQ(after.at(0), QStringLiteral("6"));
+    EXPECT_NE(after.at(1), QStringLiteral("\u2013"));
+    EXPECT_EQ(after.at(3), QStringLiteral("Idle"));
 }
 
 TEST_F(ContentPaneTest, CollapsedSidebarInsetsTheTypeFilterHeader) {

@@ -1,7 +1,7 @@
-#include "BrimlockCore/Database/ExpatParser.h"
+#include "BrimlockCore/XML/ExpatParser.h"
 
-#include "BrimlockCore/Database/XMLSecurity.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/XMLSecurity.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 
 #include <expat.h>
 

@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/DecodedBlob.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/OZParameterPath.h"
+#include "BrimlockCore/Effects/OZParameterPath.h"
 
 namespace brimlock {
 

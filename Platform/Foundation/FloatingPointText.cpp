@@ -1,9 +1,9 @@
-#include "BrimlockCore/Database/FloatingPointText.h"
+#include "Platform/Foundation/FloatingPointText.h"
 
 #include <charconv>
 #include <cmath>
 
-namespace brimlock {
+namespace platform {
 
 std::optional<double> parseFiniteDouble(std::string_view text) noexcept {
     bool negative = false;
@@ -26,4 +26,4 @@ std::optional<double> parseFiniteDouble(std::string_view text) noexcept {
     return negative ? -value : value;
 }
 
-}  // namespace brimlock
+}  // namespace platform

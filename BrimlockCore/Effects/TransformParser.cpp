@@ -1,9 +1,9 @@
-#include "BrimlockCore/Database/TransformParser.h"
+#include "BrimlockCore/Effects/TransformParser.h"
 
-#include "BrimlockCore/Database/ExpatParser.h"
-#include "BrimlockCore/Database/FloatingPointText.h"
-#include "BrimlockCore/Database/OZParameterPath.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/ExpatParser.h"
+#include "Platform/Foundation/FloatingPointText.h"
+#include "BrimlockCore/Effects/OZParameterPath.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <array>
@@ -38,7 +38,7 @@ public:
             // "default" counts only when there is no "value" at all, not when "value" is unreadable.
             auto text = attributes.value("value");
             if (!text) text = attributes.value("default");
-            const auto value = text ? parseFiniteDouble(*text) : std::nullopt;
+            const auto value = text ? platform::parseFiniteDouble(*text) : std::nullopt;
             if (!value) return;
             if (double* field = fieldForPath(values_, parameters_.joined())) *field = *value;
         }

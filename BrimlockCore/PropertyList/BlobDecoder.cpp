@@ -1,6 +1,6 @@
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 
-#include "BrimlockCore/Database/PropertyListStorage.h"
+#include "BrimlockCore/PropertyList/PropertyListStorage.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>

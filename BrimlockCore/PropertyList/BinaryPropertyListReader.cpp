@@ -1,6 +1,6 @@
-#include "BrimlockCore/Database/BinaryPropertyListReader.h"
+#include "BrimlockCore/PropertyList/BinaryPropertyListReader.h"
 
-#include "BrimlockCore/Database/PropertyListError.h"
+#include "BrimlockCore/PropertyList/PropertyListError.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
-#include "BrimlockCore/Database/XMLPropertyListReader.h"
+#include "BrimlockCore/PropertyList/XMLPropertyListReader.h"
 
-#include "BrimlockCore/Database/ExpatParser.h"
-#include "BrimlockCore/Database/PropertyListError.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/ExpatParser.h"
+#include "BrimlockCore/PropertyList/PropertyListError.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 
 #include <array>
 #include <bit>

@@ -1,6 +1,6 @@
-#include "BrimlockCore/Database/XMLSecurity.h"
+#include "BrimlockCore/XML/XMLSecurity.h"
 
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <unicode/uchar.h>

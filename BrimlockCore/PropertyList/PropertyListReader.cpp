@@ -1,8 +1,8 @@
-#include "BrimlockCore/Database/PropertyListReader.h"
+#include "BrimlockCore/PropertyList/PropertyListReader.h"
 
-#include "BrimlockCore/Database/BinaryPropertyListReader.h"
-#include "BrimlockCore/Database/PropertyListStorage.h"
-#include "BrimlockCore/Database/XMLPropertyListReader.h"
+#include "BrimlockCore/PropertyList/BinaryPropertyListReader.h"
+#include "BrimlockCore/PropertyList/PropertyListStorage.h"
+#include "BrimlockCore/PropertyList/XMLPropertyListReader.h"
 
 namespace brimlock {
 

@@ -1,9 +1,9 @@
-#include "BrimlockCore/Database/RetimeParser.h"
+#include "BrimlockCore/Effects/RetimeParser.h"
 
-#include "BrimlockCore/Database/ExpatParser.h"
-#include "BrimlockCore/Database/FloatingPointText.h"
-#include "BrimlockCore/Database/OZParameterPath.h"
-#include "BrimlockCore/Database/XMLSecurityError.h"
+#include "BrimlockCore/XML/ExpatParser.h"
+#include "Platform/Foundation/FloatingPointText.h"
+#include "BrimlockCore/Effects/OZParameterPath.h"
+#include "BrimlockCore/XML/XMLSecurityError.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <array>
@@ -53,8 +53,8 @@ std::optional<double> secondsFromOZTime(std::string_view text) {
         text.remove_prefix(cut + 1);
     }
     if (count < pieces.size()) return std::nullopt;
-    const auto numerator = parseFiniteDouble(pieces[0]);
-    const auto denominator = parseFiniteDouble(pieces[1]);
+    const auto numerator = platform::parseFiniteDouble(pieces[0]);
+    const auto denominator = platform::parseFiniteDouble(pieces[1]);
     if (!numerator || !denominator || !(*denominator > 0)) return std::nullopt;
     const double seconds = *numerator / *denominator;
     if (!std::isfinite(seconds)) return std::nullopt;  // a huge numerator over a tiny denominator
@@ -78,7 +78,7 @@ public:
             parameters_.enter(attributes.value("name"));
         } else if (name == "curve") {
             const auto text = attributes.value("value");
-            if (const auto value = text ? parseFiniteDouble(*text) : std::nullopt) apply(*value);
+            if (const auto value = text ? platform::parseFiniteDouble(*text) : std::nullopt) apply(*value);
         } else if (name == "keypoint") {
             inKeypoint_ = true;
             kpTime_.clear();
@@ -98,11 +98,11 @@ public:
             if (name == "time") {
                 kpTime_ = text;
             } else if (name == "value") {
-                kpValue_ = parseFiniteDouble(text).value_or(0);
+                kpValue_ = platform::parseFiniteDouble(text).value_or(0);
             } else if (name == "inputTangentValue") {
-                kpInputTangentValue_ = parseFiniteDouble(text).value_or(-1.0);
+                kpInputTangentValue_ = platform::parseFiniteDouble(text).value_or(-1.0);
             } else if (name == "outputTangentValue") {
-                kpOutputTangentValue_ = parseFiniteDouble(text).value_or(-1.0);
+                kpOutputTangentValue_ = platform::parseFiniteDouble(text).value_or(-1.0);
             } else if (name == "keypoint") {
                 if (const auto seconds = secondsFromOZTime(kpTime_)) {
                     values_.timeMapKeypoints.push_back(

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BrimlockCore/Database/PropertyListValue.h"
+#include "BrimlockCore/PropertyList/PropertyListValue.h"
 
 #include <cstdint>
 #include <functional>

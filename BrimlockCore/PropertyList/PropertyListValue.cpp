@@ -1,6 +1,6 @@
-#include "BrimlockCore/Database/PropertyListValue.h"
+#include "BrimlockCore/PropertyList/PropertyListValue.h"
 
-#include "BrimlockCore/Database/PropertyListStorage.h"
+#include "BrimlockCore/PropertyList/PropertyListStorage.h"
 
 #include <bit>
 #include <limits>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "BrimlockCore/Database/BlobDecoderError.h"
-#include "BrimlockCore/Database/DecodedBlob.h"
-#include "BrimlockCore/Database/PropertyListError.h"
-#include "BrimlockCore/Database/PropertyListValue.h"
+#include "BrimlockCore/PropertyList/BlobDecoderError.h"
+#include "BrimlockCore/PropertyList/DecodedBlob.h"
+#include "BrimlockCore/PropertyList/PropertyListError.h"
+#include "BrimlockCore/PropertyList/PropertyListValue.h"
 
 #include <cstdint>
 #include <optional>

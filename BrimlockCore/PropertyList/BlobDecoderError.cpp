@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/BlobDecoderError.h"
+#include "BrimlockCore/PropertyList/BlobDecoderError.h"
 
 namespace brimlock {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BrimlockCore/Database/PropertyListStorage.h"
+#include "BrimlockCore/PropertyList/PropertyListStorage.h"
 
 #include <cstdint>
 #include <memory>

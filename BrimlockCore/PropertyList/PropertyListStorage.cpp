@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/PropertyListStorage.h"
+#include "BrimlockCore/PropertyList/PropertyListStorage.h"
 
 namespace brimlock {
 

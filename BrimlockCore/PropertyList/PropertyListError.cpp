@@ -1,4 +1,4 @@
-#include "BrimlockCore/Database/PropertyListError.h"
+#include "BrimlockCore/PropertyList/PropertyListError.h"
 
 namespace brimlock {
 

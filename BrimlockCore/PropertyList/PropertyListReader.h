@@ -1,7 +1,7 @@
 #pragma once
 
-#include "BrimlockCore/Database/PropertyListError.h"
-#include "BrimlockCore/Database/PropertyListValue.h"
+#include "BrimlockCore/PropertyList/PropertyListError.h"
+#include "BrimlockCore/PropertyList/PropertyListValue.h"
 
 #include <cstdint>
 #include <span>

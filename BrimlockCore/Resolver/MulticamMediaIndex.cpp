@@ -1,7 +1,7 @@
-#include "BrimlockCore/Database/MulticamMediaIndex.h"
+#include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 
 #include "BrimlockCore/Database/AssetStore.h"
-#include "BrimlockCore/Database/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
