@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the FCPXML parser, then checks every sequence against the validator twice:
-// against no entries and against entries made from its own clips. Only the designed errors may come
-// out; every number must be finite and the report's counts must add up.
+// against no entries and against entries made from its own clips. Only the parser's and the entity guard's
+// errors may come out; every number must be finite and the report's counts must add up.
 #include "BrimlockCore/XML/XMLSecurityError.h"
 #include "BrimlockCore/Validation/FCPXMLParser.h"
 #include "BrimlockCore/Validation/TimelineValidator.h"

@@ -5,8 +5,8 @@
 
 namespace brimlock {
 
-// A failure of an event database. what() is the designed message: the kind's prefix followed by
-// SQLite's own message ("Unknown error" when there was no connection to ask).
+// A failure of an event database. what() is the kind's prefix ("Query failed: " and so on) followed
+// by SQLite's own message ("Unknown error" when there was no connection to ask).
 class FCPDatabaseError : public std::runtime_error {
 public:
     enum class Kind { connectionFailed, queryFailed, blobDecodingFailed };

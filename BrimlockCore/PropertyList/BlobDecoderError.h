@@ -4,7 +4,7 @@
 
 namespace brimlock {
 
-// A property list that is not a usable keyed archive. what() is the designed message of the kind.
+// A property list that is not a usable keyed archive. what() names the kind ("Blob has no objects").
 class BlobDecoderError : public std::runtime_error {
 public:
     enum class Kind { invalidPlist, missingObjects, emptyBlob, invalidRoot };

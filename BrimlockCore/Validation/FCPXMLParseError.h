@@ -6,7 +6,7 @@
 
 namespace brimlock::FCPXMLParser {
 
-// Why an FCPXML file or document could not be read. what() is the designed message of the kind.
+// Why an FCPXML file or document could not be read. what() is the kind's prefix ("FCPXML file not found: ") and the path or parser message.
 class ParseError : public std::runtime_error {
 public:
     enum class Kind { fileNotFound, notReadable, tooLarge, xmlError };

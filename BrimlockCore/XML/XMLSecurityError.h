@@ -5,7 +5,7 @@
 
 namespace brimlock {
 
-// A refusal of the XML entity guard. what() is the designed one-line message naming the document.
+// A refusal of the XML entity guard. what() is one line naming the document and why it is refused.
 class XMLSecurityError : public std::runtime_error {
 public:
     enum class Kind { entityDeclarationsRejected };

@@ -28,7 +28,7 @@ std::string commentFilling(std::size_t size) { return "<!--" + std::string(size 
 
 }  // namespace
 
-TEST(XMLSecurityTest, RejectionCarriesKindNameAndTheDesignedMessage) {
+TEST(XMLSecurityTest, RejectionCarriesKindNameAndTheDocumentsName) {
     try {
         brimlock::XMLSecurity::rejectXMLEntityDeclarations(bytes("<!DOCTYPE r [<!ENTITY a \"b\">]><r/>"),
                                                            "Cut 3.fcpxml");

@@ -5,7 +5,7 @@
 
 namespace quillo::FCPXMLMarkerScanner {
 
-// Why an FCPXML file could not be scanned. what() is the designed message of the kind.
+// Why an FCPXML file could not be scanned. what() is the kind's prefix ("FCPXML file not found: ") and the detail.
 class ScanError : public std::runtime_error {
 public:
     enum class Kind { fileNotFound, notReadable, xmlError };

@@ -43,7 +43,7 @@ TEST(TodoEnums, RawValuesReadBackExactlyAndNothingElse) {
     for (const char* text : {"Role", "", "none "}) EXPECT_FALSE(assigneeSourceFromRawValue(text)) << text;
 }
 
-TEST(TodoEnums, CasesComeInDesignedOrderWithTheirLabels) {
+TEST(TodoEnums, CasesComeInCaseOrderWithTheirLabels) {
     EXPECT_EQ(allMarkerKinds, (std::array{MarkerKind::standard, MarkerKind::todo, MarkerKind::chapter}));
     EXPECT_EQ(allTodoStatuses, (std::array{TodoStatus::open, TodoStatus::done, TodoStatus::unknown}));
     EXPECT_EQ(displayName(MarkerKind::standard), "Standard");
@@ -65,7 +65,7 @@ TEST(TodoEnums, CodedAsSingleStrings) {
     EXPECT_EQ(thrownBy<platform::DecodingError>([] { decodeTodoStatus(platform::JSON(1)); }).kind(), Kind::typeMismatch);
 }
 
-TEST(TodoItemCoding, WritesTheDesignedMembersAndReadsBackEqual) {
+TEST(TodoItemCoding, WritesEveryFieldAsAMemberInOrderAndReadsBackEqual) {
     const TodoItem item = plausibleItem();
     const platform::JSON json = encode(item);
 
@@ -103,7 +103,7 @@ TEST(TodoItemCoding, AbsentOptionalsAreLeftOutAndEmptyTextsKept) {
     EXPECT_EQ(decodeTodoItem(encodedThroughText(fields)).chapterNote, std::optional<std::string>(""));
 }
 
-TEST(TodoItemCoding, ReadingIsLenientWhereDesigned) {
+TEST(TodoItemCoding, ReadingTakesNullAsAbsentAnyNumberAndEitherCaseOfId) {
     platform::JSON json = encode(plausibleItem());
     json["assigneeName"] = nullptr;
     json["completedRaw"] = nullptr;
