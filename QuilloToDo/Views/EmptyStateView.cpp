@@ -3,12 +3,12 @@
 #include "QuilloDesignKit/QuilloButton.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloFont.h"
+#include "QuilloDesignKit/QuilloHudBackground.h"
 #include "QuilloDesignKit/QuilloSymbolView.h"
 #include "QuilloToDo/Controllers/LibraryController.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 #include "QuilloToDo/Views/AddLibraryPanel.h"
 #include "QuilloToDo/Views/WindowAppearance.h"
-#include "Platform/WindowSystem/VisualEffectBackdrop.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -80,10 +80,8 @@ void EmptyStateView::showDetectionError() {
 
 void EmptyStateView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    platform::paintVisualEffect(painter, rect(), platform::VisualEffectMaterial::hudWindow,
-                                platform::VisualEffectBlendingMode::behindWindow, this);
     const auto appearance = WindowAppearance::from(settings_);
-    painter.fillRect(rect(), Color::withOpacity(appearance.windowColor(), appearance.glassDarkness));
+    paintHudBackground(painter, rect(), appearance.windowColor(), appearance.glassDarkness, this);
 }
 
 }  // namespace quillo

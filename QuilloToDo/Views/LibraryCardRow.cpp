@@ -6,9 +6,9 @@
 #include "QuilloDesignKit/QuilloSymbol.h"
 #include "QuilloDesignKit/QuilloSymbolButton.h"
 #include "QuilloToDo/Controllers/WatchedLibrary.h"
+#include "QuilloToDo/Views/BusyIndicator.h"
 
 #include <QPainter>
-#include <QTimer>
 
 #include <cmath>
 
@@ -21,7 +21,6 @@ constexpr double spacing = 8;
 constexpr double tileSide = 24;
 constexpr double statusSide = 11;     // the caption-2 text style
 constexpr double spinnerSide = 16 * 0.4;  // a small indicator scaled to 0.4
-constexpr int spinnerSteps = 12;
 }  // namespace
 
 LibraryCardRow::LibraryCardRow(WatchedLibrary& library, QWidget* parent)
@@ -30,7 +29,7 @@ LibraryCardRow::LibraryCardRow(WatchedLibrary& library, QWidget* parent)
       removeButton_(new QuilloSymbolButton(QStringLiteral("xmark.circle.fill"), 12, QFont::Normal,
                                            Color::quilloTextTertiary(), QStringLiteral("Remove library"),
                                            QuilloEdge::bottom, this)),
-      spinner_(new QTimer(this)) {
+      busy_(new BusyIndicator(spinnerSide, this)) {
     setAttribute(Qt::WA_Hover);
     setFont(quilloFont(13, QuilloFontWeight::medium));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -38,15 +37,13 @@ LibraryCardRow::LibraryCardRow(WatchedLibrary& library, QWidget* parent)
     removeButton_->hide();
     connect(removeButton_, &QAbstractButton::clicked, this, &LibraryCardRow::removeRequested);
 
-    spinner_->setInterval(80);
-    connect(spinner_, &QTimer::timeout, this, [this] {
-        spinnerStep_ = (spinnerStep_ + 1) % spinnerSteps;
-        update(statusRect().toAlignedRect());
-    });
+    busy_->setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(&library, &WatchedLibrary::isLoadedChanged, this, &LibraryCardRow::followLoadState);
     connect(&library, &WatchedLibrary::errorMessageChanged, this, &LibraryCardRow::followLoadState);
     followLoadState();
 }
+
+bool LibraryCardRow::showsProgress() const { return busy_->isVisibleTo(this); }
 
 QSize LibraryCardRow::sizeHint() const {
     const int height = int(verticalPadding * 2 + tileSide);
@@ -62,6 +59,7 @@ void LibraryCardRow::setHovering(bool hovering) {
     if (hovering == isHovering_) return;
     isHovering_ = hovering;
     removeButton_->setVisible(hovering);
+    placeStatus();
     update();
 }
 
@@ -69,12 +67,17 @@ void LibraryCardRow::resizeEvent(QResizeEvent*) {
     const QSize button = removeButton_->sizeHint();
     removeButton_->setGeometry(int(width() - horizontalPadding - button.width()), (height() - button.height()) / 2,
                                button.width(), button.height());
+    placeStatus();
+}
+
+void LibraryCardRow::placeStatus() {
+    const QPointF centre = statusRect().center();
+    busy_->setGeometry(int(centre.x() - spinnerSide / 2), int(centre.y() - spinnerSide / 2), int(std::ceil(spinnerSide)),
+                       int(std::ceil(spinnerSide)));
 }
 
 void LibraryCardRow::followLoadState() {
-    const bool loading = library_ && !library_->isLoaded() && !library_->errorMessage();
-    if (loading && !spinner_->isActive()) spinner_->start();
-    if (!loading) spinner_->stop();
+    busy_->setVisible(library_ && !library_->isLoaded() && !library_->errorMessage());
     update();
 }
 
@@ -107,18 +110,7 @@ void LibraryCardRow::paintEvent(QPaintEvent*) {
 
     if (library_->isLoaded()) {
         QuilloSymbol::paint(painter, status, QStringLiteral("checkmark.circle.fill"), Color::green());
-    } else if (!library_->errorMessage()) {
-        // An indeterminate spinner: twelve spokes, the brightest turning.
-        painter.save();
-        painter.translate(status.center());
-        for (int spoke = 0; spoke < spinnerSteps; ++spoke) {
-            const int age = (spinnerSteps + spinnerStep_ - spoke) % spinnerSteps;
-            painter.setPen(QPen(Color::withOpacity(Qt::white, 0.9 - 0.06 * age), 0.9, Qt::SolidLine, Qt::RoundCap));
-            painter.drawLine(QPointF(0, -spinnerSide * 0.25), QPointF(0, -spinnerSide * 0.5));
-            painter.rotate(360.0 / spinnerSteps);
-        }
-        painter.restore();
-    } else {
+    } else if (library_->errorMessage()) {
         QuilloSymbol::paint(painter, status, QStringLiteral("exclamationmark.triangle.fill"), Color::red());
     }
 }

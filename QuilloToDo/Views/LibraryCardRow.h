@@ -5,10 +5,9 @@
 #include <QPointer>
 #include <QWidget>
 
-class QTimer;
-
 namespace quillo {
 
+class BusyIndicator;
 class QuilloSymbolButton;
 
 // One watched library in the sidebar: a folder tile, its name cut in the middle, its load state
@@ -21,6 +20,8 @@ public:
 
     WatchedLibrary* library() const { return library_; }
     bool isHovering() const { return isHovering_; }
+    // The spinner of a library not loaded yet.
+    bool showsProgress() const;
     QuilloSymbolButton* removeButton() const { return removeButton_; }
 
     QSize sizeHint() const override;
@@ -39,11 +40,11 @@ private:
     void setHovering(bool hovering);
     void followLoadState();
     QRectF statusRect() const;
+    void placeStatus();
 
     QPointer<WatchedLibrary> library_;
     QuilloSymbolButton* removeButton_;
-    QTimer* spinner_;
-    int spinnerStep_ = 0;
+    BusyIndicator* busy_;
     bool isHovering_ = false;
 };
 

@@ -60,6 +60,9 @@ TEST_F(SidebarTest, TheAddButtonAddsTheBundleThePanelAnswersAndACancelAddsNothin
     EXPECT_EQ(watchedNames(), QStringList{"Cut"});
     ASSERT_EQ(sidebar().libraryCards().size(), 1);
     EXPECT_EQ(sidebar().libraryCards()[0]->accessibleName(), "Cut");
+    EXPECT_TRUE(sidebar().libraryCards()[0]->showsProgress());
+    libraries_.markLoaded(urlOf(cut), std::nullopt);
+    EXPECT_FALSE(sidebar().libraryCards()[0]->showsProgress());
     EXPECT_EQ(sidebar().addButton()->text(), "Add Library...");
     EXPECT_EQ(sidebar().detectButton()->text(), "Detect from Final Cut Pro");
 }
