@@ -142,7 +142,7 @@ TEST_F(ContentPaneTest, StoredGroupingThatIsNoneOfTheThreeMeansAssignee) {
 
 TEST_F(ContentPaneTest, PickingTheSelectedRowClearsItAndStillOpensDetails) {
     loadLibrary();
-    const TodoItem& bob = itemWithText("fix the colour");
+    const TodoItem bob = itemWithText("fix the colour");  // a copy: a refresh below replaces the items
     pane_->pick(bob);
     EXPECT_EQ(pane_->selectedItemID(), bob.id);
     EXPECT_EQ(pane_->panels().activePanels, std::set<RightPanel>{RightPanel::details});
