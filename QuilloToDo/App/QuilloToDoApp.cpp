@@ -120,9 +120,12 @@ SettingsView& QuilloToDoApp::showSettings() {
 }
 
 bool QuilloToDoApp::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == mainWindow_ && event->type() == QEvent::Show) {
+    // Installed on the main window only. qobject_cast, not the QPointer: events still arrive while
+    // the window is being destroyed, when it is no longer a MainWindow.
+    const bool fromMainWindow = qobject_cast<MainWindow*>(watched) != nullptr;
+    if (fromMainWindow && event->type() == QEvent::Show) {
         onMainWindowAppear();
-    } else if (watched == mainWindow_ && event->type() == QEvent::Close && launchTask_.isActive()) {
+    } else if (fromMainWindow && event->type() == QEvent::Close && launchTask_.isActive()) {
         // The window went away before the delay ran out: the updater starts at once.
         launchTask_.stop();
         startUpdaterNow();
