@@ -37,6 +37,7 @@ QuilloToDoApp::QuilloToDoApp(QSettings& defaults, Options options, QObject* pare
       postlabLocator_(new PostlabLibraryLocator(this)),
       windowSettings_(new WindowSettings(defaults, this)) {
     launchTask_.setSingleShot(true);
+    launchTask_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % early: never before 3 s
     connect(&launchTask_, &QTimer::timeout, this, &QuilloToDoApp::startUpdaterNow);
     createCommands();
 }
