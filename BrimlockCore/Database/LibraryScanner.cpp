@@ -6,6 +6,9 @@
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
+#include <optional>
+#include <set>
+#include <string>
 #include <system_error>
 #include <unordered_set>
 
@@ -17,6 +20,13 @@ namespace {
 
 // The library folder is depth 0, so folders down to 8 levels below it are examined.
 constexpr int kMaximumWalkDepth = 7;
+
+// A sequence is a real timeline when its attributes hold one of these keys...
+constexpr auto realSequenceStrongKeys = std::to_array<std::string_view>({
+    "sequenceType", "captionPlaybackEnabled", "captionPlaybackRoleUID", "audioSampleRate", "audioChannelCount",
+});
+// ...or its "metadata" dictionary holds one of these.
+constexpr auto shareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
 
 struct FolderEntry {
     fs::path path;
@@ -138,6 +148,24 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
     return timeline;
 }
 
+// The folder walk below `folder`: event folders from depth 1 to 8 below the library (depth 0), each
+// database counted once by its resolved path, appended without timelines. Symbolic links to folders
+// are checked for a database but not descended into.
+void collectEventFolders(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
+                         std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
+    if (depth > kMaximumWalkDepth) return;
+    for (const auto& entry : listFolder(folder)) {
+        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
+        const std::string name = platform::sanitizedUTF8(entry.name);
+        const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
+
+        const fs::path databaseURL = entry.path / eventDatabaseFileName;
+        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
+            events.push_back(FCPEvent{displayName, databaseURL, {}});
+        if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
+    }
+}
+
 }  // namespace
 
 FCPLibrary listEvents(const fs::path& libraryURL) {
@@ -155,21 +183,6 @@ FCPLibrary scan(const fs::path& libraryURL) {
     FCPLibrary library = listEvents(libraryURL);
     for (auto& event : library.events) event.timelines = timelinesOf(event.databaseURL);
     return library;
-}
-
-void collectEventFolders(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
-                         std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
-    if (depth > kMaximumWalkDepth) return;
-    for (const auto& entry : listFolder(folder)) {
-        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
-        const std::string name = platform::sanitizedUTF8(entry.name);
-        const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
-
-        const fs::path databaseURL = entry.path / eventDatabaseFileName;
-        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
-            events.push_back(FCPEvent{displayName, databaseURL, {}});
-        if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
-    }
 }
 
 std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) noexcept {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace brimlock::SpineClipDetails {
 
@@ -146,6 +147,28 @@ std::string_view trimmed(std::string_view text) noexcept {
     return text.substr(first, text.find_last_not_of(whitespace) - first + 1);
 }
 
+// The size of a rectangle written "{{x, y}, {w, h}}": braces removed, split at ",", white space
+// trimmed, the pieces that read as decimal numbers kept; the third and fourth. Nothing with fewer
+// than four numbers.
+std::optional<FrameSize> parseVideoProps(std::string_view text) {
+    std::string bare;
+    bare.reserve(text.size());
+    for (const char c : text)
+        if (c != '{' && c != '}') bare.push_back(c);
+
+    double numbers[4] = {};
+    std::size_t count = 0;
+    std::string_view rest = bare;
+    while (count < 4) {
+        const std::size_t cut = rest.find(',');
+        if (const auto number = platform::parseFiniteDouble(trimmed(rest.substr(0, cut)))) numbers[count++] = *number;
+        if (cut == std::string_view::npos) break;
+        rest.remove_prefix(cut + 1);
+    }
+    if (count < 4) return std::nullopt;
+    return FrameSize{numbers[2], numbers[3]};
+}
+
 }  // namespace
 
 std::optional<RetimeParser::RetimeValues> loadRetimeInfo(std::int64_t clip, CollectionCache& cache,
@@ -181,25 +204,6 @@ std::optional<FrameSize> videoResolution(const BlobDecoder::DecodedBlob& blob) {
     if (!rectangle) return std::nullopt;
     const auto text = rectangle->string();
     return text ? parseVideoProps(*text) : std::nullopt;
-}
-
-std::optional<FrameSize> parseVideoProps(std::string_view text) {
-    std::string bare;
-    bare.reserve(text.size());
-    for (const char c : text)
-        if (c != '{' && c != '}') bare.push_back(c);
-
-    double numbers[4] = {};
-    std::size_t count = 0;
-    std::string_view rest = bare;
-    while (count < 4) {
-        const std::size_t cut = rest.find(',');
-        if (const auto number = platform::parseFiniteDouble(trimmed(rest.substr(0, cut)))) numbers[count++] = *number;
-        if (cut == std::string_view::npos) break;
-        rest.remove_prefix(cut + 1);
-    }
-    if (count < 4) return std::nullopt;
-    return FrameSize{numbers[2], numbers[3]};
 }
 
 }  // namespace brimlock::SpineClipDetails
