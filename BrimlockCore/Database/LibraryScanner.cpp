@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Foundation/UnicodeText.h"
 
@@ -80,7 +81,7 @@ bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
     const auto& keys = blob.rootKeys();
     if (std::any_of(keys.begin(), keys.end(), [](const std::string& key) { return isOneOf(key, realSequenceStrongKeys); }))
         return true;
-    const auto metadata = blob.dictionary("metadata");
+    const auto metadata = blob.dictionary(store::kMetadata);
     if (!metadata) return false;
     for (std::size_t i = 0; i < metadata->size(); ++i) {
         if (isOneOf(metadata->keyAt(i), shareMetadataKeys)) return true;
@@ -107,7 +108,7 @@ std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int
         } catch (const std::exception&) {
             continue;
         }
-        if (type != "NSSet") continue;
+        if (type != store::kSet) continue;
         for (const auto member : childPKsOrNone(db, child)) {
             if (seen.insert(member).second) candidates.push_back(member);
         }
@@ -122,20 +123,20 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (info.type != "FFAnchoredSequence") return std::nullopt;
+    if (info.type != store::kAnchoredSequence) return std::nullopt;
     const auto blob = db.fetchDecodedBlob(pk);
     if (!blob || !isRealSequence(*blob)) return std::nullopt;
 
     int editCount = 0;
     std::optional<std::string> displayName;
-    if (const auto primaryObject = db.childPK(pk, "primaryObject")) {
+    if (const auto primaryObject = db.childPK(pk, std::string(store::kPrimaryObject))) {
         const auto items = childPKsOrNone(db, *primaryObject);
         if (!items.empty()) {
             const std::int64_t primaryItem = items.front();
-            if (const auto contained = db.childPK(primaryItem, "containedItems"))
+            if (const auto contained = db.childPK(primaryItem, std::string(store::kContainedItems)))
                 editCount = static_cast<int>(std::min<std::size_t>(childPKsOrNone(db, *contained).size(), INT32_MAX));
             if (const auto itemBlob = db.fetchDecodedBlob(primaryItem)) {
-                if (auto name = itemBlob->string("displayName"); name && !name->empty()) displayName = std::move(name);
+                if (auto name = itemBlob->string(store::kDisplayName); name && !name->empty()) displayName = std::move(name);
             }
         }
     }
@@ -195,7 +196,7 @@ std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) noexcept {
 }
 
 std::vector<FCPTimelineInfo> discoverTimelines(FCPDatabaseConnection& db) {
-    const auto roots = db.fetchCollections("FFMediaEventProjectData");
+    const auto roots = db.fetchCollections(std::string(store::kMediaEventProjectData));
     if (roots.empty()) return {};
     std::vector<FCPTimelineInfo> timelines;
     for (const auto candidate : candidateSequences(db, roots.front().pk)) {
@@ -213,7 +214,7 @@ std::vector<fs::path> findMediaFilesDatabases(const fs::path& libraryURL) {
         if (!fileExists(databaseURL)) continue;
         try {
             FCPDatabaseConnection db(databaseURL.string());
-            if (!db.fetchCollections("FFAsset").empty()) databases.push_back(databaseURL);
+            if (!db.fetchCollections(std::string(store::kAsset)).empty()) databases.push_back(databaseURL);
         } catch (const std::exception&) {
             // An unreadable database holds no assets we can use.
         }

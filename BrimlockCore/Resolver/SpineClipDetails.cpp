@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "Platform/Foundation/FloatingPointText.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/MarkerFields.h"
@@ -53,8 +54,8 @@ Search searchRetime(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
         if (!budget.spend()) return Search::notFound;
         const auto* row = cache.info(child);
         if (!row) return Search::failed;
-        if (row->name == "anchoredItems") continue;
-        if (row->type == "FFRetimingVideoEffect") {
+        if (row->name == store::kAnchoredItems) continue;
+        if (row->type == store::kRetimingVideoEffect) {
             if (const auto* blob = cache.blob(child)) {
                 if (const auto data = channelData(*blob)) {
                     // The first effect with data decides for its own level, even when its document gives
@@ -80,8 +81,8 @@ std::optional<TransformParser::TransformValues> searchTransform(std::int64_t pk,
         if (contains(path, child)) continue;
         if (!budget.spend()) return std::nullopt;
         const auto* row = cache.info(child);
-        if (!row || row->name == "anchoredItems") continue;
-        if (row->type == "FFHeXForm3DEffect") {
+        if (!row || row->name == store::kAnchoredItems) continue;
+        if (row->type == store::kHeXForm3DEffect) {
             if (const auto* blob = cache.blob(child)) {
                 if (const auto data = channelData(*blob)) {
                     // TransformParser applies the entity guard and the UTF-8 check.
@@ -106,7 +107,7 @@ bool isTitleBelow(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, P
         if (contains(path, child)) continue;
         if (!budget.spend()) return false;
         const auto* row = cache.info(child);
-        if (!row || row->name == "persistedAnchoredObject") continue;
+        if (!row || row->name == store::kPersistedAnchoredObject) continue;
         if (const auto* blob = cache.blob(child)) {
             if (BlobFields::text(*blob, "effectType") == "effect.video.title") return true;
         }
@@ -118,7 +119,7 @@ bool isTitleBelow(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, P
 void collectMarkers(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, Path& path, int depth,
                     std::vector<MarkerInfo>& out) {
     if (depth > maximumMarkerDepth) return;
-    const auto anchored = cache.childNamed(pk, "anchoredItems");
+    const auto anchored = cache.childNamed(pk, store::kAnchoredItems);
     if (!anchored) return;
     const auto children = cache.children(*anchored);
     if (!children) return;
@@ -130,7 +131,7 @@ void collectMarkers(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
         if (!row || !row->type) continue;
         const auto* blob = cache.blob(child);
         if (!blob) continue;
-        if (*row->type == "FFAnchoredTimeMarker") {
+        if (*row->type == store::kAnchoredTimeMarker) {
             MarkerFields fields = MarkerFields::read(*blob);
             out.push_back({std::move(fields.text), fields.type, std::move(fields.chapterNote)});
         } else if (row->type->find("Marker") == std::string::npos) {
