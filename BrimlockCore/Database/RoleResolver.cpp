@@ -1,6 +1,7 @@
 #include "BrimlockCore/Database/RoleResolver.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/PropertyList/PropertyListReader.h"
@@ -206,12 +207,11 @@ void RoleResolver::loadAllRoles(const std::filesystem::path& from) {
         const auto databaseURL = entry.path() / LibraryScanner::eventDatabaseFileName;
         std::error_code error;
         if (!std::filesystem::exists(databaseURL, error)) continue;
-        try {
+        // An event that cannot be read leaves its roles unknown.
+        whenStoreReadable([&] {
             FCPDatabaseConnection db(databaseURL.string());
             loadRoles(db);
-        } catch (const std::exception&) {
-            // That event's roles stay unknown.
-        }
+        });
     }
 }
 
