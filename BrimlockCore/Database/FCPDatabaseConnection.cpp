@@ -4,6 +4,7 @@
 #include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
 #include "BrimlockCore/Database/SQLiteStatement.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 
 #include <sqlite3.h>
@@ -222,7 +223,7 @@ bool FCPDatabaseConnection::loadCollectionIndex() {
 }
 
 std::optional<std::int64_t> FCPDatabaseConnection::resolveActivePick(std::int64_t ofStackPK) {
-    const auto variant = childPK(ofStackPK, "activeVariant");
+    const auto variant = childPK(ofStackPK, store::kActiveVariant);
     if (!variant) return std::nullopt;
     const auto picks = childPKs(*variant);
     if (!picks || picks->empty()) return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/SpineClipDetails.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
@@ -115,7 +116,7 @@ FCPMetadata buildMetadata(const EditEntry& from, std::int64_t timelineFrame, Fra
 }
 
 std::optional<FrameSize> timelineResolution(FCPDatabaseConnection& db, std::int64_t forTimeline) {
-    const auto primary = db.childPK(forTimeline, "primaryObject");
+    const auto primary = db.childPK(forTimeline, store::kPrimaryObject);
     if (!primary) return std::nullopt;
     const auto children = db.childPKs(*primary);
     if (!children || children->empty()) return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 
 namespace brimlock {
@@ -11,7 +12,7 @@ std::optional<std::int64_t> LocalSequenceIndex::sequencePK(const std::string& fo
         fetched_ = true;
         // A store whose sequences cannot be read has no compound clip contents.
         const bool read = whenStoreReadable([&] {
-            for (auto& row : db_.fetchCollections("FFAnchoredSequence")) rows_.emplace_back(row.pk, std::move(row.blob));
+            for (auto& row : db_.fetchCollections(store::kAnchoredSequence)) rows_.emplace_back(row.pk, std::move(row.blob));
         });
         if (!read) rows_.clear();
     }
@@ -21,7 +22,7 @@ std::optional<std::int64_t> LocalSequenceIndex::sequencePK(const std::string& fo
         auto& [pk, blob] = rows_[decodedRows_++];
         if (!blob) continue;
         const auto identifier =
-            whenStoreReadable([&] { return BlobFields::ownedText(BlobDecoder::decode(*blob), "mediaIdentifier"); },
+            whenStoreReadable([&] { return BlobFields::ownedText(BlobDecoder::decode(*blob), store::kMediaIdentifier); },
                               std::nullopt);
         blob.reset();
         // Rows are met in row order, so an identifier already indexed belongs to an earlier sequence.

@@ -5,6 +5,7 @@
 #include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
 
 #include <span>
@@ -26,11 +27,11 @@ std::optional<std::int64_t> firstChildOfRelation(FCPDatabaseConnection& db, std:
 }
 
 std::span<const std::int64_t> anglesOfSequence(FCPDatabaseConnection& db, std::int64_t sequencePK) {
-    const auto primary = firstChildOfRelation(db, sequencePK, "primaryObject");
+    const auto primary = firstChildOfRelation(db, sequencePK, store::kPrimaryObject);
     if (!primary) return {};
-    const auto base = firstChildOfRelation(db, *primary, "containedItems");
+    const auto base = firstChildOfRelation(db, *primary, store::kContainedItems);
     if (!base) return {};
-    const auto anchored = db.childPK(*base, "anchoredItems");
+    const auto anchored = db.childPK(*base, store::kAnchoredItems);
     if (!anchored) return {};
     return db.childPKs(*anchored).value_or(std::span<const std::int64_t>());
 }
@@ -51,12 +52,12 @@ void MulticamMediaIndex::scan(const std::filesystem::path& libraryURL) {
     for (const auto& event : LibraryScanner::scan(libraryURL).events) {
         const std::string path = event.databaseURL.string();
         std::vector<CollectionRow> rows;
-        if (!whenStoreReadable([&] { rows = FCPDatabaseConnection(path).fetchCollections("FFAnchoredSequence"); }))
+        if (!whenStoreReadable([&] { rows = FCPDatabaseConnection(path).fetchCollections(store::kAnchoredSequence); }))
             continue;
         for (const auto& row : rows) {
             if (!row.blob) continue;
             auto mediaIdentifier =
-                whenStoreReadable([&] { return BlobDecoder::decode(*row.blob).string("mediaIdentifier"); }, std::nullopt);
+                whenStoreReadable([&] { return BlobDecoder::decode(*row.blob).string(store::kMediaIdentifier); }, std::nullopt);
             if (mediaIdentifier) index_.try_emplace(std::move(*mediaIdentifier), Entry{path, row.pk});
         }
     }
