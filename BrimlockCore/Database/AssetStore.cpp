@@ -3,6 +3,7 @@
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
 #include <charconv>
@@ -78,12 +79,12 @@ std::optional<std::int64_t> framesAt(double seconds, double fps) noexcept {
 }
 
 std::optional<SourceAsset> assetFromBlob(const BlobDecoder::DecodedBlob& blob) {
-    auto mediaIdentifier = blob.string("mediaIdentifier");
+    auto mediaIdentifier = blob.string(store::kMediaIdentifier);
     if (!mediaIdentifier) return std::nullopt;
 
     SourceAsset asset;
     asset.mediaIdentifier = std::move(*mediaIdentifier);
-    asset.fileName = blob.string("displayName").value_or("Unknown");
+    asset.fileName = blob.string(store::kDisplayName).value_or("Unknown");
 
     const auto rangeText = blob.string("mediaRange");
     const auto range = rangeText ? TimecodeCalculator::parseCMTimeRangeString(*rangeText) : std::nullopt;
@@ -117,7 +118,7 @@ std::optional<SourceAsset> AssetStore::resolve(const std::string& mediaIdentifie
 }
 
 void AssetStore::loadAssets(FCPDatabaseConnection& from) {
-    for (const auto& row : from.fetchCollections("FFAsset")) {
+    for (const auto& row : from.fetchCollections(std::string(store::kAsset))) {
         if (!row.blob) continue;
         std::optional<SourceAsset> asset;
         try {

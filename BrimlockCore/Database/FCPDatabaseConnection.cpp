@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <sqlite3.h>
@@ -494,7 +495,7 @@ std::optional<std::int64_t> FCPDatabaseConnection::pkForIdentifier(const std::st
 }
 
 std::optional<std::int64_t> FCPDatabaseConnection::resolveActivePick(std::int64_t ofStackPK) noexcept {
-    const auto variant = childPK(ofStackPK, "activeVariant");
+    const auto variant = childPK(ofStackPK, std::string(store::kActiveVariant));
     if (!variant) return std::nullopt;
     try {
         const auto picks = fetchChildPKs(*variant);

@@ -2,10 +2,14 @@
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
+#include <optional>
+#include <set>
+#include <string>
 #include <system_error>
 #include <unordered_set>
 
@@ -17,6 +21,13 @@ namespace {
 
 // The library folder is depth 0, so folders down to 8 levels below it are examined.
 constexpr int kMaximumWalkDepth = 7;
+
+// A sequence is a real timeline when its attributes hold one of these keys...
+constexpr auto realSequenceStrongKeys = std::to_array<std::string_view>({
+    "sequenceType", "captionPlaybackEnabled", "captionPlaybackRoleUID", "audioSampleRate", "audioChannelCount",
+});
+// ...or its "metadata" dictionary holds one of these.
+constexpr auto shareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
 
 struct FolderEntry {
     fs::path path;
@@ -70,7 +81,7 @@ bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
     const auto& keys = blob.rootKeys();
     if (std::any_of(keys.begin(), keys.end(), [](const std::string& key) { return isOneOf(key, realSequenceStrongKeys); }))
         return true;
-    const auto metadata = blob.dictionary("metadata");
+    const auto metadata = blob.dictionary(store::kMetadata);
     if (!metadata) return false;
     for (std::size_t i = 0; i < metadata->size(); ++i) {
         if (isOneOf(metadata->keyAt(i), shareMetadataKeys)) return true;
@@ -97,7 +108,7 @@ std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int
         } catch (const std::exception&) {
             continue;
         }
-        if (type != "NSSet") continue;
+        if (type != store::kSet) continue;
         for (const auto member : childPKsOrNone(db, child)) {
             if (seen.insert(member).second) candidates.push_back(member);
         }
@@ -112,20 +123,20 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (info.type != "FFAnchoredSequence") return std::nullopt;
+    if (info.type != store::kAnchoredSequence) return std::nullopt;
     const auto blob = db.fetchDecodedBlob(pk);
     if (!blob || !isRealSequence(*blob)) return std::nullopt;
 
     int editCount = 0;
     std::optional<std::string> displayName;
-    if (const auto primaryObject = db.childPK(pk, "primaryObject")) {
+    if (const auto primaryObject = db.childPK(pk, std::string(store::kPrimaryObject))) {
         const auto items = childPKsOrNone(db, *primaryObject);
         if (!items.empty()) {
             const std::int64_t primaryItem = items.front();
-            if (const auto contained = db.childPK(primaryItem, "containedItems"))
+            if (const auto contained = db.childPK(primaryItem, std::string(store::kContainedItems)))
                 editCount = static_cast<int>(std::min<std::size_t>(childPKsOrNone(db, *contained).size(), INT32_MAX));
             if (const auto itemBlob = db.fetchDecodedBlob(primaryItem)) {
-                if (auto name = itemBlob->string("displayName"); name && !name->empty()) displayName = std::move(name);
+                if (auto name = itemBlob->string(store::kDisplayName); name && !name->empty()) displayName = std::move(name);
             }
         }
     }
@@ -136,6 +147,24 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
     timeline.collectionPK = pk;
     timeline.editCount = editCount;
     return timeline;
+}
+
+// The folder walk below `folder`: event folders from depth 1 to 8 below the library (depth 0), each
+// database counted once by its resolved path, appended without timelines. Symbolic links to folders
+// are checked for a database but not descended into.
+void collectEventFolders(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
+                         std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
+    if (depth > kMaximumWalkDepth) return;
+    for (const auto& entry : listFolder(folder)) {
+        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
+        const std::string name = platform::sanitizedUTF8(entry.name);
+        const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
+
+        const fs::path databaseURL = entry.path / eventDatabaseFileName;
+        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
+            events.push_back(FCPEvent{displayName, databaseURL, {}});
+        if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
+    }
 }
 
 }  // namespace
@@ -157,21 +186,6 @@ FCPLibrary scan(const fs::path& libraryURL) {
     return library;
 }
 
-void collectEventFolders(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
-                         std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
-    if (depth > kMaximumWalkDepth) return;
-    for (const auto& entry : listFolder(folder)) {
-        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
-        const std::string name = platform::sanitizedUTF8(entry.name);
-        const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
-
-        const fs::path databaseURL = entry.path / eventDatabaseFileName;
-        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
-            events.push_back(FCPEvent{displayName, databaseURL, {}});
-        if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
-    }
-}
-
 std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) noexcept {
     try {
         FCPDatabaseConnection db(databaseURL.string());
@@ -182,7 +196,7 @@ std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) noexcept {
 }
 
 std::vector<FCPTimelineInfo> discoverTimelines(FCPDatabaseConnection& db) {
-    const auto roots = db.fetchCollections("FFMediaEventProjectData");
+    const auto roots = db.fetchCollections(std::string(store::kMediaEventProjectData));
     if (roots.empty()) return {};
     std::vector<FCPTimelineInfo> timelines;
     for (const auto candidate : candidateSequences(db, roots.front().pk)) {
@@ -200,7 +214,7 @@ std::vector<fs::path> findMediaFilesDatabases(const fs::path& libraryURL) {
         if (!fileExists(databaseURL)) continue;
         try {
             FCPDatabaseConnection db(databaseURL.string());
-            if (!db.fetchCollections("FFAsset").empty()) databases.push_back(databaseURL);
+            if (!db.fetchCollections(std::string(store::kAsset)).empty()) databases.push_back(databaseURL);
         } catch (const std::exception&) {
             // An unreadable database holds no assets we can use.
         }

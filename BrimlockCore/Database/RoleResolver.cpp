@@ -3,6 +3,7 @@
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/PropertyList/PropertyListReader.h"
 #include "Platform/Foundation/UnicodeText.h"
 
@@ -177,7 +178,7 @@ void RoleResolver::extractRoles(const PropertyListValue& objects) {
 }
 
 void RoleResolver::loadRoles(FCPDatabaseConnection& from) {
-    const auto projects = from.fetchCollections("FFMediaEventProject");
+    const auto projects = from.fetchCollections(std::string(store::kMediaEventProject));
     if (projects.empty() || !projects.front().blob) return;
     try {
         const auto blob = BlobDecoder::decode(*projects.front().blob);

@@ -1,6 +1,7 @@
 #include "BrimlockCore/Resolver/CollectionCache.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -65,7 +66,7 @@ const BlobDecoder::DecodedBlob* CollectionCache::blob(std::int64_t pk) {
 }
 
 std::optional<std::int64_t> CollectionCache::activePick(std::int64_t stackPK) {
-    const auto variant = childNamed(stackPK, "activeVariant");
+    const auto variant = childNamed(stackPK, store::kActiveVariant);
     if (!variant) return std::nullopt;
     const auto picks = children(*variant);
     if (!picks || picks->empty()) return std::nullopt;

@@ -1,6 +1,7 @@
 #include "BrimlockCore/Resolver/LocalSequenceIndex.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 
 namespace brimlock {
@@ -9,7 +10,7 @@ std::optional<std::int64_t> LocalSequenceIndex::sequencePK(const std::string& fo
     if (!fetched_) {
         fetched_ = true;
         try {
-            for (auto& row : db_.fetchCollections("FFAnchoredSequence")) rows_.emplace_back(row.pk, std::move(row.blob));
+            for (auto& row : db_.fetchCollections(std::string(store::kAnchoredSequence))) rows_.emplace_back(row.pk, std::move(row.blob));
         } catch (const std::exception&) {
             rows_.clear();
         }
@@ -21,7 +22,7 @@ std::optional<std::int64_t> LocalSequenceIndex::sequencePK(const std::string& fo
         if (!blob) continue;
         std::optional<std::string> identifier;
         try {
-            identifier = BlobFields::ownedText(BlobDecoder::decode(*blob), "mediaIdentifier");
+            identifier = BlobFields::ownedText(BlobDecoder::decode(*blob), store::kMediaIdentifier);
         } catch (const std::exception&) {
             identifier.reset();
         }

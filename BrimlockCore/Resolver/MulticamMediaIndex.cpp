@@ -4,6 +4,7 @@
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
 
 #include <vector>
@@ -27,11 +28,11 @@ std::optional<std::int64_t> firstChildOfRelation(FCPDatabaseConnection& db, std:
 }
 
 std::vector<std::int64_t> anglesOfSequence(FCPDatabaseConnection& db, std::int64_t sequencePK) {
-    const auto primary = firstChildOfRelation(db, sequencePK, "primaryObject");
+    const auto primary = firstChildOfRelation(db, sequencePK, std::string(store::kPrimaryObject));
     if (!primary) return {};
-    const auto base = firstChildOfRelation(db, *primary, "containedItems");
+    const auto base = firstChildOfRelation(db, *primary, std::string(store::kContainedItems));
     if (!base) return {};
-    const auto anchored = db.childPK(*base, "anchoredItems");
+    const auto anchored = db.childPK(*base, std::string(store::kAnchoredItems));
     if (!anchored) return {};
     try {
         return db.fetchChildPKs(*anchored);
@@ -58,7 +59,7 @@ void MulticamMediaIndex::scan(const std::filesystem::path& libraryURL) {
         std::vector<FCPDatabaseConnection::CollectionRow> rows;
         try {
             FCPDatabaseConnection db(path);
-            rows = db.fetchCollections("FFAnchoredSequence");
+            rows = db.fetchCollections(std::string(store::kAnchoredSequence));
         } catch (const std::exception&) {
             continue;
         }
@@ -66,7 +67,7 @@ void MulticamMediaIndex::scan(const std::filesystem::path& libraryURL) {
             if (!row.blob) continue;
             std::optional<std::string> mediaIdentifier;
             try {
-                mediaIdentifier = BlobDecoder::decode(*row.blob).string("mediaIdentifier");
+                mediaIdentifier = BlobDecoder::decode(*row.blob).string(store::kMediaIdentifier);
             } catch (const std::exception&) {
                 continue;
             }
