@@ -1,6 +1,7 @@
 #include "BrimlockCore/Database/AssetStore.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/Database/StoreVocabulary.h"
@@ -118,14 +119,10 @@ std::optional<SourceAsset> AssetStore::resolve(const std::string& mediaIdentifie
 }
 
 void AssetStore::loadAssets(FCPDatabaseConnection& from) {
-    for (const auto& row : from.fetchCollections(std::string(store::kAsset))) {
+    for (const auto& row : from.fetchCollections(store::kAsset)) {
         if (!row.blob) continue;
-        std::optional<SourceAsset> asset;
-        try {
-            asset = assetFromBlob(BlobDecoder::decode(*row.blob));
-        } catch (const std::exception&) {
-            continue;  // an undecodable asset row is no asset
-        }
+        // An undecodable asset row is no asset.
+        auto asset = whenStoreReadable([&] { return assetFromBlob(BlobDecoder::decode(*row.blob)); }, std::nullopt);
         if (!asset) continue;
         std::string key = asset->mediaIdentifier;
         assets_.insert_or_assign(std::move(key), std::move(*asset));
@@ -135,11 +132,7 @@ void AssetStore::loadAssets(FCPDatabaseConnection& from) {
 void AssetStore::loadAllAssets(const std::filesystem::path& from) {
     for (const auto& databaseURL : LibraryScanner::findMediaFilesDatabases(from)) {
         std::optional<FCPDatabaseConnection> db;
-        try {
-            db.emplace(databaseURL.string());
-        } catch (const std::exception&) {
-            continue;
-        }
+        if (!whenStoreReadable([&] { db.emplace(databaseURL.string()); })) continue;
         loadAssets(*db);
     }
 }

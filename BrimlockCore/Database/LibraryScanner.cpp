@@ -1,6 +1,7 @@
 #include "BrimlockCore/Database/LibraryScanner.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/StoreVocabulary.h"
 #include "Platform/Foundation/UUID.h"
@@ -89,12 +90,9 @@ bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
     return false;
 }
 
-std::vector<std::int64_t> childPKsOrNone(FCPDatabaseConnection& db, std::int64_t parent) {
-    try {
-        return db.fetchChildPKs(parent);
-    } catch (const std::exception&) {
-        return {};
-    }
+// A child list that cannot be read counts as empty.
+std::span<const std::int64_t> childPKsOrNone(FCPDatabaseConnection& db, std::int64_t parent) {
+    return db.childPKs(parent).value_or(std::span<const std::int64_t>());
 }
 
 // NSSet children of the project-data root, in order, without repeats.
@@ -102,13 +100,8 @@ std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int
     std::vector<std::int64_t> candidates;
     std::unordered_set<std::int64_t> seen;
     for (const auto child : childPKsOrNone(db, rootPK)) {
-        std::optional<std::string> type;
-        try {
-            type = db.fetchCollectionInfo(child).type;
-        } catch (const std::exception&) {
-            continue;
-        }
-        if (type != store::kSet) continue;
+        const auto* info = db.collectionInfo(child);
+        if (info == nullptr || info->type != store::kSet) continue;
         for (const auto member : childPKsOrNone(db, child)) {
             if (seen.insert(member).second) candidates.push_back(member);
         }
@@ -117,23 +110,18 @@ std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int
 }
 
 std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, std::int64_t pk) {
-    FCPDatabaseConnection::CollectionInfo info;
-    try {
-        info = db.fetchCollectionInfo(pk);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-    if (info.type != store::kAnchoredSequence) return std::nullopt;
+    const auto* info = db.collectionInfo(pk);
+    if (info == nullptr || info->type != store::kAnchoredSequence) return std::nullopt;
     const auto blob = db.fetchDecodedBlob(pk);
     if (!blob || !isRealSequence(*blob)) return std::nullopt;
 
     int editCount = 0;
     std::optional<std::string> displayName;
-    if (const auto primaryObject = db.childPK(pk, std::string(store::kPrimaryObject))) {
+    if (const auto primaryObject = db.childPK(pk, store::kPrimaryObject)) {
         const auto items = childPKsOrNone(db, *primaryObject);
         if (!items.empty()) {
             const std::int64_t primaryItem = items.front();
-            if (const auto contained = db.childPK(primaryItem, std::string(store::kContainedItems)))
+            if (const auto contained = db.childPK(primaryItem, store::kContainedItems))
                 editCount = static_cast<int>(std::min<std::size_t>(childPKsOrNone(db, *contained).size(), INT32_MAX));
             if (const auto itemBlob = db.fetchDecodedBlob(primaryItem)) {
                 if (auto name = itemBlob->string(store::kDisplayName); name && !name->empty()) displayName = std::move(name);
@@ -142,8 +130,8 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
     }
 
     FCPTimelineInfo timeline;
-    timeline.id = info.identifier ? *info.identifier : platform::UUID::random().uuidString();
-    timeline.name = displayName ? *displayName : info.identifier ? *info.identifier : "Untitled";
+    timeline.id = info->identifier ? *info->identifier : platform::UUID::random().uuidString();
+    timeline.name = displayName ? *displayName : info->identifier ? *info->identifier : "Untitled";
     timeline.collectionPK = pk;
     timeline.editCount = editCount;
     return timeline;
@@ -186,17 +174,18 @@ FCPLibrary scan(const fs::path& libraryURL) {
     return library;
 }
 
-std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) noexcept {
-    try {
-        FCPDatabaseConnection db(databaseURL.string());
-        return discoverTimelines(db);
-    } catch (const std::exception&) {
-        return {};  // listed without timelines: the sidebar still shows the event
-    }
+std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) {
+    // An event that cannot be read is listed without timelines: the sidebar still shows it.
+    return whenStoreReadable(
+        [&] {
+            FCPDatabaseConnection db(databaseURL.string());
+            return discoverTimelines(db);
+        },
+        std::vector<FCPTimelineInfo>());
 }
 
 std::vector<FCPTimelineInfo> discoverTimelines(FCPDatabaseConnection& db) {
-    const auto roots = db.fetchCollections(std::string(store::kMediaEventProjectData));
+    const auto roots = db.fetchCollections(store::kMediaEventProjectData);
     if (roots.empty()) return {};
     std::vector<FCPTimelineInfo> timelines;
     for (const auto candidate : candidateSequences(db, roots.front().pk)) {
@@ -212,12 +201,10 @@ std::vector<fs::path> findMediaFilesDatabases(const fs::path& libraryURL) {
         if (name.empty() || name.front() == '.') continue;
         const fs::path databaseURL = entry.path() / eventDatabaseFileName;
         if (!fileExists(databaseURL)) continue;
-        try {
-            FCPDatabaseConnection db(databaseURL.string());
-            if (!db.fetchCollections(std::string(store::kAsset)).empty()) databases.push_back(databaseURL);
-        } catch (const std::exception&) {
-            // An unreadable database holds no assets we can use.
-        }
+        // An unreadable database holds no assets we can use.
+        const bool holdsAssets = whenStoreReadable(
+            [&] { return !FCPDatabaseConnection(databaseURL.string()).fetchCollections(store::kAsset).empty(); }, false);
+        if (holdsAssets) databases.push_back(databaseURL);
     }
     return databases;
 }

@@ -33,7 +33,7 @@ FCPLibrary listEvents(const std::filesystem::path& libraryURL);
 
 // discoverTimelines on a connection of its own; none when the database cannot be opened or its
 // project-data root cannot be queried.
-std::vector<FCPTimelineInfo> timelinesOf(const std::filesystem::path& databaseURL) noexcept;
+std::vector<FCPTimelineInfo> timelinesOf(const std::filesystem::path& databaseURL);
 
 // The real timelines of one event database. Throws FCPDatabaseError when the project-data root cannot
 // be queried; any later failure skips only the candidate or the detail it concerns.
