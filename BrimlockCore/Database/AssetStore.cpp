@@ -1,8 +1,10 @@
 #include "BrimlockCore/Database/AssetStore.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
 #include <cmath>
@@ -33,12 +35,12 @@ std::optional<std::int64_t> framesAt(double seconds, double fps) noexcept {
 }
 
 std::optional<SourceAsset> assetFromBlob(const BlobDecoder::DecodedBlob& blob) {
-    auto mediaIdentifier = blob.string("mediaIdentifier");
+    auto mediaIdentifier = blob.string(store::kMediaIdentifier);
     if (!mediaIdentifier) return std::nullopt;
 
     SourceAsset asset;
     asset.mediaIdentifier = std::move(*mediaIdentifier);
-    asset.fileName = blob.string("displayName").value_or("Unknown");
+    asset.fileName = blob.string(store::kDisplayName).value_or("Unknown");
 
     const auto rangeText = blob.string("mediaRange");
     const auto range = rangeText ? TimecodeCalculator::parseCMTimeRangeString(*rangeText) : std::nullopt;
@@ -72,14 +74,10 @@ std::optional<SourceAsset> AssetStore::resolve(const std::string& mediaIdentifie
 }
 
 void AssetStore::loadAssets(FCPDatabaseConnection& from) {
-    for (const auto& row : from.fetchCollections("FFAsset")) {
+    for (const auto& row : from.fetchCollections(store::kAsset)) {
         if (!row.blob) continue;
-        std::optional<SourceAsset> asset;
-        try {
-            asset = assetFromBlob(BlobDecoder::decode(*row.blob));
-        } catch (const std::exception&) {
-            continue;  // an undecodable asset row is no asset
-        }
+        // An undecodable asset row is no asset.
+        auto asset = whenStoreReadable([&] { return assetFromBlob(BlobDecoder::decode(*row.blob)); }, std::nullopt);
         if (!asset) continue;
         std::string key = asset->mediaIdentifier;
         assets_.insert_or_assign(std::move(key), std::move(*asset));
@@ -89,11 +87,7 @@ void AssetStore::loadAssets(FCPDatabaseConnection& from) {
 void AssetStore::loadAllAssets(const std::filesystem::path& from) {
     for (const auto& databaseURL : LibraryScanner::findMediaFilesDatabases(from)) {
         std::optional<FCPDatabaseConnection> db;
-        try {
-            db.emplace(databaseURL.string());
-        } catch (const std::exception&) {
-            continue;
-        }
+        if (!whenStoreReadable([&] { db.emplace(databaseURL.string()); })) continue;
         loadAssets(*db);
     }
 }

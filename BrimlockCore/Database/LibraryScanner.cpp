@@ -1,11 +1,16 @@
 #include "BrimlockCore/Database/LibraryScanner.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
+#include <optional>
+#include <set>
+#include <string>
 #include <system_error>
 #include <unordered_set>
 
@@ -17,6 +22,13 @@ namespace {
 
 // The library folder is depth 0, so folders down to 8 levels below it are examined.
 constexpr int kMaximumWalkDepth = 7;
+
+// A sequence is a real timeline when its attributes hold one of these keys...
+constexpr auto realSequenceStrongKeys = std::to_array<std::string_view>({
+    "sequenceType", "captionPlaybackEnabled", "captionPlaybackRoleUID", "audioSampleRate", "audioChannelCount",
+});
+// ...or its "metadata" dictionary holds one of these.
+constexpr auto shareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
 
 struct FolderEntry {
     fs::path path;
@@ -70,7 +82,7 @@ bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
     const auto& keys = blob.rootKeys();
     if (std::any_of(keys.begin(), keys.end(), [](const std::string& key) { return isOneOf(key, realSequenceStrongKeys); }))
         return true;
-    const auto metadata = blob.dictionary("metadata");
+    const auto metadata = blob.dictionary(store::kMetadata);
     if (!metadata) return false;
     for (std::size_t i = 0; i < metadata->size(); ++i) {
         if (isOneOf(metadata->keyAt(i), shareMetadataKeys)) return true;
@@ -78,12 +90,9 @@ bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
     return false;
 }
 
-std::vector<std::int64_t> childPKsOrNone(FCPDatabaseConnection& db, std::int64_t parent) {
-    try {
-        return db.fetchChildPKs(parent);
-    } catch (const std::exception&) {
-        return {};
-    }
+// A child list that cannot be read counts as empty.
+std::span<const std::int64_t> childPKsOrNone(FCPDatabaseConnection& db, std::int64_t parent) {
+    return db.childPKs(parent).value_or(std::span<const std::int64_t>());
 }
 
 // NSSet children of the project-data root, in order, without repeats.
@@ -91,13 +100,8 @@ std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int
     std::vector<std::int64_t> candidates;
     std::unordered_set<std::int64_t> seen;
     for (const auto child : childPKsOrNone(db, rootPK)) {
-        std::optional<std::string> type;
-        try {
-            type = db.fetchCollectionInfo(child).type;
-        } catch (const std::exception&) {
-            continue;
-        }
-        if (type != "NSSet") continue;
+        const auto* info = db.collectionInfo(child);
+        if (info == nullptr || info->type != store::kSet) continue;
         for (const auto member : childPKsOrNone(db, child)) {
             if (seen.insert(member).second) candidates.push_back(member);
         }
@@ -106,36 +110,49 @@ std::vector<std::int64_t> candidateSequences(FCPDatabaseConnection& db, std::int
 }
 
 std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, std::int64_t pk) {
-    FCPDatabaseConnection::CollectionInfo info;
-    try {
-        info = db.fetchCollectionInfo(pk);
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-    if (info.type != "FFAnchoredSequence") return std::nullopt;
+    const auto* info = db.collectionInfo(pk);
+    if (info == nullptr || info->type != store::kAnchoredSequence) return std::nullopt;
     const auto blob = db.fetchDecodedBlob(pk);
     if (!blob || !isRealSequence(*blob)) return std::nullopt;
 
     int editCount = 0;
     std::optional<std::string> displayName;
-    if (const auto primaryObject = db.childPK(pk, "primaryObject")) {
+    if (const auto primaryObject = db.childPK(pk, store::kPrimaryObject)) {
         const auto items = childPKsOrNone(db, *primaryObject);
         if (!items.empty()) {
             const std::int64_t primaryItem = items.front();
-            if (const auto contained = db.childPK(primaryItem, "containedItems"))
+            if (const auto contained = db.childPK(primaryItem, store::kContainedItems))
                 editCount = static_cast<int>(std::min<std::size_t>(childPKsOrNone(db, *contained).size(), INT32_MAX));
             if (const auto itemBlob = db.fetchDecodedBlob(primaryItem)) {
-                if (auto name = itemBlob->string("displayName"); name && !name->empty()) displayName = std::move(name);
+                if (auto name = itemBlob->string(store::kDisplayName); name && !name->empty()) displayName = std::move(name);
             }
         }
     }
 
     FCPTimelineInfo timeline;
-    timeline.id = info.identifier ? *info.identifier : platform::UUID::random().uuidString();
-    timeline.name = displayName ? *displayName : info.identifier ? *info.identifier : "Untitled";
+    timeline.id = info->identifier ? *info->identifier : platform::UUID::random().uuidString();
+    timeline.name = displayName ? *displayName : info->identifier ? *info->identifier : "Untitled";
     timeline.collectionPK = pk;
     timeline.editCount = editCount;
     return timeline;
+}
+
+// The folder walk below `folder`: event folders from depth 1 to 8 below the library (depth 0), each
+// database counted once by its resolved path, appended without timelines. Symbolic links to folders
+// are checked for a database but not descended into.
+void collectEventFolders(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
+                         std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
+    if (depth > kMaximumWalkDepth) return;
+    for (const auto& entry : listFolder(folder)) {
+        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
+        const std::string name = platform::sanitizedUTF8(entry.name);
+        const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
+
+        const fs::path databaseURL = entry.path / eventDatabaseFileName;
+        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
+            events.push_back(FCPEvent{displayName, databaseURL, {}});
+        if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
+    }
 }
 
 }  // namespace
@@ -157,32 +174,18 @@ FCPLibrary scan(const fs::path& libraryURL) {
     return library;
 }
 
-void collectEventFolders(const fs::path& folder, const std::optional<std::string>& namePrefix, int depth,
-                         std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
-    if (depth > kMaximumWalkDepth) return;
-    for (const auto& entry : listFolder(folder)) {
-        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
-        const std::string name = platform::sanitizedUTF8(entry.name);
-        const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
-
-        const fs::path databaseURL = entry.path / eventDatabaseFileName;
-        if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
-            events.push_back(FCPEvent{displayName, databaseURL, {}});
-        if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
-    }
-}
-
-std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) noexcept {
-    try {
-        FCPDatabaseConnection db(databaseURL.string());
-        return discoverTimelines(db);
-    } catch (const std::exception&) {
-        return {};  // listed without timelines: the sidebar still shows the event
-    }
+std::vector<FCPTimelineInfo> timelinesOf(const fs::path& databaseURL) {
+    // An event that cannot be read is listed without timelines: the sidebar still shows it.
+    return whenStoreReadable(
+        [&] {
+            FCPDatabaseConnection db(databaseURL.string());
+            return discoverTimelines(db);
+        },
+        std::vector<FCPTimelineInfo>());
 }
 
 std::vector<FCPTimelineInfo> discoverTimelines(FCPDatabaseConnection& db) {
-    const auto roots = db.fetchCollections("FFMediaEventProjectData");
+    const auto roots = db.fetchCollections(store::kMediaEventProjectData);
     if (roots.empty()) return {};
     std::vector<FCPTimelineInfo> timelines;
     for (const auto candidate : candidateSequences(db, roots.front().pk)) {
@@ -198,12 +201,10 @@ std::vector<fs::path> findMediaFilesDatabases(const fs::path& libraryURL) {
         if (name.empty() || name.front() == '.') continue;
         const fs::path databaseURL = entry.path() / eventDatabaseFileName;
         if (!fileExists(databaseURL)) continue;
-        try {
-            FCPDatabaseConnection db(databaseURL.string());
-            if (!db.fetchCollections("FFAsset").empty()) databases.push_back(databaseURL);
-        } catch (const std::exception&) {
-            // An unreadable database holds no assets we can use.
-        }
+        // An unreadable database holds no assets we can use.
+        const bool holdsAssets = whenStoreReadable(
+            [&] { return !FCPDatabaseConnection(databaseURL.string()).fetchCollections(store::kAsset).empty(); }, false);
+        if (holdsAssets) databases.push_back(databaseURL);
     }
     return databases;
 }

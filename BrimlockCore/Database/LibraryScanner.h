@@ -4,8 +4,6 @@
 
 #include <array>
 #include <filesystem>
-#include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,13 +24,6 @@ inline constexpr auto fcpInternalMediaFolderNames = std::to_array<std::string_vi
     "Analysis Files", "High Quality Media", "Shared Items", "Motion Templates",
 });
 
-// A sequence is a real timeline when its attributes hold one of these keys...
-inline constexpr auto realSequenceStrongKeys = std::to_array<std::string_view>({
-    "sequenceType", "captionPlaybackEnabled", "captionPlaybackRoleUID", "audioSampleRate", "audioChannelCount",
-});
-// ...or its "metadata" dictionary holds one of these.
-inline constexpr auto shareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
-
 // Never fails: a bundle that cannot be listed gives a library without events, an event whose
 // database cannot be read is listed without timelines.
 FCPLibrary scan(const std::filesystem::path& libraryURL);
@@ -40,15 +31,9 @@ FCPLibrary scan(const std::filesystem::path& libraryURL);
 // database themselves (timelinesOf, discoverTimelines).
 FCPLibrary listEvents(const std::filesystem::path& libraryURL);
 
-// The folder walk below `folder`: event folders from depth 1 to 8 below the library (depth 0), each
-// database counted once by its resolved path, appended without timelines. Symbolic links to folders
-// are checked for a database but not descended into.
-void collectEventFolders(const std::filesystem::path& folder, const std::optional<std::string>& namePrefix,
-                         int depth, std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths);
-
 // discoverTimelines on a connection of its own; none when the database cannot be opened or its
 // project-data root cannot be queried.
-std::vector<FCPTimelineInfo> timelinesOf(const std::filesystem::path& databaseURL) noexcept;
+std::vector<FCPTimelineInfo> timelinesOf(const std::filesystem::path& databaseURL);
 
 // The real timelines of one event database. Throws FCPDatabaseError when the project-data root cannot
 // be queried; any later failure skips only the candidate or the detail it concerns.

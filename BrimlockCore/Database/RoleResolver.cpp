@@ -1,8 +1,10 @@
 #include "BrimlockCore/Database/RoleResolver.h"
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/PropertyList/PropertyListReader.h"
 #include "Platform/Foundation/UnicodeText.h"
 
@@ -177,7 +179,7 @@ void RoleResolver::extractRoles(const PropertyListValue& objects) {
 }
 
 void RoleResolver::loadRoles(FCPDatabaseConnection& from) {
-    const auto projects = from.fetchCollections("FFMediaEventProject");
+    const auto projects = from.fetchCollections(store::kMediaEventProject);
     if (projects.empty() || !projects.front().blob) return;
     try {
         const auto blob = BlobDecoder::decode(*projects.front().blob);
@@ -206,12 +208,11 @@ void RoleResolver::loadAllRoles(const std::filesystem::path& from) {
         const auto databaseURL = entry.path() / LibraryScanner::eventDatabaseFileName;
         std::error_code error;
         if (!std::filesystem::exists(databaseURL, error)) continue;
-        try {
+        // An event that cannot be read leaves its roles unknown.
+        whenStoreReadable([&] {
             FCPDatabaseConnection db(databaseURL.string());
             loadRoles(db);
-        } catch (const std::exception&) {
-            // That event's roles stay unknown.
-        }
+        });
     }
 }
 

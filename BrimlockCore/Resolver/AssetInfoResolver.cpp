@@ -3,6 +3,7 @@
 #include "BrimlockCore/Database/AssetStore.h"
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
@@ -33,7 +34,7 @@ struct Walk {
 };
 
 std::optional<double> clippedRangeStart(const DecodedBlob& blob) {
-    const auto text = blob.string("clippedRange");
+    const auto text = blob.string(store::kClippedRange);
     if (!text) return std::nullopt;
     const auto range = TimecodeCalculator::parseCMTimeRangeString(*text);
     if (!range || !std::isfinite(range->start)) return std::nullopt;
@@ -55,18 +56,18 @@ void fillAbsentGatheredFields(AssetInfo& target, const AssetInfo& source) {
 }
 
 void readCollection(const DecodedBlob& blob, AssetInfo& gathered) {
-    if (const auto metadata = blob.dictionary("metadata")) {
+    if (const auto metadata = blob.dictionary(store::kMetadata)) {
         const auto take = [&](std::optional<std::string>& field, std::string_view key) {
             if (field) return;
             const auto value = metadata->find(key);
             if (!value) return;
             if (const auto text = value->string()) field = std::string(*text);
         };
-        take(gathered.reel, "reel");
-        take(gathered.scene, "scene");
-        take(gathered.shot, "shot");
-        take(gathered.angle, "angle");
-        take(gathered.notes, "notes");
+        take(gathered.reel, store::kReel);
+        take(gathered.scene, store::kScene);
+        take(gathered.shot, store::kShot);
+        take(gathered.angle, store::kAngle);
+        take(gathered.notes, store::kNotes);
     }
     if (!gathered.videoCollectionStart) gathered.videoCollectionStart = clippedRangeStart(blob);
 }
@@ -74,16 +75,16 @@ void readCollection(const DecodedBlob& blob, AssetInfo& gathered) {
 // The asset reference's record: asset fields from its blob and the store, gathered fields from above.
 AssetInfo assetReferenceInfo(const Walk& walk, const DecodedBlob& blob, const AssetInfo& gathered) {
     AssetInfo found = gathered;
-    found.mediaID = blob.string("mediaIdentifier");
+    found.mediaID = blob.string(store::kMediaIdentifier);
     const auto source = found.mediaID ? walk.assetStore.resolve(*found.mediaID) : std::nullopt;
-    found.name = blob.string("displayName");
+    found.name = blob.string(store::kDisplayName);
     if (!found.name && source) found.name = source->fileName;
     if (source) found.rate = source->frameRate;
     return found;
 }
 
 std::optional<AssetInfo> multicamAngleInfo(Walk& walk, const DecodedBlob& blob) {
-    const auto mediaIdentifier = blob.string("mediaIdentifier");
+    const auto mediaIdentifier = blob.string(store::kMediaIdentifier);
     if (!mediaIdentifier) return std::nullopt;
     auto angle = walk.multicamIndex->resolve(*mediaIdentifier, walk.videoAngle, walk.assetStore, &walk.budget);
     if (!angle) return std::nullopt;
@@ -106,20 +107,20 @@ AssetInfo findBelow(Walk& walk, std::int64_t pk, int depth) {
 
         const auto* info = walk.cache.info(child);
         if (info == nullptr) continue;
-        if (info->name == "anchoredItems") continue;
+        if (info->name == store::kAnchoredItems) continue;
 
         const std::string_view type = info->type ? std::string_view(*info->type) : std::string_view();
-        if (type == "FFAssetRef") {
+        if (type == store::kAssetRef) {
             if (const auto* blob = walk.cache.blob(child)) return assetReferenceInfo(walk, *blob, gathered);
-        } else if (type == "FFClipRef") {
+        } else if (type == store::kClipRef) {
             if (walk.multicamIndex) {
                 if (const auto* blob = walk.cache.blob(child)) {
                     if (auto angle = multicamAngleInfo(walk, *blob)) return std::move(*angle);
                 }
             }
-        } else if (type == "FFAnchoredCollection") {
+        } else if (type == store::kAnchoredCollection) {
             if (const auto* blob = walk.cache.blob(child)) readCollection(*blob, gathered);
-        } else if (type == "FFAnchoredMediaComponent" && !gathered.videoMediaComponentStart) {
+        } else if (type == store::kAnchoredMediaComponent && !gathered.videoMediaComponentStart) {
             // Only its start is read, so a component after the first one on a level costs nothing.
             if (const auto* blob = walk.cache.blob(child)) gathered.videoMediaComponentStart = clippedRangeStart(*blob);
         }

@@ -2,7 +2,7 @@
 
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
-#include "BrimlockCore/Database/FCPDatabaseError.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/SpineClipDetails.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
@@ -116,16 +116,12 @@ FCPMetadata buildMetadata(const EditEntry& from, std::int64_t timelineFrame, Fra
 }
 
 std::optional<FrameSize> timelineResolution(FCPDatabaseConnection& db, std::int64_t forTimeline) {
-    try {
-        const auto primary = db.childPK(forTimeline, "primaryObject");
-        if (!primary) return std::nullopt;
-        const auto children = db.fetchChildPKs(*primary);
-        if (children.empty()) return std::nullopt;
-        const auto blob = db.fetchDecodedBlob(children.front());
-        return blob ? SpineClipDetails::videoResolution(*blob) : std::nullopt;
-    } catch (const FCPDatabaseError&) {
-        return std::nullopt;
-    }
+    const auto primary = db.childPK(forTimeline, store::kPrimaryObject);
+    if (!primary) return std::nullopt;
+    const auto children = db.childPKs(*primary);
+    if (!children || children->empty()) return std::nullopt;
+    const auto blob = db.fetchDecodedBlob(children->front());
+    return blob ? SpineClipDetails::videoResolution(*blob) : std::nullopt;
 }
 
 }  // namespace brimlock::ClipMetadataResolver

@@ -14,13 +14,11 @@
 
 namespace brimlock {
 
-// The reads of one timeline's walks from one event database, each made once: collection rows,
-// child lists, decoded attribute blobs and storyline orders by collection key. The storyline walk,
+// The reads of one timeline's walks from one event database that the connection does not keep:
+// decoded attribute blobs and storyline orders by collection key, each made once. The storyline walk,
 // the connected-item walks, the role, effect and title searches and the marker scan visit the same
 // collections again and again; with the cache every visit after the first costs a map lookup, and
-// no blob is decoded twice. A failure is remembered like an answer, so a failing query is not
-// retried while the cache lives. When the connection holds its collection index, rows and child
-// lists come from there as they are, and the cache keeps only blobs and storyline orders.
+// no blob is decoded twice. Rows and child lists come from the connection as it reads them.
 //
 // It keeps everything it read, so it lives for one timeline (the timeline resolver clears it when
 // it starts on another). Used by one thread at a time.
@@ -32,19 +30,13 @@ public:
 
     FCPDatabaseConnection& db() const noexcept { return db_; }
 
-    // The row's type, identifier and name (all absent for a missing row); nullptr when the query
-    // failed.
-    const FCPDatabaseConnection::CollectionInfo* info(std::int64_t pk);
-    // Child keys in row order; nothing when the query failed.
-    std::optional<std::span<const std::int64_t>> children(std::int64_t pk);
-    // The first child, in row order, whose ZNAME is `name`, as childPK(ofParent:named:) answers it
-    // (from the cached child list and rows when the list was read). Nothing when there is none or
-    // the child list fails.
-    std::optional<std::int64_t> childNamed(std::int64_t pk, std::string_view name);
+    // As FCPDatabaseConnection::collectionInfo, childPKs, childPK and resolveActivePick answer.
+    const CollectionInfo* info(std::int64_t pk) { return db_.collectionInfo(pk); }
+    std::optional<std::span<const std::int64_t>> children(std::int64_t pk) { return db_.childPKs(pk); }
+    std::optional<std::int64_t> childNamed(std::int64_t pk, std::string_view name) { return db_.childPK(pk, name); }
+    std::optional<std::int64_t> activePick(std::int64_t stackPK) { return db_.resolveActivePick(stackPK); }
     // nullptr when there is no metadata row or value, the query failed, or the bytes do not decode.
     const BlobDecoder::DecodedBlob* blob(std::int64_t pk);
-    // The audition's pick: the first child of the stack's "activeVariant" child.
-    std::optional<std::int64_t> activePick(std::int64_t stackPK);
 
     // The children of a "containedItems" grouping collection in storyline order: first those the
     // group's blob names (BlobDecoder::orderedChildIdentifiers, each looked up by ZIDENTIFIER), in
@@ -56,13 +48,10 @@ public:
 
 private:
     FCPDatabaseConnection& db_;
-    // std::nullopt marks a failure. Node-based maps: the pointers handed out stay valid.
-    std::unordered_map<std::int64_t, std::optional<FCPDatabaseConnection::CollectionInfo>> infos_;
-    std::unordered_map<std::int64_t, std::optional<std::vector<std::int64_t>>> children_;
+    // std::nullopt marks a blob that is missing or unreadable. Node-based maps: the pointers handed
+    // out stay valid.
     std::unordered_map<std::int64_t, std::optional<BlobDecoder::DecodedBlob>> blobs_;
     std::unordered_map<std::int64_t, std::vector<std::int64_t>> storylineOrders_;
-    // childPK answers for parents whose child list was not read.
-    std::unordered_map<std::int64_t, std::vector<std::pair<std::string, std::optional<std::int64_t>>>> namedChildren_;
 };
 
 }  // namespace brimlock

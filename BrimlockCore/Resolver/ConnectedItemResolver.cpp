@@ -3,6 +3,7 @@
 #include "BrimlockCore/Database/AssetStore.h"
 #include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Resolver/AssetInfoResolver.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
@@ -73,9 +74,9 @@ void collectLayoutItems(std::int64_t pk, Walk& walk, std::unordered_set<std::int
                         std::optional<ChannelRole>& best) {
     if (depth > maximumLayoutDepth || !seen.insert(pk).second) return;
     const auto* row = walk.cache.info(pk);
-    if (row && row->type == "FFMutableAudioClipComponentsLayoutItem") {
+    if (row && row->type == store::kMutableAudioClipComponentsLayoutItem) {
         if (const auto* blob = walk.cache.blob(pk)) {
-            if (const auto uid = BlobFields::text(*blob, "roleUID")) {
+            if (const auto uid = BlobFields::text(*blob, store::kRoleUID)) {
                 const std::int64_t channel = channelOf(*blob);
                 // Strictly lower: among equal channels the first collected wins.
                 if (!best || channel < best->channel) best = ChannelRole{std::string(*uid), channel};
@@ -92,7 +93,7 @@ void collectLayoutItems(std::int64_t pk, Walk& walk, std::unordered_set<std::int
 
 // The role of the audio channel with the lowest number.
 std::optional<std::string> channelSourceRoleUID(std::int64_t pk, Walk& walk) {
-    const auto layoutMap = walk.cache.childNamed(pk, "audioComponentsLayoutMap");
+    const auto layoutMap = walk.cache.childNamed(pk, store::kAudioComponentsLayoutMap);
     if (!layoutMap) return std::nullopt;
     std::unordered_set<std::int64_t> seen;
     std::optional<ChannelRole> best;
@@ -111,9 +112,9 @@ std::optional<std::string> innerRoleUID(std::int64_t pk, Walk& walk, std::vector
         if (std::find(path.begin(), path.end(), child) != path.end()) continue;
         if (!walk.budget.spend()) return std::nullopt;
         const auto* row = walk.cache.info(child);
-        if (!row || row->name == "anchoredItems") continue;
+        if (!row || row->name == store::kAnchoredItems) continue;
         if (const auto* blob = walk.cache.blob(child)) {
-            if (auto uid = BlobFields::ownedText(*blob, "roleUID")) return uid;
+            if (auto uid = BlobFields::ownedText(*blob, store::kRoleUID)) return uid;
         }
         PathStep step(path, child);
         if (auto uid = innerRoleUID(child, walk, path, depth + 1)) return uid;
@@ -123,7 +124,7 @@ std::optional<std::string> innerRoleUID(std::int64_t pk, Walk& walk, std::vector
 
 std::optional<std::string> chooseRole(std::int64_t pk, const DecodedBlob& blob, Walk& walk) {
     if (auto uid = channelSourceRoleUID(pk, walk)) return uid;
-    if (auto uid = BlobFields::ownedText(blob, "roleUID")) return uid;
+    if (auto uid = BlobFields::ownedText(blob, store::kRoleUID)) return uid;
     std::vector<std::int64_t> path{pk};
     return innerRoleUID(pk, walk, path, 0);
 }
@@ -140,7 +141,7 @@ std::optional<std::int64_t> clampedFrame(double frames) noexcept {
 void resolveAssetFields(ConnectedItem& item, std::int64_t pk, Walk& walk) {
     std::optional<std::string> angle;
     if (const auto* blob = walk.cache.blob(pk)) {
-        angle = BlobFields::ownedText(*blob, "videoAngle");
+        angle = BlobFields::ownedText(*blob, store::kVideoAngle);
         if (!angle) {
             if (const auto audioAngles = blob->array("audioAngles")) {
                 for (const auto element : *audioAngles) {
@@ -181,11 +182,11 @@ ConnectedItem makeRecord(std::int64_t pk, const DecodedBlob& blob, std::string t
                          double timelineStart, bool enabled, Walk& walk) {
     ConnectedItem item;
     item.collectionPK = pk;
-    item.name = BlobFields::ownedText(blob, "displayName");
+    item.name = BlobFields::ownedText(blob, store::kDisplayName);
     item.type = std::move(type);
     item.lane = lane;
     item.timelineStart = timelineStart;
-    if (const auto range = BlobFields::timeRange(blob, "clippedRange")) {
+    if (const auto range = BlobFields::timeRange(blob, store::kClippedRange)) {
         item.duration = range->duration;
         item.sourceStart = range->start;
     }
@@ -205,7 +206,7 @@ void appendWithAnchored(ConnectedItem record, Walk& walk, int depth, std::vector
     const bool enabled = record.isEnabled;
     out.push_back(std::move(record));
 
-    const auto anchored = walk.cache.childNamed(pk, "anchoredItems");
+    const auto anchored = walk.cache.childNamed(pk, store::kAnchoredItems);
     if (!anchored) return;
     const auto children = walk.cache.children(*anchored);
     if (!children) return;
@@ -224,7 +225,7 @@ void handleAudition(std::int64_t stack, const DecodedBlob& stackBlob, Walk& walk
 
     const std::int64_t lane = laneOf(stackBlob, inheritedLane);
     const bool enabled = inheritedEnabled && isClipEnabled(stackBlob);
-    const auto range = BlobFields::timeRange(*pickBlob, "clippedRange");
+    const auto range = BlobFields::timeRange(*pickBlob, store::kClippedRange);
     const double timelineStart = (anchorOffset(stackBlob) + (range ? range->start : 0.0)) - containerStart + containerAbs;
 
     PathStep step(walk.path, stack);
@@ -235,7 +236,7 @@ void handleAudition(std::int64_t stack, const DecodedBlob& stackBlob, Walk& walk
 // A connected storyline: no record of its own; its clips lie end to end from `base` on its lane.
 void handleStoryline(std::int64_t storyline, Walk& walk, double base, std::int64_t lane, bool enabled, int depth,
                      std::vector<ConnectedItem>& out) {
-    const auto contained = walk.cache.childNamed(storyline, "containedItems");
+    const auto contained = walk.cache.childNamed(storyline, store::kContainedItems);
     if (!contained) return;
     PathStep step(walk.path, storyline);
     double offset = 0;
@@ -248,7 +249,7 @@ void handleStoryline(std::int64_t storyline, Walk& walk, double base, std::int64
         std::int64_t key = member;
         std::string type = row && row->type ? *row->type : "?";
         const bool memberEnabled = enabled && isClipEnabled(*blob);
-        if (type == "FFAnchoredStack") {
+        if (type == store::kAnchoredStack) {
             const auto pick = walk.cache.activePick(member);
             if (pick && !isOnPath(walk, *pick)) {
                 if (const auto* pickBlob = walk.cache.blob(*pick)) {
@@ -291,16 +292,16 @@ void handle(std::int64_t pk, Walk& walk, double containerAbs, double containerSt
     if (type.find("Marker") != std::string::npos) return;
     const DecodedBlob* blob = walk.cache.blob(pk);
     if (!blob) return;
-    if (type == "FFAnchoredStack") {
+    if (type == store::kAnchoredStack) {
         handleAudition(pk, *blob, walk, containerAbs, containerStart, inheritedLane, inheritedEnabled, depth, out);
         return;
     }
 
-    const auto range = BlobFields::timeRange(*blob, "clippedRange");
+    const auto range = BlobFields::timeRange(*blob, store::kClippedRange);
     const std::int64_t lane = laneOf(*blob, inheritedLane);
     const bool enabled = inheritedEnabled && isClipEnabled(*blob);
     const double timelineStart = ((range ? range->start : 0.0) + anchorOffset(*blob)) - containerStart + containerAbs;
-    if (!range && walk.cache.childNamed(pk, "containedItems")) {
+    if (!range && walk.cache.childNamed(pk, store::kContainedItems)) {
         handleStoryline(pk, walk, timelineStart, lane, enabled, depth, out);
         return;
     }
@@ -310,7 +311,7 @@ void handle(std::int64_t pk, Walk& walk, double containerAbs, double containerSt
 
 void handleAnchoredItems(std::int64_t containerPK, Walk& walk, double containerAbs, double containerStart,
                          bool inheritedEnabled, std::vector<ConnectedItem>& out) {
-    const auto anchored = walk.cache.childNamed(containerPK, "anchoredItems");
+    const auto anchored = walk.cache.childNamed(containerPK, store::kAnchoredItems);
     if (!anchored) return;
     const auto children = walk.cache.children(*anchored);
     if (!children) return;

@@ -1,6 +1,7 @@
 #include "BrimlockCore/Resolver/MarkerFields.h"
 
 #include "BrimlockCore/PropertyList/DecodedBlob.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 
 #include <array>
@@ -29,12 +30,12 @@ std::optional<bool> completion(const BlobDecoder::DecodedBlob& blob) {
 
 MarkerFields MarkerFields::read(const BlobDecoder::DecodedBlob& blob) {
     MarkerFields fields;
-    if (const auto text = BlobFields::text(blob, "displayName")) fields.text = std::string(*text);
+    if (const auto text = BlobFields::text(blob, store::kDisplayName)) fields.text = std::string(*text);
     const bool isTodo = blob.hasKey("isTodo");
     if (BlobFields::boolean(blob, "isChapter").value_or(false)) {
         fields.type = MarkerType::chapter;
-        if (const auto metadata = blob.dictionary("metadata")) {
-            if (const auto notes = metadata->find("notes")) {
+        if (const auto metadata = blob.dictionary(store::kMetadata)) {
+            if (const auto notes = metadata->find(store::kNotes)) {
                 if (const auto text = notes->string()) fields.chapterNote = std::string(*text);
             }
         }
@@ -42,7 +43,7 @@ MarkerFields MarkerFields::read(const BlobDecoder::DecodedBlob& blob) {
         fields.type = MarkerType::todo;
     }
     if (isTodo) fields.completed = completion(blob);
-    if (const auto range = BlobFields::timeRange(blob, "clippedRange")) fields.start = range->start;
+    if (const auto range = BlobFields::timeRange(blob, store::kClippedRange)) fields.start = range->start;
     return fields;
 }
 

@@ -2,10 +2,14 @@
 
 #include "BrimlockCore/Database/AssetStore.h"
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/WalkBudget.h"
 
+#include <span>
+#include <string_view>
 #include <vector>
 
 namespace brimlock {
@@ -14,30 +18,22 @@ namespace {
 
 // The first child of `parent`'s child named `relation`: one step of the path to the angles.
 std::optional<std::int64_t> firstChildOfRelation(FCPDatabaseConnection& db, std::int64_t parent,
-                                                 const std::string& relation) {
+                                                 std::string_view relation) {
     const auto group = db.childPK(parent, relation);
     if (!group) return std::nullopt;
-    try {
-        const auto children = db.fetchChildPKs(*group);
-        if (children.empty()) return std::nullopt;
-        return children.front();
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    const auto children = db.childPKs(*group);
+    if (!children || children->empty()) return std::nullopt;
+    return children->front();
 }
 
-std::vector<std::int64_t> anglesOfSequence(FCPDatabaseConnection& db, std::int64_t sequencePK) {
-    const auto primary = firstChildOfRelation(db, sequencePK, "primaryObject");
+std::span<const std::int64_t> anglesOfSequence(FCPDatabaseConnection& db, std::int64_t sequencePK) {
+    const auto primary = firstChildOfRelation(db, sequencePK, store::kPrimaryObject);
     if (!primary) return {};
-    const auto base = firstChildOfRelation(db, *primary, "containedItems");
+    const auto base = firstChildOfRelation(db, *primary, store::kContainedItems);
     if (!base) return {};
-    const auto anchored = db.childPK(*base, "anchoredItems");
+    const auto anchored = db.childPK(*base, store::kAnchoredItems);
     if (!anchored) return {};
-    try {
-        return db.fetchChildPKs(*anchored);
-    } catch (const std::exception&) {
-        return {};
-    }
+    return db.childPKs(*anchored).value_or(std::span<const std::int64_t>());
 }
 
 bool angleHasID(FCPDatabaseConnection& db, std::int64_t anglePK, const std::string& angleID) {
@@ -55,21 +51,13 @@ MulticamMediaIndex& MulticamMediaIndex::operator=(MulticamMediaIndex&&) noexcept
 void MulticamMediaIndex::scan(const std::filesystem::path& libraryURL) {
     for (const auto& event : LibraryScanner::scan(libraryURL).events) {
         const std::string path = event.databaseURL.string();
-        std::vector<FCPDatabaseConnection::CollectionRow> rows;
-        try {
-            FCPDatabaseConnection db(path);
-            rows = db.fetchCollections("FFAnchoredSequence");
-        } catch (const std::exception&) {
+        std::vector<CollectionRow> rows;
+        if (!whenStoreReadable([&] { rows = FCPDatabaseConnection(path).fetchCollections(store::kAnchoredSequence); }))
             continue;
-        }
         for (const auto& row : rows) {
             if (!row.blob) continue;
-            std::optional<std::string> mediaIdentifier;
-            try {
-                mediaIdentifier = BlobDecoder::decode(*row.blob).string("mediaIdentifier");
-            } catch (const std::exception&) {
-                continue;
-            }
+            auto mediaIdentifier =
+                whenStoreReadable([&] { return BlobDecoder::decode(*row.blob).string(store::kMediaIdentifier); }, std::nullopt);
             if (mediaIdentifier) index_.try_emplace(std::move(*mediaIdentifier), Entry{path, row.pk});
         }
     }
@@ -78,11 +66,8 @@ void MulticamMediaIndex::scan(const std::filesystem::path& libraryURL) {
 FCPDatabaseConnection* MulticamMediaIndex::cachedConnection(const std::string& path) {
     if (const auto found = dbCache_.find(path); found != dbCache_.end()) return found->second.get();
     std::unique_ptr<FCPDatabaseConnection> opened;
-    try {
-        opened = std::make_unique<FCPDatabaseConnection>(path);
-    } catch (const std::exception&) {
-        return nullptr;  // not cached: the next lookup tries again
-    }
+    // A database that cannot be opened is not cached: the next lookup tries again.
+    if (!whenStoreReadable([&] { opened = std::make_unique<FCPDatabaseConnection>(path); })) return nullptr;
     return dbCache_.emplace(path, std::move(opened)).first->second.get();
 }
 

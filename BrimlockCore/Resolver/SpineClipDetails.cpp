@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "Platform/Foundation/FloatingPointText.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/BlobFields.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/MarkerFields.h"
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace brimlock::SpineClipDetails {
 
@@ -52,8 +54,8 @@ Search searchRetime(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
         if (!budget.spend()) return Search::notFound;
         const auto* row = cache.info(child);
         if (!row) return Search::failed;
-        if (row->name == "anchoredItems") continue;
-        if (row->type == "FFRetimingVideoEffect") {
+        if (row->name == store::kAnchoredItems) continue;
+        if (row->type == store::kRetimingVideoEffect) {
             if (const auto* blob = cache.blob(child)) {
                 if (const auto data = channelData(*blob)) {
                     // The first effect with data decides for its own level, even when its document gives
@@ -79,8 +81,8 @@ std::optional<TransformParser::TransformValues> searchTransform(std::int64_t pk,
         if (contains(path, child)) continue;
         if (!budget.spend()) return std::nullopt;
         const auto* row = cache.info(child);
-        if (!row || row->name == "anchoredItems") continue;
-        if (row->type == "FFHeXForm3DEffect") {
+        if (!row || row->name == store::kAnchoredItems) continue;
+        if (row->type == store::kHeXForm3DEffect) {
             if (const auto* blob = cache.blob(child)) {
                 if (const auto data = channelData(*blob)) {
                     // TransformParser applies the entity guard and the UTF-8 check.
@@ -105,7 +107,7 @@ bool isTitleBelow(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, P
         if (contains(path, child)) continue;
         if (!budget.spend()) return false;
         const auto* row = cache.info(child);
-        if (!row || row->name == "persistedAnchoredObject") continue;
+        if (!row || row->name == store::kPersistedAnchoredObject) continue;
         if (const auto* blob = cache.blob(child)) {
             if (BlobFields::text(*blob, "effectType") == "effect.video.title") return true;
         }
@@ -117,7 +119,7 @@ bool isTitleBelow(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, P
 void collectMarkers(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, Path& path, int depth,
                     std::vector<MarkerInfo>& out) {
     if (depth > maximumMarkerDepth) return;
-    const auto anchored = cache.childNamed(pk, "anchoredItems");
+    const auto anchored = cache.childNamed(pk, store::kAnchoredItems);
     if (!anchored) return;
     const auto children = cache.children(*anchored);
     if (!children) return;
@@ -129,7 +131,7 @@ void collectMarkers(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
         if (!row || !row->type) continue;
         const auto* blob = cache.blob(child);
         if (!blob) continue;
-        if (*row->type == "FFAnchoredTimeMarker") {
+        if (*row->type == store::kAnchoredTimeMarker) {
             MarkerFields fields = MarkerFields::read(*blob);
             out.push_back({std::move(fields.text), fields.type, std::move(fields.chapterNote)});
         } else if (row->type->find("Marker") == std::string::npos) {
@@ -144,6 +146,28 @@ std::string_view trimmed(std::string_view text) noexcept {
     const auto first = text.find_first_not_of(whitespace);
     if (first == std::string_view::npos) return {};
     return text.substr(first, text.find_last_not_of(whitespace) - first + 1);
+}
+
+// The size of a rectangle written "{{x, y}, {w, h}}": braces removed, split at ",", white space
+// trimmed, the pieces that read as decimal numbers kept; the third and fourth. Nothing with fewer
+// than four numbers.
+std::optional<FrameSize> parseVideoProps(std::string_view text) {
+    std::string bare;
+    bare.reserve(text.size());
+    for (const char c : text)
+        if (c != '{' && c != '}') bare.push_back(c);
+
+    double numbers[4] = {};
+    std::size_t count = 0;
+    std::string_view rest = bare;
+    while (count < 4) {
+        const std::size_t cut = rest.find(',');
+        if (const auto number = platform::parseFiniteDouble(trimmed(rest.substr(0, cut)))) numbers[count++] = *number;
+        if (cut == std::string_view::npos) break;
+        rest.remove_prefix(cut + 1);
+    }
+    if (count < 4) return std::nullopt;
+    return FrameSize{numbers[2], numbers[3]};
 }
 
 }  // namespace
@@ -181,25 +205,6 @@ std::optional<FrameSize> videoResolution(const BlobDecoder::DecodedBlob& blob) {
     if (!rectangle) return std::nullopt;
     const auto text = rectangle->string();
     return text ? parseVideoProps(*text) : std::nullopt;
-}
-
-std::optional<FrameSize> parseVideoProps(std::string_view text) {
-    std::string bare;
-    bare.reserve(text.size());
-    for (const char c : text)
-        if (c != '{' && c != '}') bare.push_back(c);
-
-    double numbers[4] = {};
-    std::size_t count = 0;
-    std::string_view rest = bare;
-    while (count < 4) {
-        const std::size_t cut = rest.find(',');
-        if (const auto number = platform::parseFiniteDouble(trimmed(rest.substr(0, cut)))) numbers[count++] = *number;
-        if (cut == std::string_view::npos) break;
-        rest.remove_prefix(cut + 1);
-    }
-    if (count < 4) return std::nullopt;
-    return FrameSize{numbers[2], numbers[3]};
 }
 
 }  // namespace brimlock::SpineClipDetails

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string_view>
 #include <vector>
 
 namespace brimlock {
@@ -40,11 +39,6 @@ bool generatorIsTitle(std::int64_t generator, CollectionCache& cache, WalkBudget
 // The markers below the clip's "anchoredItems", and those of the items connected to it (and to
 // them), levels 0 to 7, in the order found. A child whose row or blob cannot be read is skipped.
 std::vector<MarkerInfo> findMarkers(std::int64_t clip, CollectionCache& cache, WalkBudget& budget);
-
-// The size of a rectangle written "{{x, y}, {w, h}}": braces removed, split at ",", white space
-// trimmed, the pieces that read as decimal numbers kept; the third and fourth. Nothing with fewer
-// than four numbers.
-std::optional<FrameSize> parseVideoProps(std::string_view text);
 
 // The frame size an object's attributes record: the rectangle under "videoProps" > "PB".
 std::optional<FrameSize> videoResolution(const BlobDecoder::DecodedBlob& blob);

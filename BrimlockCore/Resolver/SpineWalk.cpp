@@ -1,6 +1,7 @@
 #include "BrimlockCore/Resolver/SpineWalk.h"
 
 #include "BrimlockCore/Database/AssetStore.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Resolver/AssetInfoResolver.h"
@@ -48,16 +49,16 @@ std::optional<std::string> metadataText(const std::optional<PropertyListValue>& 
 // The media identifier of the sequence a compound clip refers to: the first "FFClipRef" below its
 // "media" with a text "mediaIdentifier".
 std::optional<std::string> compoundMediaIdentifier(std::int64_t clip, CollectionCache& cache, WalkBudget& budget) {
-    const auto media = cache.childNamed(clip, "media");
+    const auto media = cache.childNamed(clip, store::kMedia);
     if (!media) return std::nullopt;
     const auto children = cache.children(*media);
     if (!children) return std::nullopt;
     for (const auto child : *children) {
         if (!budget.spend()) return std::nullopt;
         const auto* row = cache.info(child);
-        if (!row || row->type != "FFClipRef") continue;
+        if (!row || row->type != store::kClipRef) continue;
         if (const auto* blob = cache.blob(child)) {
-            if (auto identifier = BlobFields::ownedText(*blob, "mediaIdentifier")) return identifier;
+            if (auto identifier = BlobFields::ownedText(*blob, store::kMediaIdentifier)) return identifier;
         }
     }
     return std::nullopt;
@@ -81,23 +82,23 @@ std::optional<double> SpineWalk::collectSpineEntries(std::int64_t sequencePK, Co
     if (depth > maximumSequenceDepth || isOnPath(cache, sequencePK) || !budget_.spend()) return std::nullopt;
     PathStep<PathKey> step(path_, {&cache, sequencePK});
 
-    const auto primaryObject = cache.childNamed(sequencePK, "primaryObject");
+    const auto primaryObject = cache.childNamed(sequencePK, store::kPrimaryObject);
     if (!primaryObject) return 0.0;
     const auto primaries = cache.children(*primaryObject);
     if (!primaries || primaries->empty()) return 0.0;
     const std::int64_t primary = primaries->front();
-    if (const auto* row = cache.info(primary); row && row->type == "FFAnchoredClip") {
+    if (const auto* row = cache.info(primary); row && row->type == store::kAnchoredClip) {
         // The whole timeline is one reference to another sequence.
         return layInCompound(primary, cache, timelineStart, depth);
     }
 
-    const auto contained = cache.childNamed(primary, "containedItems");
+    const auto contained = cache.childNamed(primary, store::kContainedItems);
     if (!contained) return 0.0;
     double cursor = timelineStart;
     for (const auto item : cache.storylineOrder(*contained)) {
         if (!budget_.spend()) break;
         const auto* row = cache.info(item);
-        if (row && row->type == "FFAnchoredClip") {
+        if (row && row->type == store::kAnchoredClip) {
             cursor += layInCompound(item, cache, cursor, depth);
         } else {
             cursor += loadSpineClip(item, cache, cursor, 0);
@@ -146,7 +147,7 @@ double SpineWalk::loadSpineClip(std::int64_t pk, CollectionCache& cache, double 
     if (!row || !row->type) return 0.0;
     const std::string& type = *row->type;
 
-    if (type == "FFAnchoredStack") {
+    if (type == store::kAnchoredStack) {
         if (stackDepth > maximumStackDepth || isOnPath(cache, pk)) return 0.0;
         const auto pick = cache.activePick(pk);
         if (!pick || !budget_.spend()) return 0.0;
@@ -158,9 +159,9 @@ double SpineWalk::loadSpineClip(std::int64_t pk, CollectionCache& cache, double 
         recordLaidIn(pk, cache, timelineStart);
         return duration;
     }
-    if (type == "FFAnchoredGapGeneratorComponent") return layInGap(pk, cache, timelineStart);
-    if (type == "FFAnchoredGeneratorComponent") return layInGenerator(pk, cache, timelineStart);
-    if (type == "FFAnchoredCollection" || type == "FFAnchoredAngle" || type == "FFAnchoredMediaComponent")
+    if (type == store::kAnchoredGapGeneratorComponent) return layInGap(pk, cache, timelineStart);
+    if (type == store::kAnchoredGeneratorComponent) return layInGenerator(pk, cache, timelineStart);
+    if (type == store::kAnchoredCollection || type == store::kAnchoredAngle || type == store::kAnchoredMediaComponent)
         return layInClip(pk, type, cache, timelineStart);
     // Unknown types, and a compound clip reached as an audition's pick, take no time.
     return 0.0;
@@ -169,7 +170,7 @@ double SpineWalk::loadSpineClip(std::int64_t pk, CollectionCache& cache, double 
 double SpineWalk::layInGap(std::int64_t gap, CollectionCache& cache, double timelineStart) {
     const DecodedBlob* blob = cache.blob(gap);
     if (!blob) return 0.0;
-    const auto range = BlobFields::timeRange(*blob, "clippedRange");
+    const auto range = BlobFields::timeRange(*blob, store::kClippedRange);
     const double start = range ? range->start : 0.0;
     collectAnchoredItems(gap, cache, timelineStart, start, ConnectedItemResolver::isClipEnabled(*blob));
     recordLaidIn(gap, cache, timelineStart);
@@ -179,9 +180,9 @@ double SpineWalk::layInGap(std::int64_t gap, CollectionCache& cache, double time
 double SpineWalk::layInGenerator(std::int64_t generator, CollectionCache& cache, double timelineStart) {
     const DecodedBlob* blob = cache.blob(generator);
     if (!blob) return 0.0;
-    const auto range = BlobFields::timeRange(*blob, "clippedRange");
+    const auto range = BlobFields::timeRange(*blob, store::kClippedRange);
     if (!range || !(range->duration > 0)) return 0.0;
-    std::string name = BlobFields::ownedText(*blob, "displayName").value_or("Unknown");
+    std::string name = BlobFields::ownedText(*blob, store::kDisplayName).value_or("Unknown");
     const bool enabled = ConnectedItemResolver::isClipEnabled(*blob);
     const bool title = SpineClipDetails::generatorIsTitle(generator, cache, budget_);
     collectAnchoredItems(generator, cache, timelineStart, range->start, enabled);
@@ -202,26 +203,26 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
                             double timelineStart) {
     const DecodedBlob* blob = cache.blob(clip);
     if (!blob) return 0.0;
-    std::string name = BlobFields::ownedText(*blob, "displayName").value_or("Unknown");
+    std::string name = BlobFields::ownedText(*blob, store::kDisplayName).value_or("Unknown");
     const bool enabled = ConnectedItemResolver::isClipEnabled(*blob);
-    const auto range = BlobFields::timeRange(*blob, "clippedRange");
+    const auto range = BlobFields::timeRange(*blob, store::kClippedRange);
     const double start = range ? range->start : 0.0;
     const double duration = range ? range->duration : 0.0;
     // Placeholders and empty clips take their time (none for an empty one) but make no edit.
-    if (name == "Gap" || name == "New Stack" || duration <= 0) return duration;
+    if (name == store::kGapName || name == store::kNewStackName || duration <= 0) return duration;
 
     const bool isSync = BlobFields::boolean(*blob, "isSyncronized").value_or(false);
     const bool isCompound = BlobFields::boolean(*blob, "isCompoundClip").value_or(false);
-    auto videoAngle = BlobFields::ownedText(*blob, "videoAngle");
+    auto videoAngle = BlobFields::ownedText(*blob, store::kVideoAngle);
     ClipCategory category = ClipCategory::simple;
     if (isSync) {
         category = ClipCategory::sync;
     } else if (isCompound) {
         category = ClipCategory::compound;
-    } else if (videoAngle || type == "FFAnchoredAngle") {
+    } else if (videoAngle || type == store::kAnchoredAngle) {
         category = ClipCategory::multicam;
     }
-    const auto metadata = blob->dictionary("metadata");
+    const auto metadata = blob->dictionary(store::kMetadata);
     const auto info = AssetInfoResolver::findAssetInfo(clip, cache, resolver_.assetStore_,
                                                        &resolver_.multicamIndex_, videoAngle, 0, &budget_);
     const auto retime = SpineClipDetails::loadRetimeInfo(clip, cache, budget_);
@@ -235,7 +236,7 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
     const auto transformValue = [&](double TransformParser::TransformValues::*field) -> std::optional<double> {
         return transform ? std::optional<double>((*transform).*field) : std::nullopt;
     };
-    auto angle = metadataText(metadata, "angle", videoAngle ? videoAngle : info.angle);
+    auto angle = metadataText(metadata, store::kAngle, videoAngle ? videoAngle : info.angle);
     result_.entries.push_back(EditEntry{
         .collectionPK = clip,
         .clipName = std::move(name),
@@ -245,11 +246,11 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
         .sourceIn = AssetInfoResolver::correctedSourceIn(start, info),
         .assetName = info.name,
         .mediaIdentifier = info.mediaID,
-        .reelName = metadataText(metadata, "reel", info.reel),
-        .scene = metadataText(metadata, "scene", info.scene),
-        .shot = metadataText(metadata, "shot", info.shot),
+        .reelName = metadataText(metadata, store::kReel, info.reel),
+        .scene = metadataText(metadata, store::kScene, info.scene),
+        .shot = metadataText(metadata, store::kShot, info.shot),
         .angle = std::move(angle),
-        .notes = metadataText(metadata, "notes", info.notes),
+        .notes = metadataText(metadata, store::kNotes, info.notes),
         .resolution = SpineClipDetails::videoResolution(*blob),
         .frameRate = info.rate,
         .isSyncClip = isSync,
@@ -281,8 +282,8 @@ void SpineWalk::recordLaidIn(std::int64_t pk, CollectionCache& cache, double tim
     item.collectionPK = pk;
     item.timelineStart = timelineStart;
     if (const DecodedBlob* blob = cache.blob(pk)) {
-        if (const auto range = BlobFields::timeRange(*blob, "clippedRange")) item.sourceStart = range->start;
-        item.name = BlobFields::ownedText(*blob, "displayName");
+        if (const auto range = BlobFields::timeRange(*blob, store::kClippedRange)) item.sourceStart = range->start;
+        item.name = BlobFields::ownedText(*blob, store::kDisplayName);
     }
     item.entriesBefore = result_.entries.size();
     result_.laidIn.push_back(std::move(item));

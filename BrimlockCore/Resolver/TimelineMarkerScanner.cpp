@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/PropertyList/DecodedBlob.h"
 #include "BrimlockCore/Database/FCPDatabaseError.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/ConnectedItemResolver.h"
 #include "BrimlockCore/Resolver/MarkerFields.h"
@@ -23,14 +24,14 @@ struct Scan {
 // The markers hanging on one collection, in child order.
 void appendMarkers(Scan& scan, std::int64_t pk, double containerTimelineStart, double containerSourceStart,
                    const std::optional<std::string>& roleUID, const std::optional<std::string>& containingClipName) {
-    const auto anchored = scan.cache.childNamed(pk, "anchoredItems");
+    const auto anchored = scan.cache.childNamed(pk, store::kAnchoredItems);
     if (!anchored) return;
     const auto children = scan.cache.children(*anchored);
     if (!children) return;
     for (const auto child : *children) {
         if (!scan.budget.spend()) return;
         const auto* row = scan.cache.info(child);
-        if (!row || row->type != "FFAnchoredTimeMarker") continue;
+        if (!row || row->type != store::kAnchoredTimeMarker) continue;
         const auto* blob = scan.cache.blob(child);
         if (!blob) continue;
         MarkerFields fields = MarkerFields::read(*blob);

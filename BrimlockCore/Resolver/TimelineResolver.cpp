@@ -4,6 +4,7 @@
 #include "BrimlockCore/Database/FCPDatabaseError.h"
 #include "BrimlockCore/Resolver/MulticamMediaIndex.h"
 #include "BrimlockCore/Database/RoleResolver.h"
+#include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Resolver/ClipMetadataResolver.h"
 #include "BrimlockCore/Resolver/CollectionCache.h"
 #include "BrimlockCore/Resolver/LocalSequenceIndex.h"
@@ -18,7 +19,7 @@ namespace {
 
 using ConnectedItemResolver::ConnectedItem;
 
-bool isPlaceholderName(const std::optional<std::string>& name) { return name == "Gap" || name == "New Stack"; }
+bool isPlaceholderName(const std::optional<std::string>& name) { return name == store::kGapName || name == store::kNewStackName; }
 
 EditEntry::DisplaySegment segment(double start, double end, const std::vector<const ConnectedItem*>& overlapping,
                                   const RoleResolver& roles) {
@@ -30,7 +31,7 @@ EditEntry::DisplaySegment segment(double start, double end, const std::vector<co
         if (!(item->timelineStart <= mid && mid < item->timelineStart + item->duration)) continue;
 
         const bool isVideoLayer =
-            item->lane > 0 && (item->type == "FFAnchoredCollection" || item->type == "FFAnchoredAngle");
+            item->lane > 0 && (item->type == store::kAnchoredCollection || item->type == store::kAnchoredAngle);
         if (isVideoLayer && !isPlaceholderName(item->name)) {
             if (item->name) stackedVideoClips.push_back(*item->name);
             stackedLayers.push_back(StackedLayerInfo{.videoLaneNumber = *item->videoLaneNumber(),

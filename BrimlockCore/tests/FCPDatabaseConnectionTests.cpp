@@ -84,9 +84,11 @@ TEST(FCPDatabaseConnection, ACorruptPageFailsTheQueryInsteadOfTruncatingIt) {
         sql += "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1, " + std::to_string(i) + ", '" + std::string(100, 'x') + "');";
     sql += "COMMIT;";
     const auto path = writeDatabase(dir.path() / "corrupt.db", sql);
+    const std::string children = "SELECT Z_3CHILDCOLLECTIONS AS child FROM Z_3CHILDCOLLECTIONS WHERE Z_3PARENTCOLLECTIONS = 1";
     {
         FCPDatabaseConnection intact(path.string());
-        EXPECT_EQ(intact.fetchChildPKs(1).size(), 2000u);
+        EXPECT_EQ(intact.childPKs(1)->size(), 2000u);
+        EXPECT_EQ(intact.query(children).size(), 2000u);
     }
     // Scribble over a leaf page well inside the table.
     {
@@ -96,11 +98,14 @@ TEST(FCPDatabaseConnection, ACorruptPageFailsTheQueryInsteadOfTruncatingIt) {
         file.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
     }
     FCPDatabaseConnection damaged(path.string());
-    const auto error = thrownBy<FCPDatabaseError>([&] { damaged.fetchChildPKs(1); });
+    const auto error = thrownBy<FCPDatabaseError>([&] { damaged.query(children); });
     EXPECT_EQ(error.kind(), FCPDatabaseError::Kind::queryFailed);
     EXPECT_EQ(std::string(error.what()), "Query failed: database disk image is malformed");
-    // The cached statement was reset: running it again fails the same way, not with a misuse error.
-    EXPECT_EQ(std::string(thrownBy<FCPDatabaseError>([&] { damaged.fetchChildPKs(1); }).what()), error.what());
+    // A child list that cannot be read is told apart from an empty one, and the kept statement was
+    // reset: another parent's list fails the same way, not with a misuse error.
+    EXPECT_FALSE(damaged.childPKs(1));
+    EXPECT_FALSE(damaged.childPKs(2));
+    EXPECT_EQ(damaged.resolveActivePick(1), std::nullopt);
     EXPECT_EQ(std::get<std::int64_t>(damaged.query("SELECT 1 AS one").at(0).at("one")), 1);
 }
 
@@ -124,19 +129,25 @@ TEST(FCPDatabaseConnection, FixedQueriesOverAnEventStore) {
     FCPDatabaseConnection db(event.databasePath().string());
     EXPECT_EQ(db.childPK(parent, "activeVariant"), variant);
     EXPECT_EQ(db.childPK(parent, "missing"), std::nullopt);
-    EXPECT_EQ(db.fetchChildPKs(variant), (std::vector<std::int64_t>{pick, other}));
+    const auto picks = db.childPKs(variant);
+    ASSERT_TRUE(picks);
+    EXPECT_EQ(std::vector<std::int64_t>(picks->begin(), picks->end()), (std::vector<std::int64_t>{pick, other}));
+    ASSERT_TRUE(db.childPKs(pick));
+    EXPECT_TRUE(db.childPKs(pick)->empty());
     EXPECT_EQ(db.resolveActivePick(parent), pick);
     EXPECT_EQ(db.resolveActivePick(emptyStack), std::nullopt);
     EXPECT_EQ(db.resolveActivePick(pick), std::nullopt);
     EXPECT_EQ(db.pkForIdentifier("OTHER"), other);
     EXPECT_EQ(db.pkForIdentifier("nobody"), std::nullopt);
 
-    const auto info = db.fetchCollectionInfo(parent);
-    EXPECT_EQ(info.type, "FFAnchoredStack");
-    EXPECT_EQ(info.identifier, "STACK");
-    EXPECT_EQ(info.name, "item");
-    const auto none = db.fetchCollectionInfo(999999);
-    EXPECT_FALSE(none.type || none.identifier || none.name);
+    const auto* info = db.collectionInfo(parent);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->type, "FFAnchoredStack");
+    EXPECT_EQ(info->identifier, "STACK");
+    EXPECT_EQ(info->name, "item");
+    const auto* none = db.collectionInfo(999999);
+    ASSERT_NE(none, nullptr);
+    EXPECT_FALSE(none->type || none->identifier || none->name);
 
     EXPECT_EQ(db.fetchBlob(other), (Data{9, 8}));
     EXPECT_EQ(db.fetchBlob(pick), std::nullopt);  // zero-length blob
@@ -158,8 +169,6 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
     FCPDatabaseConnection queried(path.string());
     FCPDatabaseConnection indexed(path.string());
     ASSERT_TRUE(indexed.loadCollectionIndex());
-    ASSERT_TRUE(indexed.hasCollectionIndex());
-    ASSERT_FALSE(queried.hasCollectionIndex());
 
     std::set<std::int64_t> keys{-1, 0};
     for (const auto& row : queried.query("SELECT Z_PK AS k FROM ZCOLLECTION UNION SELECT Z_3PARENTCOLLECTIONS FROM "
@@ -184,21 +193,23 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
     }
     for (const std::int64_t pk : keys) {
         SCOPED_TRACE(pk);
-        const auto info = queried.fetchCollectionInfo(pk);
-        const auto fromIndex = indexed.fetchCollectionInfo(pk);
-        EXPECT_EQ(fromIndex.type, info.type);
-        EXPECT_EQ(fromIndex.identifier, info.identifier);
-        EXPECT_EQ(fromIndex.name, info.name);
-        const bool exists = !queried.query("SELECT 1 AS one FROM ZCOLLECTION WHERE Z_PK = ?", {pk}).empty();
-        EXPECT_EQ(indexed.indexedCollectionInfo(pk) != nullptr, exists);
-        const auto children = queried.fetchChildPKs(pk);
-        EXPECT_EQ(indexed.fetchChildPKs(pk), children);
-        const auto view = indexed.indexedChildPKs(pk);
-        EXPECT_EQ(std::vector<std::int64_t>(view.begin(), view.end()), children);
+        const auto* info = queried.collectionInfo(pk);
+        const auto* fromIndex = indexed.collectionInfo(pk);
+        ASSERT_NE(info, nullptr);
+        ASSERT_NE(fromIndex, nullptr);
+        EXPECT_EQ(fromIndex->type, info->type);
+        EXPECT_EQ(fromIndex->identifier, info->identifier);
+        EXPECT_EQ(fromIndex->name, info->name);
+        const auto children = queried.childPKs(pk);
+        const auto indexedChildren = indexed.childPKs(pk);
+        ASSERT_TRUE(children);
+        ASSERT_TRUE(indexedChildren);
+        EXPECT_EQ(std::vector<std::int64_t>(indexedChildren->begin(), indexedChildren->end()),
+                  std::vector<std::int64_t>(children->begin(), children->end()));
         for (const auto& name : names) EXPECT_EQ(indexed.childPK(pk, name), queried.childPK(pk, name)) << name;
         EXPECT_EQ(indexed.resolveActivePick(pk), queried.resolveActivePick(pk));
-        if (info.identifier) {
-            EXPECT_EQ(indexed.pkForIdentifier(*info.identifier), queried.pkForIdentifier(*info.identifier));
+        if (info->identifier) {
+            EXPECT_EQ(indexed.pkForIdentifier(*info->identifier), queried.pkForIdentifier(*info->identifier));
         }
     }
 }
@@ -225,16 +236,13 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
            "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
            "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
     expectIndexAnswersAsQueries(writeDatabase(dir.path() / "odd.fcpevent", sql));
-    // Keys far apart are looked up another way than keys numbered without gaps, and ill-formed text
-    // sends the lookups that compare texts back to the store.
+    // Keys far apart are looked up another way than keys numbered without gaps.
     expectIndexAnswersAsQueries(writeDatabase(
         dir.path() / "far.fcpevent",
         sql + "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZNAME) VALUES (1099511627776, 'NSArray', 'activeVariant'), "
               "(-9223372036854775807, 'NSSet', 'media');"
-              "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES "
-              "(13, 'NSSet', CAST(x'50FF' AS TEXT), CAST(x'61FF' AS TEXT));"
               "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1099511627776, 4), (1, 1099511627776), "
-              "(9223372036854775807, 2), (-9223372036854775807, 1099511627776), (1, 13);"));
+              "(9223372036854775807, 2), (-9223372036854775807, 1099511627776);"));
 
     using Marker = quillo::testing::MarkerType;
     // A whole library as the fixture builder writes one: storylines, compound clips, an audition,
@@ -263,9 +271,29 @@ TEST(FCPDatabaseConnection, AnUnreadableStoreKeepsItsLookupsOnTheirQueries) {
     std::ofstream(dir.path() / "text.fcpevent") << "This is not an SQLite database, just some text padding it out.";
     FCPDatabaseConnection text((dir.path() / "text.fcpevent").string());
     EXPECT_FALSE(text.loadCollectionIndex());
-    EXPECT_FALSE(text.hasCollectionIndex());
-    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { text.fetchChildPKs(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
-    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { text.fetchCollectionInfo(1); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    // Lookups that cannot be read answer so, unlike lookups that find nothing.
+    EXPECT_FALSE(text.childPKs(1));
+    EXPECT_EQ(text.collectionInfo(1), nullptr);
+    EXPECT_EQ(text.fetchBlob(1), std::nullopt);
+    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { text.fetchCollections("NSSet"); }).kind(), FCPDatabaseError::Kind::queryFailed);
+}
+
+// The queries compare texts as stored; an index holding them made well-formed could not, so a store
+// with ill-formed text is not indexed.
+TEST(FCPDatabaseConnection, AStoreHoldingIllFormedTextKeepsItsLookupsOnTheirQueries) {
+    TemporaryDirectory dir;
+    std::string sql;
+    for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
+    sql += "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES (1, 'NSSet', 'S', 'set'), "
+           "(2, 'NSSet', CAST(x'50FF' AS TEXT), CAST(x'61FF' AS TEXT));"
+           "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1, 2);";
+    const auto path = writeDatabase(dir.path() / "text.fcpevent", sql);
+    FCPDatabaseConnection db(path.string());
+    EXPECT_FALSE(db.loadCollectionIndex());
+    ASSERT_NE(db.collectionInfo(2), nullptr);
+    EXPECT_EQ(db.collectionInfo(2)->name, "a\xEF\xBF\xBD");
+    EXPECT_EQ(db.childPK(1, "a\xEF\xBF\xBD"), std::nullopt);
+    EXPECT_EQ(db.pkForIdentifier("P\xEF\xBF\xBD"), std::nullopt);
 }
 
 // A damaged table can hand out its rows out of key order without any error; the index must then
@@ -316,8 +344,9 @@ TEST(FCPDatabaseConnection, AStoreWhoseRowsComeOutOfOrderKeepsItsLookupsOnTheirQ
 
     FCPDatabaseConnection indexed(path.string());
     EXPECT_FALSE(indexed.loadCollectionIndex());
-    EXPECT_FALSE(indexed.hasCollectionIndex());
     for (const std::int64_t pk : {1, 150, 300}) {
-        EXPECT_EQ(indexed.fetchCollectionInfo(pk).name, queried.fetchCollectionInfo(pk).name) << pk;
+        ASSERT_NE(indexed.collectionInfo(pk), nullptr);
+        ASSERT_NE(queried.collectionInfo(pk), nullptr);
+        EXPECT_EQ(indexed.collectionInfo(pk)->name, queried.collectionInfo(pk)->name) << pk;
     }
 }

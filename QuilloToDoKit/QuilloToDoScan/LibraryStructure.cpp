@@ -1,5 +1,6 @@
 #include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
 
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 
 namespace quillo::LibraryStructureScanner {
@@ -9,11 +10,8 @@ std::vector<SidebarLibrary> structure(const std::vector<ScannedLibrarySource>& s
     libraries.reserve(sources.size());
     for (const auto& source : sources) {
         brimlock::FCPLibrary library;
-        try {
-            library = brimlock::LibraryScanner::scan(source.url);
-        } catch (const std::exception&) {
-            continue;  // a library that cannot be listed gets no entry at all
-        }
+        // A library that cannot be listed gets no entry at all.
+        if (!brimlock::whenStoreReadable([&] { library = brimlock::LibraryScanner::scan(source.url); })) continue;
         SidebarLibrary sidebarLibrary{source.bookmarkID, source.name, {}};
         sidebarLibrary.events.reserve(library.events.size());
         for (const auto& event : library.events) {

@@ -3,6 +3,7 @@
 #include "QuilloToDoKit/QuilloToDoScan/AssigneeResolver.h"
 
 #include "BrimlockCore/Database/AssetStore.h"
+#include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 #include "BrimlockCore/Database/LibraryScanner.h"
 #include "BrimlockCore/Resolver/MulticamMediaIndex.h"
@@ -53,12 +54,9 @@ std::int64_t frameCount(double seconds, double fps) {
 }
 
 brimlock::FrameRate timecodeRate(brimlock::TimelineResolver& resolver, std::int64_t timelinePK) {
-    try {
-        const auto edl = resolver.getEDL(timelinePK);  // built by the marker scan already: from the cache
-        if (!edl->entries().empty() && edl->entries().front().frameRate) return *edl->entries().front().frameRate;
-    } catch (const std::exception&) {
-        // An edit list that cannot be built leaves the default rate.
-    }
+    // An edit list that cannot be built leaves the default rate.
+    const auto edl = brimlock::whenStoreReadable([&] { return resolver.getEDL(timelinePK); }, nullptr);
+    if (edl && !edl->entries().empty() && edl->entries().front().frameRate) return *edl->entries().front().frameRate;
     return brimlock::FrameRate::fps24;
 }
 
@@ -78,37 +76,27 @@ struct EventMarkers {
 
 EventMarkers readMarkers(const brimlock::FCPEvent& event) {
     EventMarkers read;
+    // An event whose database cannot be opened, or whose timelines cannot be listed, yields nothing.
     std::optional<brimlock::FCPDatabaseConnection> db;
-    try {
-        db.emplace(event.databaseURL.string());
-    } catch (const std::exception&) {
-        return read;
-    }
+    if (!brimlock::whenStoreReadable([&] { db.emplace(event.databaseURL.string()); })) return read;
     db->loadCollectionIndex();  // the walks below visit nearly every collection of the event
-    try {
-        read.timelines = brimlock::LibraryScanner::discoverTimelines(*db);
-    } catch (const std::exception&) {
+    if (!brimlock::whenStoreReadable([&] { read.timelines = brimlock::LibraryScanner::discoverTimelines(*db); }))
         return read;
-    }
     // Which sequence a compound clip refers to is a property of the event database: looked up once
     // per event, not once per timeline.
     brimlock::LocalSequenceIndex sequences(*db);
-    try {
-        read.roles.loadRoles(*db);
-    } catch (const std::exception&) {
-        // Unknown roles: assignees then come from at-sign prefixes only.
-    }
+    // Roles that cannot be read stay unknown: assignees then come from at-sign prefixes only.
+    brimlock::whenStoreReadable([&] { read.roles.loadRoles(*db); });
     for (std::size_t t = 0; t < read.timelines.size(); ++t) {
         const auto& timeline = read.timelines[t];
         brimlock::AssetStore assets;
         brimlock::MulticamMediaIndex multicam;
         brimlock::TimelineResolver resolver(*db, assets, read.roles, multicam, &sequences);
+        // A timeline whose markers cannot be read yields nothing.
         std::vector<brimlock::ScannedMarker> markers;
-        try {
-            markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver);
-        } catch (const std::exception&) {
+        if (!brimlock::whenStoreReadable(
+                [&] { markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver); }))
             continue;
-        }
         read.count += markers.size();
         read.found.push_back({t, timecodeRate(resolver, timeline.collectionPK), std::move(markers)});
     }
@@ -192,12 +180,10 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
     // The events of all libraries in scan order: one pool of workers serves them all.
     std::vector<EventScan> events;
     for (std::size_t i = 0; i < libraries.size(); ++i) {
-        try {
-            // Only the folders here: each worker reads its event's timelines on its own connection.
-            listed[i] = brimlock::LibraryScanner::listEvents(libraries[i].url);
-        } catch (const std::exception&) {
+        // Only the folders here: each worker reads its event's timelines on its own connection. A
+        // library that cannot be listed yields nothing.
+        if (!brimlock::whenStoreReadable([&] { listed[i] = brimlock::LibraryScanner::listEvents(libraries[i].url); }))
             continue;
-        }
         for (const auto& event : listed[i].events) events.push_back({&libraries[i], &event, {}, {}, {}});
     }
 

@@ -118,7 +118,7 @@ TEST(SidebarEventCards, LibrariesOfTheSameNameKeepTheirEventsApart) {
     EXPECT_TRUE(cards[1].isExpanded);
     EXPECT_EQ(cards[0].count(), 2);
     EXPECT_EQ(cards[1].count(), 1);
-    // The designed id would have opened both.
+    // A stored "<library name>|<event name>" id would have opened both.
     const auto byName = sidebarEventCards(structure, items, everything, {}, {"Cut|Day"});
     EXPECT_FALSE(byName[0].isExpanded);
     EXPECT_FALSE(byName[1].isExpanded);
