@@ -1,4 +1,5 @@
 #include "Platform/Foundation/Coding.h"
+#include "Platform/Foundation/RawValueCoding.h"
 
 #include <cmath>
 #include <limits>
@@ -59,6 +60,11 @@ EncodingError::EncodingError(CodingPath codingPath, std::string debugDescription
     : std::runtime_error(debugDescription + " (at " + describe(codingPath) + ")"),
       codingPath_(std::move(codingPath)),
       debugDescription_(std::move(debugDescription)) {}
+
+void throwInvalidRawValue(std::string_view typeName, const std::string& raw, const CodingPath& path) {
+    throw DecodingError(DecodingError::Kind::dataCorrupted, path,
+                        "Cannot initialize " + std::string(typeName) + " from invalid String value " + raw);
+}
 
 void throwTypeMismatch(const CodingPath& path, std::string_view expected, const JSON& found) {
     throw DecodingError(DecodingError::Kind::typeMismatch, path,

@@ -157,7 +157,36 @@ TEST(FloatingPanel, ShowsOnlyTheButtonsWhoseActionsAreGiven) {
 
     QuilloFloatingPanelColumn column(330, QuilloEdge::trailing);
     EXPECT_EQ(column.width(), 330);
-    EXPECT_EQ(column.layout()->contentsMargins(), QMargins(0, 8, 8, 8));
+    EXPECT_EQ(column.findChild<QVBoxLayout*>()->contentsMargins(), QMargins(0, 8, 8, 8));
+}
+
+}  // namespace
+}  // namespace quillo
+
+namespace quillo {
+namespace {
+
+// The panel column moves in and out over the layout animation; off screen it changes at once.
+TEST(FloatingPanelColumn, RevealsAndHidesThroughTheLayoutAnimationOnScreen) {
+    QWidget window;
+    auto* column = new QuilloFloatingPanelColumn(320, QuilloEdge::trailing, &window);
+    column->addPanel(new QLabel("panel"));
+    column->setRevealed(false, true);
+    EXPECT_TRUE(column->isHidden());  // the window is not on screen yet
+
+    window.resize(800, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    column->setRevealed(true, true);
+    EXPECT_TRUE(column->isVisible());
+    EXPECT_LT(column->width(), 320);
+    QTRY_COMPARE(column->width(), 320);
+    EXPECT_EQ(column->findChild<QLabel*>()->parentWidget()->width(), 320);  // the panels keep their width
+
+    column->setRevealed(false, true);
+    EXPECT_TRUE(column->isVisible());
+    QTRY_VERIFY(column->isHidden());
+    EXPECT_EQ(column->width(), 320);  // ready to move in again
 }
 
 }  // namespace

@@ -367,7 +367,7 @@ void ContentPane::showPanels() {
         columnPanels_[slot(panel)]->setVisible(panels_.activePanels.contains(panel));
         expandedPanels_[slot(panel)]->setVisible(panels_.expandedPanel == panel);
     }
-    panelColumn_->setVisible(!panels_.activePanels.empty());
+    panelColumn_->setRevealed(!panels_.activePanels.empty(), true);
     pages_->setCurrentWidget(expanded ? expandedPage_ : normalPage_);
 }
 

@@ -189,11 +189,13 @@ TEST(QuilloToDoAppAnnouncement, TheListenerIsAnnouncedOverDNSSD) {
     ASSERT_NE(app.ipcServer().port(), 0);
     platform::ServiceBrowser browser(QStringLiteral("_quillotodo._tcp"), QStringLiteral("local."));
     browser.start();
-    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(browser.results().begin(), browser.results().end(),
-                                         [&](const platform::ServiceEndpoint& found) {
-                                             return found.name == "QuilloToDo" && found.port == app.ipcServer().port();
-                                         }),
-                             20'000);
+    const auto announced = [&] {
+        const auto results = browser.results();  // a copy: begin and end must come from one list
+        return std::any_of(results.begin(), results.end(), [&](const platform::ServiceEndpoint& found) {
+            return found.name == "QuilloToDo" && found.port == app.ipcServer().port();
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(announced(), 20'000);
     qunsetenv("QUILLOTODO_REMINDERS_DIR");
 }
 
