@@ -6,7 +6,6 @@
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Foundation/UnicodeText.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -50,12 +49,10 @@ public:
         return true;
     }
 
-    // False when not finite. nlohmann's own double formatter, so that the digits are those of dump.
+    // False when not finite.
     bool number(double value) {
         if (!std::isfinite(value)) return false;
-        std::array<char, 64> buffer{};
-        char* end = nlohmann::detail::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-        out_.append(buffer.data(), end);
+        platform::appendJSONNumber(out_, value);
         return true;
     }
 
