@@ -14,6 +14,12 @@ namespace {
 // A text parameter is bound up to its first NUL, like a C string: the index compares as the queries do.
 std::string_view boundText(std::string_view text) noexcept { return text.substr(0, text.find('\0')); }
 
+// A store's texts are nearly all ASCII (identifiers, class and relation names): those need no decoding.
+bool isWellFormed(std::string_view text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+           platform::isValidUTF8(text);
+}
+
 }  // namespace
 
 bool CollectionIndex::KeyTable::append(std::int64_t key) {
@@ -66,7 +72,7 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
             for (int at = 1; at <= 3; ++at) {
                 const auto stored = column::storedText(rows.get(), at);
                 if (!stored) continue;
-                if (!platform::isValidUTF8(*stored)) return false;  // ill-formed text
+                if (!isWellFormed(*stored)) return false;  // ill-formed text
                 texts[at - 1].emplace(*stored);
             }
             index->rows_.push_back({std::move(texts[0]), std::move(texts[1]), std::move(texts[2])});
