@@ -21,7 +21,8 @@ QuilloButton::QuilloButton(const QString& text, const QString& symbol, QWidget* 
     setText(text);
     setFont(quilloControl().font);
     setCursor(Qt::ArrowCursor);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Narrower than its text where the room ends (a sidebar), with the text truncated.
+    setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 }
 
 void QuilloButton::setActive(bool active) {
@@ -40,6 +41,14 @@ QSize QuilloButton::sizeHint() const {
     return {int(std::ceil(width + pad.left() + pad.right())), int(std::ceil(height + pad.top() + pad.bottom()))};
 }
 
+QSize QuilloButton::minimumSizeHint() const {
+    const QFontMetricsF metrics(font());
+    double width = metrics.horizontalAdvance(QStringLiteral("…"));
+    if (!symbol_.isEmpty()) width += symbolSize + symbolGap;
+    const QMarginsF pad = QuilloButtonStyle::padding;
+    return {int(std::ceil(width + pad.left() + pad.right())), sizeHint().height()};
+}
+
 void QuilloButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QuilloButtonChrome chrome = style_.chrome(isDown());
@@ -49,7 +58,10 @@ void QuilloButton::paintEvent(QPaintEvent*) {
     QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloButtonStyle::cornerRadius, chrome.hairline);
 
     const QFontMetricsF metrics(font());
-    const double textWidth = metrics.horizontalAdvance(text());
+    const QMarginsF pad = QuilloButtonStyle::padding;
+    const double room = bounds.width() - pad.left() - pad.right() - (symbol_.isEmpty() ? 0 : symbolSize + symbolGap);
+    const QString shown = metrics.elidedText(text(), Qt::ElideRight, room);
+    const double textWidth = metrics.horizontalAdvance(shown);
     const double contentWidth = textWidth + (symbol_.isEmpty() ? 0 : symbolSize + symbolGap);
     double x = bounds.center().x() - contentWidth / 2;
     if (!symbol_.isEmpty()) {
@@ -58,7 +70,7 @@ void QuilloButton::paintEvent(QPaintEvent*) {
         x += symbolSize + symbolGap;
     }
     painter.setPen(Qt::white);
-    painter.drawText(QRectF(x, bounds.top(), textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, text());
+    painter.drawText(QRectF(x, bounds.top(), textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
 }
 
 QuilloIconButton::QuilloIconButton(const QString& symbol, double size, QWidget* parent)

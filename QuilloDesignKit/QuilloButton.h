@@ -17,7 +17,8 @@ public:
     void setActive(bool active);
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // Room for the symbol and an ellipsis: where less than the text fits, the text is truncated.
+    QSize minimumSizeHint() const override;
 
 Q_SIGNALS:
     void activeChanged(bool active);

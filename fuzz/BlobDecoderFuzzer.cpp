@@ -2,20 +2,14 @@
 // reader's error or BlobDecoderError; a decoded blob answers every accessor for every key; the
 // identifier walk never fails and lists only 36-character texts with exactly four hyphens.
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
-namespace {
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
+using fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace brimlock;

@@ -1,20 +1,14 @@
 // Feeds arbitrary bytes to the FCPXML marker scanner. Only an XML error may come out; every position
 // and rate must be finite, and the kind flags must agree with each other.
 #include "QuilloToDoKit/QuilloToDoScan/FCPXMLMarkerScanner.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
-namespace {
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
-
-}  // namespace
+using fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using quillo::FCPXMLMarkerScanner::ScanError;

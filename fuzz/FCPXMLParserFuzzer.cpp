@@ -4,20 +4,18 @@
 #include "BrimlockCore/XML/XMLSecurityError.h"
 #include "BrimlockCore/Validation/FCPXMLParser.h"
 #include "BrimlockCore/Validation/TimelineValidator.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
+
+using fuzz::require;
 
 namespace {
 
 namespace fcpxml = brimlock::FCPXMLParser;
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 brimlock::EditEntry entryFrom(const fcpxml::SpineClip& clip, double tcStart) {
     const double in = clip.offset.seconds() - tcStart;

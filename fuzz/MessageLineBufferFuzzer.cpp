@@ -4,22 +4,20 @@
 #include "QuilloToDoKit/QuilloToDoModel/MessageLineBuffer.h"
 
 #include "Platform/Foundation/Coding.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
+
+using fuzz::require;
 
 namespace {
 
 // Small, so that inputs of a few kilobytes reach the limit.
 constexpr std::size_t kLimit = 2048;
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 std::vector<std::string> referenceSplit(std::string_view stream, std::size_t chunkSize) {
     std::vector<std::string> messages;
@@ -49,7 +47,7 @@ std::vector<std::string> referenceSplit(std::string_view stream, std::size_t chu
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     const std::size_t chunkSize = std::size_t{data[0]} + 1;
-    const std::string_view stream(reinterpret_cast<const char*>(data + 1), size - 1);
+    const std::string_view stream = fuzz::textOf(data + 1, size - 1);
 
     quillo::MessageLineBuffer buffer(kLimit);
     std::vector<std::string> messages;

@@ -3,18 +3,16 @@
 // containers nest no deeper than the cap along any path, and whose dictionary keys are strings.
 #include "BrimlockCore/PropertyList/PropertyListReader.h"
 #include "Platform/Foundation/UnicodeText.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <unordered_map>
 
-namespace {
+using fuzz::require;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
+namespace {
 
 // The height of every node, each computed once (documents share objects).
 int height(const brimlock::PropertyListValue& value, std::unordered_map<std::uint32_t, int>& heights) {

@@ -3,17 +3,15 @@
 // each kept operation must be a feedback payload that survives its own round trip.
 #include "QuilloToDo/Services/FeedbackPayload.h"
 #include "QuilloToDo/Services/RetryQueueFile.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
-namespace {
+using fuzz::require;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
+namespace {
 
 bool isFeedback(const platform::JSON& operation) {
     try {
@@ -27,7 +25,7 @@ bool isFeedback(const platform::JSON& operation) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string_view input = fuzz::textOf(data, size);
     const auto contents = quillo::RetryQueueFile::decode(input, isFeedback);
     require(contents.isArray || (contents.entries.empty() && contents.droppedCount == 0));
     const auto again = quillo::RetryQueueFile::decode(quillo::RetryQueueFile::encode(contents.entries), isFeedback);

@@ -20,19 +20,21 @@
 #include "testing/EventDatabase.h"
 #include "testing/KeyedArchiveWriter.h"
 #include "testing/TemporaryDirectory.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+using fuzz::require;
 
 namespace {
 
@@ -155,10 +157,6 @@ EventDatabase::Blob blob(Input& in, std::size_t count) {
 }
 
 constexpr std::uint64_t walkLimit = 20'000;
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void checkList(const brimlock::EditDecisionList& list) {
     const auto& entries = list.entries();

@@ -2,20 +2,18 @@
 // decode again and encode to the same bytes; every other outcome must be a DecodingError. The direct
 // coder of to-do lists must agree with the JSON tree coder on every input.
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 
-namespace {
+using fuzz::require;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
+namespace {
 
 std::optional<quillo::TodoIPCMessage> treeDecoding(std::string_view input) {
     try {
@@ -42,7 +40,7 @@ void requireSameEncodingOfText(std::string_view input) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string_view input = fuzz::textOf(data, size);
     requireSameEncodingOfText(input);
     const std::optional<quillo::TodoIPCMessage> tree = treeDecoding(input);
     std::optional<quillo::TodoIPCMessage> message;

@@ -3,17 +3,15 @@
 #include "Platform/Reminders/VTodoCoding.h"
 
 #include "Platform/Foundation/UnicodeText.h"
+#include "fuzz/FuzzSupport.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
-namespace {
+using fuzz::require;
 
-void require(bool condition) {
-    if (!condition) std::abort();
-}
+namespace {
 
 // libical drops blanks around a value when it reads it, as other clients do.
 std::string_view trimmed(std::string_view text) {
@@ -25,7 +23,7 @@ std::string_view trimmed(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string_view input = fuzz::textOf(data, size);
     auto reminder = platform::VTodoCoding::read(input, "fuzz", "list");
     if (!reminder) return 0;
     require(platform::isValidUTF8(reminder->title));

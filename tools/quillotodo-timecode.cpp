@@ -5,8 +5,8 @@
 
 #include "BrimlockCore/Timecode/FrameRate.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
+#include "Platform/Foundation/IntegerText.h"
 
-#include <charconv>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -27,12 +27,10 @@ std::optional<brimlock::FrameRate> rateNamed(std::string_view name) {
     return std::nullopt;
 }
 
+// Frame counts are written bare or with "-": a "+" is refused, unlike in timecodes.
 std::optional<std::int64_t> frameCount(std::string_view text) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
-    if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-    return value;
+    if (text.starts_with('+')) return std::nullopt;
+    return platform::parseDecimalInteger<std::int64_t>(text);
 }
 
 }  // namespace

@@ -7,9 +7,7 @@
 #include "BrimlockCore/Database/StoreVocabulary.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
-#include <charconv>
 #include <cmath>
-#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -19,55 +17,12 @@ namespace {
 
 constexpr double kFallbackFPS = 24.0;
 
-struct Fraction {
-    std::int64_t num;
-    std::int64_t den;
-};
-
-// A decimal integer with an optional leading "+" or "-" and nothing else.
-std::optional<std::int64_t> readInteger(std::string_view piece) noexcept {
-    if (!piece.empty() && piece.front() == '+') {
-        piece.remove_prefix(1);
-        if (piece.empty() || piece.front() == '-') return std::nullopt;
-    }
-    std::int64_t value = 0;
-    const char* end = piece.data() + piece.size();
-    const auto [stop, error] = std::from_chars(piece.data(), end, value, 10);
-    if (error != std::errc() || stop != end) return std::nullopt;
-    return value;
-}
-
-// "num/den": split at every "/", empty pieces dropped, exactly two integers, den not 0.
-std::optional<Fraction> parseFraction(std::string_view text) noexcept {
-    std::string_view pieces[2];
-    int count = 0;
-    while (!text.empty()) {
-        const std::size_t cut = text.find('/');
-        const std::string_view piece = text.substr(0, cut);
-        if (!piece.empty()) {
-            if (count == 2) return std::nullopt;
-            pieces[count++] = piece;
-        }
-        if (cut == std::string_view::npos) break;
-        text.remove_prefix(cut + 1);
-    }
-    if (count != 2) return std::nullopt;
-    const auto num = readInteger(pieces[0]);
-    const auto den = readInteger(pieces[1]);
-    if (!num || !den || *den == 0) return std::nullopt;
-    return Fraction{*num, *den};
-}
-
 std::optional<FrameRate> rateFromFrameDuration(const BlobDecoder::DecodedBlob& blob) {
     const auto text = blob.string("timecodeFrameDuration");
     if (!text) return std::nullopt;
-    const auto fraction = parseFraction(*text);
+    const auto fraction = TimecodeCalculator::parseCMTimeFraction(*text);
     if (!fraction) return std::nullopt;
-    // A time scale beyond 32 bits is no time scale the media could have.
-    if (fraction->den < std::numeric_limits<std::int32_t>::min() ||
-        fraction->den > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
-    return frameRateFrom(fraction->num, static_cast<std::int32_t>(fraction->den));
+    return frameRateFrom(fraction->value, fraction->timescale);
 }
 
 // seconds x fps + 0.5 truncated toward zero; nothing unless finite and within the 64-bit range.

@@ -2,6 +2,7 @@
 
 #include "BrimlockCore/Database/DamagedStore.h"
 #include "BrimlockCore/Database/SQLiteStatement.h"
+#include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
 #include <limits>
@@ -12,6 +13,12 @@ namespace {
 
 // A text parameter is bound up to its first NUL, like a C string: the index compares as the queries do.
 std::string_view boundText(std::string_view text) noexcept { return text.substr(0, text.find('\0')); }
+
+// A store's texts are nearly all ASCII (identifiers, class and relation names): those need no decoding.
+bool isWellFormed(std::string_view text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
+           platform::isValidUTF8(text);
+}
 
 }  // namespace
 
@@ -57,19 +64,19 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
             }
         }
         SQLiteStatement rows(db, "SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME FROM ZCOLLECTION ORDER BY Z_PK");
-        bool textsAsStored = true;
         while (rows.step()) {
             const auto pk = column::integer(rows.get(), 0);
             if (!pk) continue;
             if (!index->rowKeys_.append(*pk)) return false;  // keys out of order: a damaged table
-            const auto text = [&](int at) {
-                auto held = column::text(rows.get(), at);
-                if (held && *held != column::storedText(rows.get(), at)) textsAsStored = false;
-                return held;
-            };
-            index->rows_.push_back({text(1), text(2), text(3)});
+            std::optional<std::string> texts[3];
+            for (int at = 1; at <= 3; ++at) {
+                const auto stored = column::storedText(rows.get(), at);
+                if (!stored) continue;
+                if (!isWellFormed(*stored)) return false;  // ill-formed text
+                texts[at - 1].emplace(*stored);
+            }
+            index->rows_.push_back({std::move(texts[0]), std::move(texts[1]), std::move(texts[2])});
         }
-        if (!textsAsStored) return false;
         index->rowKeys_.finish();
         SQLiteStatement links(db, "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
                                   "ORDER BY Z_3PARENTCOLLECTIONS");

@@ -25,8 +25,9 @@ class SQLiteStatement;
 // Opened with "?immutable=1": SQLite takes no locks and never looks for a journal, so reading never
 // contends with the editor that owns the file.
 //
-// Lookups answer nothing (or an empty list) when what they look for is not there, and never throw;
-// a lookup that cannot be read answers as stated at each. Only the reads of whole tables throw.
+// Lookups answer nothing (or an empty list) when what they look for is not there, and a lookup that
+// cannot be read answers as stated at each instead of throwing. Only the reads of whole tables throw
+// FCPDatabaseError.
 class FCPDatabaseConnection {
 public:
     // A bound parameter; monostate binds NULL.

@@ -53,18 +53,17 @@ bool SQLiteStatement::step() {
 
 namespace column {
 
-std::optional<std::string> text(sqlite3_stmt* statement, int column) {
+std::optional<std::string_view> storedText(sqlite3_stmt* statement, int column) {
     if (sqlite3_column_type(statement, column) != SQLITE_TEXT) return std::nullopt;
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
     if (text == nullptr) return std::nullopt;
-    const auto length = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
-    return platform::sanitizedUTF8(std::string_view(text, length));
+    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
 }
 
-std::string_view storedText(sqlite3_stmt* statement, int column) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    if (text == nullptr) return {};
-    return std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
+std::optional<std::string> text(sqlite3_stmt* statement, int column) {
+    const auto stored = storedText(statement, column);
+    if (!stored) return std::nullopt;
+    return platform::sanitizedUTF8(*stored);
 }
 
 std::optional<std::span<const std::uint8_t>> blobBytes(sqlite3_stmt* statement, int column) {

@@ -57,10 +57,10 @@ private:
 // Column readers; a column of another type, or NULL, gives nothing.
 namespace column {
 
-// Well-formed UTF-8: ill-formed bytes become U+FFFD.
+// A text column's bytes as stored, valid until the statement steps or resets.
+std::optional<std::string_view> storedText(sqlite3_stmt* statement, int column);
+// The same made well-formed UTF-8: ill-formed bytes become U+FFFD.
 std::optional<std::string> text(sqlite3_stmt* statement, int column);
-// A text column's bytes as stored, before text() makes them well-formed.
-std::string_view storedText(sqlite3_stmt* statement, int column);
 // The column's bytes, valid until the statement steps or resets. Nothing for a zero-length blob,
 // which SQLite reports as a null pointer.
 std::optional<std::span<const std::uint8_t>> blobBytes(sqlite3_stmt* statement, int column);

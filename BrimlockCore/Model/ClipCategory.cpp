@@ -1,43 +1,31 @@
 #include "BrimlockCore/Model/ClipCategory.h"
 
-#include <array>
-#include <string>
+#include "Platform/Foundation/RawValueCoding.h"
 
 namespace brimlock {
 
 namespace {
 
-constexpr auto clipCategories = std::to_array<ClipCategory>({ClipCategory::simple, ClipCategory::compound,
-    ClipCategory::multicam, ClipCategory::sync, ClipCategory::gap, ClipCategory::generator, ClipCategory::title});
+constexpr platform::RawValueTable<ClipCategory, 7> kRawValues{"ClipCategory", {{
+    {ClipCategory::simple, "simple"},
+    {ClipCategory::compound, "compound"},
+    {ClipCategory::multicam, "multicam"},
+    {ClipCategory::sync, "sync"},
+    {ClipCategory::gap, "gap"},
+    {ClipCategory::generator, "generator"},
+    {ClipCategory::title, "title"},
+}}};
 
 }  // namespace
 
-std::string_view rawValue(ClipCategory category) noexcept {
-    switch (category) {
-    case ClipCategory::simple: return "simple";
-    case ClipCategory::compound: return "compound";
-    case ClipCategory::multicam: return "multicam";
-    case ClipCategory::sync: return "sync";
-    case ClipCategory::gap: return "gap";
-    case ClipCategory::generator: return "generator";
-    case ClipCategory::title: return "title";
-    }
-    return {};
-}
+std::string_view rawValue(ClipCategory category) noexcept { return kRawValues.rawValue(category); }
 
-std::optional<ClipCategory> clipCategoryFromRawValue(std::string_view text) noexcept {
-    for (const ClipCategory category : clipCategories)
-        if (rawValue(category) == text) return category;
-    return std::nullopt;
-}
+std::optional<ClipCategory> clipCategoryFromRawValue(std::string_view raw) noexcept { return kRawValues.fromRawValue(raw); }
 
-platform::JSON encode(ClipCategory category, const platform::CodingPath&) { return std::string(rawValue(category)); }
+platform::JSON encode(ClipCategory category, const platform::CodingPath&) { return kRawValues.encode(category); }
 
 ClipCategory decodeClipCategory(const platform::JSON& value, const platform::CodingPath& path) {
-    const std::string text = platform::decodeString(value, path);
-    if (const auto category = clipCategoryFromRawValue(text)) return *category;
-    throw platform::DecodingError(platform::DecodingError::Kind::dataCorrupted, path,
-                                  "Cannot initialize ClipCategory from invalid String value " + text);
+    return kRawValues.decode(value, path);
 }
 
 }  // namespace brimlock

@@ -1,31 +1,27 @@
 #include "BrimlockCore/Model/MarkerType.h"
 
-#include <string>
+#include "Platform/Foundation/RawValueCoding.h"
 
 namespace brimlock {
 
-std::string_view rawValue(MarkerType type) noexcept {
-    switch (type) {
-    case MarkerType::chapter: return "chapter";
-    case MarkerType::todo: return "todo";
-    case MarkerType::standard: return "standard";
-    }
-    return {};
-}
+namespace {
 
-std::optional<MarkerType> markerTypeFromRawValue(std::string_view text) noexcept {
-    for (const MarkerType type : allMarkerTypes)
-        if (rawValue(type) == text) return type;
-    return std::nullopt;
-}
+constexpr platform::RawValueTable<MarkerType, 3> kRawValues{"MarkerType", {{
+    {MarkerType::chapter, "chapter"},
+    {MarkerType::todo, "todo"},
+    {MarkerType::standard, "standard"},
+}}};
 
-platform::JSON encode(MarkerType type, const platform::CodingPath&) { return std::string(rawValue(type)); }
+}  // namespace
+
+std::string_view rawValue(MarkerType type) noexcept { return kRawValues.rawValue(type); }
+
+std::optional<MarkerType> markerTypeFromRawValue(std::string_view raw) noexcept { return kRawValues.fromRawValue(raw); }
+
+platform::JSON encode(MarkerType type, const platform::CodingPath&) { return kRawValues.encode(type); }
 
 MarkerType decodeMarkerType(const platform::JSON& value, const platform::CodingPath& path) {
-    const std::string text = platform::decodeString(value, path);
-    if (const auto type = markerTypeFromRawValue(text)) return *type;
-    throw platform::DecodingError(platform::DecodingError::Kind::dataCorrupted, path,
-                                  "Cannot initialize MarkerType from invalid String value " + text);
+    return kRawValues.decode(value, path);
 }
 
 }  // namespace brimlock

@@ -12,8 +12,9 @@
 #include "BrimlockCore/Timecode/FrameRate.h"
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
+#include "Platform/Foundation/IntegerText.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <unordered_set>
@@ -55,26 +56,13 @@ double anchorOffset(const DecodedBlob& blob) {
     return pair ? pair->duration - pair->start : 0.0;
 }
 
-// A decimal int64_t: optional "+" or "-", then digits only.
-std::optional<std::int64_t> decimalInteger(std::string_view text) noexcept {
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (text.empty() || text.front() == '-') return std::nullopt;
-    }
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value, 10);
-    if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-    return value;
-}
-
 // The first element of "channelMap" as a channel number; unnumbered entries lose to every other.
 std::int64_t channelOf(const DecodedBlob& blob) {
     const auto map = blob.array("channelMap");
     if (!map || map->size() == 0) return unnumberedChannel;
     const auto first = (*map)[0].string();
     if (!first) return unnumberedChannel;
-    return decimalInteger(*first).value_or(unnumberedChannel);
+    return platform::parseDecimalInteger<std::int64_t>(*first).value_or(unnumberedChannel);
 }
 
 struct ChannelRole {

@@ -21,8 +21,9 @@ std::optional<std::int64_t> LocalSequenceIndex::sequencePK(const std::string& fo
     while (decodedRows_ < rows_.size()) {
         auto& [pk, blob] = rows_[decodedRows_++];
         if (!blob) continue;
+        const Data& bytes = *blob;
         const auto identifier =
-            whenStoreReadable([&] { return BlobFields::ownedText(BlobDecoder::decode(*blob), store::kMediaIdentifier); },
+            whenStoreReadable([&] { return BlobFields::ownedText(BlobDecoder::decode(bytes), store::kMediaIdentifier); },
                               std::nullopt);
         blob.reset();
         // Rows are met in row order, so an identifier already indexed belongs to an earlier sequence.

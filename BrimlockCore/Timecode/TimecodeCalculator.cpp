@@ -1,7 +1,8 @@
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 
+#include "Platform/Foundation/IntegerText.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -46,20 +47,6 @@ std::string twoDigits(Frames value) {
     return text;
 }
 
-// A decimal signed integer: optional "+" or "-", then one or more digits, nothing else.
-template <class Integer>
-std::optional<Integer> readInteger(std::string_view piece) noexcept {
-    if (!piece.empty() && piece.front() == '+') {
-        piece.remove_prefix(1);
-        if (piece.empty() || piece.front() == '-') return std::nullopt;
-    }
-    Integer value{};
-    const char* end = piece.data() + piece.size();
-    const auto [stop, error] = std::from_chars(piece.data(), end, value, 10);
-    if (error != std::errc() || stop != end) return std::nullopt;
-    return value;
-}
-
 // Calls `visit` with each non-empty piece of `text` between separator characters.
 template <class Visit>
 void forEachPiece(std::string_view text, std::string_view separators, Visit&& visit) {
@@ -101,7 +88,7 @@ std::optional<std::int64_t> timecodeToFrames(std::string_view timecode, FrameRat
     Frames fields[4] = {};
     int count = 0;
     forEachPiece(timecode, ":;", [&](std::string_view piece) {
-        const auto number = readInteger<Frames>(piece);
+        const auto number = platform::parseDecimalInteger<Frames>(piece);
         if (!number) return;
         if (count < 4) fields[count] = *number;
         ++count;
@@ -131,7 +118,7 @@ std::optional<std::int64_t> timecodeToFrames(std::string_view timecode, FrameRat
     return total;
 }
 
-std::optional<double> parseCMTimeString(std::string_view text) noexcept {
+std::optional<CMTimeFraction> parseCMTimeFraction(std::string_view text) noexcept {
     std::string_view pieces[2];
     int count = 0;
     forEachPiece(text, "/", [&](std::string_view piece) {
@@ -139,10 +126,16 @@ std::optional<double> parseCMTimeString(std::string_view text) noexcept {
         ++count;
     });
     if (count != 2) return std::nullopt;
-    const auto value = readInteger<std::int64_t>(pieces[0]);
-    const auto timescale = readInteger<std::int32_t>(pieces[1]);
+    const auto value = platform::parseDecimalInteger<std::int64_t>(pieces[0]);
+    const auto timescale = platform::parseDecimalInteger<std::int32_t>(pieces[1]);
     if (!value || !timescale || *timescale == 0) return std::nullopt;
-    return static_cast<double>(*value) / static_cast<double>(*timescale);
+    return CMTimeFraction{*value, *timescale};
+}
+
+std::optional<double> parseCMTimeString(std::string_view text) noexcept {
+    const auto fraction = parseCMTimeFraction(text);
+    if (!fraction) return std::nullopt;
+    return static_cast<double>(fraction->value) / static_cast<double>(fraction->timescale);
 }
 
 std::optional<TimeRange> parseCMTimeRangeString(std::string_view text) {

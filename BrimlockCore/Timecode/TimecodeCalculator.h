@@ -43,9 +43,15 @@ std::string framesToTimecode(std::int64_t frames, FrameRate rate);
 // numbers. Nothing when the count leaves the 64-bit range.
 std::optional<std::int64_t> timecodeToFrames(std::string_view timecode, FrameRate rate) noexcept;
 
-// Seconds of "value/timescale": value a signed 64-bit and timescale a non-zero signed 32-bit
-// decimal integer, read as above. Splits at "/" with empty pieces dropped; exactly two pieces.
-// Nothing is trimmed: a space or a unit letter makes the text unreadable.
+// "value/timescale": value a signed 64-bit and timescale a non-zero signed 32-bit decimal integer,
+// read as above. Splits at "/" with empty pieces dropped; exactly two pieces. Nothing is trimmed: a
+// space or a unit letter makes the text unreadable.
+struct CMTimeFraction {
+    std::int64_t value;
+    std::int32_t timescale;
+};
+std::optional<CMTimeFraction> parseCMTimeFraction(std::string_view text) noexcept;
+// Seconds of a CMTimeFraction text: value / timescale.
 std::optional<double> parseCMTimeString(std::string_view text) noexcept;
 
 // "{start,duration}" or "(start,duration)": every brace and parenthesis is removed, then the text

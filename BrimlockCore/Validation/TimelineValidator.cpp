@@ -3,9 +3,6 @@
 #include "BrimlockCore/Timecode/TimecodeCalculator.h"
 #include "Platform/Foundation/UnicodeText.h"
 
-#include <unicode/uchar.h>
-#include <unicode/utf8.h>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -62,32 +59,9 @@ bool within(Frames a, Frames b, Frames limit) noexcept {
     return limit >= 0 && distance(a, b) <= static_cast<std::uint64_t>(limit);
 }
 
-std::string_view trimmedWhiteSpaceAndNewlines(std::string_view text) noexcept {
-    if (text.size() > static_cast<std::size_t>(INT32_MAX)) return text;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-    const auto length = static_cast<std::int32_t>(text.size());
-    std::int32_t first = 0;
-    while (first < length) {
-        std::int32_t next = first;
-        UChar32 c;
-        U8_NEXT(bytes, next, length, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
-        first = next;
-    }
-    std::int32_t last = length;
-    while (last > first) {
-        std::int32_t previous = last;
-        UChar32 c;
-        U8_PREV(bytes, first, previous, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
-        last = previous;
-    }
-    return text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
-}
-
 bool namesMatch(std::string_view a, std::string_view b) {
-    const std::string_view trimmedA = trimmedWhiteSpaceAndNewlines(a);
-    const std::string_view trimmedB = trimmedWhiteSpaceAndNewlines(b);
+    const std::string_view trimmedA = platform::trimmedWhitespace(a);
+    const std::string_view trimmedB = platform::trimmedWhitespace(b);
     if (trimmedA.empty() || trimmedB.empty()) return trimmedA.empty() && trimmedB.empty();
     return platform::localizedCaseInsensitiveCompare(trimmedA, trimmedB) == std::weak_ordering::equivalent;
 }

@@ -3,6 +3,8 @@
 
 #include "ResolverTestSupport.h"
 
+#include "testing/Projected.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -10,21 +12,18 @@
 using brimlock::ConnectedItemResolver::ConnectedItem;
 using brimlock::ConnectedItemResolver::findConnectedItems;
 using namespace resolvertest;
+using quillo::testing::projected;
 
 namespace {
 
 constexpr std::int64_t int64Max = std::numeric_limits<std::int64_t>::max();
 
 std::vector<std::string> names(const std::vector<ConnectedItem>& items) {
-    std::vector<std::string> result;
-    for (const auto& item : items) result.push_back(item.name.value_or("(none)"));
-    return result;
+    return projected(items, [](const ConnectedItem& item) { return item.name.value_or("(none)"); });
 }
 
 std::vector<double> starts(const std::vector<ConnectedItem>& items) {
-    std::vector<double> result;
-    for (const auto& item : items) result.push_back(item.timelineStart);
-    return result;
+    return projected(items, &ConnectedItem::timelineStart);
 }
 
 const ConnectedItem& named(const std::vector<ConnectedItem>& items, const std::string& name) {

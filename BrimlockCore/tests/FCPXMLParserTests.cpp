@@ -3,6 +3,8 @@
 
 #include "EnglishLocaleTest.h"
 
+#include "testing/Projected.h"
+
 #include <gtest/gtest.h>
 
 #include <span>
@@ -12,6 +14,7 @@
 namespace fcpxml = brimlock::FCPXMLParser;
 using fcpxml::Rational;
 using fcpxml::SequenceKind;
+using quillo::testing::projected;
 
 namespace {
 
@@ -20,15 +23,11 @@ fcpxml::Document parseText(const std::string& xml, const std::string& name = "te
 }
 
 std::vector<std::string> names(const fcpxml::Document& document) {
-    std::vector<std::string> result;
-    for (const auto& sequence : document.sequences) result.push_back(sequence.name);
-    return result;
+    return projected(document.sequences, &fcpxml::Sequence::name);
 }
 
 std::vector<std::string> clipNames(const fcpxml::Sequence& sequence) {
-    std::vector<std::string> result;
-    for (const auto& clip : sequence.clips) result.push_back(clip.name);
-    return result;
+    return projected(sequence.clips, &fcpxml::SpineClip::name);
 }
 
 // A project with `clips` clips of 1 s on its spine.

@@ -2,6 +2,7 @@
 #include "BrimlockCore/Database/LibraryScanner.h"
 
 #include "testing/LibraryBuilder.h"
+#include "testing/Projected.h"
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> eventNames(const FCPLibrary& library) {
-    std::vector<std::string> names;
-    for (const auto& event : library.events) names.push_back(event.name);
-    return names;
-}
+std::vector<std::string> eventNames(const FCPLibrary& library) { return projected(library.events, &FCPEvent::name); }
 
 bool hasEvent(const FCPLibrary& library, const std::string& name) {
     const auto names = eventNames(library);

@@ -4,6 +4,7 @@
 
 #include "testing/KeyedArchiveWriter.h"
 #include "testing/LibraryBuilder.h"
+#include "testing/Projected.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -20,11 +21,7 @@ RoleResolver loaded(const RoleSetBuilder& set) {
     return resolver;
 }
 
-std::vector<std::string> names(const std::vector<RoleInfo>& roles) {
-    std::vector<std::string> out;
-    for (const auto& role : roles) out.push_back(role.name);
-    return out;
-}
+std::vector<std::string> names(const std::vector<RoleInfo>& roles) { return projected(roles, &RoleInfo::name); }
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 
 #include "ResolverTestSupport.h"
 
+#include "testing/Projected.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,21 +11,16 @@
 
 using brimlock::ScannedMarker;
 using namespace resolvertest;
+using quillo::testing::projected;
 
 namespace {
 
 using Texts = std::vector<std::string>;
 
-Texts texts(const std::vector<ScannedMarker>& markers) {
-    Texts result;
-    for (const auto& marker : markers) result.push_back(marker.text);
-    return result;
-}
+Texts texts(const std::vector<ScannedMarker>& markers) { return projected(markers, &ScannedMarker::text); }
 
 std::vector<double> positions(const std::vector<ScannedMarker>& markers) {
-    std::vector<double> result;
-    for (const auto& marker : markers) result.push_back(marker.timelinePositionSeconds);
-    return result;
+    return projected(markers, &ScannedMarker::timelinePositionSeconds);
 }
 
 const ScannedMarker& withText(const std::vector<ScannedMarker>& markers, const std::string& text) {

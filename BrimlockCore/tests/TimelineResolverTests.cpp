@@ -3,6 +3,8 @@
 
 #include "ResolverTestSupport.h"
 
+#include "testing/Projected.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +14,7 @@ using brimlock::ClipCategory;
 using brimlock::EditEntry;
 using brimlock::FrameRate;
 using namespace resolvertest;
+using quillo::testing::projected;
 
 namespace {
 
@@ -76,11 +79,7 @@ TEST_F(TimelineResolution, EditsCoverTheirStartButNotTheirEnd) {
     EXPECT_EQ(list->lookup(std::int64_t{239}, FrameRate::fps24)->clipName, "Ten");
     EXPECT_EQ(list->lookup(std::int64_t{240}, FrameRate::fps24)->clipName, "Five");
 
-    const auto names = [](const std::vector<const EditEntry*>& found) {
-        Names result;
-        for (const auto* entry : found) result.push_back(entry->clipName);
-        return result;
-    };
+    const auto names = [](const std::vector<const EditEntry*>& found) { return projected(found, &EditEntry::clipName); };
     EXPECT_EQ(names(list->lookup(10.0, 10.5)), Names{"Five"});
     EXPECT_EQ(names(list->lookup(9.5, 10.0)), Names{"Ten"});
     EXPECT_EQ(names(list->lookup(0.0, 15.0)), (Names{"Ten", "Five"}));

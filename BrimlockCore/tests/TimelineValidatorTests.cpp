@@ -4,6 +4,8 @@
 #include "EnglishLocaleTest.h"
 #include "ResolverTestSupport.h"
 
+#include "testing/Projected.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,6 +17,7 @@ using brimlock::ClipCategory;
 using brimlock::EditEntry;
 using fcpxml::Rational;
 using namespace brimlock::TimelineValidator;
+using quillo::testing::projected;
 
 namespace {
 
@@ -56,15 +59,11 @@ fcpxml::Sequence sequence25(std::vector<fcpxml::SpineClip> clips, double tcStart
 }
 
 std::vector<std::int64_t> recordIns(const std::vector<UnmatchedClip>& clips) {
-    std::vector<std::int64_t> result;
-    for (const auto& unmatched : clips) result.push_back(unmatched.recordInFrames);
-    return result;
+    return projected(clips, &UnmatchedClip::recordInFrames);
 }
 
 std::vector<std::string> fields(const ValidationReport& report) {
-    std::vector<std::string> result;
-    for (const auto& mismatch : report.mismatches) result.push_back(mismatch.field);
-    return result;
+    return projected(report.mismatches, &FieldMismatch::field);
 }
 
 }  // namespace

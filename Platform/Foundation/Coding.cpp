@@ -1,6 +1,10 @@
 #include "Platform/Foundation/Coding.h"
+#include "Platform/Foundation/RawValueCoding.h"
 
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace platform {
@@ -60,6 +64,11 @@ EncodingError::EncodingError(CodingPath codingPath, std::string debugDescription
       codingPath_(std::move(codingPath)),
       debugDescription_(std::move(debugDescription)) {}
 
+void throwInvalidRawValue(std::string_view typeName, const std::string& raw, const CodingPath& path) {
+    throw DecodingError(DecodingError::Kind::dataCorrupted, path,
+                        "Cannot initialize " + std::string(typeName) + " from invalid String value " + raw);
+}
+
 void throwTypeMismatch(const CodingPath& path, std::string_view expected, const JSON& found) {
     throw DecodingError(DecodingError::Kind::typeMismatch, path,
                         "Expected to decode " + std::string(expected) + " but found " + typeName(found) +
@@ -79,6 +88,23 @@ JSON parseJSON(std::string_view text) {
 std::string serializeJSON(const JSON& value) {
     // Strings reaching here were validated at reading; replacing keeps a stray byte from throwing.
     return value.dump(-1, ' ', false, JSON::error_handler_t::replace);
+}
+
+void appendJSONNumber(std::string& text, double value) {
+    // A whole number below 10^15 has its own digits as its shortest form, which the serializer
+    // writes out in full with ".0". Other digits are the serializer's own: std::to_chars, shortest
+    // too, picks other digits for about one number in a thousand (4096.400000000001, where the
+    // serializer writes 4096.4000000000005).
+    if (std::abs(value) < 1e15 && std::trunc(value) == value) {
+        if (std::signbit(value)) text += '-';
+        std::array<char, 20> digits{};
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(),
+                                       static_cast<std::int64_t>(std::abs(value))).ptr;
+        text.append(digits.data(), end);
+        text += ".0";
+        return;
+    }
+    text += JSON(value).dump();
 }
 
 double requireFinite(double value, const CodingPath& path) {

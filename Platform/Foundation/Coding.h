@@ -60,6 +60,8 @@ using JSON = nlohmann::ordered_json;
 JSON parseJSON(std::string_view text);
 // Compact text: no whitespace between tokens, line feeds inside strings escaped.
 std::string serializeJSON(const JSON& value);
+// Appends a finite number as serializeJSON writes it ("2.0", "-0.0", "0.1", "1e+20").
+void appendJSONNumber(std::string& text, double value);
 
 // The value itself when finite; JSON has no form for NaN or infinity.
 double requireFinite(double value, const CodingPath& path);

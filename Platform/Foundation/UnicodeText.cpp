@@ -194,6 +194,33 @@ bool allScalars(std::string_view text, F&& predicate) {
     return true;
 }
 
+// Drops leading and trailing scalars for which `trims` holds; an ill-formed sequence stops it.
+template <class F>
+std::string_view trimmedScalars(std::string_view text, F&& trims) noexcept {
+    if (text.size() > static_cast<std::size_t>(INT32_MAX)) return text;  // beyond ICU's indexes
+    const auto* data = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t first = 0;
+    while (first < length) {
+        int32_t next = first;
+        UChar32 c;
+        U8_NEXT(data, next, length, c);
+        if (c < 0 || !trims(c)) break;
+        first = next;
+    }
+    int32_t last = length;
+    while (last > first) {
+        int32_t previous = last;
+        UChar32 c;
+        U8_PREV(data, first, previous, c);
+        if (c < 0 || !trims(c)) break;
+        last = previous;
+    }
+    return text.substr(static_cast<std::size_t>(first), static_cast<std::size_t>(last - first));
+}
+
+bool isSpaceSeparatorOrTabScalar(UChar32 c) noexcept { return c == '\t' || u_charType(c) == U_SPACE_SEPARATOR; }
+
 }  // namespace
 
 bool startsWithWhitespace(std::string_view text) {
@@ -206,7 +233,15 @@ bool startsWithWhitespace(std::string_view text) {
 }
 
 bool isSpaceSeparatorOrTab(std::string_view text) {
-    return !text.empty() && allScalars(text, [](UChar32 c) { return c == '\t' || u_charType(c) == U_SPACE_SEPARATOR; });
+    return !text.empty() && allScalars(text, isSpaceSeparatorOrTabScalar);
+}
+
+std::string_view trimmedWhitespace(std::string_view text) noexcept {
+    return trimmedScalars(text, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; });
+}
+
+std::string_view trimmedSpaceSeparatorsAndTabs(std::string_view text) noexcept {
+    return trimmedScalars(text, isSpaceSeparatorOrTabScalar);
 }
 
 std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {

@@ -49,6 +49,10 @@ std::vector<std::string_view> graphemeClusters(std::string_view text);
 bool startsWithWhitespace(std::string_view text);
 // Whether every scalar of `text` is a space separator (general category Zs) or a tab.
 bool isSpaceSeparatorOrTab(std::string_view text);
+// `text` without the White_Space scalars (line breaks included), or the space separators and tabs,
+// at either end. An ill-formed sequence is not trimmed and ends the trim on its side.
+std::string_view trimmedWhitespace(std::string_view text) noexcept;
+std::string_view trimmedSpaceSeparatorsAndTabs(std::string_view text) noexcept;
 
 // Collation order under the current locale, ignoring letter case but not diacritics.
 std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);

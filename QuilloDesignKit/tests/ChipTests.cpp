@@ -1,4 +1,5 @@
 #include "QuilloDesignKit/QuilloBadges.h"
+#include "QuilloDesignKit/QuilloButton.h"
 #include "QuilloDesignKit/QuilloButtonStyle.h"
 #include "QuilloDesignKit/QuilloChip.h"
 #include "QuilloDesignKit/QuilloColor.h"
@@ -6,6 +7,7 @@
 
 #include <QGraphicsEffect>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -150,6 +152,29 @@ TEST(StatusDotPixels, TheGlowShinesOutsideTheDotsFrame) {
     EXPECT_EQ(image.pixelColor(8, 20).red(), 0);     // 2 points left of the plain dot: nothing
     EXPECT_GT(image.pixelColor(38, 20).red(), 12);   // 2 points left of the glowing dot: its halo
     EXPECT_EQ(glowing->geometry().size(), QSize(8, 8));
+}
+
+}  // namespace
+}  // namespace quillo
+
+namespace quillo {
+namespace {
+
+// A text button keeps its text's width where there is room, and stays inside a narrower column.
+TEST(QuilloButtonWidth, FitsItsColumn) {
+    QWidget column;
+    auto* layout = new QVBoxLayout(&column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* roomy = new QuilloButton("Add", "plus");
+    auto* wide = new QuilloButton("Detect from the editing application", "wand.and.stars");
+    layout->addWidget(roomy, 0, Qt::AlignLeft);
+    layout->addWidget(wide, 0, Qt::AlignLeft);
+    column.resize(150, 100);
+    column.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&column));
+    EXPECT_EQ(roomy->width(), roomy->sizeHint().width());
+    EXPECT_GT(wide->sizeHint().width(), 150);
+    EXPECT_LE(wide->x() + wide->width(), 150);
 }
 
 }  // namespace

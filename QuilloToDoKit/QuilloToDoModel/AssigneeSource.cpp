@@ -1,31 +1,27 @@
 #include "QuilloToDoKit/QuilloToDoModel/AssigneeSource.h"
 
-#include <initializer_list>
+#include "Platform/Foundation/RawValueCoding.h"
 
 namespace quillo {
 
-std::string_view rawValue(AssigneeSource source) noexcept {
-    switch (source) {
-    case AssigneeSource::role: return "role";
-    case AssigneeSource::prefix: return "prefix";
-    case AssigneeSource::none: return "none";
-    }
-    return {};
-}
+namespace {
 
-std::optional<AssigneeSource> assigneeSourceFromRawValue(std::string_view raw) noexcept {
-    for (const AssigneeSource source : {AssigneeSource::role, AssigneeSource::prefix, AssigneeSource::none})
-        if (rawValue(source) == raw) return source;
-    return std::nullopt;
-}
+constexpr platform::RawValueTable<AssigneeSource, 3> kRawValues{"AssigneeSource", {{
+    {AssigneeSource::role, "role"},
+    {AssigneeSource::prefix, "prefix"},
+    {AssigneeSource::none, "none"},
+}}};
 
-platform::JSON encode(AssigneeSource source, const platform::CodingPath&) { return platform::JSON(rawValue(source)); }
+}  // namespace
+
+std::string_view rawValue(AssigneeSource source) noexcept { return kRawValues.rawValue(source); }
+
+std::optional<AssigneeSource> assigneeSourceFromRawValue(std::string_view raw) noexcept { return kRawValues.fromRawValue(raw); }
+
+platform::JSON encode(AssigneeSource source, const platform::CodingPath&) { return kRawValues.encode(source); }
 
 AssigneeSource decodeAssigneeSource(const platform::JSON& value, const platform::CodingPath& path) {
-    const std::string raw = platform::decodeString(value, path);
-    if (const auto source = assigneeSourceFromRawValue(raw)) return *source;
-    throw platform::DecodingError(platform::DecodingError::Kind::dataCorrupted, path,
-                                  "Cannot initialize AssigneeSource from invalid String value " + raw);
+    return kRawValues.decode(value, path);
 }
 
 }  // namespace quillo

@@ -1,21 +1,22 @@
 #include "QuilloToDoKit/QuilloToDoModel/MarkerKind.h"
 
+#include "Platform/Foundation/RawValueCoding.h"
+
 namespace quillo {
 
-std::string_view rawValue(MarkerKind kind) noexcept {
-    switch (kind) {
-    case MarkerKind::standard: return "standard";
-    case MarkerKind::todo: return "todo";
-    case MarkerKind::chapter: return "chapter";
-    }
-    return {};
-}
+namespace {
 
-std::optional<MarkerKind> markerKindFromRawValue(std::string_view raw) noexcept {
-    for (const MarkerKind kind : allMarkerKinds)
-        if (rawValue(kind) == raw) return kind;
-    return std::nullopt;
-}
+constexpr platform::RawValueTable<MarkerKind, 3> kRawValues{"MarkerKind", {{
+    {MarkerKind::standard, "standard"},
+    {MarkerKind::todo, "todo"},
+    {MarkerKind::chapter, "chapter"},
+}}};
+
+}  // namespace
+
+std::string_view rawValue(MarkerKind kind) noexcept { return kRawValues.rawValue(kind); }
+
+std::optional<MarkerKind> markerKindFromRawValue(std::string_view raw) noexcept { return kRawValues.fromRawValue(raw); }
 
 std::string_view displayName(MarkerKind kind) noexcept {
     switch (kind) {
@@ -26,13 +27,10 @@ std::string_view displayName(MarkerKind kind) noexcept {
     return {};
 }
 
-platform::JSON encode(MarkerKind kind, const platform::CodingPath&) { return platform::JSON(rawValue(kind)); }
+platform::JSON encode(MarkerKind kind, const platform::CodingPath&) { return kRawValues.encode(kind); }
 
 MarkerKind decodeMarkerKind(const platform::JSON& value, const platform::CodingPath& path) {
-    const std::string raw = platform::decodeString(value, path);
-    if (const auto kind = markerKindFromRawValue(raw)) return *kind;
-    throw platform::DecodingError(platform::DecodingError::Kind::dataCorrupted, path,
-                                  "Cannot initialize MarkerKind from invalid String value " + raw);
+    return kRawValues.decode(value, path);
 }
 
 }  // namespace quillo

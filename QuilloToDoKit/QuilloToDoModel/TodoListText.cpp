@@ -4,8 +4,8 @@
 
 #include "Platform/Foundation/Coding.h"
 #include "Platform/Foundation/UUID.h"
+#include "Platform/Foundation/UnicodeText.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -19,31 +19,6 @@ namespace {
 constexpr std::string_view kCaseName = "todoList";
 constexpr std::string_view kListName = "_0";
 
-// Length of the well-formed UTF-8 sequence at `at`, 0 when there is none (Unicode table 3-7: no
-// overlong forms, no surrogates, nothing past U+10FFFF).
-std::size_t sequenceLength(std::string_view text, std::size_t at) noexcept {
-    const auto byte = [&](std::size_t i) -> unsigned {
-        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U;
-    };
-    const auto continues = [&](std::size_t i, unsigned low, unsigned high) {
-        return byte(i) >= low && byte(i) <= high;
-    };
-    const unsigned lead = byte(at);
-    if (lead >= 0xC2 && lead <= 0xDF) return continues(at + 1, 0x80, 0xBF) ? 2 : 0;
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
-        const unsigned high = lead == 0xED ? 0x9F : 0xBF;
-        return continues(at + 1, low, high) && continues(at + 2, 0x80, 0xBF) ? 3 : 0;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
-        const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
-        return continues(at + 1, low, high) && continues(at + 2, 0x80, 0xBF) && continues(at + 3, 0x80, 0xBF) ? 4
-                                                                                                            : 0;
-    }
-    return 0;
-}
-
 // Appends JSON text as nlohmann's compact dump writes it.
 class Writer {
 public:
@@ -56,33 +31,28 @@ public:
     bool string(std::string_view text) {
         out_ += '"';
         std::size_t copied = 0;
-        for (std::size_t i = 0; i < text.size();) {
+        bool checked = false;  // the text from the first non-ASCII byte on is well-formed
+        for (std::size_t i = 0; i < text.size(); ++i) {
             const auto c = static_cast<unsigned char>(text[i]);
             if (c >= 0x80) {
-                const std::size_t length = sequenceLength(text, i);
-                if (length == 0) return false;
-                i += length;
+                if (!checked && !platform::isValidUTF8(text.substr(i))) return false;
+                checked = true;
                 continue;
             }
-            if (c >= 0x20 && c != '"' && c != '\\') {
-                ++i;
-                continue;
-            }
+            if (c >= 0x20 && c != '"' && c != '\\') continue;
             out_.append(text.substr(copied, i - copied));
             escape(c);
-            copied = ++i;
+            copied = i + 1;
         }
         out_.append(text.substr(copied));
         out_ += '"';
         return true;
     }
 
-    // False when not finite. nlohmann's own double formatter, so that the digits are those of dump.
+    // False when not finite.
     bool number(double value) {
         if (!std::isfinite(value)) return false;
-        std::array<char, 64> buffer{};
-        char* end = nlohmann::detail::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-        out_.append(buffer.data(), end);
+        platform::appendJSONNumber(out_, value);
         return true;
     }
 
@@ -189,16 +159,15 @@ private:
         if (!punctuation('"')) return std::nullopt;
         const std::size_t start = at_;
         bool escaped = false;
+        bool ascii = true;
         for (;;) {
             const unsigned char c = peek();
-            if (c >= 0x80) {
-                const std::size_t length = sequenceLength(text_, at_);
-                if (length == 0) return std::nullopt;
-                if (escaped) scratch_.append(text_.substr(at_, length));
-                at_ += length;
-            } else if (c == '"') {
+            if (c == '"') {
                 ++at_;
-                return escaped ? std::string_view(scratch_) : text_.substr(start, at_ - 1 - start);
+                // Escapes are ASCII and unescape to well-formed UTF-8: the bytes as written decide.
+                const std::string_view raw = text_.substr(start, at_ - 1 - start);
+                if (!ascii && !platform::isValidUTF8(raw)) return std::nullopt;
+                return escaped ? std::string_view(scratch_) : raw;
             } else if (c == '\\') {
                 if (!escaped) scratch_.assign(text_.substr(start, at_ - start));
                 escaped = true;
@@ -207,6 +176,7 @@ private:
             } else if (c < 0x20) {  // also the end of the text
                 return std::nullopt;
             } else {
+                if (c >= 0x80) ascii = false;
                 if (escaped) scratch_ += static_cast<char>(c);
                 ++at_;
             }

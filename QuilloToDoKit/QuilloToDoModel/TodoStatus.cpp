@@ -1,21 +1,22 @@
 #include "QuilloToDoKit/QuilloToDoModel/TodoStatus.h"
 
+#include "Platform/Foundation/RawValueCoding.h"
+
 namespace quillo {
 
-std::string_view rawValue(TodoStatus status) noexcept {
-    switch (status) {
-    case TodoStatus::open: return "open";
-    case TodoStatus::done: return "done";
-    case TodoStatus::unknown: return "unknown";
-    }
-    return {};
-}
+namespace {
 
-std::optional<TodoStatus> todoStatusFromRawValue(std::string_view raw) noexcept {
-    for (const TodoStatus status : allTodoStatuses)
-        if (rawValue(status) == raw) return status;
-    return std::nullopt;
-}
+constexpr platform::RawValueTable<TodoStatus, 3> kRawValues{"TodoStatus", {{
+    {TodoStatus::open, "open"},
+    {TodoStatus::done, "done"},
+    {TodoStatus::unknown, "unknown"},
+}}};
+
+}  // namespace
+
+std::string_view rawValue(TodoStatus status) noexcept { return kRawValues.rawValue(status); }
+
+std::optional<TodoStatus> todoStatusFromRawValue(std::string_view raw) noexcept { return kRawValues.fromRawValue(raw); }
 
 std::string_view displayName(TodoStatus status) noexcept {
     switch (status) {
@@ -26,13 +27,10 @@ std::string_view displayName(TodoStatus status) noexcept {
     return {};
 }
 
-platform::JSON encode(TodoStatus status, const platform::CodingPath&) { return platform::JSON(rawValue(status)); }
+platform::JSON encode(TodoStatus status, const platform::CodingPath&) { return kRawValues.encode(status); }
 
 TodoStatus decodeTodoStatus(const platform::JSON& value, const platform::CodingPath& path) {
-    const std::string raw = platform::decodeString(value, path);
-    if (const auto status = todoStatusFromRawValue(raw)) return *status;
-    throw platform::DecodingError(platform::DecodingError::Kind::dataCorrupted, path,
-                                  "Cannot initialize TodoStatus from invalid String value " + raw);
+    return kRawValues.decode(value, path);
 }
 
 }  // namespace quillo

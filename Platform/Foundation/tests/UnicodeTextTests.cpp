@@ -100,6 +100,18 @@ TEST(UnicodeText, WhitespaceClasses) {
     EXPECT_FALSE(isSpaceSeparatorOrTab("\xE2\x80\xA8"));  // a line separator is Zl, not Zs
 }
 
+TEST(UnicodeText, TrimmingDropsWholeScalarsOfItsClassAndStopsAtIllFormedBytes) {
+    EXPECT_EQ(trimmedWhitespace(" \t\n\xC2\xA0" "a b\xE2\x80\xA8\r"), "a b");
+    EXPECT_EQ(trimmedWhitespace(" \n "), "");
+    EXPECT_EQ(trimmedWhitespace(""), "");
+    EXPECT_EQ(trimmedSpaceSeparatorsAndTabs("\t\xE3\x80\x80" "1s "), "1s");
+    EXPECT_EQ(trimmedSpaceSeparatorsAndTabs("\n1s\xE2\x80\xA8"), "\n1s\xE2\x80\xA8");  // Zl and line feeds stay
+    // A lone continuation byte or a cut-off sequence is kept, with what lies inside it.
+    EXPECT_EQ(trimmedWhitespace(" \x80 a "), "\x80 a");
+    EXPECT_EQ(trimmedWhitespace(" a \xC2"), "a \xC2");
+    EXPECT_EQ(trimmedSpaceSeparatorsAndTabs("\xC2 a "), "\xC2 a");
+}
+
 TEST_F(DefaultLocale, APreparedSearchAgreesWithTheOneShotTest) {
     use("en_US");
     const std::vector<std::string> texts{"plain ascii", "CAF\xC3\x89 au lait", "Stra\xC3\x9F" "e", "cafe\xCC\x81",

@@ -2,6 +2,7 @@
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 
 #include "ControllerTestItems.h"
+#include "testing/Projected.h"
 #include "testing/TemporaryDirectory.h"
 
 #include <QSettings>
@@ -12,6 +13,7 @@
 using namespace quillo;
 using quillo::test::ItemSpec;
 using quillo::test::makeItem;
+using quillo::testing::projected;
 
 namespace {
 
@@ -28,16 +30,10 @@ protected:
     quillo::testing::TemporaryDirectory dir_;
 };
 
-std::vector<std::string> texts(const ShownItems& shown) {
-    std::vector<std::string> result;
-    for (const auto* item : shown) result.push_back(item->text);
-    return result;
-}
+std::vector<std::string> texts(const ShownItems& shown) { return projected(shown, &TodoItem::text); }
 
 std::vector<std::string> names(const std::vector<RoleFilterOption>& options) {
-    std::vector<std::string> result;
-    for (const auto& option : options) result.push_back(option.name);
-    return result;
+    return projected(options, &RoleFilterOption::name);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
 
 #include "testing/LibraryBuilder.h"
+#include "testing/Projected.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ using quillo::testing::LibraryBuilder;
 using quillo::testing::MarkerType;
 using quillo::testing::TemporaryDirectory;
 using quillo::testing::TimelineBuilder;
+using quillo::testing::projected;
 
 namespace {
 
@@ -20,11 +22,7 @@ const TodoItem& itemWithRawText(const std::vector<TodoItem>& items, const std::s
     return *found;
 }
 
-std::vector<std::string> rawTexts(const std::vector<TodoItem>& items) {
-    std::vector<std::string> texts;
-    for (const auto& item : items) texts.push_back(item.rawText);
-    return texts;
-}
+std::vector<std::string> rawTexts(const std::vector<TodoItem>& items) { return projected(items, &TodoItem::rawText); }
 
 }  // namespace
 
