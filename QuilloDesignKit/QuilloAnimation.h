@@ -7,7 +7,7 @@ namespace quillo::QuilloAnimation {
 // The ease-in-out of layout changes: cubic Bezier (0.42, 0, 0.58, 1) over 0.2 s.
 QEasingCurve easeInOut();
 QEasingCurve easeOut();
-inline constexpr int layoutDurationMs = 200;
+inline constexpr int kLayoutDurationMs = 200;
 
 // Tests switch every animation of the kit off: durations then are 0 and changes land at once.
 void setEnabled(bool enabled);

@@ -12,8 +12,8 @@
 namespace quillo {
 
 namespace {
-constexpr double symbolSize = 14;
-constexpr double symbolGap = 6;
+constexpr double kSymbolSize = 14;
+constexpr double kSymbolGap = 6;
 }  // namespace
 
 QuilloButton::QuilloButton(const QString& text, const QString& symbol, QWidget* parent)
@@ -35,17 +35,17 @@ void QuilloButton::setActive(bool active) {
 QSize QuilloButton::sizeHint() const {
     const QFontMetricsF metrics(font());
     double width = metrics.horizontalAdvance(text());
-    if (!symbol_.isEmpty()) width += symbolSize + symbolGap;
-    const QMarginsF pad = QuilloButtonStyle::padding;
-    const double height = std::max(metrics.height(), symbolSize);
+    if (!symbol_.isEmpty()) width += kSymbolSize + kSymbolGap;
+    const QMarginsF pad = QuilloButtonStyle::kPadding;
+    const double height = std::max(metrics.height(), kSymbolSize);
     return {int(std::ceil(width + pad.left() + pad.right())), int(std::ceil(height + pad.top() + pad.bottom()))};
 }
 
 QSize QuilloButton::minimumSizeHint() const {
     const QFontMetricsF metrics(font());
     double width = metrics.horizontalAdvance(QStringLiteral("…"));
-    if (!symbol_.isEmpty()) width += symbolSize + symbolGap;
-    const QMarginsF pad = QuilloButtonStyle::padding;
+    if (!symbol_.isEmpty()) width += kSymbolSize + kSymbolGap;
+    const QMarginsF pad = QuilloButtonStyle::kPadding;
     return {int(std::ceil(width + pad.left() + pad.right())), sizeHint().height()};
 }
 
@@ -54,20 +54,20 @@ void QuilloButton::paintEvent(QPaintEvent*) {
     const QuilloButtonChrome chrome = style_.chrome(isDown());
     painter.setOpacity(isEnabled() ? chrome.opacity : chrome.opacity * 0.5);
     const QRectF bounds = rect();
-    QuilloPainting::fillRoundedRect(painter, bounds, QuilloButtonStyle::cornerRadius, chrome.fill);
-    QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloButtonStyle::cornerRadius, chrome.hairline);
+    QuilloPainting::fillRoundedRect(painter, bounds, QuilloButtonStyle::kCornerRadius, chrome.fill);
+    QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloButtonStyle::kCornerRadius, chrome.hairline);
 
     const QFontMetricsF metrics(font());
-    const QMarginsF pad = QuilloButtonStyle::padding;
-    const double room = bounds.width() - pad.left() - pad.right() - (symbol_.isEmpty() ? 0 : symbolSize + symbolGap);
+    const QMarginsF pad = QuilloButtonStyle::kPadding;
+    const double room = bounds.width() - pad.left() - pad.right() - (symbol_.isEmpty() ? 0 : kSymbolSize + kSymbolGap);
     const QString shown = metrics.elidedText(text(), Qt::ElideRight, room);
     const double textWidth = metrics.horizontalAdvance(shown);
-    const double contentWidth = textWidth + (symbol_.isEmpty() ? 0 : symbolSize + symbolGap);
+    const double contentWidth = textWidth + (symbol_.isEmpty() ? 0 : kSymbolSize + kSymbolGap);
     double x = bounds.center().x() - contentWidth / 2;
     if (!symbol_.isEmpty()) {
-        QuilloSymbol::paint(painter, QRectF(x, bounds.center().y() - symbolSize / 2, symbolSize, symbolSize), symbol_,
-                            Qt::white, QFont::Medium);
-        x += symbolSize + symbolGap;
+        QuilloSymbol::paint(painter, QRectF(x, bounds.center().y() - kSymbolSize / 2, kSymbolSize, kSymbolSize),
+                            symbol_, Qt::white, QFont::Medium);
+        x += kSymbolSize + kSymbolGap;
     }
     painter.setPen(Qt::white);
     painter.drawText(QRectF(x, bounds.top(), textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, shown);

@@ -35,7 +35,7 @@ private:
 class QuilloIconButton : public QAbstractButton {
     Q_OBJECT
 public:
-    QuilloIconButton(const QString& symbol, double size = quilloIconButtonSize, QWidget* parent = nullptr);
+    QuilloIconButton(const QString& symbol, double size = kQuilloIconButtonSize, QWidget* parent = nullptr);
 
     QSize sizeHint() const override;
 

@@ -18,8 +18,8 @@ struct QuilloButtonChrome {
 struct QuilloButtonStyle {
     bool isActive = false;
 
-    static constexpr double cornerRadius = 8;
-    static constexpr QMarginsF padding{12, 8, 12, 8};
+    static constexpr double kCornerRadius = 8;
+    static constexpr QMarginsF kPadding{12, 8, 12, 8};
     QuilloButtonChrome chrome(bool pressed) const;
 };
 
@@ -31,6 +31,6 @@ struct QuilloIconButtonStyle {
 };
 
 // QuilloIconButtonStyle(size: 32).
-inline constexpr double quilloIconButtonSize = 32;
+inline constexpr double kQuilloIconButtonSize = 32;
 
 }  // namespace quillo

@@ -11,8 +11,8 @@
 namespace quillo {
 
 namespace {
-constexpr double symbolSide = 12;
-constexpr double spacing = 4;
+constexpr double kSymbolSide = 12;
+constexpr double kSpacing = 4;
 }  // namespace
 
 QuilloChip::QuilloChip(const QString& label, const QuilloChipOptions& options, QWidget* trailing,
@@ -73,10 +73,10 @@ QSize QuilloChip::sizeHint() const {
     const QFontMetricsF metrics(labelFont());
     double width = metrics.horizontalAdvance(text());
     double height = metrics.height();
-    if (!options_.icon.isEmpty()) width += symbolSide + spacing;
+    if (!options_.icon.isEmpty()) width += kSymbolSide + kSpacing;
     if (trailing_) {
         const QSize trailingSize = trailing_->sizeHint();
-        width += spacing + trailingSize.width();
+        width += kSpacing + trailingSize.width();
         height = std::max(height, double(trailingSize.height()));
     }
     const QMarginsF pad = chrome().padding();
@@ -97,7 +97,7 @@ void QuilloChip::relayout() {
 }
 
 bool QuilloChip::hitButton(const QPoint& pos) const {
-    return QuilloPainting::roundedRect(rect(), QuilloChipChrome::cornerRadius).contains(pos);
+    return QuilloPainting::roundedRect(rect(), QuilloChipChrome::kCornerRadius).contains(pos);
 }
 
 void QuilloChip::paintEvent(QPaintEvent*) {
@@ -108,9 +108,9 @@ void QuilloChip::paintEvent(QPaintEvent*) {
     double x = pad.left();
     const double midY = height() / 2.0;
     if (!options_.icon.isEmpty()) {
-        QuilloSymbol::paint(painter, QRectF(x, midY - symbolSide / 2, symbolSide, symbolSide), options_.icon, color,
+        QuilloSymbol::paint(painter, QRectF(x, midY - kSymbolSide / 2, kSymbolSide, kSymbolSide), options_.icon, color,
                             QFont::Medium);
-        x += symbolSide + spacing;
+        x += kSymbolSide + kSpacing;
     }
     const QFont font = labelFont();
     painter.setFont(font);

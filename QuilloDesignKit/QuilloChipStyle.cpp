@@ -36,8 +36,8 @@ QMarginsF QuilloChipChrome::padding() const {
 }
 
 void QuilloChipChrome::paint(QPainter& painter, const QRectF& rect) const {
-    QuilloPainting::fillRoundedRect(painter, rect, cornerRadius, fillColor());
-    QuilloPainting::strokeInsideRoundedRect(painter, rect, cornerRadius, strokeColor());
+    QuilloPainting::fillRoundedRect(painter, rect, kCornerRadius, fillColor());
+    QuilloPainting::strokeInsideRoundedRect(painter, rect, kCornerRadius, strokeColor());
 }
 
 QColor chipForeground(bool isSelected, const QColor& tint, const QuilloChipStyle& style, bool isDisabled) {

@@ -40,7 +40,7 @@ struct QuilloChipChrome {
     QuilloChipStyle style = QuilloChipStyle::standard();
     QuilloChipSize size = QuilloChipSize::comfortable;
 
-    static constexpr double cornerRadius = 8;
+    static constexpr double kCornerRadius = 8;
 
     QColor fillColor() const;
     QColor strokeColor() const;

@@ -4,34 +4,34 @@
 namespace quillo::QuilloDesign {
 
 namespace Spacing {
-inline constexpr double tight = 4;
-inline constexpr double standard = 8;
-inline constexpr double comfortable = 12;
-inline constexpr double generous = 16;
+inline constexpr double kTight = 4;
+inline constexpr double kStandard = 8;
+inline constexpr double kComfortable = 12;
+inline constexpr double kGenerous = 16;
 }  // namespace Spacing
 
 namespace CornerRadius {
-inline constexpr double button = 8;
-inline constexpr double thumbnail = 8;
-inline constexpr double card = 10;
-inline constexpr double panel = 14;
+inline constexpr double kButton = 8;
+inline constexpr double kThumbnail = 8;
+inline constexpr double kCard = 10;
+inline constexpr double kPanel = 14;
 }  // namespace CornerRadius
 
 namespace IconSize {
-inline constexpr double small = 12;
-inline constexpr double standard = 14;
-inline constexpr double medium = 16;
-inline constexpr double large = 20;
+inline constexpr double kSmall = 12;
+inline constexpr double kStandard = 14;
+inline constexpr double kMedium = 16;
+inline constexpr double kLarge = 20;
 }  // namespace IconSize
 
 namespace DotSize {
-inline constexpr double standard = 8;
-inline constexpr double dense = 6;
+inline constexpr double kStandard = 8;
+inline constexpr double kDense = 6;
 }  // namespace DotSize
 
 namespace Layout {
-inline constexpr double leftSidebar = 360;
-inline constexpr double rightSidebar = 330;
+inline constexpr double kLeftSidebar = 360;
+inline constexpr double kRightSidebar = 330;
 }  // namespace Layout
 
 // Shadow levels of quilloElevation.

@@ -47,8 +47,8 @@ QuilloFloatingPanel::QuilloFloatingPanel(const QString& title, const QString& ic
 
 void QuilloFloatingPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    QuilloPainting::fillRoundedRect(painter, rect(), cornerRadius, Color::quilloCardFill());
-    QuilloPainting::strokeInsideRoundedRect(painter, rect(), cornerRadius, Color::withOpacity(Qt::white, 0.06));
+    QuilloPainting::fillRoundedRect(painter, rect(), kCornerRadius, Color::quilloCardFill());
+    QuilloPainting::strokeInsideRoundedRect(painter, rect(), kCornerRadius, Color::withOpacity(Qt::white, 0.06));
 }
 
 QuilloGlassSection::QuilloGlassSection(const QString& title, const QString& icon, QWidget* content, QWidget* parent)

@@ -22,7 +22,7 @@ public:
     QuilloSymbolButton* expandButton() const { return expandButton_; }
     QuilloSymbolButton* closeButton() const { return closeButton_; }
 
-    static constexpr double cornerRadius = 14;
+    static constexpr double kCornerRadius = 14;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

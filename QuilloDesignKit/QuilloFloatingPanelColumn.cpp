@@ -38,7 +38,7 @@ void QuilloFloatingPanelColumn::setRevealed(bool revealed, bool animated) {
     const int shownWidth = isVisible() ? width() : 0;
     reveal_->stop();
     const bool onScreen = window()->isVisible();
-    const int duration = animated && onScreen ? QuilloAnimation::duration(QuilloAnimation::layoutDurationMs) : 0;
+    const int duration = animated && onScreen ? QuilloAnimation::duration(QuilloAnimation::kLayoutDurationMs) : 0;
     if (duration == 0) {
         setFixedWidth(fullWidth_);
         setVisible(revealed);

@@ -11,8 +11,8 @@
 namespace quillo {
 
 namespace {
-constexpr double horizontalPadding = 6;
-constexpr double verticalPadding = 2;
+constexpr double kHorizontalPadding = 6;
+constexpr double kVerticalPadding = 2;
 }  // namespace
 
 QuilloPillBadge::QuilloPillBadge(const QString& text, const QColor& tint, QuilloPillBadgeStyle style, QWidget* parent)
@@ -34,8 +34,8 @@ QColor QuilloPillBadge::textColor() const {
 
 QSize QuilloPillBadge::sizeHint() const {
     const QFontMetricsF metrics(font());
-    return {int(std::ceil(metrics.horizontalAdvance(shownText()) + 2 * horizontalPadding)),
-            int(std::ceil(metrics.height() + 2 * verticalPadding))};
+    return {int(std::ceil(metrics.horizontalAdvance(shownText()) + 2 * kHorizontalPadding)),
+            int(std::ceil(metrics.height() + 2 * kVerticalPadding))};
 }
 
 void QuilloPillBadge::paintEvent(QPaintEvent*) {

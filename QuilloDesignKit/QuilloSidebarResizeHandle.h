@@ -21,7 +21,7 @@ public:
                               double minimum, double maximum, QWidget* parent);
     ~QuilloSidebarResizeHandle() override;
 
-    static constexpr double stripWidth = 9;
+    static constexpr double kStripWidth = 9;
 
     bool hasPushedCursor() const { return pushedCursor_; }
     const QuilloSidebarResize& resizeState() const { return resize_; }

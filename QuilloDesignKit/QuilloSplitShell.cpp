@@ -37,7 +37,7 @@ void QuilloSplitShell::setSidebarCollapsed(bool collapsed, bool animated) {
     collapsed_ = collapsed;
     reveal_->stop();
     const double target = collapsed ? 0 : 1;
-    const int duration = animated ? QuilloAnimation::duration(QuilloAnimation::layoutDurationMs) : 0;
+    const int duration = animated ? QuilloAnimation::duration(QuilloAnimation::kLayoutDurationMs) : 0;
     if (duration == 0) {
         shown_ = target;
         layoutColumns();
@@ -69,8 +69,8 @@ void QuilloSplitShell::setSidebarCard(const QColor& color, double opacity) {
 
 QRectF QuilloSplitShell::sidebarCardRect() const {
     // Slides left by the card and its gaps as the sidebar collapses.
-    const double slide = (1 - shown_) * (sidebarWidth_ + 2 * cardInset + 1);
-    return {cardInset - slide, 0, sidebarWidth_, double(height())};
+    const double slide = (1 - shown_) * (sidebarWidth_ + 2 * kCardInset + 1);
+    return {kCardInset - slide, 0, sidebarWidth_, double(height())};
 }
 
 void QuilloSplitShell::resizeEvent(QResizeEvent*) { layoutColumns(); }
@@ -83,9 +83,9 @@ void QuilloSplitShell::layoutColumns() {
     if (sidebarVisible) {
         sidebar_->setGeometry(card.toAlignedRect());
         // 9 points wide, reaching 8 points back over the gap right of the card.
-        handle_->setGeometry(QRectF(card.right(), 0, QuilloSidebarResizeHandle::stripWidth, height()).toRect());
+        handle_->setGeometry(QRectF(card.right(), 0, QuilloSidebarResizeHandle::kStripWidth, height()).toRect());
     }
-    const int contentLeft = sidebarVisible ? int(std::round(card.right() + cardInset + 1)) : 0;
+    const int contentLeft = sidebarVisible ? int(std::round(card.right() + kCardInset + 1)) : 0;
     content_->setGeometry(std::max(0, contentLeft), 0, std::max(0, width() - contentLeft), height());
     update();
 }
@@ -95,9 +95,9 @@ void QuilloSplitShell::paintEvent(QPaintEvent*) {
     paintHudBackground(painter, rect(), options_.baseColor, options_.baseOpacity, this);
     if (shown_ <= 0) return;
     const QRectF card = sidebarCardRect();
-    QuilloPainting::fillRoundedRect(painter, card, cardCornerRadius,
+    QuilloPainting::fillRoundedRect(painter, card, kCardCornerRadius,
                                     Color::withOpacity(options_.sidebarCardColor, options_.sidebarCardOpacity));
-    QuilloPainting::strokeInsideRoundedRect(painter, card, cardCornerRadius, Color::withOpacity(Qt::white, 0.06));
+    QuilloPainting::strokeInsideRoundedRect(painter, card, kCardCornerRadius, Color::withOpacity(Qt::white, 0.06));
 }
 
 }  // namespace quillo

@@ -44,8 +44,8 @@ public:
     // The sidebar card's rectangle while the sidebar is shown.
     QRectF sidebarCardRect() const;
 
-    static constexpr double cardInset = 8;
-    static constexpr double cardCornerRadius = 14;
+    static constexpr double kCardInset = 8;
+    static constexpr double kCardCornerRadius = 14;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -15,15 +15,15 @@ namespace {
 // Shapes are built at this many units per symbol and scaled to the unit square at the end:
 // outlining and boolean operations flatten curves at a fixed tolerance in path units, which in
 // the unit square itself would turn every circle into an octagon.
-constexpr double units = 256;
+constexpr double kUnits = 256;
 
-QPainterPath up(const QPainterPath& unitPath) { return QTransform::fromScale(units, units).map(unitPath); }
+QPainterPath up(const QPainterPath& unitPath) { return QTransform::fromScale(kUnits, kUnits).map(unitPath); }
 
 // Outline of a line drawn through `path` (built with the helpers below) at width `w` of the symbol,
 // with round ends and joins.
 QPainterPath stroked(const QPainterPath& path, double w) {
     QPainterPathStroker stroker;
-    stroker.setWidth(w * units);
+    stroker.setWidth(w * kUnits);
     stroker.setCapStyle(Qt::RoundCap);
     stroker.setJoinStyle(Qt::RoundJoin);
     return stroker.createStroke(path).simplified();
@@ -37,7 +37,7 @@ QPainterPath polyline(std::initializer_list<QPointF> points) {
 
 QPainterPath disc(QPointF centre, double r) {
     QPainterPath path;
-    path.addEllipse(centre * units, r * units, r * units);
+    path.addEllipse(centre * kUnits, r * kUnits, r * kUnits);
     return path;
 }
 
@@ -45,7 +45,7 @@ QPainterPath ring(QPointF centre, double r, double w) { return stroked(disc(cent
 
 QPainterPath roundedBox(const QRectF& rect, double radius) {
     QPainterPath path;
-    path.addRoundedRect(QRectF(rect.topLeft() * units, rect.size() * units), radius * units, radius * units);
+    path.addRoundedRect(QRectF(rect.topLeft() * kUnits, rect.size() * kUnits), radius * kUnits, radius * kUnits);
     return path;
 }
 
@@ -55,8 +55,8 @@ QPainterPath merged(std::initializer_list<QPainterPath> parts) {
     return result;
 }
 
-const QPointF centre(0.5, 0.5);
-constexpr double circleRadius = 0.45;
+const QPointF kCentre(0.5, 0.5);
+constexpr double kCircleRadius = 0.45;
 
 QPainterPath checkmark(double scale = 1.0) {
     auto at = [scale](double x, double y) { return QPointF(0.5 + (x - 0.5) * scale, 0.5 + (y - 0.5) * scale); };
@@ -75,7 +75,7 @@ QPainterPath exclamation(double w, double top, double bottom, double dotY) {
 
 // A filled circle with `cut` knocked out of it.
 QPainterPath filledCircleWithout(const QPainterPath& cut) {
-    return disc(centre, circleRadius).subtracted(cut);
+    return disc(kCentre, kCircleRadius).subtracted(cut);
 }
 
 QPainterPath filledSquareWithout(const QPainterPath& cut) {
@@ -129,12 +129,12 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
         return stroked(lines, w * 1.1);
     };
     d["chevron.right"] = [](double w) { return stroked(polyline({{0.36, 0.15}, {0.68, 0.5}, {0.36, 0.85}}), w * 1.2); };
-    d["circle"] = [](double w) { return ring(centre, circleRadius - w / 2, w); };
+    d["circle"] = [](double w) { return ring(kCentre, kCircleRadius - w / 2, w); };
     d["square"] = [](double w) {
         return stroked(roundedBox({0.07 + w / 2, 0.07 + w / 2, 0.86 - w, 0.86 - w}, 0.18), w);
     };
     d["checkmark.circle"] = [](double w) {
-        return merged({ring(centre, circleRadius - w / 2, w), stroked(checkmark(0.9), w)});
+        return merged({ring(kCentre, kCircleRadius - w / 2, w), stroked(checkmark(0.9), w)});
     };
     d["checkmark.circle.fill"] = [](double w) { return filledCircleWithout(stroked(checkmark(), w * 1.2)); };
     d["checkmark.square.fill"] = [](double w) { return filledSquareWithout(stroked(checkmark(), w * 1.2)); };
@@ -155,7 +155,7 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
         hook.moveTo(0.36, 0.4);
         hook.cubicTo(0.36, 0.24, 0.64, 0.22, 0.64, 0.39);
         hook.cubicTo(0.64, 0.5, 0.5, 0.5, 0.5, 0.6);
-        return merged({ring(centre, circleRadius - w / 2, w), stroked(up(hook), w), disc({0.5, 0.74}, w * 0.7)});
+        return merged({ring(kCentre, kCircleRadius - w / 2, w), stroked(up(hook), w), disc({0.5, 0.74}, w * 0.7)});
     };
     d["mappin.circle.fill"] = [](double w) {
         const QPainterPath pin = merged({disc({0.5, 0.4}, 0.13), stroked(polyline({{0.5, 0.45}, {0.5, 0.76}}), w)});
@@ -247,7 +247,7 @@ const std::map<QString, Drawing, std::less<>>& drawings() {
         auto built = makeDrawings();
         for (auto& [name, drawing] : built)
             drawing = [inner = std::move(drawing)](double stroke) {
-                return QTransform::fromScale(1 / units, 1 / units).map(inner(stroke));
+                return QTransform::fromScale(1 / kUnits, 1 / kUnits).map(inner(stroke));
             };
         return built;
     }();

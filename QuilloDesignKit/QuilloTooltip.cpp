@@ -12,7 +12,7 @@
 namespace quillo {
 
 namespace {
-constexpr int fadeInMs = 100;
+constexpr int kFadeInMs = 100;
 }  // namespace
 
 QuilloTooltip::QuilloTooltip(QWidget* control, const QString& text, const std::optional<QString>& shortcut,
@@ -54,7 +54,7 @@ bool QuilloTooltip::eventFilter(QObject* watched, QEvent* event) {
 
 void QuilloTooltip::pointerEntered() {
     isHovering_ = true;
-    clock_->after(delayMs, this, [this] {
+    clock_->after(kDelayMs, this, [this] {
         if (isHovering_ && !isShown_) show();
     });
 }
@@ -76,7 +76,7 @@ void QuilloTooltip::show() {
     auto* fade = new QGraphicsOpacityEffect(pill_);
     pill_->setGraphicsEffect(fade);
     pill_->show();
-    const int duration = QuilloAnimation::duration(fadeInMs);
+    const int duration = QuilloAnimation::duration(kFadeInMs);
     if (duration == 0) {
         pill_->setGraphicsEffect(nullptr);
         return;

@@ -23,7 +23,7 @@ class QuilloTooltipPill;
 class QuilloTooltip : public QObject {
     Q_OBJECT
 public:
-    static constexpr int delayMs = 350;
+    static constexpr int kDelayMs = 350;
 
     // Owned by `control`. `clock` (the event loop's when null) must outlive the tooltip.
     QuilloTooltip(QWidget* control, const QString& text, const std::optional<QString>& shortcut, QuilloEdge edge,

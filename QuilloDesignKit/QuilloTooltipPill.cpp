@@ -11,11 +11,11 @@
 namespace quillo {
 
 namespace {
-constexpr double horizontalPadding = 8;
-constexpr double verticalPadding = 4;
-constexpr double lineSpacing = 2;
-constexpr double cornerRadius = 6;
-constexpr int textFlags = Qt::AlignHCenter | Qt::TextWordWrap;
+constexpr double kHorizontalPadding = 8;
+constexpr double kVerticalPadding = 4;
+constexpr double kLineSpacing = 2;
+constexpr double kCornerRadius = 6;
+constexpr int kTextFlags = Qt::AlignHCenter | Qt::TextWordWrap;
 
 QFont textFont() { return quilloFont(12, QuilloFontWeight::medium); }
 QFont shortcutFont() { return quilloFont(12, QuilloFontWeight::regular); }
@@ -34,39 +34,39 @@ void QuilloTooltipPill::setText(const QString& text) {
 }
 
 QRectF QuilloTooltipPill::textRect(double width) const {
-    return QFontMetricsF(textFont()).boundingRect(QRectF(0, 0, width, 10000), textFlags, text_);
+    return QFontMetricsF(textFont()).boundingRect(QRectF(0, 0, width, 10000), kTextFlags, text_);
 }
 
 QSize QuilloTooltipPill::sizeHint() const {
-    const double widest = maximumWidth - 2 * horizontalPadding;
+    const double widest = kMaximumWidth - 2 * kHorizontalPadding;
     const QRectF textBounds = textRect(widest);
     double contentWidth = textBounds.width();
     double contentHeight = textBounds.height();
     if (shortcut_) {
         const QFontMetricsF metrics(shortcutFont());
         contentWidth = std::max(contentWidth, std::min(widest, metrics.horizontalAdvance(*shortcut_)));
-        contentHeight += lineSpacing + metrics.height();
+        contentHeight += kLineSpacing + metrics.height();
     }
-    return {int(std::ceil(std::min(contentWidth, widest) + 2 * horizontalPadding)),
-            int(std::ceil(contentHeight + 2 * verticalPadding))};
+    return {int(std::ceil(std::min(contentWidth, widest) + 2 * kHorizontalPadding)),
+            int(std::ceil(contentHeight + 2 * kVerticalPadding))};
 }
 
 void QuilloTooltipPill::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const QRectF bounds = rect();
-    QuilloPainting::fillRoundedRect(painter, bounds, cornerRadius, QColor::fromRgbF(0.17f, 0.17f, 0.18f));
-    QuilloPainting::strokeInsideRoundedRect(painter, bounds, cornerRadius, Color::withOpacity(Qt::white, 0.08));
+    QuilloPainting::fillRoundedRect(painter, bounds, kCornerRadius, QColor::fromRgbF(0.17f, 0.17f, 0.18f));
+    QuilloPainting::strokeInsideRoundedRect(painter, bounds, kCornerRadius, Color::withOpacity(Qt::white, 0.08));
 
-    const double width = bounds.width() - 2 * horizontalPadding;
+    const double width = bounds.width() - 2 * kHorizontalPadding;
     const QRectF textBounds = textRect(width);
     painter.setFont(textFont());
     painter.setPen(Color::withOpacity(Qt::white, 0.9));
-    painter.drawText(QRectF(horizontalPadding, verticalPadding, width, textBounds.height()), textFlags, text_);
+    painter.drawText(QRectF(kHorizontalPadding, kVerticalPadding, width, textBounds.height()), kTextFlags, text_);
     if (shortcut_) {
         painter.setFont(shortcutFont());
         painter.setPen(Color::quilloTextTertiary());
-        const double top = verticalPadding + textBounds.height() + lineSpacing;
-        painter.drawText(QRectF(horizontalPadding, top, width, bounds.height() - top), Qt::AlignHCenter | Qt::AlignTop,
+        const double top = kVerticalPadding + textBounds.height() + kLineSpacing;
+        painter.drawText(QRectF(kHorizontalPadding, top, width, bounds.height() - top), Qt::AlignHCenter | Qt::AlignTop,
                          *shortcut_);
     }
 }

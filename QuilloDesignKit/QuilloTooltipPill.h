@@ -18,7 +18,7 @@ public:
     void setText(const QString& text);
     QSize sizeHint() const override;
 
-    static constexpr double maximumWidth = 220;
+    static constexpr double kMaximumWidth = 220;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -15,13 +15,13 @@ double horizontalCorrection(const QRectF& anchorFrame, const QSizeF& pillSize, c
     const double mid = anchorFrame.center().x();
     const double left = mid - width / 2;
     const double right = mid + width / 2;
-    if (left < container.left() + edgeInset) return container.left() + edgeInset - left;
-    if (right > container.right() - edgeInset) return container.right() - edgeInset - right;
+    if (left < container.left() + kEdgeInset) return container.left() + kEdgeInset - left;
+    if (right > container.right() - kEdgeInset) return container.right() - kEdgeInset - right;
     return 0;
 }
 
 double pillTop(const QRectF& anchorFrame, double pillHeight, QuilloEdge edge) {
-    const double gap = std::max(offset - pillHeight, minimumGap);
+    const double gap = std::max(kOffset - pillHeight, kMinimumGap);
     if (edge == QuilloEdge::top) return anchorFrame.top() - gap - pillHeight;
     return anchorFrame.bottom() + gap;
 }

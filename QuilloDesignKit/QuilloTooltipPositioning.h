@@ -13,12 +13,12 @@ enum class QuilloEdge { top, bottom, leading, trailing };
 namespace QuilloTooltipPositioning {
 
 // The nearest a pill comes to its control, in points, however tall it is.
-inline constexpr double minimumGap = 4;
+inline constexpr double kMinimumGap = 4;
 // A pill's top is 30 points from the control's top (above) or its bottom 30 points from the
 // control's bottom (below), so short pills keep a gap of 30 less their height.
-inline constexpr double offset = 30;
+inline constexpr double kOffset = 30;
 // The pill keeps this far from the container's sides where it can.
-inline constexpr double edgeInset = 8;
+inline constexpr double kEdgeInset = 8;
 
 // The sideways shift that keeps a pill centred on `anchorFrame` inside `container` with 8 points
 // to spare: the left side wins when the pill is too wide for both. Zero while the pill or the
@@ -26,7 +26,7 @@ inline constexpr double edgeInset = 8;
 double horizontalCorrection(const QRectF& anchorFrame, const QSizeF& pillSize, const QRectF& container);
 
 // The pill's top edge for a control at `anchorFrame`: the gap between them is 30 points less the
-// pill's height, but never under minimumGap, so a pill that wraps never covers its control.
+// pill's height, but never under kMinimumGap, so a pill that wraps never covers its control.
 double pillTop(const QRectF& anchorFrame, double pillHeight, QuilloEdge edge);
 
 // The rectangle the pill must stay in, in the coordinates of `control`'s window: that window's

@@ -12,14 +12,14 @@ namespace quillo {
 
 namespace {
 
-constexpr int lightSize = 12;
-constexpr double symbolSize = 6.5;
+constexpr int kLightSize = 12;
+constexpr double kSymbolSize = 6.5;
 
 class Light : public QAbstractButton {
 public:
     Light(const QuilloTrafficLights* row, const QColor& color, QString symbol, const QString& label, QWidget* parent)
         : QAbstractButton(parent), row_(row), color_(color), symbol_(std::move(symbol)) {
-        setFixedSize(lightSize, lightSize);
+        setFixedSize(kLightSize, kLightSize);
         setToolTip(label);
         setAccessibleName(label);
         setFocusPolicy(Qt::NoFocus);
@@ -32,9 +32,9 @@ protected:
         QuilloPainting::fillCircle(painter, rect(), lit ? color_ : QuilloTrafficLights::idle());
         if (!lit) return;
         const QPointF centre = QRectF(rect()).center();
-        QuilloSymbol::paint(painter,
-                            QRectF(centre - QPointF(symbolSize / 2, symbolSize / 2), QSizeF(symbolSize, symbolSize)),
-                            symbol_, Color::withOpacity(Qt::black, 0.55), QFont::Black);
+        QuilloSymbol::paint(
+            painter, QRectF(centre - QPointF(kSymbolSize / 2, kSymbolSize / 2), QSizeF(kSymbolSize, kSymbolSize)),
+            symbol_, Color::withOpacity(Qt::black, 0.55), QFont::Black);
     }
 
 private:

@@ -42,17 +42,17 @@ using quillo::testing::ArchiveValue;
 using quillo::testing::Bytes;
 using quillo::testing::EventDatabase;
 
-constexpr auto types = std::to_array<const char*>({
+constexpr auto kTypes = std::to_array<const char*>({
     "FFAnchoredSequence", "FFAnchoredCollection", "FFAnchoredMediaComponent", "FFAnchoredClip", "FFAnchoredStack",
     "FFAnchoredGapGeneratorComponent", "FFAnchoredGeneratorComponent", "FFAnchoredTimeMarker", "FFAnchoredAngle",
     "FFAssetRef", "FFClipRef", "FFRetimingVideoEffect", "FFHeXForm3DEffect", "FFMutableAudioClipComponentsLayoutItem",
     "NSArray", "NSSet", "FFGenerator", "FFAsset", "FFAnchoredKeywordMarker", "FFSomethingElse",
 });
-constexpr auto names = std::to_array<const char*>({
+constexpr auto kNames = std::to_array<const char*>({
     nullptr, "primaryObject", "containedItems", "anchoredItems", "activeVariant", "media", "audioComponentsLayoutMap",
     "persistedAnchoredObject", "effects", "variants",
 });
-constexpr auto keys = std::to_array<const char*>({
+constexpr auto kKeys = std::to_array<const char*>({
     "clippedRange", "anchorPair", "anchoredLane", "playEnable", "displayName", "roleUID", "mediaIdentifier",
     "identifiers", "isTodo", "isChapter", "isCompleted", "completed", "checked", "metadata", "channelMap",
     "channelData", "effectType", "videoAngle", "audioAngles", "isSyncronized", "isCompoundClip", "videoProps",
@@ -147,7 +147,7 @@ EventDatabase::Blob blob(Input& in, std::size_t count) {
     default: {
         ArchiveValue::Entries attributes;
         for (auto n = in.byte() % 9; n > 0; --n) {
-            std::string key = in.pick(keys);
+            std::string key = in.pick(kKeys);
             ArchiveValue made = value(key, in, count);
             attributes.emplace_back(std::move(key), std::move(made));
         }
@@ -156,7 +156,7 @@ EventDatabase::Blob blob(Input& in, std::size_t count) {
     }
 }
 
-constexpr std::uint64_t walkLimit = 20'000;
+constexpr std::uint64_t kWalkLimit = 20'000;
 
 void checkList(const brimlock::EditDecisionList& list) {
     const auto& entries = list.entries();
@@ -184,8 +184,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         EventDatabase database(file, identifierOf(0), "Fuzz");
         for (std::size_t i = 0; i < count; ++i) {
-            const std::string type = in.pick(types);
-            const char* name = in.pick(names);
+            const std::string type = in.pick(kTypes);
+            const char* name = in.pick(kNames);
             const auto pk = database.addCollection({.type = type,
                                                     .identifier = identifierOf(i + 1),
                                                     .name = name ? std::optional<std::string>(name) : std::nullopt,
@@ -219,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const auto sequence : sequences) {
             brimlock::MulticamMediaIndex multicamIndex;
             brimlock::TimelineResolver resolver(db, assets, roles, multicamIndex);
-            resolver.setWalkLimit(walkLimit);
+            resolver.setWalkLimit(kWalkLimit);
             auto& markers = found[indexed ? 1 : 0].emplace_back();
             try {
                 markers = brimlock::TimelineMarkerScanner::scan(sequence, db, resolver);

@@ -12,7 +12,7 @@ namespace {
 
 std::filesystem::path preparedDatabasePath(const std::filesystem::path& eventFolder) {
     std::filesystem::create_directories(eventFolder);
-    return eventFolder / EventBuilder::databaseFileName;
+    return eventFolder / EventBuilder::kDatabaseFileName;
 }
 
 std::string groupType(std::string_view relation) {

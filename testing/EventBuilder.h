@@ -46,7 +46,7 @@ struct EventOptions {
 // role set under "roleSetData").
 class EventBuilder {
 public:
-    static constexpr const char* databaseFileName = "CurrentVersion.fcpevent";
+    static constexpr const char* kDatabaseFileName = "CurrentVersion.fcpevent";
 
     // Creates `eventFolder` (and its parents) and the database in it.
     EventBuilder(const std::filesystem::path& eventFolder, std::string name, std::uint64_t seed,

@@ -42,7 +42,7 @@ void KeyedArchiveWriter::setRoot(const ArchiveValue& root) {
         default:
             break;
     }
-    encodeInto(rootIndex, root);
+    encodeInto(kRootIndex, root);
     rootSet_ = true;
 }
 
@@ -157,7 +157,7 @@ PlistValue KeyedArchiveWriter::topLevel() const {
     return PlistValue::dictionary({
         {"$version", PlistValue::integer(100000)},
         {"$archiver", PlistValue::string("NSKeyedArchiver")},
-        {"$top", PlistValue::dictionary({{"root", PlistValue::uid(rootIndex)}})},
+        {"$top", PlistValue::dictionary({{"root", PlistValue::uid(kRootIndex)}})},
         {"$objects", PlistValue::array(objects_)},
     });
 }

@@ -22,7 +22,7 @@ namespace quillo::testing {
 // out of range, missing keys).
 class KeyedArchiveWriter {
 public:
-    static constexpr std::uint64_t rootIndex = 1;
+    static constexpr std::uint64_t kRootIndex = 1;
 
     KeyedArchiveWriter();
 

@@ -15,8 +15,8 @@ LibraryBuilder::LibraryBuilder(const std::filesystem::path& directory, std::stri
         throw std::invalid_argument("library bundle already exists: " + bundle_.string());
     }
     if (options_.libraryDatabase) {
-        IdentifierGenerator identifiers(IdentifierGenerator::derivedSeed(options_.seed, libraryDatabaseFileName));
-        EventDatabase store(bundle_ / libraryDatabaseFileName, identifiers.next(), name_);
+        IdentifierGenerator identifiers(IdentifierGenerator::derivedSeed(options_.seed, kLibraryDatabaseFileName));
+        EventDatabase store(bundle_ / kLibraryDatabaseFileName, identifiers.next(), name_);
         store.close();
     }
 }
@@ -75,7 +75,7 @@ std::filesystem::path LibraryBuilder::symlink(std::string_view relativePath, con
 }
 
 std::filesystem::path LibraryBuilder::unreadableEvent(std::string_view relativePath, std::string_view contents) {
-    return file(std::string(relativePath) + "/" + EventBuilder::databaseFileName, contents);
+    return file(std::string(relativePath) + "/" + EventBuilder::kDatabaseFileName, contents);
 }
 
 std::filesystem::path LibraryBuilder::finish() {

@@ -62,7 +62,7 @@ struct LibraryOptions {
 // media folder such as "Render Files/Hidden". Relative paths use "/" and may not leave the bundle.
 class LibraryBuilder {
 public:
-    static constexpr const char* libraryDatabaseFileName = "CurrentVersion.flexolibrary";
+    static constexpr const char* kLibraryDatabaseFileName = "CurrentVersion.flexolibrary";
 
     // Creates the bundle folder, which must not exist yet.
     LibraryBuilder(const std::filesystem::path& directory, std::string name, LibraryOptions options = {});

@@ -21,7 +21,7 @@ int usage() {
 }
 
 std::optional<brimlock::FrameRate> rateNamed(std::string_view name) {
-    for (const auto& row : brimlock::frameRateTable) {
+    for (const auto& row : brimlock::kFrameRateTable) {
         if (row.caseName == name) return row.rate;
     }
     return std::nullopt;

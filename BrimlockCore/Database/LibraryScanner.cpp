@@ -24,11 +24,11 @@ namespace {
 constexpr int kMaximumWalkDepth = 7;
 
 // A sequence is a real timeline when its attributes hold one of these keys...
-constexpr auto realSequenceStrongKeys = std::to_array<std::string_view>({
+constexpr auto kRealSequenceStrongKeys = std::to_array<std::string_view>({
     "sequenceType", "captionPlaybackEnabled", "captionPlaybackRoleUID", "audioSampleRate", "audioChannelCount",
 });
 // ...or its "metadata" dictionary holds one of these.
-constexpr auto shareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
+constexpr auto kShareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
 
 struct FolderEntry {
     fs::path path;
@@ -80,12 +80,12 @@ bool isOneOf(std::string_view key, const std::array<std::string_view, N>& names)
 
 bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
     const auto& keys = blob.rootKeys();
-    if (std::any_of(keys.begin(), keys.end(), [](const std::string& key) { return isOneOf(key, realSequenceStrongKeys); }))
+    if (std::any_of(keys.begin(), keys.end(), [](const std::string& key) { return isOneOf(key, kRealSequenceStrongKeys); }))
         return true;
     const auto metadata = blob.dictionary(store::kMetadata);
     if (!metadata) return false;
     for (std::size_t i = 0; i < metadata->size(); ++i) {
-        if (isOneOf(metadata->keyAt(i), shareMetadataKeys)) return true;
+        if (isOneOf(metadata->keyAt(i), kShareMetadataKeys)) return true;
     }
     return false;
 }
@@ -144,11 +144,11 @@ void collectEventFolders(const fs::path& folder, const std::optional<std::string
                          std::vector<FCPEvent>& events, std::set<std::string>& seenDBPaths) {
     if (depth > kMaximumWalkDepth) return;
     for (const auto& entry : listFolder(folder)) {
-        if (!entry.isDirectory || isOneOf(entry.name, fcpInternalMediaFolderNames)) continue;
+        if (!entry.isDirectory || isOneOf(entry.name, kFcpInternalMediaFolderNames)) continue;
         const std::string name = platform::sanitizedUTF8(entry.name);
         const std::string displayName = namePrefix ? *namePrefix + " / " + name : name;
 
-        const fs::path databaseURL = entry.path / eventDatabaseFileName;
+        const fs::path databaseURL = entry.path / kEventDatabaseFileName;
         if (fileExists(databaseURL) && seenDBPaths.insert(resolvedPath(databaseURL)).second)
             events.push_back(FCPEvent{displayName, databaseURL, {}});
         if (!entry.isSymbolicLink) collectEventFolders(entry.path, displayName, depth + 1, events, seenDBPaths);
@@ -199,7 +199,7 @@ std::vector<fs::path> findMediaFilesDatabases(const fs::path& libraryURL) {
     for (const auto& entry : fs::directory_iterator(libraryURL)) {
         const std::string name = entry.path().filename().string();
         if (name.empty() || name.front() == '.') continue;
-        const fs::path databaseURL = entry.path() / eventDatabaseFileName;
+        const fs::path databaseURL = entry.path() / kEventDatabaseFileName;
         if (!fileExists(databaseURL)) continue;
         // An unreadable database holds no assets we can use.
         const bool holdsAssets = whenStoreReadable(

@@ -16,10 +16,10 @@ class FCPDatabaseConnection;
 // between calls.
 namespace LibraryScanner {
 
-inline constexpr std::string_view eventDatabaseFileName = "CurrentVersion.fcpevent";
+inline constexpr std::string_view kEventDatabaseFileName = "CurrentVersion.fcpevent";
 
 // Folders that hold media, renders, analysis, shared items or templates: never entered.
-inline constexpr auto fcpInternalMediaFolderNames = std::to_array<std::string_view>({
+inline constexpr auto kFcpInternalMediaFolderNames = std::to_array<std::string_view>({
     "Original Media", "Optimized Media", "Proxy Media", "Transcoded Media", "Render Files",
     "Analysis Files", "High Quality Media", "Shared Items", "Motion Templates",
 });

@@ -205,7 +205,7 @@ void RoleResolver::loadAllRoles(const std::filesystem::path& from) {
     for (const auto& entry : std::filesystem::directory_iterator(from)) {
         const std::string name = entry.path().filename().string();
         if (name.empty() || name.front() == '.') continue;
-        const auto databaseURL = entry.path() / LibraryScanner::eventDatabaseFileName;
+        const auto databaseURL = entry.path() / LibraryScanner::kEventDatabaseFileName;
         std::error_code error;
         if (!std::filesystem::exists(databaseURL, error)) continue;
         // An event that cannot be read leaves its roles unknown.

@@ -17,7 +17,7 @@ namespace {
 
 // The UTF-8 forms of the code points with the Unicode White_Space property (PropList.txt): white
 // space and line ends.
-constexpr auto whiteSpace = std::to_array<std::string_view>({
+constexpr auto kWhiteSpace = std::to_array<std::string_view>({
     "\x09", "\x0A", "\x0B", "\x0C", "\x0D", "\x20", "\u0085", "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002",
     "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u2028", "\u2029", "\u202F",
     "\u205F", "\u3000",
@@ -26,13 +26,13 @@ constexpr auto whiteSpace = std::to_array<std::string_view>({
 // `text` is valid UTF-8, so a match at either end is always a whole character.
 std::string_view trimmedWhiteSpace(std::string_view text) noexcept {
     const auto leading = [&] {
-        for (const std::string_view space : whiteSpace) {
+        for (const std::string_view space : kWhiteSpace) {
             if (text.starts_with(space)) return space.size();
         }
         return std::size_t{0};
     };
     const auto trailing = [&] {
-        for (const std::string_view space : whiteSpace) {
+        for (const std::string_view space : kWhiteSpace) {
             if (text.ends_with(space)) return space.size();
         }
         return std::size_t{0};

@@ -14,7 +14,7 @@ FrameRate decodeFrameRate(const platform::JSON& value, const platform::CodingPat
     const platform::KeyedDecoder decoder(value, path);
     std::optional<FrameRate> found;
     int caseKeys = 0;
-    for (const auto& row : frameRateTable) {
+    for (const auto& row : kFrameRateTable) {
         if (decoder.contains(row.caseName)) {
             ++caseKeys;
             found = row.rate;

@@ -95,7 +95,7 @@ std::optional<AssetInfo> multicamAngleInfo(Walk& walk, const DecodedBlob& blob) 
 
 AssetInfo findBelow(Walk& walk, std::int64_t pk, int depth) {
     AssetInfo gathered;
-    if (depth > maximumDepth || walk.budget.exhausted()) return gathered;
+    if (depth > kMaximumDepth || walk.budget.exhausted()) return gathered;
 
     const auto children = walk.cache.children(pk);
     if (!children) return gathered;
@@ -152,7 +152,7 @@ AssetInfo findAssetInfo(std::int64_t pk, CollectionCache& cache, const AssetStor
                         WalkBudget* budget) {
     WalkBudget ownBudget;
     Walk walk{cache, assetStore, multicamIndex, videoAngle, budget ? *budget : ownBudget, {pk}};
-    walk.path.reserve(maximumDepth + 2);
+    walk.path.reserve(kMaximumDepth + 2);
     return findBelow(walk, pk, std::max(depth, 0));
 }
 
@@ -161,7 +161,8 @@ double correctedSourceIn(double outerStart, const AssetInfo& info) noexcept {
     const double collectionStart = *info.videoCollectionStart;
     const double componentStart = *info.videoMediaComponentStart;
     // Comparisons with NaN are false, so a difference that is no number gives the collection start.
-    if (std::abs(outerStart - collectionStart) > sourceInTolerance && outerStart - componentStart >= -sourceInTolerance)
+    if (std::abs(outerStart - collectionStart) > kSourceInTolerance &&
+        outerStart - componentStart >= -kSourceInTolerance)
         return collectionStart + (outerStart - componentStart);
     return collectionStart;
 }

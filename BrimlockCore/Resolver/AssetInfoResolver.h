@@ -20,9 +20,9 @@ class WalkBudget;
 namespace AssetInfoResolver {
 
 // Levels 0 to 7 below the clip are read.
-inline constexpr int maximumDepth = 7;
+inline constexpr int kMaximumDepth = 7;
 // correctedSourceIn treats starts this close (seconds) as equal: a quarter of a frame at 60 fps.
-inline constexpr double sourceInTolerance = 1.0 / 240.0;
+inline constexpr double kSourceInTolerance = 1.0 / 240.0;
 
 // Every field is optional; the empty record has none.
 struct AssetInfo {
@@ -48,7 +48,7 @@ struct AssetInfo {
 
 // Walks the children of `pk` depth first, in child row order, and stops at the first level that
 // yields an asset. Never fails: every failing query or blob decode is swallowed and the record holds
-// what was found. Callers start at `depth` 0 (a negative depth counts as 0); above maximumDepth the
+// what was found. Callers start at `depth` 0 (a negative depth counts as 0); above kMaximumDepth the
 // empty record comes back without a database access. Children named "anchoredItems" (connected
 // items, markers) are never read.
 //
@@ -76,7 +76,7 @@ AssetInfo findAssetInfo(std::int64_t pk, CollectionCache& cache, const AssetStor
 
 // Rebases a source start `outerStart` (seconds) measured on the media component's time base onto the
 // collection's: with C = videoCollectionStart and M = videoMediaComponentStart, C + (outerStart - M)
-// when outerStart is farther than sourceInTolerance from C and not more than sourceInTolerance
+// when outerStart is farther than kSourceInTolerance from C and not more than kSourceInTolerance
 // before M; C otherwise (also for differences that are not numbers). Without both starts,
 // outerStart unchanged.
 double correctedSourceIn(double outerStart, const AssetInfo& info) noexcept;

@@ -13,10 +13,10 @@ namespace brimlock::ClipMetadataResolver {
 namespace {
 
 // 2^63: the first double above the int64_t range; -2^63 is its lowest value.
-constexpr double int64Bound = 9223372036854775808.0;
+constexpr double kInt64Bound = 9223372036854775808.0;
 
 std::optional<std::int64_t> truncated(double x) noexcept {
-    if (!std::isfinite(x) || x < -int64Bound || x >= int64Bound) return std::nullopt;
+    if (!std::isfinite(x) || x < -kInt64Bound || x >= kInt64Bound) return std::nullopt;
     return static_cast<std::int64_t>(x);
 }
 

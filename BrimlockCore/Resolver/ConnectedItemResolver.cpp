@@ -25,9 +25,9 @@ namespace {
 
 using BlobDecoder::DecodedBlob;
 
-constexpr int maximumLayoutDepth = 9;
-constexpr int maximumInnerRoleDepth = 7;
-constexpr std::int64_t unnumberedChannel = std::numeric_limits<std::int64_t>::max();
+constexpr int kMaximumLayoutDepth = 9;
+constexpr int kMaximumInnerRoleDepth = 7;
+constexpr std::int64_t kUnnumberedChannel = std::numeric_limits<std::int64_t>::max();
 
 bool isOnPath(const Walk& walk, std::int64_t pk) {
     return std::find(walk.path.begin(), walk.path.end(), pk) != walk.path.end();
@@ -47,7 +47,7 @@ private:
 
 std::int64_t laneOf(const DecodedBlob& blob, std::int64_t inheritedLane) noexcept {
     const auto lane = BlobFields::integer(blob, "anchoredLane");
-    return lane && *lane != inheritLaneMarker ? *lane : inheritedLane;
+    return lane && *lane != kInheritLaneMarker ? *lane : inheritedLane;
 }
 
 // P2 - P1 of "anchorPair"; 0 without one.
@@ -59,10 +59,10 @@ double anchorOffset(const DecodedBlob& blob) {
 // The first element of "channelMap" as a channel number; unnumbered entries lose to every other.
 std::int64_t channelOf(const DecodedBlob& blob) {
     const auto map = blob.array("channelMap");
-    if (!map || map->size() == 0) return unnumberedChannel;
+    if (!map || map->size() == 0) return kUnnumberedChannel;
     const auto first = (*map)[0].string();
-    if (!first) return unnumberedChannel;
-    return platform::parseDecimalInteger<std::int64_t>(*first).value_or(unnumberedChannel);
+    if (!first) return kUnnumberedChannel;
+    return platform::parseDecimalInteger<std::int64_t>(*first).value_or(kUnnumberedChannel);
 }
 
 struct ChannelRole {
@@ -72,7 +72,7 @@ struct ChannelRole {
 
 void collectLayoutItems(std::int64_t pk, Walk& walk, std::unordered_set<std::int64_t>& seen, int depth,
                         std::optional<ChannelRole>& best) {
-    if (depth > maximumLayoutDepth || !seen.insert(pk).second) return;
+    if (depth > kMaximumLayoutDepth || !seen.insert(pk).second) return;
     const auto* row = walk.cache.info(pk);
     if (row && row->type == store::kMutableAudioClipComponentsLayoutItem) {
         if (const auto* blob = walk.cache.blob(pk)) {
@@ -105,7 +105,7 @@ std::optional<std::string> channelSourceRoleUID(std::int64_t pk, Walk& walk) {
 // Depth first below `pk`, connected items excepted: each child's own "roleUID" before its
 // descendants'. `path` holds `pk` and its ancestors in this search.
 std::optional<std::string> innerRoleUID(std::int64_t pk, Walk& walk, std::vector<std::int64_t>& path, int depth) {
-    if (depth > maximumInnerRoleDepth) return std::nullopt;
+    if (depth > kMaximumInnerRoleDepth) return std::nullopt;
     const auto children = walk.cache.children(pk);
     if (!children) return std::nullopt;
     for (const auto child : *children) {
@@ -284,7 +284,7 @@ bool isClipEnabled(const BlobDecoder::DecodedBlob& blob) noexcept {
 
 void handle(std::int64_t pk, Walk& walk, double containerAbs, double containerStart, std::int64_t inheritedLane,
             bool inheritedEnabled, int depth, std::vector<ConnectedItem>& out) {
-    if (depth > maximumDepth || isOnPath(walk, pk) || !walk.budget.spend()) return;
+    if (depth > kMaximumDepth || isOnPath(walk, pk) || !walk.budget.spend()) return;
     const auto* row = walk.cache.info(pk);
     if (!row || !row->type) return;
     const std::string& type = *row->type;

@@ -24,9 +24,9 @@ class DecodedBlob;
 namespace ConnectedItemResolver {
 
 // Levels of anchoring 0 to 7 are read.
-inline constexpr int maximumDepth = 7;
+inline constexpr int kMaximumDepth = 7;
 // The "anchoredLane" that means "no lane of its own": the item takes the enclosing item's lane.
-inline constexpr std::int64_t inheritLaneMarker = 999'999;
+inline constexpr std::int64_t kInheritLaneMarker = 999'999;
 
 // One connected clip. Times are seconds on the timeline of the walked sequence.
 struct ConnectedItem {

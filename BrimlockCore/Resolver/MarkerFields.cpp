@@ -13,11 +13,11 @@ namespace brimlock {
 namespace {
 
 // In order of precedence.
-constexpr auto completionKeys = std::to_array<std::string_view>(
+constexpr auto kCompletionKeys = std::to_array<std::string_view>(
     {"isCompleted", "completed", "todoCompleted", "markerCompleted", "checked", "isChecked"});
 
 std::optional<bool> completion(const BlobDecoder::DecodedBlob& blob) {
-    for (const auto key : completionKeys) {
+    for (const auto key : kCompletionKeys) {
         const auto value = blob.value(key);
         if (!value) continue;
         if (const auto flag = value->boolean()) return flag;

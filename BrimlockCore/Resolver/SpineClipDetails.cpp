@@ -17,9 +17,9 @@ namespace brimlock::SpineClipDetails {
 
 namespace {
 
-constexpr int maximumEffectDepth = 7;
-constexpr int maximumTitleDepth = 5;
-constexpr int maximumMarkerDepth = 7;
+constexpr int kMaximumEffectDepth = 7;
+constexpr int kMaximumTitleDepth = 5;
+constexpr int kMaximumMarkerDepth = 7;
 
 using Path = std::vector<std::int64_t>;
 
@@ -46,7 +46,7 @@ enum class Search { notFound, found, failed };
 
 Search searchRetime(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, Path& path, int depth,
                     std::optional<RetimeParser::RetimeValues>& result) {
-    if (depth > maximumEffectDepth) return Search::notFound;
+    if (depth > kMaximumEffectDepth) return Search::notFound;
     const auto children = cache.children(pk);
     if (!children) return Search::failed;
     for (const auto child : *children) {
@@ -74,7 +74,7 @@ Search searchRetime(std::int64_t pk, CollectionCache& cache, WalkBudget& budget,
 
 std::optional<TransformParser::TransformValues> searchTransform(std::int64_t pk, CollectionCache& cache,
                                                                 WalkBudget& budget, Path& path, int depth) {
-    if (depth > maximumEffectDepth) return std::nullopt;
+    if (depth > kMaximumEffectDepth) return std::nullopt;
     const auto children = cache.children(pk);
     if (!children) return std::nullopt;
     for (const auto child : *children) {
@@ -99,7 +99,7 @@ std::optional<TransformParser::TransformValues> searchTransform(std::int64_t pk,
 
 // `path` is the chain of the generator's ancestors in this test, each child sees only its own.
 bool isTitleBelow(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, Path& path, int depth) {
-    if (depth > maximumTitleDepth || contains(path, pk)) return false;
+    if (depth > kMaximumTitleDepth || contains(path, pk)) return false;
     PathStep step(path, pk);
     const auto children = cache.children(pk);
     if (!children) return false;
@@ -118,7 +118,7 @@ bool isTitleBelow(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, P
 
 void collectMarkers(std::int64_t pk, CollectionCache& cache, WalkBudget& budget, Path& path, int depth,
                     std::vector<MarkerInfo>& out) {
-    if (depth > maximumMarkerDepth) return;
+    if (depth > kMaximumMarkerDepth) return;
     const auto anchored = cache.childNamed(pk, store::kAnchoredItems);
     if (!anchored) return;
     const auto children = cache.children(*anchored);

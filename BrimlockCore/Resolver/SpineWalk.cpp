@@ -17,8 +17,8 @@ namespace brimlock {
 
 namespace {
 
-constexpr int maximumSequenceDepth = 7;
-constexpr int maximumStackDepth = 3;
+constexpr int kMaximumSequenceDepth = 7;
+constexpr int kMaximumStackDepth = 3;
 
 using BlobDecoder::DecodedBlob;
 
@@ -79,7 +79,7 @@ bool SpineWalk::isOnPath(const CollectionCache& cache, std::int64_t pk) const {
 
 std::optional<double> SpineWalk::collectSpineEntries(std::int64_t sequencePK, CollectionCache& cache,
                                                      double timelineStart, int depth) {
-    if (depth > maximumSequenceDepth || isOnPath(cache, sequencePK) || !budget_.spend()) return std::nullopt;
+    if (depth > kMaximumSequenceDepth || isOnPath(cache, sequencePK) || !budget_.spend()) return std::nullopt;
     PathStep<PathKey> step(path_, {&cache, sequencePK});
 
     const auto primaryObject = cache.childNamed(sequencePK, store::kPrimaryObject);
@@ -148,7 +148,7 @@ double SpineWalk::loadSpineClip(std::int64_t pk, CollectionCache& cache, double 
     const std::string& type = *row->type;
 
     if (type == store::kAnchoredStack) {
-        if (stackDepth > maximumStackDepth || isOnPath(cache, pk)) return 0.0;
+        if (stackDepth > kMaximumStackDepth || isOnPath(cache, pk)) return 0.0;
         const auto pick = cache.activePick(pk);
         if (!pick || !budget_.spend()) return 0.0;
         double duration = 0;

@@ -102,7 +102,7 @@ TimelineResolver::TimelineResolver(FCPDatabaseConnection& db, const AssetStore& 
       roleResolver_(roleResolver),
       multicamIndex_(multicamIndex),
       sharedSequenceIndex_(sequenceIndex),
-      walkLimit_(WalkBudget::defaultLimit) {}
+      walkLimit_(WalkBudget::kDefaultLimit) {}
 
 TimelineResolver::~TimelineResolver() = default;
 

@@ -13,9 +13,9 @@ namespace brimlock {
 // Owned by whoever resolves one timeline and handed down by pointer; used by one thread at a time.
 class WalkBudget {
 public:
-    static constexpr std::uint64_t defaultLimit = 5'000'000;
+    static constexpr std::uint64_t kDefaultLimit = 5'000'000;
 
-    explicit constexpr WalkBudget(std::uint64_t limit = defaultLimit) noexcept : limit_(limit) {}
+    explicit constexpr WalkBudget(std::uint64_t limit = kDefaultLimit) noexcept : limit_(limit) {}
 
     // Takes `n` units. When fewer than `n` remain (or the budget is already exhausted) nothing is
     // taken, the budget becomes exhausted for good, and the answer is false: the walk must stop.

@@ -45,7 +45,7 @@ struct FrameRateProperties {
 };
 
 // One row per case, in case order (checked below).
-inline constexpr auto frameRateTable = std::to_array<FrameRateProperties>({
+inline constexpr auto kFrameRateTable = std::to_array<FrameRateProperties>({
     {FrameRate::fps23_976, "fps23_976", {24000, 1001}, 24, false, "23.976"},
     {FrameRate::fps24, "fps24", {24, 1}, 24, false, "24"},
     {FrameRate::fps25, "fps25", {25, 1}, 25, false, "25"},
@@ -61,14 +61,14 @@ inline constexpr auto frameRateTable = std::to_array<FrameRateProperties>({
 });
 
 static_assert([] {
-    for (std::size_t i = 0; i < frameRateTable.size(); ++i)
-        if (static_cast<std::size_t>(frameRateTable[i].rate) != i) return false;
+    for (std::size_t i = 0; i < kFrameRateTable.size(); ++i)
+        if (static_cast<std::size_t>(kFrameRateTable[i].rate) != i) return false;
     return true;
 }());
-static_assert(frameRateTable.size() == static_cast<std::size_t>(FrameRate::fps60) + 1);
+static_assert(kFrameRateTable.size() == static_cast<std::size_t>(FrameRate::fps60) + 1);
 
 constexpr const FrameRateProperties& properties(FrameRate rate) noexcept {
-    return frameRateTable[static_cast<std::size_t>(rate)];
+    return kFrameRateTable[static_cast<std::size_t>(rate)];
 }
 
 constexpr FrameRateRational rational(FrameRate rate) noexcept { return properties(rate).rational; }

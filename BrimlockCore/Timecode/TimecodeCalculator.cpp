@@ -11,21 +11,21 @@ namespace brimlock::TimecodeCalculator {
 namespace {
 
 using Frames = std::int64_t;
-constexpr Frames maxFrames = std::numeric_limits<Frames>::max();
-constexpr Frames minFrames = std::numeric_limits<Frames>::min();
+constexpr Frames kMaxFrames = std::numeric_limits<Frames>::max();
+constexpr Frames kMinFrames = std::numeric_limits<Frames>::min();
 
 // Frame numbers skipped at the start of each minute not divisible by ten (SMPTE ST 12-1).
 constexpr Frames droppedNumbersPerMinute(FrameRate rate) noexcept { return nominalFPS(rate) == 30 ? 2 : 4; }
 
 Frames saturatingAdd(Frames a, Frames b) noexcept {
     Frames sum = 0;
-    if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? maxFrames : minFrames;
+    if (__builtin_add_overflow(a, b, &sum)) return b > 0 ? kMaxFrames : kMinFrames;
     return sum;
 }
 
 Frames saturatingSubtract(Frames a, Frames b) noexcept {
     Frames difference = 0;
-    if (__builtin_sub_overflow(a, b, &difference)) return b < 0 ? maxFrames : minFrames;
+    if (__builtin_sub_overflow(a, b, &difference)) return b < 0 ? kMaxFrames : kMinFrames;
     return difference;
 }
 

@@ -156,7 +156,7 @@ std::string lastComponent(const std::filesystem::path& path) {
 Document parse(const std::filesystem::path& contentsOf) {
     const auto file = FCPXMLFile::resolve(contentsOf);
     if (!file) throw ParseError::fileNotFound(contentsOf.string());
-    const FCPXMLFile::Contents contents = FCPXMLFile::read(*file, maximumFileBytes);
+    const FCPXMLFile::Contents contents = FCPXMLFile::read(*file, kMaximumFileBytes);
     switch (contents.outcome) {
     case FCPXMLFile::Contents::Outcome::tooLarge: throw ParseError::tooLarge(file->string(), contents.byteCount);
     case FCPXMLFile::Contents::Outcome::notReadable: throw ParseError::notReadable(file->string());

@@ -15,10 +15,10 @@
 namespace brimlock::FCPXMLParser {
 
 // The largest file parse(contentsOf) reads: 200 MiB.
-inline constexpr std::uint64_t maximumFileBytes = 209'715'200;
+inline constexpr std::uint64_t kMaximumFileBytes = 209'715'200;
 
 // A file, or an "fcpxmld" bundle (any directory) read through its "Info.fcpxml". Throws ParseError:
-// fileNotFound (naming the given path) when nothing exists there; tooLarge past maximumFileBytes and
+// fileNotFound (naming the given path) when nothing exists there; tooLarge past kMaximumFileBytes and
 // notReadable when the file cannot be read (both naming the resolved file); xmlError as parse(data).
 // Throws XMLSecurityError when the document declares an entity.
 Document parse(const std::filesystem::path& contentsOf);

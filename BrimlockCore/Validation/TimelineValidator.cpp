@@ -13,8 +13,8 @@ namespace {
 
 using Frames = std::int64_t;
 
-constexpr Frames maxFrames = std::numeric_limits<Frames>::max();
-constexpr Frames minFrames = std::numeric_limits<Frames>::min();
+constexpr Frames kMaxFrames = std::numeric_limits<Frames>::max();
+constexpr Frames kMinFrames = std::numeric_limits<Frames>::min();
 
 // The common form of a clip from either side.
 struct ClipRecord {
@@ -30,21 +30,21 @@ Frames framesAt(double fps, double seconds) noexcept {
     const double value = std::round(fps * seconds);
     if (std::isnan(value)) return 0;
     // -2^63 and 2^63 are exact doubles; the range is [-2^63, 2^63).
-    if (value >= 9223372036854775808.0) return maxFrames;
-    if (value < -9223372036854775808.0) return minFrames;
+    if (value >= 9223372036854775808.0) return kMaxFrames;
+    if (value < -9223372036854775808.0) return kMinFrames;
     return static_cast<Frames>(value);
 }
 
 Frames saturatingAdd(Frames a, Frames b) noexcept {
     Frames sum = 0;
     if (!__builtin_add_overflow(a, b, &sum)) return sum;
-    return b > 0 ? maxFrames : minFrames;
+    return b > 0 ? kMaxFrames : kMinFrames;
 }
 
 Frames saturatingSubtract(Frames a, Frames b) noexcept {
     Frames difference = 0;
     if (!__builtin_sub_overflow(a, b, &difference)) return difference;
-    return b < 0 ? maxFrames : minFrames;
+    return b < 0 ? kMaxFrames : kMinFrames;
 }
 
 // |a - b| exactly: the unsigned difference of two 64-bit values always fits.

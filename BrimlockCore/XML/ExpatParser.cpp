@@ -16,7 +16,7 @@ namespace brimlock::ExpatParser {
 namespace {
 
 // XML_Parse takes an int length; documents may be larger than that.
-constexpr std::size_t chunkSize = 1 << 20;
+constexpr std::size_t kChunkSize = 1 << 20;
 
 struct ParserFree {
     void operator()(XML_Parser parser) const noexcept { XML_ParserFree(parser); }
@@ -170,7 +170,7 @@ Result parse(std::span<const std::uint8_t> document, const std::string& document
     std::size_t offset = 0;
     XML_Status status = XML_STATUS_OK;
     do {
-        const std::size_t length = std::min(chunkSize, document.size() - offset);
+        const std::size_t length = std::min(kChunkSize, document.size() - offset);
         const bool isFinal = offset + length == document.size();
         status = XML_Parse(parser.get(), bytes + offset, static_cast<int>(length), isFinal ? XML_TRUE : XML_FALSE);
         offset += length;

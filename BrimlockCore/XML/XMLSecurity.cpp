@@ -14,7 +14,7 @@ namespace brimlock::XMLSecurity {
 namespace {
 
 // Where the root element's start tag begins: the first "<" followed by a letter (any script), or the
-// end of the text. `text` is valid UTF-8 and at most scannedByteCount bytes long.
+// end of the text. `text` is valid UTF-8 and at most kScannedByteCount bytes long.
 std::size_t prologLength(std::string_view text) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     const auto length = static_cast<std::int32_t>(text.size());
@@ -34,7 +34,7 @@ std::size_t prologLength(std::string_view text) {
 }  // namespace
 
 void rejectXMLEntityDeclarations(std::span<const std::uint8_t> data, const std::string& name) {
-    const std::string_view head(reinterpret_cast<const char*>(data.data()), std::min(data.size(), scannedByteCount));
+    const std::string_view head(reinterpret_cast<const char*>(data.data()), std::min(data.size(), kScannedByteCount));
     if (!platform::isValidUTF8(head)) return;
     if (head.substr(0, prologLength(head)).find("<!ENTITY") != std::string_view::npos)
         throw XMLSecurityError(XMLSecurityError::Kind::entityDeclarationsRejected, name);

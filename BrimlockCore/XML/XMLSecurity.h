@@ -11,10 +11,10 @@
 namespace brimlock::XMLSecurity {
 
 // How many leading bytes the textual guard looks at, however large the document.
-inline constexpr std::size_t scannedByteCount = 65'536;
+inline constexpr std::size_t kScannedByteCount = 65'536;
 
 // Throws XMLSecurityError(entityDeclarationsRejected, name) when the prolog (the text before the first
-// "<" followed by a letter, within the first scannedByteCount bytes) contains "<!ENTITY", case-sensitive.
+// "<" followed by a letter, within the first kScannedByteCount bytes) contains "<!ENTITY", case-sensitive.
 // Makes no check when those bytes are not UTF-8, including when they end inside a multi-byte character.
 // `name` only labels the document in the message.
 void rejectXMLEntityDeclarations(std::span<const std::uint8_t> data, const std::string& name);

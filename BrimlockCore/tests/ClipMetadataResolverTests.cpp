@@ -19,7 +19,7 @@ namespace ClipMetadataResolver = brimlock::ClipMetadataResolver;
 namespace {
 
 using Names = std::vector<std::string>;
-constexpr std::int64_t int64Max = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 
 bool isEmptyRecord(const FCPMetadata& metadata) { return encode(metadata) == encode(FCPMetadata::empty()); }
 
@@ -87,7 +87,7 @@ TEST_F(ClipMetadataAtPosition, EditsCoverTheirFirstFrameButNotTheirEnd) {
 
     EXPECT_TRUE(isEmptyRecord(at(360)));
     EXPECT_TRUE(isEmptyRecord(at(-1)));
-    EXPECT_TRUE(isEmptyRecord(at(int64Max)));
+    EXPECT_TRUE(isEmptyRecord(at(kInt64Max)));
 
     EXPECT_EQ(atSeconds(0.0).sourceClipName, "Ten");
     EXPECT_EQ(atSeconds(10.0).sourceClipName, "Five");
@@ -160,13 +160,13 @@ TEST_F(ClipMetadataAtPosition, SourceFramesFollowTheSourceRangeAndRetime) {
 }
 
 // Bytes that are no document: the effect has data, but it gives no retime.
-const quillo::testing::Bytes unreadable{0xFF, 0xFE, 0x00, 0x41};
-const quillo::testing::RetimeEffect halfSpeed{.speedPercent = 50.0, .timeMap = {{0.0, 0.0}, {2.0, 1.0}}};
+const quillo::testing::Bytes kUnreadable{0xFF, 0xFE, 0x00, 0x41};
+const quillo::testing::RetimeEffect kHalfSpeed{.speedPercent = 50.0, .timeMap = {{0.0, 0.0}, {2.0, 1.0}}};
 
 TEST_F(ClipMetadataAtPosition, AnUnreadableRetimeDeepInOneBranchLeavesTheNextBranchSearched) {
     const auto clip = timeline.clip("Half", 2.0, 4.0);
-    clip.child("effectStack", "FFEffectStack").effect("FFRetimingVideoEffect", unreadable);
-    clip.retime(halfSpeed);
+    clip.child("effectStack", "FFEffectStack").effect("FFRetimingVideoEffect", kUnreadable);
+    clip.retime(kHalfSpeed);
 
     const auto half = at(10, FrameRate::fps25);
     EXPECT_EQ(half.sourceClipName, "Half");
@@ -178,7 +178,7 @@ TEST_F(ClipMetadataAtPosition, AnUnreadableRetimeDeepInOneBranchLeavesTheNextBra
 
 TEST_F(ClipMetadataAtPosition, AnUnreadableRetimeDecidesItsOwnLevel) {
     // The first effect with data ends the search among its siblings, even though it gives nothing.
-    timeline.clip("Half", 2.0, 4.0).effect("FFRetimingVideoEffect", unreadable).retime(halfSpeed);
+    timeline.clip("Half", 2.0, 4.0).effect("FFRetimingVideoEffect", kUnreadable).retime(kHalfSpeed);
 
     const auto plain = at(10, FrameRate::fps25);
     EXPECT_EQ(plain.sourceClipName, "Half");
@@ -297,7 +297,7 @@ TEST_F(ClipMetadataAtPosition, AFailingWalkIsPassedOn) {
 
 TEST_F(ClipMetadataAtPosition, PositionsBeyondTheFrameRangeAreHandledSafely) {
     // A damaged clip lasting 2^63 - 1 seconds.
-    timeline.clip("Endless", 0.0, quillo::testing::Time(int64Max, 1));
+    timeline.clip("Endless", 0.0, quillo::testing::Time(kInt64Max, 1));
 
     const auto start = at(24);
     EXPECT_EQ(start.sourceClipName, "Endless");
@@ -359,10 +359,10 @@ TEST(ClipMetadataBuild, ArithmeticOutsideTheFrameRangeLeavesTheValueUnknown) {
     EXPECT_EQ(farAt.projectTimecode, "00:00:01:00");
     EXPECT_EQ(farAt.clipDuration, "00:00:10:00");
 
-    const auto overflowing = makeEntry({.sourceIn = 1, .sourceStartTC = int64Max});
+    const auto overflowing = makeEntry({.sourceIn = 1, .sourceStartTC = kInt64Max});
     EXPECT_EQ(ClipMetadataResolver::buildMetadata(overflowing, 24, FrameRate::fps24).sourceFrameNumber, std::nullopt);
-    const auto atTheTop = makeEntry({.sourceStartTC = int64Max - 48});
-    EXPECT_EQ(ClipMetadataResolver::buildMetadata(atTheTop, 24, FrameRate::fps24).sourceFrameNumber, int64Max - 24);
+    const auto atTheTop = makeEntry({.sourceStartTC = kInt64Max - 48});
+    EXPECT_EQ(ClipMetadataResolver::buildMetadata(atTheTop, 24, FrameRate::fps24).sourceFrameNumber, kInt64Max - 24);
 
     const auto notANumber = makeEntry({.speedRate = std::nan(""), .isReversed = true});
     EXPECT_EQ(ClipMetadataResolver::buildMetadata(notANumber, 24, FrameRate::fps24).sourceFrameNumber, std::nullopt);

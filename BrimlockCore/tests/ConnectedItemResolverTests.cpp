@@ -16,7 +16,7 @@ using quillo::testing::projected;
 
 namespace {
 
-constexpr std::int64_t int64Max = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
 
 std::vector<std::string> names(const std::vector<ConnectedItem>& items) {
     return projected(items, [](const ConnectedItem& item) { return item.name.value_or("(none)"); });
@@ -76,7 +76,7 @@ TEST_F(ConnectedItems, LanesAreInheritedWhenUnsetOrMarkedUnset) {
     upper.connect(5, 0.0).clip("Unset", 0.0, 1.0).removeAttribute("anchoredLane");
     upper.connect(5, 0.0).clip("Text", 0.0, 1.0).attribute("anchoredLane", "3");
     clip.connected("Below", 1.0, 0.0, 1.0, -1);
-    clip.connected("Top", 1.0, 0.0, 1.0, int64Max);
+    clip.connected("Top", 1.0, 0.0, 1.0, kInt64Max);
 
     const auto items = find(clip, 0.0, 0.0);
     EXPECT_EQ(named(items, "Upper").lane, 2);
@@ -87,7 +87,7 @@ TEST_F(ConnectedItems, LanesAreInheritedWhenUnsetOrMarkedUnset) {
 
     EXPECT_EQ(named(items, "Upper").videoLaneNumber(), 3);
     EXPECT_EQ(named(items, "Below").videoLaneNumber(), std::nullopt);
-    EXPECT_EQ(named(items, "Top").videoLaneNumber(), int64Max);
+    EXPECT_EQ(named(items, "Top").videoLaneNumber(), kInt64Max);
 }
 
 TEST_F(ConnectedItems, RecordsComeDepthFirstWithoutMarkersAndEightLevelsDeep) {
@@ -274,9 +274,9 @@ TEST_F(ConnectedItems, SourceFieldsNeedTheAssetRate) {
     EXPECT_EQ(ntscItem.sourceFpsDen, 1001);
     EXPECT_EQ(ntscItem.sourceRateString, "29.97");
     // A frame count beyond the 64-bit range is held at its top.
-    EXPECT_EQ(named(items, "Huge").sourceFrameNumber, int64Max);
+    EXPECT_EQ(named(items, "Huge").sourceFrameNumber, kInt64Max);
     EXPECT_EQ(named(items, "Huge").sourceTimecode,
-              brimlock::TimecodeCalculator::framesToTimecode(int64Max, brimlock::FrameRate::fps24));
+              brimlock::TimecodeCalculator::framesToTimecode(kInt64Max, brimlock::FrameRate::fps24));
     EXPECT_EQ(named(items, "Scene").sceneShot, "12/3");
     EXPECT_EQ(named(items, "Scene only").sceneShot, "12");
     EXPECT_EQ(b.sceneShot, std::nullopt);

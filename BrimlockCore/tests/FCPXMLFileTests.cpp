@@ -18,7 +18,7 @@ using quillo::testing::TemporaryDirectory;
 
 namespace {
 
-const std::string oneProject = R"(<?xml version="1.0" encoding="UTF-8"?>
+const std::string kOneProject = R"(<?xml version="1.0" encoding="UTF-8"?>
 <fcpxml version="1.11"><project name="From File"><sequence><spine><gap offset="0s" duration="1s"/></spine></sequence></project></fcpxml>
 )";
 
@@ -33,7 +33,7 @@ fcpxml::ParseError parseError(const std::filesystem::path& path) {
 
 TEST(FCPXMLParserFile, ReadsAFile) {
     TemporaryDirectory dir;
-    write(dir.path() / "Export.fcpxml", oneProject);
+    write(dir.path() / "Export.fcpxml", kOneProject);
     const auto document = fcpxml::parse(dir.path() / "Export.fcpxml");
     EXPECT_EQ(document.version, "1.11");
     ASSERT_EQ(document.sequences.size(), 1u);
@@ -44,11 +44,11 @@ TEST(FCPXMLParserFile, ReadsBundlesThroughTheirInfoFile) {
     TemporaryDirectory dir;
     for (const char* bundle : {"Cut.fcpxmld", "Cut.FCPXMLD", "Plain Folder"}) {
         std::filesystem::create_directory(dir.path() / bundle);
-        write(dir.path() / bundle / "Info.fcpxml", oneProject);
+        write(dir.path() / bundle / "Info.fcpxml", kOneProject);
         EXPECT_EQ(fcpxml::parse(dir.path() / bundle).sequences.size(), 1u) << bundle;
     }
     // A file named like a bundle is read as it is.
-    write(dir.path() / "Flat.fcpxmld", oneProject);
+    write(dir.path() / "Flat.fcpxmld", kOneProject);
     EXPECT_EQ(fcpxml::parse(dir.path() / "Flat.fcpxmld").sequences.size(), 1u);
 
     // A bundle without its Info file cannot be read; the message names the bundle.
@@ -86,11 +86,11 @@ TEST(FCPXMLParserFile, TheSizeGuardStopsAt200MiB) {
     TemporaryDirectory dir;
     const auto path = dir.path() / "Huge.fcpxml";
     // Sparse: the document is followed by zero bytes, which expat refuses after the guard let it through.
-    write(path, oneProject);
-    std::filesystem::resize_file(path, fcpxml::maximumFileBytes);
+    write(path, kOneProject);
+    std::filesystem::resize_file(path, fcpxml::kMaximumFileBytes);
     EXPECT_EQ(parseError(path).kind(), fcpxml::ParseError::Kind::xmlError);
 
-    std::filesystem::resize_file(path, fcpxml::maximumFileBytes + 1);
+    std::filesystem::resize_file(path, fcpxml::kMaximumFileBytes + 1);
     const auto error = parseError(path);
     EXPECT_EQ(error.kind(), fcpxml::ParseError::Kind::tooLarge);
     EXPECT_EQ(error.byteCount(), 209'715'201);

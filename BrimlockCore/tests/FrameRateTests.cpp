@@ -42,7 +42,7 @@ TEST(FrameRate, CaseNamesAndLabelsAreTheStoredForms) {
 TEST(FrameRate, PropertiesAgreeWithTheExactRational) {
     std::set<std::string_view> labels;
     int dropFrameCases = 0;
-    for (const auto& row : frameRateTable) {
+    for (const auto& row : kFrameRateTable) {
         const FrameRate rate = row.rate;
         const auto [num, den] = rational(rate);
         EXPECT_TRUE(den == 1 || den == 1001) << caseName(rate);
@@ -130,7 +130,7 @@ TEST(FrameRateDetection, DegenerateDurationsGiveNothing) {
 
 TEST(FrameRateCoding, EncodesAsOneCaseKeyOverAnEmptyObject) {
     EXPECT_EQ(platform::serializeJSON(encode(FrameRate::fps29_97df)), R"({"fps29_97df":{}})");
-    for (const auto& row : frameRateTable) {
+    for (const auto& row : kFrameRateTable) {
         const JSON encoded = encode(row.rate);
         ASSERT_EQ(encoded.size(), 1u);
         EXPECT_EQ(encoded.begin().key(), row.caseName);

@@ -33,7 +33,7 @@ std::vector<std::string> keysOf(const JSON& object) {
 // Through text, as documents travel.
 JSON reparsed(const JSON& value) { return platform::parseJSON(platform::serializeJSON(value)); }
 
-const std::vector<std::string> metadataKeys = {
+const std::vector<std::string> kMetadataKeys = {
     "sourceClipName", "sourceFileName", "mediaIdentifier", "sourceTimecode", "sourceFrameNumber",
     "projectTimecode", "frameRate", "reelName", "cameraName", "scene", "shot", "take", "angle", "notes",
     "videoRole", "audioRoles", "clipDuration", "clipType", "resolutionWidth", "resolutionHeight", "positionX",
@@ -112,14 +112,14 @@ TEST(LibraryModelEnumerations, ClipCategoryRawValuesAreExact) {
 }
 
 TEST(LibraryModelEnumerations, MarkerTypeCasesInOrderWithExactRawValues) {
-    ASSERT_EQ(allMarkerTypes.size(), 3u);
-    EXPECT_EQ(allMarkerTypes[0], MarkerType::chapter);
-    EXPECT_EQ(allMarkerTypes[1], MarkerType::todo);
-    EXPECT_EQ(allMarkerTypes[2], MarkerType::standard);
+    ASSERT_EQ(kAllMarkerTypes.size(), 3u);
+    EXPECT_EQ(kAllMarkerTypes[0], MarkerType::chapter);
+    EXPECT_EQ(kAllMarkerTypes[1], MarkerType::todo);
+    EXPECT_EQ(kAllMarkerTypes[2], MarkerType::standard);
     EXPECT_EQ(rawValue(MarkerType::chapter), "chapter");
     EXPECT_EQ(rawValue(MarkerType::todo), "todo");
     EXPECT_EQ(rawValue(MarkerType::standard), "standard");
-    for (const MarkerType type : allMarkerTypes) EXPECT_EQ(markerTypeFromRawValue(rawValue(type)), type);
+    for (const MarkerType type : kAllMarkerTypes) EXPECT_EQ(markerTypeFromRawValue(rawValue(type)), type);
     EXPECT_EQ(markerTypeFromRawValue("ToDo"), std::nullopt);
     EXPECT_EQ(markerTypeFromRawValue("to-do"), std::nullopt);
 }
@@ -151,7 +151,7 @@ TEST(LibraryModelMetadata, EmptyIsHandedOutAsACopy) {
 
 TEST(LibraryModelMetadata, AllFieldsWriteTheirKeysInFieldOrderAndReadBack) {
     const JSON encoded = reparsed(encode(fullMetadata()));
-    EXPECT_EQ(keysOf(encoded), metadataKeys);
+    EXPECT_EQ(keysOf(encoded), kMetadataKeys);
     EXPECT_EQ(encoded["clipType"], "multicam");
     EXPECT_EQ(encoded["markers"][0]["type"], "todo");
     EXPECT_EQ(keysOf(encoded["markers"][0]), (std::vector<std::string>{"text", "type"}));

@@ -55,7 +55,7 @@ TEST(LibraryScanner, SkipsMediaFoldersHiddenFoldersAndDoesNotDescendLinks) {
     TemporaryDirectory dir;
     LibraryBuilder library(dir.path(), "Skips");
     library.event("Visible");
-    for (const auto name : LibraryScanner::fcpInternalMediaFolderNames) library.event(std::string(name) + "/Inside");
+    for (const auto name : LibraryScanner::kFcpInternalMediaFolderNames) library.event(std::string(name) + "/Inside");
     library.event("Render Files");
     library.event(".hidden");
     library.event("Plain/.hidden inside");

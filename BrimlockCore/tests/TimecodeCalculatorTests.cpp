@@ -10,8 +10,8 @@ using namespace brimlock::TimecodeCalculator;
 
 namespace {
 
-constexpr std::int64_t maxFrames = std::numeric_limits<std::int64_t>::max();
-constexpr std::int64_t minFrames = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t kMaxFrames = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kMinFrames = std::numeric_limits<std::int64_t>::min();
 
 std::string zeroLabel(FrameRate rate) { return isDropFrame(rate) ? "00:00:00;00" : "00:00:00:00"; }
 
@@ -23,7 +23,7 @@ struct Label {
 
 // Worked by hand: non-drop counts are ((h * 60 + m) * 60 + s) * nominal + f; drop-frame counts
 // subtract 2 (29.97) or 4 (59.94) for every minute not divisible by ten.
-constexpr Label knownLabels[] = {
+constexpr Label kKnownLabels[] = {
     {FrameRate::fps23_976, 86'400, "01:00:00:00"},
     {FrameRate::fps23_976, 89'356, "01:02:03:04"},
     {FrameRate::fps24, 89'356, "01:02:03:04"},
@@ -59,26 +59,26 @@ constexpr Label knownLabels[] = {
 }  // namespace
 
 TEST(TimecodeLabels, KnownCountsAtEveryRateReadBothWays) {
-    for (const auto& [rate, frames, text] : knownLabels) {
+    for (const auto& [rate, frames, text] : kKnownLabels) {
         EXPECT_EQ(framesToTimecode(frames, rate), text) << caseName(rate) << " " << frames;
         EXPECT_EQ(timecodeToFrames(text, rate), frames) << caseName(rate) << " " << text;
     }
 }
 
 TEST(TimecodeLabels, NegativeCountsPrintTheZeroLabelWithTheRatesSeparator) {
-    for (const auto& row : frameRateTable) {
-        for (const std::int64_t frames : {std::int64_t{-1}, std::int64_t{-5}, minFrames})
+    for (const auto& row : kFrameRateTable) {
+        for (const std::int64_t frames : {std::int64_t{-1}, std::int64_t{-5}, kMinFrames})
             EXPECT_EQ(framesToTimecode(frames, row.rate), zeroLabel(row.rate)) << row.caseName;
         EXPECT_EQ(framesToTimecode(0, row.rate), zeroLabel(row.rate)) << row.caseName;
     }
 }
 
 TEST(TimecodeLabels, NonDropRatesRoundTripUpToTheLargestCount) {
-    for (const auto& row : frameRateTable) {
+    for (const auto& row : kFrameRateTable) {
         if (row.isDropFrame) continue;
         const std::int64_t nominal = row.nominalFPS;
         for (const std::int64_t frames : {std::int64_t{0}, std::int64_t{1}, nominal - 1, nominal, nominal * 60 - 1,
-                                          std::int64_t{1'000'000'007}, maxFrames / 3, maxFrames - 1, maxFrames}) {
+                                          std::int64_t{1'000'000'007}, kMaxFrames / 3, kMaxFrames - 1, kMaxFrames}) {
             const std::string label = framesToTimecode(frames, row.rate);
             EXPECT_EQ(timecodeToFrames(label, row.rate), frames) << row.caseName << " " << label;
         }
@@ -87,7 +87,7 @@ TEST(TimecodeLabels, NonDropRatesRoundTripUpToTheLargestCount) {
 
 TEST(TimecodeLabels, DropFrameLabelsRoundTripForEveryCountInLongRuns) {
     // Runs long enough to cross several ten-minute blocks at both rates, and the same far out.
-    const std::int64_t starts[] = {0, 1'000'000'000'000, (maxFrames / 1000) * 998};
+    const std::int64_t starts[] = {0, 1'000'000'000'000, (kMaxFrames / 1000) * 998};
     for (const FrameRate rate : {FrameRate::fps29_97df, FrameRate::fps59_94df}) {
         for (const std::int64_t start : starts) {
             std::string previous;
@@ -127,10 +127,10 @@ TEST(TimecodeLabels, DropFrameDisplayNumbersSaturateAtTheTopOfTheRange) {
     // Adding back skipped numbers would pass INT64_MAX: the label is that of the largest number.
     for (const auto& [drop, nonDrop] : {std::pair{FrameRate::fps29_97df, FrameRate::fps29_97ndf},
                                         std::pair{FrameRate::fps59_94df, FrameRate::fps59_94ndf}}) {
-        std::string expected = framesToTimecode(maxFrames, nonDrop);
+        std::string expected = framesToTimecode(kMaxFrames, nonDrop);
         expected[expected.rfind(':')] = ';';
-        EXPECT_EQ(framesToTimecode(maxFrames, drop), expected);
-        EXPECT_EQ(framesToTimecode(maxFrames - maxFrames / 2000, drop), expected);
+        EXPECT_EQ(framesToTimecode(kMaxFrames, drop), expected);
+        EXPECT_EQ(framesToTimecode(kMaxFrames - kMaxFrames / 2000, drop), expected);
         EXPECT_TRUE(timecodeToFrames(expected, drop).has_value());
     }
 }
@@ -171,17 +171,17 @@ TEST(TimecodeReading, DropFrameCorrectionOnlyAtDropFrameRates) {
 }
 
 TEST(TimecodeReading, CountsOutsideTheSixtyFourBitRangeGiveNothing) {
-    const std::int64_t maxHoursAt24 = maxFrames / 86'400;
+    const std::int64_t maxHoursAt24 = kMaxFrames / 86'400;
     EXPECT_EQ(timecodeToFrames(std::to_string(maxHoursAt24) + ":00:00:00", FrameRate::fps24), maxHoursAt24 * 86'400);
     EXPECT_EQ(timecodeToFrames(std::to_string(maxHoursAt24 + 1) + ":00:00:00", FrameRate::fps24), std::nullopt);
     EXPECT_EQ(timecodeToFrames("-" + std::to_string(maxHoursAt24 + 1) + ":00:00:00", FrameRate::fps24), std::nullopt);
-    EXPECT_EQ(timecodeToFrames("00:" + std::to_string(maxFrames / 1'440 + 1) + ":00:00", FrameRate::fps24), std::nullopt);
+    EXPECT_EQ(timecodeToFrames("00:" + std::to_string(kMaxFrames / 1'440 + 1) + ":00:00", FrameRate::fps24), std::nullopt);
     EXPECT_EQ(timecodeToFrames("00:00:9223372036854775807:00", FrameRate::fps24), std::nullopt);
-    EXPECT_EQ(timecodeToFrames("00:00:00:9223372036854775807", FrameRate::fps24), maxFrames);
+    EXPECT_EQ(timecodeToFrames("00:00:00:9223372036854775807", FrameRate::fps24), kMaxFrames);
     EXPECT_EQ(timecodeToFrames("00:00:01:9223372036854775807", FrameRate::fps24), std::nullopt);
-    EXPECT_EQ(timecodeToFrames("00:00:00:-9223372036854775808", FrameRate::fps60), minFrames);
+    EXPECT_EQ(timecodeToFrames("00:00:00:-9223372036854775808", FrameRate::fps60), kMinFrames);
     // Here only the drop-frame correction leaves the range.
-    EXPECT_EQ(timecodeToFrames("00:10:-600:-9223372036854775808", FrameRate::fps29_97ndf), minFrames);
+    EXPECT_EQ(timecodeToFrames("00:10:-600:-9223372036854775808", FrameRate::fps29_97ndf), kMinFrames);
     EXPECT_EQ(timecodeToFrames("00:10:-600;-9223372036854775808", FrameRate::fps29_97df), std::nullopt);
 }
 
@@ -192,11 +192,11 @@ TEST(TimecodeArithmetic, SourceTimecodeUnderATimelineFrame) {
 }
 
 TEST(TimecodeArithmetic, SourceTimecodeSaturatesInsteadOfOverflowing) {
-    const std::string top = framesToTimecode(maxFrames, FrameRate::fps25);
-    EXPECT_EQ(sourceTimecodeAtPosition(maxFrames, -1, 0, 0, FrameRate::fps25), top);
-    EXPECT_EQ(sourceTimecodeAtPosition(0, 0, maxFrames, maxFrames, FrameRate::fps25), top);
-    EXPECT_EQ(sourceTimecodeAtPosition(minFrames, 1, 0, 0, FrameRate::fps25), "00:00:00:00");
-    EXPECT_EQ(sourceTimecodeAtPosition(0, 0, minFrames, minFrames, FrameRate::fps59_94df), "00:00:00;00");
+    const std::string top = framesToTimecode(kMaxFrames, FrameRate::fps25);
+    EXPECT_EQ(sourceTimecodeAtPosition(kMaxFrames, -1, 0, 0, FrameRate::fps25), top);
+    EXPECT_EQ(sourceTimecodeAtPosition(0, 0, kMaxFrames, kMaxFrames, FrameRate::fps25), top);
+    EXPECT_EQ(sourceTimecodeAtPosition(kMinFrames, 1, 0, 0, FrameRate::fps25), "00:00:00:00");
+    EXPECT_EQ(sourceTimecodeAtPosition(0, 0, kMinFrames, kMinFrames, FrameRate::fps59_94df), "00:00:00;00");
 }
 
 TEST(TimecodeArithmetic, AddAndSubtractLabels) {
@@ -218,5 +218,5 @@ TEST(TimecodeArithmetic, SumsAndDifferencesBeyondTheRange) {
     EXPECT_EQ(subtractTimecodes(top, "00:00:00:-1", FrameRate::fps24), std::nullopt);
     // Past the bottom the difference is negative whatever its size: the zero label is exact.
     EXPECT_EQ(subtractTimecodes(bottom, "00:00:00:01", FrameRate::fps24), "00:00:00:00");
-    EXPECT_EQ(subtractTimecodes(top, "00:00:00:00", FrameRate::fps24), framesToTimecode(maxFrames, FrameRate::fps24));
+    EXPECT_EQ(subtractTimecodes(top, "00:00:00:00", FrameRate::fps24), framesToTimecode(kMaxFrames, FrameRate::fps24));
 }

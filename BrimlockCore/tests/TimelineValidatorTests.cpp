@@ -21,8 +21,8 @@ using quillo::testing::projected;
 
 namespace {
 
-constexpr std::int64_t int64Max = std::numeric_limits<std::int64_t>::max();
-constexpr std::int64_t int64Min = std::numeric_limits<std::int64_t>::min();
+constexpr std::int64_t kInt64Max = std::numeric_limits<std::int64_t>::max();
+constexpr std::int64_t kInt64Min = std::numeric_limits<std::int64_t>::min();
 
 EditEntry entry(std::string name, double in, double out, ClipCategory category = ClipCategory::simple,
                 double sourceIn = 0) {
@@ -225,22 +225,22 @@ TEST(TimelineValidator, RecordInsCountFromTheStartTimecode) {
 TEST(TimelineValidator, ValuesBeyondTheFrameRangeSaturate) {
     constexpr double huge = 1e300;
     // A clip from the bottom of the range to half of it, against an entry that spans everything.
-    const auto sequence = sequence25({clip("A", Rational{int64Min, 25}, Rational{4611686018427387904, 25})});
-    const auto report = validate(sequence, {entry("A", -huge, huge), entry("NaN", std::nan(""), 1.0)}, 0, int64Max);
+    const auto sequence = sequence25({clip("A", Rational{kInt64Min, 25}, Rational{4611686018427387904, 25})});
+    const auto report = validate(sequence, {entry("A", -huge, huge), entry("NaN", std::nan(""), 1.0)}, 0, kInt64Max);
     ASSERT_EQ(report.comparedPairs, 1u);
     ASSERT_EQ(fields(report), (std::vector<std::string>{"recordOut"}));
-    EXPECT_EQ(report.mismatches[0].deltaFrames, int64Max);
-    EXPECT_EQ(report.mismatches[0].actual, std::to_string(int64Max));
+    EXPECT_EQ(report.mismatches[0].deltaFrames, kInt64Max);
+    EXPECT_EQ(report.mismatches[0].actual, std::to_string(kInt64Max));
     // The entry whose start is no number starts at frame 0.
     ASSERT_EQ(report.unmatchedResolver.size(), 1u);
     EXPECT_EQ(report.unmatchedResolver[0].recordInFrames, 0);
 
     // Starts at opposite ends of the range are far apart whatever the window.
-    const auto apart = validate(sequence, {entry("Z", huge, huge)}, int64Max, int64Max);
+    const auto apart = validate(sequence, {entry("Z", huge, huge)}, kInt64Max, kInt64Max);
     EXPECT_EQ(apart.comparedPairs, 0u);
-    EXPECT_EQ(recordIns(apart.unmatchedFCPXML), (std::vector<std::int64_t>{int64Min}));
+    EXPECT_EQ(recordIns(apart.unmatchedFCPXML), (std::vector<std::int64_t>{kInt64Min}));
     EXPECT_EQ(apart.unmatchedFCPXML[0].projectTimecode, "00:00:00:00");
-    EXPECT_EQ(recordIns(apart.unmatchedResolver), (std::vector<std::int64_t>{int64Max}));
+    EXPECT_EQ(recordIns(apart.unmatchedResolver), (std::vector<std::int64_t>{kInt64Max}));
 }
 
 TEST(TimelineValidator, UnmatchedSidesHaveRawTexts) {

@@ -68,7 +68,7 @@ TEST(XMLSecurityTest, TextAfterTheRootStartTagAndOtherSpellingsAreNotChecked) {
 
 TEST(XMLSecurityTest, OnlyTheFirst64KiBAreScanned) {
     const std::string declaration = "<!ENTITY a \"b\">";
-    const std::size_t limit = brimlock::XMLSecurity::scannedByteCount;
+    const std::size_t limit = brimlock::XMLSecurity::kScannedByteCount;
     ASSERT_EQ(limit, 65'536u);
     // "<!ENTITY" ends exactly at the limit: seen.
     EXPECT_TRUE(rejected(commentFilling(limit - 8) + declaration));

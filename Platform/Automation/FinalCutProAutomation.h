@@ -17,8 +17,8 @@ namespace platform {
 // it on the main thread.
 class FinalCutProAutomation {
 public:
-    explicit FinalCutProAutomation(QString processName = QString::fromUtf8(OpenLibraryBundles::finalCutProProcessName),
-                                   std::chrono::milliseconds timeout = Lsof::defaultTimeout);
+    explicit FinalCutProAutomation(QString processName = QString::fromUtf8(OpenLibraryBundles::kFinalCutProProcessName),
+                                   std::chrono::milliseconds timeout = Lsof::kDefaultTimeout);
 
     // A process whose command name (/proc/<pid>/comm, which the system cuts to 15 bytes) is the
     // application's.

@@ -26,7 +26,7 @@ QString name(const QString& path) {
     return dot > 0 ? component.left(dot) : component;
 }
 
-bool isBundle(const QString& path) { return extension(path) == QLatin1String(bundleExtension); }
+bool isBundle(const QString& path) { return extension(path) == QLatin1String(kBundleExtension); }
 
 std::optional<QString> enclosingBundle(const QString& path) {
     QString current = withoutTrailingSlashes(path);

@@ -9,7 +9,7 @@
 // the last dot of the last component (none when the dot starts the component), letter case counts.
 namespace platform::LibraryBundlePath {
 
-inline constexpr const char* bundleExtension = "fcpbundle";
+inline constexpr const char* kBundleExtension = "fcpbundle";
 
 // "/a/b.fcpbundle/" gives "/a/b.fcpbundle"; "/" stays "/".
 QString withoutTrailingSlashes(const QString& path);

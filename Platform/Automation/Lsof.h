@@ -13,7 +13,7 @@
 namespace platform::Lsof {
 
 // Long enough for a busy machine with many processes; a run that takes longer is abandoned.
-inline constexpr std::chrono::milliseconds defaultTimeout{20'000};
+inline constexpr std::chrono::milliseconds kDefaultTimeout{20'000};
 
 // The lsof on PATH, else /usr/sbin/lsof; empty when there is neither.
 QString executable();
@@ -22,6 +22,6 @@ QString executable();
 // escaped) and answers its standard output, whatever its exit status. Standard error is discarded
 // (a pipe nobody reads would stall lsof once full); standard input is empty. Killed when it runs
 // past `timeout`. Throws LsofError.
-QByteArray run(const QStringList& arguments, std::chrono::milliseconds timeout = defaultTimeout);
+QByteArray run(const QStringList& arguments, std::chrono::milliseconds timeout = kDefaultTimeout);
 
 }  // namespace platform::Lsof

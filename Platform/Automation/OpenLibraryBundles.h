@@ -11,7 +11,7 @@
 namespace platform::OpenLibraryBundles {
 
 // The command name of Final Cut Pro's process.
-inline constexpr const char* finalCutProProcessName = "Final Cut Pro";
+inline constexpr const char* kFinalCutProProcessName = "Final Cut Pro";
 
 // lsof -c <processName>: the open files of every process whose command name begins with it. Blocks;
 // throws LsofError.

@@ -22,10 +22,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* localSourceIdentifier = "local";
-constexpr const char* displayNameFile = "displayname";
+constexpr const char* kLocalSourceIdentifier = "local";
+constexpr const char* kDisplayNameFile = "displayname";
 // Larger files are not ours to read whole; no reminder comes near this.
-constexpr std::uintmax_t maximumFileSize = 16 * 1024 * 1024;
+constexpr std::uintmax_t kMaximumFileSize = 16 * 1024 * 1024;
 
 // A name that stays one visible entry inside its folder: never a path, never "." or "..".
 bool isPlainName(const std::string& name) {
@@ -37,7 +37,7 @@ std::optional<std::string> readSmallFile(const fs::path& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) return std::nullopt;
     const auto size = fs::file_size(path, error);
-    if (error || size > maximumFileSize) return std::nullopt;
+    if (error || size > kMaximumFileSize) return std::nullopt;
     std::ifstream stream(path, std::ios::binary);
     if (!stream) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(stream), {});
@@ -117,11 +117,11 @@ std::vector<ReminderCalendar> ReminderStore::calendars() const {
     for (fs::directory_iterator it(root_, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (!isPlainName(name) || !it->is_directory(error)) continue;
-        const auto title = readSmallFile(it->path() / displayNameFile);
+        const auto title = readSmallFile(it->path() / kDisplayNameFile);
         lists.push_back(ReminderCalendar{.calendarIdentifier = name,
                                          .title = title ? trimmedTitle(*title) : sanitizedUTF8(name),
                                          .allowsContentModifications = isWritableFolder(it->path()),
-                                         .sourceIdentifier = localSourceIdentifier});
+                                         .sourceIdentifier = kLocalSourceIdentifier});
     }
     std::sort(lists.begin(), lists.end(),
               [](const auto& a, const auto& b) { return a.calendarIdentifier < b.calendarIdentifier; });
@@ -137,14 +137,14 @@ std::optional<ReminderCalendar> ReminderStore::calendarWithIdentifier(const std:
 }
 
 std::vector<ReminderSource> ReminderStore::sources() const {
-    return {ReminderSource{.sourceIdentifier = localSourceIdentifier, .sourceType = ReminderSource::Type::local,
+    return {ReminderSource{.sourceIdentifier = kLocalSourceIdentifier, .sourceType = ReminderSource::Type::local,
                            .title = "Local"}};
 }
 
 ReminderCalendar ReminderStore::newCalendar() const {
     ReminderCalendar calendar;
     calendar.calendarIdentifier = UUID::random().uuidString();
-    calendar.sourceIdentifier = localSourceIdentifier;
+    calendar.sourceIdentifier = kLocalSourceIdentifier;
     return calendar;
 }
 
@@ -194,7 +194,7 @@ void ReminderStore::commit() {
         std::error_code error;
         fs::create_directories(folder, error);
         if (error) throw ReminderStoreError("Could not create the list " + folder.string() + ": " + error.message());
-        writeAtomically(folder / displayNameFile, calendar.title);
+        writeAtomically(folder / kDisplayNameFile, calendar.title);
     }
     pendingCalendars_.clear();
     while (!pendingReminders_.empty()) {

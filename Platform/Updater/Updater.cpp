@@ -32,12 +32,12 @@ void Updater::startUpdater() {
 void Updater::checkForUpdates() {
     if (reply_) return;
     QNetworkRequest request(feedURL_);
-    request.setTransferTimeout(transferTimeoutMilliseconds);
+    request.setTransferTimeout(kTransferTimeoutMilliseconds);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     feedTooLarge_ = false;
     reply_ = network_->get(request);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this, reply = reply_](qint64 received, qint64) {
-        if (received <= maximumFeedBytes || feedTooLarge_) return;
+        if (received <= kMaximumFeedBytes || feedTooLarge_) return;
         feedTooLarge_ = true;
         reply->abort();
     });
@@ -59,7 +59,7 @@ UpdateCheckResult Updater::evaluate(QNetworkReply* reply) const {
     result.runningVersion = runningVersion_;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (feedTooLarge_) {
-        result.reason = QStringLiteral("The update feed is larger than %1 MB.").arg(maximumFeedBytes / (1024 * 1024));
+        result.reason = QStringLiteral("The update feed is larger than %1 MB.").arg(kMaximumFeedBytes / (1024 * 1024));
         return result;
     }
     // Qt reports 4xx and 5xx as transport errors; the status line says more than its text does.

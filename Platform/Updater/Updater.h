@@ -23,8 +23,8 @@ class Updater : public QObject {
     Q_PROPERTY(bool checking READ isChecking NOTIFY checkingChanged)
 public:
     // A feed larger than this is refused rather than held in memory.
-    static constexpr qint64 maximumFeedBytes = 4 * 1024 * 1024;
-    static constexpr int transferTimeoutMilliseconds = 30'000;
+    static constexpr qint64 kMaximumFeedBytes = 4 * 1024 * 1024;
+    static constexpr int kTransferTimeoutMilliseconds = 30'000;
 
     Updater(QUrl feedURL, QString runningVersion, QObject* parent = nullptr);
 

@@ -44,7 +44,7 @@ bool FramelessWindowGrips::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseMove: {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (move->buttons() != Qt::NoButton || window_->isMaximized()) break;
-        const Qt::Edges edges = resizeEdgesAt(move->position(), window_->size(), edgeMargin);
+        const Qt::Edges edges = resizeEdgesAt(move->position(), window_->size(), kEdgeMargin);
         if (edges) window_->setCursor(cursorFor(edges));
         else window_->unsetCursor();
         break;
@@ -55,7 +55,7 @@ bool FramelessWindowGrips::eventFilter(QObject* watched, QEvent* event) {
         if (press->button() != Qt::LeftButton || !handle) break;
         const Qt::Edges edges = window_->isMaximized()
                                     ? Qt::Edges()
-                                    : resizeEdgesAt(press->position(), window_->size(), edgeMargin);
+                                    : resizeEdgesAt(press->position(), window_->size(), kEdgeMargin);
         if (edges) return handle->startSystemResize(edges);
         if (press->position().y() < dragStripHeight_) return handle->startSystemMove();
         break;

@@ -21,9 +21,9 @@ public:
     // strip that moves the window, in points.
     FramelessWindowGrips(QWidget* window, double dragStripHeight);
 
-    static constexpr double edgeMargin = 6;
+    static constexpr double kEdgeMargin = 6;
     // Where the title bar was: the strip that moves a window made frameless.
-    static constexpr double titleStripHeight = 28;
+    static constexpr double kTitleStripHeight = 28;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -17,7 +17,7 @@ void makeWindowTransparent(QWidget* window, std::optional<QSize> minSize) {
     if (minSize) window->setMinimumSize(*minSize);
     // Without a title bar the window system no longer moves or resizes the window by itself.
     if (!window->findChild<FramelessWindowGrips*>(QString(), Qt::FindDirectChildrenOnly))
-        new FramelessWindowGrips(window, FramelessWindowGrips::titleStripHeight);
+        new FramelessWindowGrips(window, FramelessWindowGrips::kTitleStripHeight);
     if (!(window->windowFlags() & Qt::FramelessWindowHint)) {
         window->setWindowFlag(Qt::FramelessWindowHint);
         if (wasVisible) window->show();  // changing the flags hides a shown window

@@ -14,24 +14,24 @@
 namespace quillo {
 namespace {
 
-const QColor tint = Color::quilloAccent();
-const QColor orange = Color::orange();
+const QColor kTint = Color::quilloAccent();
+const QColor kOrange = Color::orange();
 const QColor clear(Qt::transparent);
 
 QuilloChipChrome chrome(QuilloChipStyle style, bool selected) {
-    return {.isSelected = selected, .tint = tint, .style = style, .size = QuilloChipSize::compact};
+    return {.isSelected = selected, .tint = kTint, .style = style, .size = QuilloChipSize::compact};
 }
 
 TEST(ChipChrome, FillAndStrokeFollowStyleAndSelection) {
     using S = QuilloChipStyle;
     EXPECT_EQ(chrome(S::standard(), false).fillColor(), Color::quilloChipFill());
-    EXPECT_EQ(chrome(S::standard(), true).fillColor(), Color::withOpacity(tint, 0.2));
+    EXPECT_EQ(chrome(S::standard(), true).fillColor(), Color::withOpacity(kTint, 0.2));
     EXPECT_EQ(chrome(S::standard(), false).strokeColor().alpha(), 0);
-    EXPECT_EQ(chrome(S::standard(), true).strokeColor(), Color::withOpacity(tint, 0.5));
+    EXPECT_EQ(chrome(S::standard(), true).strokeColor(), Color::withOpacity(kTint, 0.5));
 
     EXPECT_EQ(chrome(S::plain(), true).fillColor().alpha(), 0);
     EXPECT_EQ(chrome(S::plain(), false).strokeColor(), Color::quilloAccentStrokeFaint());
-    EXPECT_EQ(chrome(S::plain(), true).strokeColor(), Color::withOpacity(tint, 0.5));
+    EXPECT_EQ(chrome(S::plain(), true).strokeColor(), Color::withOpacity(kTint, 0.5));
 
     for (bool selected : {false, true}) {
         EXPECT_EQ(chrome(S::tabBare(), selected).fillColor().alpha(), 0);
@@ -39,10 +39,10 @@ TEST(ChipChrome, FillAndStrokeFollowStyleAndSelection) {
     }
 
     // A coloured chip draws with its own colour, never the tint.
-    EXPECT_EQ(chrome(S::colored(orange), false).fillColor(), Color::quilloChipFill());
-    EXPECT_EQ(chrome(S::colored(orange), false).strokeColor(), Color::withOpacity(orange, 0.3));
-    EXPECT_EQ(chrome(S::colored(orange), true).fillColor(), Color::withOpacity(orange, 0.9));
-    EXPECT_EQ(chrome(S::colored(orange), true).strokeColor().alpha(), 0);
+    EXPECT_EQ(chrome(S::colored(kOrange), false).fillColor(), Color::quilloChipFill());
+    EXPECT_EQ(chrome(S::colored(kOrange), false).strokeColor(), Color::withOpacity(kOrange, 0.3));
+    EXPECT_EQ(chrome(S::colored(kOrange), true).fillColor(), Color::withOpacity(kOrange, 0.9));
+    EXPECT_EQ(chrome(S::colored(kOrange), true).strokeColor().alpha(), 0);
 
     EXPECT_EQ(chrome(S::standard(), false).padding(), QMarginsF(8, 4, 8, 4));
     QuilloChipChrome comfortable = chrome(S::standard(), false);
@@ -52,23 +52,23 @@ TEST(ChipChrome, FillAndStrokeFollowStyleAndSelection) {
 
 TEST(ChipChrome, ForegroundPerStateAndDisabledAlwaysTertiary) {
     using S = QuilloChipStyle;
-    EXPECT_EQ(chipForeground(true, tint, S::standard(), false), tint);
-    EXPECT_EQ(chipForeground(false, tint, S::plain(), false), Color::quilloTextSecondary());
-    EXPECT_EQ(chipForeground(true, tint, S::tabBare(), false), QColor(Qt::white));
-    EXPECT_EQ(chipForeground(false, tint, S::tabBare(), false), Color::quilloTextSecondary());
-    EXPECT_EQ(chipForeground(true, tint, S::colored(orange), false), QColor(Qt::white));
-    EXPECT_EQ(chipForeground(false, tint, S::colored(orange), false), orange);
-    for (const S& style : {S::standard(), S::plain(), S::tabBare(), S::colored(orange)})
+    EXPECT_EQ(chipForeground(true, kTint, S::standard(), false), kTint);
+    EXPECT_EQ(chipForeground(false, kTint, S::plain(), false), Color::quilloTextSecondary());
+    EXPECT_EQ(chipForeground(true, kTint, S::tabBare(), false), QColor(Qt::white));
+    EXPECT_EQ(chipForeground(false, kTint, S::tabBare(), false), Color::quilloTextSecondary());
+    EXPECT_EQ(chipForeground(true, kTint, S::colored(kOrange), false), QColor(Qt::white));
+    EXPECT_EQ(chipForeground(false, kTint, S::colored(kOrange), false), kOrange);
+    for (const S& style : {S::standard(), S::plain(), S::tabBare(), S::colored(kOrange)})
         for (bool selected : {false, true})
-            EXPECT_EQ(chipForeground(selected, tint, style, true), Color::quilloTextTertiary());
-    EXPECT_EQ(S::colored(orange), S::colored(Color::orange()));
-    EXPECT_NE(S::colored(orange), S::colored(tint));
+            EXPECT_EQ(chipForeground(selected, kTint, style, true), Color::quilloTextTertiary());
+    EXPECT_EQ(S::colored(kOrange), S::colored(Color::orange()));
+    EXPECT_NE(S::colored(kOrange), S::colored(kTint));
     EXPECT_NE(S::standard(), S::plain());
 }
 
 TEST(Chip, AClickCallsTheActionAndLeavesSelectionToTheOwner) {
     int calls = 0;
-    QuilloChip chip("Open", {.icon = "circle", .tint = tint}, nullptr, [&] { ++calls; });
+    QuilloChip chip("Open", {.icon = "circle", .tint = kTint}, nullptr, [&] { ++calls; });
     chip.resize(chip.sizeHint());
     chip.show();
     QTest::mouseClick(&chip, Qt::LeftButton, {}, chip.rect().center());
@@ -82,36 +82,36 @@ TEST(Chip, AClickCallsTheActionAndLeavesSelectionToTheOwner) {
     QTest::mouseClick(&chip, Qt::LeftButton, {}, chip.rect().center());
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(chip.foreground(), Color::quilloTextTertiary());
-    EXPECT_EQ(chip.chrome().fillColor(), Color::withOpacity(tint, 0.2));  // chrome still follows selection
+    EXPECT_EQ(chip.chrome().fillColor(), Color::withOpacity(kTint, 0.2));  // chrome still follows selection
 }
 
 TEST(Chip, SelectionChangesOnlyTheLabelWeight) {
-    QuilloChip chip("Chapter", {.tint = tint, .style = QuilloChipStyle::tabBare()});
-    QuilloChip selected("Chapter", {.isSelected = true, .tint = tint, .style = QuilloChipStyle::tabBare()});
+    QuilloChip chip("Chapter", {.tint = kTint, .style = QuilloChipStyle::tabBare()});
+    QuilloChip selected("Chapter", {.isSelected = true, .tint = kTint, .style = QuilloChipStyle::tabBare()});
     const int textGrowth = QFontMetrics(quilloFont(14, QuilloFontWeight::demiBold)).horizontalAdvance("Chapter") -
                            QFontMetrics(quilloFont(14, QuilloFontWeight::medium)).horizontalAdvance("Chapter");
     EXPECT_NEAR(selected.sizeHint().width() - chip.sizeHint().width(), textGrowth, 1);
     EXPECT_EQ(selected.sizeHint().height(), chip.sizeHint().height());
 
     // A symbol adds its 12 points and the 4-point spacing before the label.
-    QuilloChip withIcon("Chapter", {.icon = "bookmark.fill", .tint = tint});
+    QuilloChip withIcon("Chapter", {.icon = "bookmark.fill", .tint = kTint});
     EXPECT_NEAR(withIcon.sizeHint().width() - chip.sizeHint().width(), 16, 1);
 }
 
 TEST(Badges, CountsPillsDotsAndButtonChrome) {
-    QuilloCountBadge count(0, tint);
+    QuilloCountBadge count(0, kTint);
     EXPECT_EQ(count.text(), "0");
     count.setCount(-12);
     EXPECT_EQ(count.text(), "-12");
-    QuilloCountBadge ones(111, tint), eights(888, tint);
+    QuilloCountBadge ones(111, kTint), eights(888, kTint);
     EXPECT_EQ(ones.sizeHint(), eights.sizeHint());
 
-    QuilloPillBadge soft("To-Do", tint, QuilloPillBadgeStyle::soft);
+    QuilloPillBadge soft("To-Do", kTint, QuilloPillBadgeStyle::soft);
     EXPECT_EQ(soft.shownText(), "TO-DO");
-    EXPECT_EQ(soft.fillColor(), Color::withOpacity(tint, 0.18));
-    EXPECT_EQ(soft.textColor(), tint);
-    QuilloPillBadge solid("Done", tint, QuilloPillBadgeStyle::solid);
-    EXPECT_EQ(solid.fillColor(), tint);
+    EXPECT_EQ(soft.fillColor(), Color::withOpacity(kTint, 0.18));
+    EXPECT_EQ(soft.textColor(), kTint);
+    QuilloPillBadge solid("Done", kTint, QuilloPillBadgeStyle::solid);
+    EXPECT_EQ(solid.fillColor(), kTint);
     EXPECT_EQ(solid.textColor(), QColor(Qt::white));
 
     QuilloStatusDot plain(Color::green(), 8, false);

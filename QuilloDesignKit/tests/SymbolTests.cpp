@@ -14,7 +14,7 @@ namespace {
 
 // Every system symbol the windows name: the toolbar, sidebar, list rows, panels, sheets, filter
 // chips, the empty state and the kit's own buttons.
-const QStringList symbolsOfTheViews = {
+const QStringList kSymbolsOfTheViews = {
     "arrow.clockwise", "arrow.up.left.and.arrow.down.right", "bookmark.fill", "checklist",
     "checklist.checked", "checklist.unchecked", "checkmark.circle", "checkmark.circle.fill",
     "checkmark.square.fill", "chevron.right", "circle", "doc.text.magnifyingglass", "envelope.badge",
@@ -62,7 +62,7 @@ int inkedPixels(const QString& name, int side) {
 }
 
 TEST(Symbols, EverySymbolOfTheViewsHasADrawing) {
-    for (const QString& name : symbolsOfTheViews) {
+    for (const QString& name : kSymbolsOfTheViews) {
         EXPECT_TRUE(QuilloSymbol::hasDrawing(name)) << name.toStdString();
         // Drawn inside its box, neither empty nor a filled square.
         const int inked = inkedPixels(name, 24);

@@ -145,8 +145,8 @@ TEST_F(TooltipTest, AWrappedPillStaysClearOfItsControlAndInsideItsWindow) {
     clock.advanceTo(400);
     const QRect pill = tooltip->pill()->geometry();
     EXPECT_GT(pill.height(), 30);  // wraps to two lines
-    EXPECT_LE(pill.width(), int(QuilloTooltipPill::maximumWidth));
-    EXPECT_GE(pill.top(), button->geometry().bottom() + 1 + int(minimumGap));
+    EXPECT_LE(pill.width(), int(QuilloTooltipPill::kMaximumWidth));
+    EXPECT_GE(pill.top(), button->geometry().bottom() + 1 + int(kMinimumGap));
     EXPECT_LE(pill.right() + 1, window.width() - 8);
 
     auto* above = new QuilloTooltip(button, "Export shown to-dos as a Reminders list",
@@ -154,7 +154,7 @@ TEST_F(TooltipTest, AWrappedPillStaysClearOfItsControlAndInsideItsWindow) {
     leave(button);
     enter(button);
     clock.advanceTo(800);
-    EXPECT_LE(above->pill()->geometry().bottom() + 1, button->geometry().top() - int(minimumGap));
+    EXPECT_LE(above->pill()->geometry().bottom() + 1, button->geometry().top() - int(kMinimumGap));
 }
 
 TEST_F(TooltipTest, TheControlIsNamedByTheTextAndDescribedByTheShortcut) {

@@ -55,12 +55,12 @@ void QuilloToDoApp::createCommands() {
     exportReminders_ = new QAction(QStringLiteral("Export Shown To-Dos as Reminders List …"), this);
     exportReminders_->setShortcut(MenuShortcuts::exportReminders());
     connect(exportReminders_, &QAction::triggered, this,
-            [] { AppNotifications::defaultCenter().post(NotificationName::showRemindersExportSheet); });
+            [] { AppNotifications::defaultCenter().post(NotificationName::kShowRemindersExportSheet); });
 
     sendFeedback_ = new QAction(QStringLiteral("Send Feedback …"), this);
     sendFeedback_->setShortcuts(MenuShortcuts::sendFeedbackAlternates());
     connect(sendFeedback_, &QAction::triggered, this,
-            [] { AppNotifications::defaultCenter().post(NotificationName::showFeedbackSheet); });
+            [] { AppNotifications::defaultCenter().post(NotificationName::kShowFeedbackSheet); });
 
     settings_ = new QAction(QStringLiteral("Settings …"), this);
     settings_->setShortcut(MenuShortcuts::settings());
@@ -91,7 +91,7 @@ MainWindow& QuilloToDoApp::showMainWindow() {
             .remindersExport = std::make_unique<RemindersExportService>(&defaults_),
         };
         mainWindow_ = new MainWindow(std::move(parts));
-        mainWindow_->setProperty(FeedbackSheet::mainWindowProperty, true);
+        mainWindow_->setProperty(FeedbackSheet::kMainWindowProperty, true);
         mainWindow_->setContextMenuPolicy(Qt::ActionsContextMenu);
         offerCommands(mainWindow_);
         new MainWindowSheets(*mainWindow_,
@@ -140,7 +140,7 @@ void QuilloToDoApp::onMainWindowAppear() {
         [libraries = QPointer(libraryController_)](const QString& name, const QUrl& url) {
             if (libraries) libraries->updateLiveURL(name, url);
         });
-    postlabLocator_->startPolling(locatorPollIntervalSeconds);
+    postlabLocator_->startPolling(kLocatorPollIntervalSeconds);
     launchTask_.start(options_.updaterStartDelay);
     Q_EMIT mainWindowAppeared();
 }

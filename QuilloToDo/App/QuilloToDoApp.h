@@ -43,7 +43,7 @@ public:
         // How long after the main window appears the updater starts.
         std::chrono::milliseconds updaterStartDelay{3000};
     };
-    static constexpr double locatorPollIntervalSeconds = 5.0;
+    static constexpr double kLocatorPollIntervalSeconds = 5.0;
 
     // `defaults` is the application's settings file; it outlives the application object. Creates,
     // in this order: the updater (not started), the library controller (which restores the stored

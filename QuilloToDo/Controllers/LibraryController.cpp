@@ -120,11 +120,11 @@ WatchedLibrary* LibraryController::libraryWithURL(const QUrl& url) const {
 }
 
 QMap<QString, QByteArray> LibraryController::storedBookmarks() const {
-    return StoredValues::readDataMap(settings_, bookmarksKey).value_or(QMap<QString, QByteArray>{});
+    return StoredValues::readDataMap(settings_, kBookmarksKey).value_or(QMap<QString, QByteArray>{});
 }
 
 void LibraryController::storeBookmarks(const QMap<QString, QByteArray>& bookmarks) {
-    StoredValues::writeDataMap(settings_, bookmarksKey, bookmarks);
+    StoredValues::writeDataMap(settings_, kBookmarksKey, bookmarks);
 }
 
 bool LibraryController::saveBookmark(const QUrl& url) {

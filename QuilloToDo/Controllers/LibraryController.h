@@ -22,7 +22,7 @@ class QSettings;
 namespace quillo {
 
 // The library bundles the user watches, kept across launches as bookmarks in the user defaults: a
-// map from each bundle's path to its bookmark under `bookmarksKey`. Restores them when constructed.
+// map from each bundle's path to its bookmark under `kBookmarksKey`. Restores them when constructed.
 // Never reads a library itself. Main thread only.
 //
 // URLs are compared whole: "/a/Cut.fcpbundle" and "/a/Cut.fcpbundle/" are two libraries.
@@ -33,7 +33,7 @@ class LibraryController : public QObject {
                    lastLibraryDetectionErrorChanged)
 
 public:
-    static constexpr const char* bookmarksKey = "QuilloToDo.WatchedLibraryBookmarks";
+    static constexpr const char* kBookmarksKey = "QuilloToDo.WatchedLibraryBookmarks";
 
     // Restores the stored libraries in the order of their paths. An entry whose bookmark no longer
     // resolves, or whose bundle cannot be read, is skipped and kept.

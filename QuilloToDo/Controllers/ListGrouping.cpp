@@ -12,7 +12,7 @@ std::string_view rawValue(ListGrouping grouping) noexcept {
 }
 
 std::optional<ListGrouping> listGrouping(std::string_view text) noexcept {
-    for (const auto grouping : allListGroupings) {
+    for (const auto grouping : kAllListGroupings) {
         if (rawValue(grouping) == text) return grouping;
     }
     return std::nullopt;

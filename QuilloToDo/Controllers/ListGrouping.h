@@ -9,7 +9,7 @@ namespace quillo {
 // How the to-do list is grouped. The raw values are stored under "QuilloToDo.ListGrouping".
 enum class ListGrouping { assignee, event, timeline };
 
-inline constexpr std::array<ListGrouping, 3> allListGroupings{ListGrouping::assignee, ListGrouping::event,
+inline constexpr std::array<ListGrouping, 3> kAllListGroupings{ListGrouping::assignee, ListGrouping::event,
                                                                ListGrouping::timeline};
 
 std::string_view rawValue(ListGrouping grouping) noexcept;

@@ -18,7 +18,7 @@ bool isASCII(std::string_view text) noexcept {
 
 TimelineIDSet storedExcludedTimelines(const QSettings& settings) {
     TimelineIDSet ids;
-    for (const auto& id : StoredValues::readTextList(settings, MarkerFilterController::excludedTimelinesKey)
+    for (const auto& id : StoredValues::readTextList(settings, MarkerFilterController::kExcludedTimelinesKey)
                               .value_or(QStringList{})) {
         ids.insert(platform::canonicalForm(platform::toStdString(id)));
     }
@@ -73,7 +73,7 @@ void MarkerFilterController::storeExcludedTimelines() {
     QStringList ids;
     ids.reserve(static_cast<qsizetype>(excludedTimelineIDs_.size()));
     for (const auto& id : excludedTimelineIDs_) ids.append(platform::toQString(std::string_view(id)));
-    StoredValues::writeTextList(settings_, excludedTimelinesKey, ids);
+    StoredValues::writeTextList(settings_, kExcludedTimelinesKey, ids);
 }
 
 }  // namespace quillo

@@ -27,7 +27,7 @@ class MarkerFilterController : public QObject {
     Q_PROPERTY(quillo::TimelineIDSet excludedTimelineIDs READ excludedTimelineIDs NOTIFY excludedTimelineIDsChanged)
 
 public:
-    static constexpr const char* excludedTimelinesKey = "QuilloToDo.ExcludedTimelineIDs";
+    static constexpr const char* kExcludedTimelinesKey = "QuilloToDo.ExcludedTimelineIDs";
 
     // Starts with the empty filter and the stored excluded timelines (none when the stored value is
     // missing or not a list of texts).

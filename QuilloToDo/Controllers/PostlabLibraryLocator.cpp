@@ -60,7 +60,7 @@ QList<LocatedLibrary> PostlabLibraryLocator::findOpenLibraries(const QSet<QStrin
     std::optional<QStringList> bundles;
     try {
         bundles = OpenLibraryBundles::inLsofOutput(
-            OpenLibraryBundles::listOpenFiles(QString::fromUtf8(OpenLibraryBundles::finalCutProProcessName), timeout));
+            OpenLibraryBundles::listOpenFiles(QString::fromUtf8(OpenLibraryBundles::kFinalCutProProcessName), timeout));
     } catch (const platform::LsofError&) {
         return {};
     }

@@ -35,7 +35,7 @@ public:
 
     // `searchTimeout` bounds each lsof run; a run that takes longer finds nothing.
     explicit PostlabLibraryLocator(QObject* parent = nullptr,
-                                   std::chrono::milliseconds searchTimeout = platform::Lsof::defaultTimeout);
+                                   std::chrono::milliseconds searchTimeout = platform::Lsof::kDefaultTimeout);
 
     // Whether a poll loop runs. Only a new start ends one.
     bool isPolling() const noexcept { return isPolling_; }
@@ -60,7 +60,7 @@ public:
     // lists), in lsof's order. Every failure (no lsof, a run past `timeout`, output that is not
     // UTF-8) gives an empty list. Blocks until lsof has finished: never call it on the main thread.
     static QList<LocatedLibrary> findOpenLibraries(const QSet<QString>& names,
-                                                   std::chrono::milliseconds timeout = platform::Lsof::defaultTimeout);
+                                                   std::chrono::milliseconds timeout = platform::Lsof::kDefaultTimeout);
 
 signals:
     void isPollingChanged();

@@ -7,7 +7,7 @@ namespace quillo {
 
 namespace {
 
-constexpr std::size_t bodyCharacterLimit = 200;
+constexpr std::size_t kBodyCharacterLimit = 200;
 
 std::string prefixOfCharacters(const std::string& text, std::size_t count) {
     const auto clusters = platform::graphemeClusters(text);
@@ -28,7 +28,7 @@ FeedbackError FeedbackError::invalidResponse() {
 }
 
 FeedbackError FeedbackError::httpError(int code, const QString& body) {
-    const std::string excerpt = prefixOfCharacters(platform::toStdString(body), bodyCharacterLimit);
+    const std::string excerpt = prefixOfCharacters(platform::toStdString(body), kBodyCharacterLimit);
     return FeedbackError(Kind::httpError, "HTTP " + std::to_string(code) + ": " + excerpt, code, body);
 }
 

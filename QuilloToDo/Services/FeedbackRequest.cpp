@@ -44,7 +44,7 @@ std::optional<QUrl> endpoint(const QString& baseURL) {
     }
     QString path = url.path();
     while (path.endsWith(QLatin1Char('/'))) path.chop(1);
-    url.setPath(path + QLatin1String(endpointPath));
+    url.setPath(path + QLatin1String(kEndpointPath));
     return url;
 }
 

@@ -13,7 +13,7 @@
 // body forms, and what a response means for the retry queue.
 namespace quillo::FeedbackRequest {
 
-inline constexpr auto endpointPath = "/api/collections/feedback/records";
+inline constexpr auto kEndpointPath = "/api/collections/feedback/records";
 
 // `baseURL` followed by the endpoint path; nothing unless it is an https URL with a host, or an
 // http URL whose host is the loopback interface.

@@ -21,7 +21,7 @@ std::vector<double> checkedBackoff(std::vector<double> backoff) {
     for (double& seconds : backoff) {
         // NaN compares false both ways: it becomes no pause rather than an undefined wait.
         if (!(seconds > 0)) seconds = 0;
-        seconds = std::min(seconds, PersistentRetryQueue::maximumPauseSeconds);
+        seconds = std::min(seconds, PersistentRetryQueue::kMaximumPauseSeconds);
     }
     return backoff;
 }

@@ -36,7 +36,7 @@ public:
 
     // The longest pause between two attempts; longer, negative or NaN back-off values are clamped
     // into 0 s .. this.
-    static constexpr double maximumPauseSeconds = 24 * 60 * 60;
+    static constexpr double kMaximumPauseSeconds = 24 * 60 * 60;
 
     // Reads the pending entries from `storePath` when given (no path: the queue lives in memory).
     // A file that cannot be read starts the queue empty and stays in place until the next write. A

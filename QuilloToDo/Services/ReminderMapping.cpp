@@ -7,7 +7,7 @@
 namespace quillo::ReminderMappingStore {
 
 ReminderMapping load(const QSettings& defaults) {
-    const QVariant stored = defaults.value(QString::fromLatin1(key));
+    const QVariant stored = defaults.value(QString::fromLatin1(kKey));
     if (stored.typeId() != QMetaType::QVariantMap) return {};
     const QVariantMap dictionary = stored.toMap();
     for (const QVariant& value : dictionary) {
@@ -26,7 +26,7 @@ void save(QSettings& defaults, const ReminderMapping& mapping) {
     for (const auto& [id, identifier] : mapping) {
         dictionary.insert(platform::toQString(std::string_view(id.uuidString())), platform::toQString(std::string_view(identifier)));
     }
-    defaults.setValue(QString::fromLatin1(key), dictionary);
+    defaults.setValue(QString::fromLatin1(kKey), dictionary);
 }
 
 }  // namespace quillo::ReminderMappingStore

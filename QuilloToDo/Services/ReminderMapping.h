@@ -19,7 +19,7 @@ using ReminderIDSet = std::set<platform::UUID>;
 // from the to-do id's upper-case text to the identifier.
 namespace ReminderMappingStore {
 
-inline constexpr auto key = "QuilloToDo.RemindersExport.Mapping";
+inline constexpr auto kKey = "QuilloToDo.RemindersExport.Mapping";
 
 // Empty when nothing is stored or the value is not a dictionary of texts (one non-text value spoils
 // it all); keys that are no UUID (in any letter case) are skipped.

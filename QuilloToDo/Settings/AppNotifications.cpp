@@ -10,11 +10,11 @@ AppNotifications& AppNotifications::defaultCenter() {
 }
 
 bool AppNotifications::post(QAnyStringView name) {
-    if (QAnyStringView::equal(name, NotificationName::showFeedbackSheet)) {
+    if (QAnyStringView::equal(name, NotificationName::kShowFeedbackSheet)) {
         Q_EMIT showFeedbackSheet();
         return true;
     }
-    if (QAnyStringView::equal(name, NotificationName::showRemindersExportSheet)) {
+    if (QAnyStringView::equal(name, NotificationName::kShowRemindersExportSheet)) {
         Q_EMIT showRemindersExportSheet();
         return true;
     }

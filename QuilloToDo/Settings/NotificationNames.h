@@ -5,7 +5,7 @@
 // The names with which the menu commands ask the main window for a sheet (see AppNotifications).
 namespace quillo::NotificationName {
 
-inline constexpr QLatin1String showFeedbackSheet{"showFeedbackSheet"};
-inline constexpr QLatin1String showRemindersExportSheet{"showRemindersExportSheet"};
+inline constexpr QLatin1String kShowFeedbackSheet{"showFeedbackSheet"};
+inline constexpr QLatin1String kShowRemindersExportSheet{"showRemindersExportSheet"};
 
 }  // namespace quillo::NotificationName

@@ -11,7 +11,7 @@ namespace quillo {
 
 namespace {
 const QuilloAppearancePreset& defaults() { return QuilloAppearancePreset::claudeColors(); }
-const QString defaultGrouping = QStringLiteral("assignee");
+const QString kDefaultGrouping = QStringLiteral("assignee");
 }  // namespace
 
 WindowSettings::WindowSettings(QSettings& settings, QObject* parent) : QObject(parent), settings_(settings) {}
@@ -43,62 +43,62 @@ bool WindowSettings::writeText(QLatin1String key, const QString& fallback, const
 }
 
 double WindowSettings::windowGlassDarkness() const {
-    return readDouble(WindowSettingsKey::windowGlassDarkness, defaults().baseDarkness);
+    return readDouble(WindowSettingsKey::kWindowGlassDarkness, defaults().baseDarkness);
 }
 void WindowSettings::setWindowGlassDarkness(double value) {
-    if (!writeDouble(WindowSettingsKey::windowGlassDarkness, defaults().baseDarkness, value)) return;
+    if (!writeDouble(WindowSettingsKey::kWindowGlassDarkness, defaults().baseDarkness, value)) return;
     Q_EMIT windowGlassDarknessChanged(value);
-    Q_EMIT changed(WindowSettingsKey::windowGlassDarkness);
+    Q_EMIT changed(WindowSettingsKey::kWindowGlassDarkness);
 }
 
 QString WindowSettings::baseColorHex() const {
-    return readText(WindowSettingsKey::baseColorHex, defaults().baseColorHex);
+    return readText(WindowSettingsKey::kBaseColorHex, defaults().baseColorHex);
 }
 void WindowSettings::setBaseColorHex(const QString& value) {
-    if (!writeText(WindowSettingsKey::baseColorHex, defaults().baseColorHex, value)) return;
+    if (!writeText(WindowSettingsKey::kBaseColorHex, defaults().baseColorHex, value)) return;
     Q_EMIT baseColorHexChanged(value);
-    Q_EMIT changed(WindowSettingsKey::baseColorHex);
+    Q_EMIT changed(WindowSettingsKey::kBaseColorHex);
 }
 
 QString WindowSettings::sidebarColorHex() const {
-    return readText(WindowSettingsKey::sidebarColorHex, defaults().sidebarColorHex.value_or(QString()));
+    return readText(WindowSettingsKey::kSidebarColorHex, defaults().sidebarColorHex.value_or(QString()));
 }
 void WindowSettings::setSidebarColorHex(const QString& value) {
-    if (!writeText(WindowSettingsKey::sidebarColorHex, defaults().sidebarColorHex.value_or(QString()), value)) return;
+    if (!writeText(WindowSettingsKey::kSidebarColorHex, defaults().sidebarColorHex.value_or(QString()), value)) return;
     Q_EMIT sidebarColorHexChanged(value);
-    Q_EMIT changed(WindowSettingsKey::sidebarColorHex);
+    Q_EMIT changed(WindowSettingsKey::kSidebarColorHex);
 }
 
 double WindowSettings::sidebarDarknessDelta() const {
-    return readDouble(WindowSettingsKey::sidebarDarknessDelta, defaults().sidebarDarknessDelta);
+    return readDouble(WindowSettingsKey::kSidebarDarknessDelta, defaults().sidebarDarknessDelta);
 }
 void WindowSettings::setSidebarDarknessDelta(double value) {
-    if (!writeDouble(WindowSettingsKey::sidebarDarknessDelta, defaults().sidebarDarknessDelta, value)) return;
+    if (!writeDouble(WindowSettingsKey::kSidebarDarknessDelta, defaults().sidebarDarknessDelta, value)) return;
     Q_EMIT sidebarDarknessDeltaChanged(value);
-    Q_EMIT changed(WindowSettingsKey::sidebarDarknessDelta);
+    Q_EMIT changed(WindowSettingsKey::kSidebarDarknessDelta);
 }
 
 QString WindowSettings::appearancePresetID() const {
-    return readText(WindowSettingsKey::appearancePresetID, defaults().id);
+    return readText(WindowSettingsKey::kAppearancePresetID, defaults().id);
 }
 void WindowSettings::setAppearancePresetID(const QString& value) {
-    if (!writeText(WindowSettingsKey::appearancePresetID, defaults().id, value)) return;
+    if (!writeText(WindowSettingsKey::kAppearancePresetID, defaults().id, value)) return;
     Q_EMIT appearancePresetIDChanged(value);
-    Q_EMIT changed(WindowSettingsKey::appearancePresetID);
+    Q_EMIT changed(WindowSettingsKey::kAppearancePresetID);
 }
 
-QString WindowSettings::listGroupingRaw() const { return readText(WindowSettingsKey::listGrouping, defaultGrouping); }
+QString WindowSettings::listGroupingRaw() const { return readText(WindowSettingsKey::kListGrouping, kDefaultGrouping); }
 void WindowSettings::setListGroupingRaw(const QString& value) {
-    if (!writeText(WindowSettingsKey::listGrouping, defaultGrouping, value)) return;
+    if (!writeText(WindowSettingsKey::kListGrouping, kDefaultGrouping, value)) return;
     Q_EMIT listGroupingRawChanged(value);
-    Q_EMIT changed(WindowSettingsKey::listGrouping);
+    Q_EMIT changed(WindowSettingsKey::kListGrouping);
 }
 
-QString WindowSettings::expandedEvents() const { return readText(WindowSettingsKey::expandedEvents, QString()); }
+QString WindowSettings::expandedEvents() const { return readText(WindowSettingsKey::kExpandedEvents, QString()); }
 void WindowSettings::setExpandedEvents(const QString& value) {
-    if (!writeText(WindowSettingsKey::expandedEvents, QString(), value)) return;
+    if (!writeText(WindowSettingsKey::kExpandedEvents, QString(), value)) return;
     Q_EMIT expandedEventsChanged(value);
-    Q_EMIT changed(WindowSettingsKey::expandedEvents);
+    Q_EMIT changed(WindowSettingsKey::kExpandedEvents);
 }
 
 }  // namespace quillo

@@ -6,12 +6,12 @@
 // sidebar and the settings window. Their defaults are in WindowSettings.
 namespace quillo::WindowSettingsKey {
 
-inline constexpr QLatin1String windowGlassDarkness{"windowGlassDarkness"};
-inline constexpr QLatin1String baseColorHex{"quilloBaseColorHex"};
-inline constexpr QLatin1String sidebarColorHex{"quilloSidebarColorHex"};
-inline constexpr QLatin1String sidebarDarknessDelta{"quilloSidebarDarknessDelta"};
-inline constexpr QLatin1String appearancePresetID{"quilloAppearancePresetID"};
-inline constexpr QLatin1String listGrouping{"QuilloToDo.ListGrouping"};
-inline constexpr QLatin1String expandedEvents{"QuilloToDo.ExpandedEvents"};
+inline constexpr QLatin1String kWindowGlassDarkness{"windowGlassDarkness"};
+inline constexpr QLatin1String kBaseColorHex{"quilloBaseColorHex"};
+inline constexpr QLatin1String kSidebarColorHex{"quilloSidebarColorHex"};
+inline constexpr QLatin1String kSidebarDarknessDelta{"quilloSidebarDarknessDelta"};
+inline constexpr QLatin1String kAppearancePresetID{"quilloAppearancePresetID"};
+inline constexpr QLatin1String kListGrouping{"QuilloToDo.ListGrouping"};
+inline constexpr QLatin1String kExpandedEvents{"QuilloToDo.ExpandedEvents"};
 
 }  // namespace quillo::WindowSettingsKey

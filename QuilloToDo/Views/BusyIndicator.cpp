@@ -10,8 +10,8 @@
 namespace quillo {
 namespace {
 
-constexpr int turnMs = 900;
-constexpr int arcDegrees = 270;
+constexpr int kTurnMs = 900;
+constexpr int kArcDegrees = 270;
 
 }  // namespace
 
@@ -19,7 +19,7 @@ BusyIndicator::BusyIndicator(double size, QWidget* parent)
     : QWidget(parent), size_(size), turn_(new QVariantAnimation(this)) {
     turn_->setStartValue(0.0);
     turn_->setEndValue(360.0);
-    turn_->setDuration(turnMs);
+    turn_->setDuration(kTurnMs);
     turn_->setLoopCount(-1);
     connect(turn_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         angle_ = value.toDouble();
@@ -40,7 +40,7 @@ void BusyIndicator::paintEvent(QPaintEvent*) {
     const QRectF box = QRectF(QPointF(0, 0), QSizeF(size_, size_)).adjusted(pen, pen, -pen, -pen);
     painter.translate(QRectF(rect()).center() - QRectF(QPointF(0, 0), QSizeF(size_, size_)).center());
     painter.setPen(QPen(Color::quilloTextSecondary(), pen, Qt::SolidLine, Qt::RoundCap));
-    painter.drawArc(box, static_cast<int>(-angle_ * 16), arcDegrees * 16);
+    painter.drawArc(box, static_cast<int>(-angle_ * 16), kArcDegrees * 16);
 }
 
 void BusyIndicator::showEvent(QShowEvent* event) {

@@ -40,11 +40,11 @@ namespace quillo {
 namespace {
 
 // With the sidebar collapsed the window's buttons lie over the pane's top-left corner.
-constexpr int collapsedHeaderInset = 104;
-constexpr int searchBarMaximumWidth = 220;
-constexpr double panelColumnWidth = 320;
-constexpr int expandedPadding = 8;
-constexpr double toolbarSymbolSize = 13;
+constexpr int kCollapsedHeaderInset = 104;
+constexpr int kSearchBarMaximumWidth = 220;
+constexpr double kPanelColumnWidth = 320;
+constexpr int kExpandedPadding = 8;
+constexpr double kToolbarSymbolSize = 13;
 
 std::size_t slot(RightPanel panel) {
     return panel == RightPanel::details ? 0 : 1;
@@ -64,14 +64,14 @@ QString groupingLabel(ListGrouping grouping) {
 // a limit beyond which a long text scrolls.
 class PanelScrollArea : public QScrollArea {
 public:
-    static constexpr int maximumInsistedHeight = 320;
+    static constexpr int kMaximumInsistedHeight = 320;
 
     QSize sizeHint() const override {
         const QSize content = widget() ? widget()->sizeHint() : QSize();
         return {QScrollArea::sizeHint().width(), content.height() + 2 * frameWidth()};
     }
     QSize minimumSizeHint() const override {
-        return {QScrollArea::minimumSizeHint().width(), std::min(sizeHint().height(), maximumInsistedHeight)};
+        return {QScrollArea::minimumSizeHint().width(), std::min(sizeHint().height(), kMaximumInsistedHeight)};
     }
 
 protected:
@@ -121,8 +121,8 @@ ContentPane::ContentPane(IndexController& indexController, MarkerFilterControlle
     footer_ = new FooterView(contentColumn_);
     column->addWidget(footer_);
 
-    panelColumn_ = new QuilloFloatingPanelColumn(panelColumnWidth, QuilloEdge::trailing);
-    for (RightPanel panel : allRightPanels) {
+    panelColumn_ = new QuilloFloatingPanelColumn(kPanelColumnWidth, QuilloEdge::trailing);
+    for (RightPanel panel : kAllRightPanels) {
         columnPanels_[slot(panel)] = makePanel(panel, panelContent(panel, 0));
         panelColumn_->addPanel(columnPanels_[slot(panel)]);
     }
@@ -136,8 +136,8 @@ ContentPane::ContentPane(IndexController& indexController, MarkerFilterControlle
 
     expandedPage_ = new QWidget;
     auto* expanded = new QVBoxLayout(expandedPage_);
-    expanded->setContentsMargins(expandedPadding, expandedPadding, expandedPadding, expandedPadding);
-    for (RightPanel panel : allRightPanels) {
+    expanded->setContentsMargins(kExpandedPadding, kExpandedPadding, kExpandedPadding, kExpandedPadding);
+    for (RightPanel panel : kAllRightPanels) {
         expandedPanels_[slot(panel)] = makePanel(panel, panelContent(panel, 1));
         expanded->addWidget(expandedPanels_[slot(panel)]);
     }
@@ -183,7 +183,7 @@ QWidget* ContentPane::makeHeader() {
     groupByLayout->addWidget(new QuilloSectionHeader(QStringLiteral("Group by"), groupBy));
     groupByRow_ = new FilterChipRow(groupBy);
     QList<QWidget*> chips;
-    for (ListGrouping grouping : allListGroupings) {
+    for (ListGrouping grouping : kAllListGroupings) {
         const QuilloChipOptions options{.icon = {},
                                         .isSelected = false,
                                         .tint = Color::quilloAccent(),
@@ -229,17 +229,17 @@ QWidget* ContentPane::makeToolbar() {
     layout->setSpacing(8);
 
     searchBar_ = new SearchBar(toolbar);
-    searchBar_->setMaximumWidth(searchBarMaximumWidth);
+    searchBar_->setMaximumWidth(kSearchBarMaximumWidth);
     layout->addWidget(searchBar_, 1);
 
-    refreshButton_ = new QuilloSymbolButton(QStringLiteral("arrow.clockwise"), toolbarSymbolSize, QFont::Medium,
+    refreshButton_ = new QuilloSymbolButton(QStringLiteral("arrow.clockwise"), kToolbarSymbolSize, QFont::Medium,
                                             Qt::white, QStringLiteral("Refresh now"), QuilloEdge::bottom, toolbar);
-    refreshing_ = new BusyIndicator(toolbarSymbolSize, refreshButton_);
+    refreshing_ = new BusyIndicator(kToolbarSymbolSize, refreshButton_);
     refreshing_->hide();
     connect(refreshButton_, &QAbstractButton::clicked, this, &ContentPane::refreshRequested);
     layout->addWidget(refreshButton_);
 
-    exportButton_ = new QuilloSymbolButton(QStringLiteral("checklist"), toolbarSymbolSize, QFont::Medium, Qt::white,
+    exportButton_ = new QuilloSymbolButton(QStringLiteral("checklist"), kToolbarSymbolSize, QFont::Medium, Qt::white,
                                            QStringLiteral("Export shown to-dos as a Reminders list"), QuilloEdge::bottom,
                                            toolbar);
     connect(exportButton_, &QAbstractButton::clicked, this, &ContentPane::remindersExportRequested);
@@ -247,7 +247,7 @@ QWidget* ContentPane::makeToolbar() {
 
     auto* toggles = new QHBoxLayout;
     toggles->setSpacing(8);
-    for (RightPanel panel : allRightPanels) {
+    for (RightPanel panel : kAllRightPanels) {
         auto* toggle = new QuilloPanelToggleButton(platform::toQString(symbolName(panel)), false,
                                                    platform::toQString(title(panel)),
                                                    [this, panel] { apply(RightPanelAction::toggle, panel); }, toolbar);
@@ -297,7 +297,7 @@ void ContentPane::apply(RightPanelAction action, RightPanel panel) {
 
 void ContentPane::setSidebarCollapsed(bool collapsed) {
     isSidebarCollapsed_ = collapsed;
-    typeFilter_->setHeaderLeadingInset(collapsed ? collapsedHeaderInset : 0);
+    typeFilter_->setHeaderLeadingInset(collapsed ? kCollapsedHeaderInset : 0);
 }
 
 void ContentPane::setCompletedInReminders(const std::set<platform::UUID>& ids) {
@@ -340,8 +340,8 @@ void ContentPane::showIndex() {
 void ContentPane::showGrouping() {
     const ListGrouping current = grouping();
     const QList<QWidget*> chips = groupByRow_->chips();
-    for (std::size_t i = 0; i < allListGroupings.size(); ++i) {
-        static_cast<QuilloChip*>(chips[static_cast<qsizetype>(i)])->setSelected(allListGroupings[i] == current);
+    for (std::size_t i = 0; i < kAllListGroupings.size(); ++i) {
+        static_cast<QuilloChip*>(chips[static_cast<qsizetype>(i)])->setSelected(kAllListGroupings[i] == current);
     }
     showItems(false);
 }
@@ -362,7 +362,7 @@ void ContentPane::showDetails() {
 
 void ContentPane::showPanels() {
     const bool expanded = panels_.expandedPanel.has_value();
-    for (RightPanel panel : allRightPanels) {
+    for (RightPanel panel : kAllRightPanels) {
         toggles_[slot(panel)]->setActive(panels_.activePanels.contains(panel));
         columnPanels_[slot(panel)]->setVisible(panels_.activePanels.contains(panel));
         expandedPanels_[slot(panel)]->setVisible(panels_.expandedPanel == panel);

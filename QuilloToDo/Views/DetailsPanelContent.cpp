@@ -18,8 +18,9 @@
 namespace quillo {
 namespace {
 
-constexpr int labelWidth = 64;
-constexpr auto rowLabels = std::to_array<const char*>({"Assignee", "Role", "Event", "Timeline", "Timecode", "Library"});
+constexpr int kLabelWidth = 64;
+constexpr auto kRowLabels =
+    std::to_array<const char*>({"Assignee", "Role", "Event", "Timeline", "Timecode", "Library"});
 
 void setTextColor(QLabel* label, const QColor& color) {
     QPalette palette = label->palette();
@@ -28,7 +29,7 @@ void setTextColor(QLabel* label, const QColor& color) {
     label->setPalette(palette);
 }
 
-std::array<QString, rowLabels.size()> rowValues(const TodoItem& item) {
+std::array<QString, kRowLabels.size()> rowValues(const TodoItem& item) {
     const auto text = [](const std::string& value) { return platform::toQString(std::string_view(value)); };
     return {detailValueText(item.assigneeName), detailValueText(item.roleName), text(item.eventName),
             text(item.timelineName),            text(item.timelineTimecode),   text(item.libraryName)};
@@ -53,12 +54,12 @@ DetailsPanelContent::DetailsPanelContent(QWidget* parent)
     auto* badges = new QHBoxLayout;
     badges->setContentsMargins(0, 0, 0, 0);
     badges->setSpacing(8);
-    for (MarkerKind kind : allMarkerKinds) {
+    for (MarkerKind kind : kAllMarkerKinds) {
         kindBadges_.push_back(new QuilloPillBadge(platform::toQString(displayName(kind)), Color::quilloAccent(),
                                                   QuilloPillBadgeStyle::soft, details_));
         badges->addWidget(kindBadges_.back());
     }
-    for (TodoStatus status : allTodoStatuses) {
+    for (TodoStatus status : kAllTodoStatuses) {
         const QColor tint = status == TodoStatus::done ? Color::green() : Color::orange();
         statusBadges_.push_back(new QuilloPillBadge(platform::toQString(displayName(status)), tint,
                                                     QuilloPillBadgeStyle::soft, details_));
@@ -77,13 +78,13 @@ DetailsPanelContent::DetailsPanelContent(QWidget* parent)
     auto* rows = new QVBoxLayout;
     rows->setSpacing(4);
     const QFont font = quilloFont(12, QuilloFontWeight::regular);
-    for (const char* name : rowLabels) {
+    for (const char* name : kRowLabels) {
         auto* row = new QHBoxLayout;
         row->setSpacing(8);
         auto* label = new QLabel(QString::fromLatin1(name), details_);
         label->setFont(font);
         setTextColor(label, Color::quilloTextTertiary());
-        label->setFixedWidth(labelWidth);
+        label->setFixedWidth(kLabelWidth);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         auto* value = new MiddleElidedLabel(2, details_);
         value->setFont(font);
@@ -109,9 +110,9 @@ void DetailsPanelContent::setItem(const std::optional<TodoItem>& item) {
     if (!item_) return;
 
     // The kind's badge; for a to-do, its status's too.
-    for (std::size_t i = 0; i < allMarkerKinds.size(); ++i) kindBadges_[i]->setVisible(allMarkerKinds[i] == item_->kind);
-    for (std::size_t i = 0; i < allTodoStatuses.size(); ++i) {
-        statusBadges_[i]->setVisible(item_->kind == MarkerKind::todo && allTodoStatuses[i] == item_->status);
+    for (std::size_t i = 0; i < kAllMarkerKinds.size(); ++i) kindBadges_[i]->setVisible(kAllMarkerKinds[i] == item_->kind);
+    for (std::size_t i = 0; i < kAllTodoStatuses.size(); ++i) {
+        statusBadges_[i]->setVisible(item_->kind == MarkerKind::todo && kAllTodoStatuses[i] == item_->status);
     }
 
     text_->setText(platform::toQString(std::string_view(item_->text)));

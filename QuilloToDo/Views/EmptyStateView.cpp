@@ -18,7 +18,7 @@ namespace quillo {
 
 namespace {
 // The platform's default padding around a stack.
-constexpr int defaultPadding = 16;
+constexpr int kDefaultPadding = 16;
 }
 
 EmptyStateView::EmptyStateView(LibraryController& libraries, WindowSettings& settings, AddLibraryPanel& addPanel,
@@ -32,7 +32,7 @@ EmptyStateView::EmptyStateView(LibraryController& libraries, WindowSettings& set
       detectionError_(new QLabel(this)) {
     setAcceptDrops(false);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(defaultPadding, defaultPadding, defaultPadding, defaultPadding);
+    layout->setContentsMargins(kDefaultPadding, kDefaultPadding, kDefaultPadding, kDefaultPadding);
     layout->setSpacing(16);
     layout->addStretch(1);
 

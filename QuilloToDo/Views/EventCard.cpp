@@ -18,8 +18,8 @@ namespace quillo {
 
 namespace {
 
-constexpr double chevronSide = 10;
-constexpr double headerSpacing = 6;
+constexpr double kChevronSide = 10;
+constexpr double kHeaderSpacing = 6;
 
 // The chevron and the title: one button that folds the card.
 class EventHeaderButton : public QAbstractButton {
@@ -35,10 +35,10 @@ public:
 
     QSize sizeHint() const override {
         const QFontMetricsF metrics(font());
-        return {int(std::ceil(chevronSide + headerSpacing + metrics.horizontalAdvance(text()))),
-                int(std::ceil(std::max(metrics.height(), chevronSide)))};
+        return {int(std::ceil(kChevronSide + kHeaderSpacing + metrics.horizontalAdvance(text()))),
+                int(std::ceil(std::max(metrics.height(), kChevronSide)))};
     }
-    QSize minimumSizeHint() const override { return {int(chevronSide + headerSpacing), sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {int(kChevronSide + kHeaderSpacing), sizeHint().height()}; }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -46,12 +46,12 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         if (isDown()) painter.setOpacity(0.7);
         painter.save();
-        painter.translate(chevronSide / 2, height() / 2.0);
+        painter.translate(kChevronSide / 2, height() / 2.0);
         if (isExpanded_) painter.rotate(90);
-        QuilloSymbol::paint(painter, QRectF(-chevronSide / 2, -chevronSide / 2, chevronSide, chevronSide),
+        QuilloSymbol::paint(painter, QRectF(-kChevronSide / 2, -kChevronSide / 2, kChevronSide, kChevronSide),
                             QStringLiteral("chevron.right"), Color::quilloTextTertiary(), QFont::DemiBold);
         painter.restore();
-        const double left = chevronSide + headerSpacing;
+        const double left = kChevronSide + kHeaderSpacing;
         const double available = std::max(0.0, width() - left);
         painter.setFont(font());
         painter.setPen(Color::quilloTextSecondary());

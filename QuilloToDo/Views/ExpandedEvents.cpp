@@ -5,13 +5,13 @@
 namespace quillo::ExpandedEvents {
 
 namespace {
-constexpr char separator = '\x01';
+constexpr char kSeparator = '\x01';
 }
 
 IDSet decode(std::string_view stored) {
     IDSet ids;
     while (!stored.empty()) {
-        const auto end = stored.find(separator);
+        const auto end = stored.find(kSeparator);
         const auto piece = stored.substr(0, end);
         if (!piece.empty()) ids.insert(platform::canonicalForm(piece));
         if (end == std::string_view::npos) break;
@@ -23,7 +23,7 @@ IDSet decode(std::string_view stored) {
 std::string encode(const IDSet& ids) {
     std::string stored;
     for (const auto& id : ids) {
-        if (!stored.empty()) stored += separator;
+        if (!stored.empty()) stored += kSeparator;
         stored += id;
     }
     return stored;

@@ -32,7 +32,7 @@ namespace quillo {
 
 namespace {
 
-constexpr int screenshotMaxHeight = 160;
+constexpr int kScreenshotMaxHeight = 160;
 
 // The short account name of the user running the program.
 QString loginName() {
@@ -48,7 +48,7 @@ bool isSheet(const QWidget* window) {
 
 // The picture scaled to fit `maxHeight` and the available width, with corners rounded at 6.
 QPixmap roundedPreview(const QImage& image, int maxWidth) {
-    const QSize size = image.size().scaled(QSize(maxWidth, screenshotMaxHeight), Qt::KeepAspectRatio);
+    const QSize size = image.size().scaled(QSize(maxWidth, kScreenshotMaxHeight), Qt::KeepAspectRatio);
     QPixmap preview(size);
     preview.fill(Qt::transparent);
     QPainter painter(&preview);
@@ -211,7 +211,7 @@ std::optional<QByteArray> FeedbackSheet::captureMainWindowPNG() {
     if (candidates.isEmpty()) return std::nullopt;
     QWidget* chosen = candidates.front();
     for (QWidget* window : candidates) {
-        if (window->property(mainWindowProperty).toBool()) {
+        if (window->property(kMainWindowProperty).toBool()) {
             chosen = window;
             break;
         }
@@ -249,7 +249,7 @@ void FeedbackSheet::senden() {
     status_ = QStringLiteral("Thanks! Your feedback is saved and will be sent (even if the network is flaky right now).");
     statusOK_ = true;
     showStatus();
-    QTimer::singleShot(closeDelayMilliseconds, this, [this] {
+    QTimer::singleShot(kCloseDelayMilliseconds, this, [this] {
         accept();
         sending_ = false;
         updateSendButton();

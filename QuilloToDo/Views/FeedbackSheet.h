@@ -27,8 +27,8 @@ class FeedbackSheet : public QDialog {
     Q_OBJECT
 public:
     // The top-level widget carrying this property (true) is the window a screenshot shows.
-    static constexpr const char* mainWindowProperty = "quilloMainWindow";
-    static constexpr int closeDelayMilliseconds = 1500;
+    static constexpr const char* kMainWindowProperty = "quilloMainWindow";
+    static constexpr int kCloseDelayMilliseconds = 1500;
 
     // `herkunft`: the area the sheet was opened from; empty from the main window.
     FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget* parent);
@@ -44,7 +44,7 @@ public:
     // The byte count in kilobytes ("%.0f KB"), from 1024 kilobytes on in megabytes ("%.1f MB").
     static QString formatBytes(qint64 byteCount);
     // The main window's content as PNG: the first visible top-level window that carries
-    // mainWindowProperty, else the first visible one that is no dialog. Absent when there is none
+    // kMainWindowProperty, else the first visible one that is no dialog. Absent when there is none
     // or encoding fails.
     static std::optional<QByteArray> captureMainWindowPNG();
     // What sending now would hand to the service, diagnostics aside.

@@ -10,18 +10,18 @@
 namespace quillo {
 namespace {
 
-constexpr int chipSpacing = 4;
-constexpr int paddingHorizontal = 2;
-constexpr int paddingVertical = 1;
+constexpr int kChipSpacing = 4;
+constexpr int kPaddingHorizontal = 2;
+constexpr int kPaddingVertical = 1;
 // Qt's own step for one notch of a wheel: 120 units of angle.
-constexpr double unitsPerNotch = 120.0;
+constexpr double kUnitsPerNotch = 120.0;
 
 }  // namespace
 
 FilterChipRow::FilterChipRow(QWidget* parent)
     : QScrollArea(parent), strip_(new QWidget), layout_(new QHBoxLayout(strip_)) {
-    layout_->setSpacing(chipSpacing);
-    layout_->setContentsMargins(paddingHorizontal, paddingVertical, paddingHorizontal, paddingVertical);
+    layout_->setSpacing(kChipSpacing);
+    layout_->setContentsMargins(kPaddingHorizontal, kPaddingVertical, kPaddingHorizontal, kPaddingVertical);
     layout_->setSizeConstraint(QLayout::SetFixedSize);
     setWidget(strip_);
     setWidgetResizable(false);
@@ -64,7 +64,7 @@ void FilterChipRow::wheelEvent(QWheelEvent* event) {
         return;
     }
     const double step = pixels.isNull()
-                            ? angle.y() / unitsPerNotch * QApplication::wheelScrollLines() * bar->singleStep()
+                            ? angle.y() / kUnitsPerNotch * QApplication::wheelScrollLines() * bar->singleStep()
                             : pixels.y();
     bar->setValue(bar->value() - static_cast<int>(std::lround(step)));
     event->accept();

@@ -25,8 +25,8 @@ protected:
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
-        QuilloPainting::fillRoundedRect(painter, bounds, QuilloDesign::CornerRadius::card, Color::quilloCardFill());
-        QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloDesign::CornerRadius::card, Color::quilloDivider());
+        QuilloPainting::fillRoundedRect(painter, bounds, QuilloDesign::CornerRadius::kCard, Color::quilloCardFill());
+        QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloDesign::CornerRadius::kCard, Color::quilloDivider());
         const QWidget* previous = nullptr;
         for (const QObject* child : children()) {
             const auto* row = qobject_cast<const QWidget*>(child);

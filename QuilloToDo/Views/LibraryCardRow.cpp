@@ -15,12 +15,12 @@
 namespace quillo {
 
 namespace {
-constexpr double horizontalPadding = 8;
-constexpr double verticalPadding = 6;
-constexpr double spacing = 8;
-constexpr double tileSide = 24;
-constexpr double statusSide = 11;     // the caption-2 text style
-constexpr double spinnerSide = 16 * 0.4;  // a small indicator scaled to 0.4
+constexpr double kHorizontalPadding = 8;
+constexpr double kVerticalPadding = 6;
+constexpr double kSpacing = 8;
+constexpr double kTileSide = 24;
+constexpr double kStatusSide = 11;     // the caption-2 text style
+constexpr double kSpinnerSide = 16 * 0.4;  // a small indicator scaled to 0.4
 }  // namespace
 
 LibraryCardRow::LibraryCardRow(WatchedLibrary& library, QWidget* parent)
@@ -29,7 +29,7 @@ LibraryCardRow::LibraryCardRow(WatchedLibrary& library, QWidget* parent)
       removeButton_(new QuilloSymbolButton(QStringLiteral("xmark.circle.fill"), 12, QFont::Normal,
                                            Color::quilloTextTertiary(), QStringLiteral("Remove library"),
                                            QuilloEdge::bottom, this)),
-      busy_(new BusyIndicator(spinnerSide, this)) {
+      busy_(new BusyIndicator(kSpinnerSide, this)) {
     setAttribute(Qt::WA_Hover);
     setFont(quilloFont(13, QuilloFontWeight::medium));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -46,11 +46,11 @@ LibraryCardRow::LibraryCardRow(WatchedLibrary& library, QWidget* parent)
 bool LibraryCardRow::showsProgress() const { return busy_->isVisibleTo(this); }
 
 QSize LibraryCardRow::sizeHint() const {
-    const int height = int(verticalPadding * 2 + tileSide);
+    const int height = int(kVerticalPadding * 2 + kTileSide);
     return {int(QFontMetricsF(font()).horizontalAdvance(library_ ? library_->name() : QString()) + 100), height};
 }
 
-QSize LibraryCardRow::minimumSizeHint() const { return {int(tileSide + horizontalPadding * 2), sizeHint().height()}; }
+QSize LibraryCardRow::minimumSizeHint() const { return {int(kTileSide + kHorizontalPadding * 2), sizeHint().height()}; }
 
 void LibraryCardRow::enterEvent(QEnterEvent*) { setHovering(true); }
 void LibraryCardRow::leaveEvent(QEvent*) { setHovering(false); }
@@ -65,15 +65,15 @@ void LibraryCardRow::setHovering(bool hovering) {
 
 void LibraryCardRow::resizeEvent(QResizeEvent*) {
     const QSize button = removeButton_->sizeHint();
-    removeButton_->setGeometry(int(width() - horizontalPadding - button.width()), (height() - button.height()) / 2,
+    removeButton_->setGeometry(int(width() - kHorizontalPadding - button.width()), (height() - button.height()) / 2,
                                button.width(), button.height());
     placeStatus();
 }
 
 void LibraryCardRow::placeStatus() {
     const QPointF centre = statusRect().center();
-    busy_->setGeometry(int(centre.x() - spinnerSide / 2), int(centre.y() - spinnerSide / 2), int(std::ceil(spinnerSide)),
-                       int(std::ceil(spinnerSide)));
+    busy_->setGeometry(int(centre.x() - kSpinnerSide / 2), int(centre.y() - kSpinnerSide / 2), int(std::ceil(kSpinnerSide)),
+                       int(std::ceil(kSpinnerSide)));
 }
 
 void LibraryCardRow::followLoadState() {
@@ -83,9 +83,9 @@ void LibraryCardRow::followLoadState() {
 
 // Left of the remove button while it shows.
 QRectF LibraryCardRow::statusRect() const {
-    double right = width() - horizontalPadding;
-    if (isHovering_) right -= removeButton_->sizeHint().width() + spacing;
-    return {right - statusSide, (height() - statusSide) / 2, statusSide, statusSide};
+    double right = width() - kHorizontalPadding;
+    if (isHovering_) right -= removeButton_->sizeHint().width() + kSpacing;
+    return {right - kStatusSide, (height() - kStatusSide) / 2, kStatusSide, kStatusSide};
 }
 
 void LibraryCardRow::paintEvent(QPaintEvent*) {
@@ -95,14 +95,14 @@ void LibraryCardRow::paintEvent(QPaintEvent*) {
     const QRectF bounds = rect();
     if (isHovering_) QuilloPainting::fillRoundedRect(painter, bounds, 10, Color::quilloHover());
 
-    const QRectF tile(horizontalPadding, (height() - tileSide) / 2, tileSide, tileSide);
+    const QRectF tile(kHorizontalPadding, (height() - kTileSide) / 2, kTileSide, kTileSide);
     QuilloPainting::fillRoundedRect(painter, tile, 8, Color::withOpacity(Color::orange(), 0.2));
     QuilloSymbol::paint(painter, QRectF(tile.center().x() - 6, tile.center().y() - 6, 12, 12), QStringLiteral("folder.fill"),
                         Color::orange(), QFont::Medium);
 
     const QRectF status = statusRect();
-    const double nameLeft = tile.right() + spacing;
-    const double nameWidth = std::max(0.0, status.left() - spacing - nameLeft);
+    const double nameLeft = tile.right() + kSpacing;
+    const double nameWidth = std::max(0.0, status.left() - kSpacing - nameLeft);
     painter.setFont(font());
     painter.setPen(Qt::white);
     const QString name = QFontMetricsF(font()).elidedText(library_->name(), Qt::ElideMiddle, nameWidth);

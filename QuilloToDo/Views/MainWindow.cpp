@@ -29,12 +29,12 @@ namespace quillo {
 
 namespace {
 
-constexpr double minSidebarWidth = 180;
-constexpr double idealSidebarWidth = 220;
-constexpr double maxSidebarWidth = 320;
+constexpr double kMinSidebarWidth = 180;
+constexpr double kIdealSidebarWidth = 220;
+constexpr double kMaxSidebarWidth = 320;
 // The window buttons' row: from the leading edge and from the top.
-constexpr int controlsLeading = 24;
-constexpr int controlsTop = 16;
+constexpr int kControlsLeading = 24;
+constexpr int kControlsTop = 16;
 
 QuilloSplitShellOptions shellOptions(const WindowAppearance& appearance) {
     return QuilloSplitShellOptions{
@@ -42,9 +42,9 @@ QuilloSplitShellOptions shellOptions(const WindowAppearance& appearance) {
         .baseOpacity = appearance.glassDarkness,
         .sidebarCardColor = appearance.sidebarColor(),
         .sidebarCardOpacity = appearance.sidebarOpacity(),
-        .minSidebarWidth = minSidebarWidth,
-        .idealSidebarWidth = idealSidebarWidth,
-        .maxSidebarWidth = maxSidebarWidth,
+        .minSidebarWidth = kMinSidebarWidth,
+        .idealSidebarWidth = kIdealSidebarWidth,
+        .maxSidebarWidth = kMaxSidebarWidth,
     };
 }
 
@@ -59,7 +59,7 @@ MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
     remindersExport_->setParent(this);
     if (!parts_.addPanel) parts_.addPanel = std::make_unique<FileDialogAddLibraryPanel>();
     setWindowTitle(QStringLiteral("QuilloToDo"));
-    quilloTransparentWindow(this, minimumWindowSize);
+    quilloTransparentWindow(this, kMinimumWindowSize);
 
     emptyState_ = new EmptyStateView(parts_.libraries, parts_.settings, *parts_.addPanel, pages_);
     contentPane_ = new ContentPane(parts_.index, parts_.filter, parts_.settings, parts_.ipcServer, parts_.locator);
@@ -183,7 +183,7 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::placeWindowControls() {
     windowControls_->adjustSize();
-    windowControls_->move(controlsLeading, controlsTop);
+    windowControls_->move(kControlsLeading, kControlsTop);
     windowControls_->raise();
 }
 

@@ -53,7 +53,7 @@ class MainWindow : public QWidget {
                    showRemindersExportChanged)
 
 public:
-    static constexpr QSize minimumWindowSize{720, 480};
+    static constexpr QSize kMinimumWindowSize{720, 480};
 
     explicit MainWindow(MainWindowParts parts, QWidget* parent = nullptr);
     ~MainWindow() override;

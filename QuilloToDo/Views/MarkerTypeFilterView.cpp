@@ -42,7 +42,7 @@ MarkerTypeFilterView::MarkerTypeFilterView(QWidget* trailing, QWidget* parent)
     layout->addLayout(headerRow_);
 
     QList<QWidget*> chips;
-    for (MarkerKind kind : allMarkerKinds) {
+    for (MarkerKind kind : kAllMarkerKinds) {
         const KindChip look = kindChip(kind);
         QuilloChipOptions options{.icon = QString::fromLatin1(look.symbol),
                                   .isSelected = false,
@@ -65,8 +65,8 @@ MarkerTypeFilterView::MarkerTypeFilterView(QWidget* trailing, QWidget* parent)
 void MarkerTypeFilterView::setSelectedKinds(const std::set<MarkerKind>& kinds) {
     selectedKinds_ = kinds;
     const QList<QWidget*> chips = chips_->chips();
-    for (std::size_t i = 0; i < allMarkerKinds.size(); ++i) {
-        static_cast<QuilloChip*>(chips[static_cast<qsizetype>(i)])->setSelected(kinds.contains(allMarkerKinds[i]));
+    for (std::size_t i = 0; i < kAllMarkerKinds.size(); ++i) {
+        static_cast<QuilloChip*>(chips[static_cast<qsizetype>(i)])->setSelected(kinds.contains(kAllMarkerKinds[i]));
     }
 }
 

@@ -9,7 +9,7 @@
 namespace quillo {
 namespace {
 
-const QChar ellipsis(0x2026);
+const QChar kEllipsis(0x2026);
 
 QStringList wrappedLines(const QString& text, const QFont& font, qreal width, int stopAfter) {
     QTextLayout layout(text, font);
@@ -44,7 +44,7 @@ QStringList middleElidedLines(const QString& text, const QFont& font, qreal widt
     const auto cut = [&](qsizetype kept) {
         const qsizetype head = characterBoundary(text, (kept + 1) / 2);
         const qsizetype tail = characterBoundary(text, text.size() - kept / 2);
-        return text.left(head) + ellipsis + text.mid(tail);
+        return text.left(head) + kEllipsis + text.mid(tail);
     };
     qsizetype low = 0;
     qsizetype high = text.size() - 1;

@@ -11,7 +11,7 @@ std::string_view rawValue(RightPanel panel) noexcept {
 }
 
 std::optional<RightPanel> rightPanelFromRawValue(std::string_view raw) noexcept {
-    for (RightPanel panel : allRightPanels) {
+    for (RightPanel panel : kAllRightPanels) {
         if (rawValue(panel) == raw) return panel;
     }
     return std::nullopt;

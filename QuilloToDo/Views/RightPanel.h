@@ -9,7 +9,7 @@ namespace quillo {
 // The floating panels beside the to-do list, in the order the panel column shows them.
 enum class RightPanel { details, status };
 
-inline constexpr auto allRightPanels = std::to_array<RightPanel>({RightPanel::details, RightPanel::status});
+inline constexpr auto kAllRightPanels = std::to_array<RightPanel>({RightPanel::details, RightPanel::status});
 
 std::string_view rawValue(RightPanel panel) noexcept;
 std::optional<RightPanel> rightPanelFromRawValue(std::string_view raw) noexcept;

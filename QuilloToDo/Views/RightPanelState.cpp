@@ -31,7 +31,7 @@ RightPanelState reduced(RightPanelState state, RightPanelAction action, RightPan
 
 std::vector<RightPanel> columnPanels(const RightPanelState& state) {
     std::vector<RightPanel> panels;
-    for (RightPanel panel : allRightPanels) {
+    for (RightPanel panel : kAllRightPanels) {
         if (state.activePanels.contains(panel)) panels.push_back(panel);
     }
     return panels;

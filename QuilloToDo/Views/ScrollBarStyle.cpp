@@ -8,10 +8,10 @@
 namespace quillo {
 namespace {
 
-constexpr double handleOpacity = 0.25;
+constexpr double kHandleOpacity = 0.25;
 
 QString styleSheet() {
-    const QColor handle = Color::withOpacity(Qt::white, handleOpacity);
+    const QColor handle = Color::withOpacity(Qt::white, kHandleOpacity);
     return QStringLiteral(
                "QScrollBar:vertical { background: transparent; width: 10px; margin: 2px 2px 2px 0; }"
                "QScrollBar:horizontal { background: transparent; height: 10px; margin: 0 2px 2px 2px; }"

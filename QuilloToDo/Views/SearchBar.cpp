@@ -16,25 +16,25 @@
 namespace quillo {
 namespace {
 
-constexpr int spacing = 8;
-constexpr int paddingHorizontal = 12;
-constexpr int paddingVertical = 8;
-constexpr double cornerRadius = 10;
-constexpr double fontSize = 15;
+constexpr int kSpacing = 8;
+constexpr int kPaddingHorizontal = 12;
+constexpr int kPaddingVertical = 8;
+constexpr double kCornerRadius = 10;
+constexpr double kFontSize = 15;
 
 }  // namespace
 
 SearchBar::SearchBar(QWidget* parent) : QWidget(parent), field_(new QLineEdit(this)), clear_(new QToolButton(this)) {
     auto* layout = new QHBoxLayout(this);
-    layout->setSpacing(spacing);
-    layout->setContentsMargins(paddingHorizontal, paddingVertical, paddingHorizontal, paddingVertical);
+    layout->setSpacing(kSpacing);
+    layout->setContentsMargins(kPaddingHorizontal, kPaddingVertical, kPaddingHorizontal, kPaddingVertical);
 
-    auto* glass = new QuilloSymbolView(QStringLiteral("magnifyingglass"), fontSize, Color::quilloTextSecondary(),
+    auto* glass = new QuilloSymbolView(QStringLiteral("magnifyingglass"), kFontSize, Color::quilloTextSecondary(),
                                        QFont::Normal, this);
     layout->addWidget(glass, 0, Qt::AlignVCenter);
 
     field_->setPlaceholderText(QStringLiteral("Search markers..."));
-    field_->setFont(quilloFont(fontSize, QuilloFontWeight::regular));
+    field_->setFont(quilloFont(kFontSize, QuilloFontWeight::regular));
     field_->setFrame(false);
     field_->setAttribute(Qt::WA_MacShowFocusRect, false);
     QPalette palette = field_->palette();
@@ -47,7 +47,7 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent), field_(new QLineEdit(th
 
     // The clear button never takes the focus: clearing leaves the cursor in the field.
     clear_->setIcon(QuilloSymbol::icon(QStringLiteral("xmark.circle.fill"), Color::quilloTextTertiary()));
-    clear_->setIconSize(QSize(int(fontSize), int(fontSize)));
+    clear_->setIconSize(QSize(int(kFontSize), int(kFontSize)));
     clear_->setAutoRaise(true);
     clear_->setFocusPolicy(Qt::NoFocus);
     clear_->setCursor(Qt::ArrowCursor);
@@ -75,7 +75,7 @@ void SearchBar::setText(const QString& text) {
 void SearchBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QuilloPainting::fillRoundedRect(painter, rect(), cornerRadius, Color::quilloChipFill());
+    QuilloPainting::fillRoundedRect(painter, rect(), kCornerRadius, Color::quilloChipFill());
 }
 
 }  // namespace quillo

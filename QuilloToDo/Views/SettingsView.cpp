@@ -101,7 +101,7 @@ void SettingsView::buildWindow(GroupedForm* form) {
 
     auto* sliderRow = new QHBoxLayout;
     transparencySlider_ = new QSlider(Qt::Horizontal);
-    transparencySlider_->setRange(0, transparencySteps);
+    transparencySlider_->setRange(0, kTransparencySteps);
     transparencySlider_->setSingleStep(1);
     transparencySlider_->setPageStep(2);
     transparencySlider_->setAccessibleName(QStringLiteral("Window Transparency"));
@@ -129,7 +129,8 @@ void SettingsView::buildWindow(GroupedForm* form) {
 
 void SettingsView::showGlassDarkness(double value) {
     const QSignalBlocker blocker(transparencySlider_);
-    const double step = std::isfinite(value) ? std::clamp(std::round(value / 0.05), 0.0, double(transparencySteps)) : 0;
+    const double step =
+        std::isfinite(value) ? std::clamp(std::round(value / 0.05), 0.0, double(kTransparencySteps)) : 0;
     transparencySlider_->setValue(static_cast<int>(step));
     transparencyPercent_->setText(SettingsTexts::transparencyPercent(value));
 }
@@ -140,7 +141,7 @@ void SettingsView::buildIntegrations(GroupedForm* form) {
     auto* statusLayout = new QHBoxLayout(status);
     statusLayout->setContentsMargins(0, 0, 0, 0);
     statusLayout->setSpacing(8);
-    accessDot_ = new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::standard, false);
+    accessDot_ = new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::kStandard, false);
     accessText_ = new QLabel;
     accessButton_ = new QPushButton;
     statusLayout->addWidget(accessDot_, 0, Qt::AlignVCenter);

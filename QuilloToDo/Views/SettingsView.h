@@ -26,7 +26,7 @@ class SettingsView : public QWidget {
     Q_PROPERTY(bool remindersRequesting READ remindersRequesting NOTIFY remindersRequestingChanged)
 public:
     // The slider moves in steps of 0.05 over 0...1.
-    static constexpr int transparencySteps = 20;
+    static constexpr int kTransparencySteps = 20;
 
     // `defaults` holds the reminders mapping the view's own export service reads; `sources` are
     // only handed on to the feedback sheet. Both and `settings` outlive the view.

@@ -37,7 +37,7 @@ SheetHeader::SheetHeader(const QString& symbol, const QColor& symbolColor, const
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(16, 16, 16, 16);
     row->setSpacing(8);
-    row->addWidget(new QuilloSymbolView(symbol, SheetFonts::title2Size, symbolColor), 0, Qt::AlignVCenter);
+    row->addWidget(new QuilloSymbolView(symbol, SheetFonts::kTitle2Size, symbolColor), 0, Qt::AlignVCenter);
     auto* column = new QVBoxLayout;
     column->setSpacing(2);
     auto* title = new QLabel(headline);

@@ -27,7 +27,7 @@ QFont headline();  // 13, bold
 QFont callout();   // 12
 QFont caption();   // 11
 QFont caption2();  // 10
-constexpr double title2Size = 17;
+constexpr double kTitle2Size = 17;
 }  // namespace SheetFonts
 
 // Gives a widget the secondary text colour.

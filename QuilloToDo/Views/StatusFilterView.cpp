@@ -31,7 +31,7 @@ StatusFilterView::StatusFilterView(QWidget* parent) : QWidget(parent), chips_(ne
     layout->setSpacing(4);
     layout->addWidget(new QuilloSectionHeader(QStringLiteral("Status"), this));
     QList<QWidget*> chips;
-    for (TodoStatus status : allTodoStatuses) {
+    for (TodoStatus status : kAllTodoStatuses) {
         QuilloChipOptions options{.icon = statusSymbol(status),
                                   .isSelected = false,
                                   .tint = Color::quilloAccent(),
@@ -48,8 +48,8 @@ StatusFilterView::StatusFilterView(QWidget* parent) : QWidget(parent), chips_(ne
 void StatusFilterView::setSelectedStatuses(const std::set<TodoStatus>& statuses) {
     selectedStatuses_ = statuses;
     const QList<QWidget*> chips = chips_->chips();
-    for (std::size_t i = 0; i < allTodoStatuses.size(); ++i) {
-        static_cast<QuilloChip*>(chips[static_cast<qsizetype>(i)])->setSelected(statuses.contains(allTodoStatuses[i]));
+    for (std::size_t i = 0; i < kAllTodoStatuses.size(); ++i) {
+        static_cast<QuilloChip*>(chips[static_cast<qsizetype>(i)])->setSelected(statuses.contains(kAllTodoStatuses[i]));
     }
 }
 

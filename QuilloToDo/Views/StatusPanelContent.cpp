@@ -21,8 +21,8 @@
 namespace quillo {
 namespace {
 
-constexpr int labelWidth = 96;
-constexpr int spacing = 8;
+constexpr int kLabelWidth = 96;
+constexpr int kSpacing = 8;
 
 QLabel* textLabel(const QString& text, const QFont& font, const QColor& color, QWidget* parent) {
     auto* label = new QLabel(text, parent);
@@ -42,7 +42,7 @@ QWidget* dotted(QuilloStatusDot* dot, QLabel* text, QWidget* parent) {
     auto* box = new QWidget(parent);
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
+    layout->setSpacing(kSpacing);
     layout->addWidget(dot, 0, Qt::AlignVCenter);
     layout->addWidget(text, 0, Qt::AlignVCenter);
     layout->addStretch(1);
@@ -55,16 +55,16 @@ StatusPanelContent::StatusPanelContent(IndexController& indexController, TodoIPC
                                        PostlabLibraryLocator& postlabLocator, QWidget* parent)
     : QWidget(parent), index_(indexController), ipcServer_(ipcServer), locator_(postlabLocator), markers_(valueLabel(this)),
       lastScan_(valueLabel(this)), extensions_(valueLabel(this)), scanning_(new QStackedWidget(this)),
-      postlabDot_(new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::standard, false, this)),
+      postlabDot_(new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::kStandard, false, this)),
       postlab_(valueLabel(this)),
       error_(textLabel({}, quilloFont(12, QuilloFontWeight::regular), Color::red(), this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(spacing);
+    layout->setSpacing(kSpacing);
 
     auto* idleText = valueLabel(this);
     idleText->setText(QStringLiteral("Idle"));
-    idle_ = dotted(new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::standard, false, this), idleText, this);
+    idle_ = dotted(new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::kStandard, false, this), idleText, this);
     auto* busy = new QWidget(this);
     auto* busyLayout = new QHBoxLayout(busy);
     busyLayout->setContentsMargins(0, 0, 0, 0);
@@ -85,9 +85,9 @@ StatusPanelContent::StatusPanelContent(IndexController& indexController, TodoIPC
     };
     for (const auto& [name, value] : rows) {
         auto* row = new QHBoxLayout;
-        row->setSpacing(spacing);
+        row->setSpacing(kSpacing);
         QLabel* label = textLabel(QString::fromLatin1(name), labelFont, Color::quilloTextTertiary(), this);
-        label->setFixedWidth(labelWidth);
+        label->setFixedWidth(kLabelWidth);
         row->addWidget(label, 0, Qt::AlignVCenter);
         row->addWidget(value, 1, Qt::AlignVCenter);
         layout->addLayout(row);

@@ -12,10 +12,10 @@
 namespace quillo {
 
 namespace {
-constexpr double leadingPadding = 16;
-constexpr double verticalPadding = 1;
-constexpr double spacing = 6;
-constexpr double checkSide = 12;
+constexpr double kLeadingPadding = 16;
+constexpr double kVerticalPadding = 1;
+constexpr double kSpacing = 6;
+constexpr double kCheckSide = 12;
 }  // namespace
 
 TimelineToggleRow::TimelineToggleRow(const QString& name, bool isIncluded, std::int64_t count, QWidget* parent)
@@ -32,14 +32,14 @@ TimelineToggleRow::TimelineToggleRow(const QString& name, bool isIncluded, std::
 
 QSize TimelineToggleRow::sizeHint() const {
     const QFontMetricsF metrics(font());
-    const double height = std::max({metrics.height(), checkSide, double(badge_->sizeHint().height())});
-    const double width = leadingPadding + checkSide + spacing + metrics.horizontalAdvance(text()) + spacing +
+    const double height = std::max({metrics.height(), kCheckSide, double(badge_->sizeHint().height())});
+    const double width = kLeadingPadding + kCheckSide + kSpacing + metrics.horizontalAdvance(text()) + kSpacing +
                          badge_->sizeHint().width();
-    return {int(std::ceil(width)), int(std::ceil(height + 2 * verticalPadding))};
+    return {int(std::ceil(width)), int(std::ceil(height + 2 * kVerticalPadding))};
 }
 
 QSize TimelineToggleRow::minimumSizeHint() const {
-    return {int(leadingPadding + checkSide + spacing + badge_->sizeHint().width()), sizeHint().height()};
+    return {int(kLeadingPadding + kCheckSide + kSpacing + badge_->sizeHint().width()), sizeHint().height()};
 }
 
 void TimelineToggleRow::resizeEvent(QResizeEvent*) {
@@ -51,12 +51,12 @@ void TimelineToggleRow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     if (isDown()) painter.setOpacity(0.7);
-    const QRectF check(leadingPadding, (height() - checkSide) / 2, checkSide, checkSide);
+    const QRectF check(kLeadingPadding, (height() - kCheckSide) / 2, kCheckSide, kCheckSide);
     QuilloSymbol::paint(painter, check, isIncluded_ ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"),
                         isIncluded_ ? Color::quilloAccent() : Color::quilloTextTertiary());
 
-    const double nameLeft = check.right() + spacing;
-    const double nameWidth = std::max(0.0, badge_->x() - spacing - nameLeft);
+    const double nameLeft = check.right() + kSpacing;
+    const double nameWidth = std::max(0.0, badge_->x() - kSpacing - nameLeft);
     painter.setFont(font());
     painter.setPen(isIncluded_ ? QColor(Qt::white) : Color::quilloTextSecondary());
     painter.drawText(QRectF(nameLeft, 0, nameWidth, height()), Qt::AlignVCenter | Qt::AlignLeft,

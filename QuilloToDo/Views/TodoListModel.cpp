@@ -11,7 +11,7 @@ namespace {
 
 // Beyond this many separate runs of inserted or removed rows, one reset costs a view less than the
 // notifications.
-constexpr std::size_t maxRunsRowByRow = 64;
+constexpr std::size_t kMaxRunsRowByRow = 64;
 
 struct Run {
     int first;
@@ -175,7 +175,7 @@ bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListR
     }
     const std::vector<Run> removals = absentRuns(kept);
     const std::vector<Run> insertions = absentRuns(old);
-    if (removals.size() + insertions.size() > maxRunsRowByRow) return false;
+    if (removals.size() + insertions.size() > kMaxRunsRowByRow) return false;
 
     // Rows on their way out read nothing more of the old items; their keys stay alive in `previous`
     // until they are gone.

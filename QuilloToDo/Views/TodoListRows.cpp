@@ -13,7 +13,7 @@
 namespace quillo {
 namespace {
 
-constexpr std::string_view unassigned = "Unassigned";
+constexpr std::string_view kUnassigned = "Unassigned";
 
 // Writes the key into a buffer that is reused from item to item, so grouping allocates per group,
 // not per item.
@@ -21,7 +21,7 @@ void writeGroupKey(const TodoItem& item, ListGrouping grouping, std::string& key
     key.clear();
     switch (grouping) {
     case ListGrouping::assignee:
-        key.append(item.assigneeName ? std::string_view(*item.assigneeName) : unassigned);
+        key.append(item.assigneeName ? std::string_view(*item.assigneeName) : kUnassigned);
         return;
     case ListGrouping::event:
         key.append(item.libraryName).append(" / ").append(item.eventName);
@@ -94,8 +94,8 @@ TodoListRows::TodoListRows(const std::vector<const TodoItem*>& items, ListGroupi
         const std::string& keyA = keys_[a];
         const std::string& keyB = keys_[b];
         if (grouping == ListGrouping::assignee) {
-            if (keyA == unassigned) return false;
-            if (keyB == unassigned) return true;
+            if (keyA == kUnassigned) return false;
+            if (keyB == kUnassigned) return true;
         }
         return keyA < keyB;
     });

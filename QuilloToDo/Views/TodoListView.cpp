@@ -83,7 +83,7 @@ TodoListView::TodoListView(QWidget* parent)
 
     doneMark_->hide();
     doneMark_->installEventFilter(this);
-    quilloTooltip(doneMark_, QString::fromLatin1(TodoRowStyle::doneInRemindersTooltip));
+    quilloTooltip(doneMark_, QString::fromLatin1(TodoRowStyle::kDoneInRemindersTooltip));
     connect(list_->verticalScrollBar(), &QScrollBar::valueChanged, doneMark_, &QWidget::hide);
     connect(model_, &QAbstractItemModel::layoutChanged, doneMark_, &QWidget::hide);
     connect(model_, &QAbstractItemModel::modelReset, doneMark_, &QWidget::hide);

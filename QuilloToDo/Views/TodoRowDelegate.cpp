@@ -19,21 +19,21 @@ namespace quillo {
 namespace {
 
 // Every row sits in the list with insets of 1 pt above and below and 10 pt on either side.
-constexpr double rowInsetVertical = 1;
-constexpr double rowInsetHorizontal = 10;
+constexpr double kRowInsetVertical = 1;
+constexpr double kRowInsetHorizontal = 10;
 // A header has 8 pt of room above its title.
-constexpr double headerTopPadding = 8;
+constexpr double kHeaderTopPadding = 8;
 // An item row: 12 pt of padding left and right, 10 pt above and below, 10 pt between its parts.
-constexpr double itemPaddingHorizontal = 12;
-constexpr double itemPaddingVertical = 10;
-constexpr double itemSpacing = 10;
-constexpr double cornerRadius = 8;
-constexpr double badgeSide = 28;
-constexpr double badgeSymbolSize = 14;
-constexpr double badgeFillOpacity = 0.2;
-constexpr double lineSpacing = 2;
-constexpr double minimumSpacer = 8;
-constexpr double doneMarkSize = 12;
+constexpr double kItemPaddingHorizontal = 12;
+constexpr double kItemPaddingVertical = 10;
+constexpr double kItemSpacing = 10;
+constexpr double kCornerRadius = 8;
+constexpr double kBadgeSide = 28;
+constexpr double kBadgeSymbolSize = 14;
+constexpr double kBadgeFillOpacity = 0.2;
+constexpr double kLineSpacing = 2;
+constexpr double kMinimumSpacer = 8;
+constexpr double kDoneMarkSize = 12;
 
 int ceilToInt(double value) {
     return static_cast<int>(std::ceil(value));
@@ -47,9 +47,9 @@ TodoRowDelegate::TodoRowDelegate(QObject* parent)
       titleFont_(quilloFont(15, QuilloFontWeight::regular)),
       detailFont_(quilloFont(12, QuilloFontWeight::regular)) {
     const double header = QFontMetricsF(headerFont_).height();
-    const double lines = QFontMetricsF(titleFont_).height() + lineSpacing + QFontMetricsF(detailFont_).height();
-    headerHeight_ = ceilToInt(headerTopPadding + header + 2 * rowInsetVertical);
-    itemHeight_ = ceilToInt(std::max(badgeSide, lines) + 2 * itemPaddingVertical + 2 * rowInsetVertical);
+    const double lines = QFontMetricsF(titleFont_).height() + kLineSpacing + QFontMetricsF(detailFont_).height();
+    headerHeight_ = ceilToInt(kHeaderTopPadding + header + 2 * kRowInsetVertical);
+    itemHeight_ = ceilToInt(std::max(kBadgeSide, lines) + 2 * kItemPaddingVertical + 2 * kRowInsetVertical);
 }
 
 QSize TodoRowDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex& index) const {
@@ -71,8 +71,8 @@ void TodoRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 }
 
 void TodoRowDelegate::paintHeader(QPainter& painter, const QRect& rect, const QString& title) const {
-    const QRectF text = QRectF(rect).adjusted(rowInsetHorizontal, rowInsetVertical + headerTopPadding,
-                                              -rowInsetHorizontal, -rowInsetVertical);
+    const QRectF text = QRectF(rect).adjusted(kRowInsetHorizontal, kRowInsetVertical + kHeaderTopPadding,
+                                              -kRowInsetHorizontal, -kRowInsetVertical);
     painter.setFont(headerFont_);
     painter.setPen(Color::quilloTextSecondary());
     const QString shown = QFontMetricsF(headerFont_).elidedText(title, Qt::ElideRight, text.width());
@@ -80,45 +80,45 @@ void TodoRowDelegate::paintHeader(QPainter& painter, const QRect& rect, const QS
 }
 
 QRectF TodoRowDelegate::doneMarkRect(const QRect& rowRect) const {
-    const QRectF content = QRectF(rowRect).adjusted(rowInsetHorizontal + itemPaddingHorizontal,
-                                                    rowInsetVertical + itemPaddingVertical,
-                                                    -rowInsetHorizontal - itemPaddingHorizontal,
-                                                    -rowInsetVertical - itemPaddingVertical);
-    return {content.right() - doneMarkSize, content.center().y() - doneMarkSize / 2, doneMarkSize, doneMarkSize};
+    const QRectF content = QRectF(rowRect).adjusted(kRowInsetHorizontal + kItemPaddingHorizontal,
+                                                    kRowInsetVertical + kItemPaddingVertical,
+                                                    -kRowInsetHorizontal - kItemPaddingHorizontal,
+                                                    -kRowInsetVertical - kItemPaddingVertical);
+    return {content.right() - kDoneMarkSize, content.center().y() - kDoneMarkSize / 2, kDoneMarkSize, kDoneMarkSize};
 }
 
 void TodoRowDelegate::paintItem(QPainter& painter, const QStyleOptionViewItem& option, const TodoItem& item,
                                 bool selected, bool doneInReminders) const {
-    const QRectF card = QRectF(option.rect).adjusted(rowInsetHorizontal, rowInsetVertical, -rowInsetHorizontal,
-                                                     -rowInsetVertical);
+    const QRectF card = QRectF(option.rect).adjusted(kRowInsetHorizontal, kRowInsetVertical, -kRowInsetHorizontal,
+                                                     -kRowInsetVertical);
     if (selected) {
-        QuilloPainting::fillRoundedRect(painter, card, cornerRadius, Color::quilloSelection());
+        QuilloPainting::fillRoundedRect(painter, card, kCornerRadius, Color::quilloSelection());
     } else if (option.state & QStyle::State_MouseOver) {
-        QuilloPainting::fillRoundedRect(painter, card, cornerRadius, Color::quilloHover());
+        QuilloPainting::fillRoundedRect(painter, card, kCornerRadius, Color::quilloHover());
     }
 
-    const QRectF content = card.adjusted(itemPaddingHorizontal, itemPaddingVertical, -itemPaddingHorizontal,
-                                         -itemPaddingVertical);
+    const QRectF content = card.adjusted(kItemPaddingHorizontal, kItemPaddingVertical, -kItemPaddingHorizontal,
+                                         -kItemPaddingVertical);
     const QColor badge = TodoRowStyle::badgeColor(item);
-    const QRectF badgeRect(content.left(), content.center().y() - badgeSide / 2, badgeSide, badgeSide);
-    QuilloPainting::fillRoundedRect(painter, badgeRect, cornerRadius, Color::withOpacity(badge, badgeFillOpacity));
-    const QRectF symbolRect(badgeRect.center().x() - badgeSymbolSize / 2, badgeRect.center().y() - badgeSymbolSize / 2,
-                            badgeSymbolSize, badgeSymbolSize);
+    const QRectF badgeRect(content.left(), content.center().y() - kBadgeSide / 2, kBadgeSide, kBadgeSide);
+    QuilloPainting::fillRoundedRect(painter, badgeRect, kCornerRadius, Color::withOpacity(badge, kBadgeFillOpacity));
+    const QRectF symbolRect(badgeRect.center().x() - kBadgeSymbolSize / 2,
+                            badgeRect.center().y() - kBadgeSymbolSize / 2, kBadgeSymbolSize, kBadgeSymbolSize);
     QuilloSymbol::paint(painter, symbolRect, TodoRowStyle::badgeSymbol(item), badge, QFont::Medium);
 
-    double textRight = content.right() - minimumSpacer;
+    double textRight = content.right() - kMinimumSpacer;
     if (doneInReminders) {
         const QRectF mark = doneMarkRect(option.rect);
-        QuilloSymbol::paint(painter, mark, QString::fromLatin1(TodoRowStyle::doneInRemindersSymbol),
+        QuilloSymbol::paint(painter, mark, QString::fromLatin1(TodoRowStyle::kDoneInRemindersSymbol),
                             Color::quilloTextTertiary(), QFont::Medium);
-        textRight = mark.left() - minimumSpacer;
+        textRight = mark.left() - kMinimumSpacer;
     }
 
     const QFontMetricsF titleMetrics(titleFont_);
     const QFontMetricsF detailMetrics(detailFont_);
-    const double left = badgeRect.right() + itemSpacing;
+    const double left = badgeRect.right() + kItemSpacing;
     const double width = std::max(0.0, textRight - left);
-    const double top = content.center().y() - (titleMetrics.height() + lineSpacing + detailMetrics.height()) / 2;
+    const double top = content.center().y() - (titleMetrics.height() + kLineSpacing + detailMetrics.height()) / 2;
 
     QFont title = titleFont_;
     title.setStrikeOut(TodoRowStyle::isTitleStruckThrough(item));
@@ -129,7 +129,7 @@ void TodoRowDelegate::paintItem(QPainter& painter, const QStyleOptionViewItem& o
 
     painter.setFont(detailFont_);
     painter.setPen(Color::quilloTextSecondary());
-    painter.drawText(QRectF(left, top + titleMetrics.height() + lineSpacing, width, detailMetrics.height()),
+    painter.drawText(QRectF(left, top + titleMetrics.height() + kLineSpacing, width, detailMetrics.height()),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      detailMetrics.elidedText(platform::toQString(std::string_view(rowDetailLine(item))), Qt::ElideRight, width));
 }

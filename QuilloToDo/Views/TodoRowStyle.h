@@ -21,7 +21,7 @@ bool isTitleStruckThrough(const TodoItem& item);
 QColor titleColor(const TodoItem& item);
 
 // The mark of a to-do whose reminder was completed in Reminders, and its tooltip.
-inline const char* const doneInRemindersSymbol = "checklist.checked";
-inline const char* const doneInRemindersTooltip = "Completed in Apple Reminders";
+inline const char* const kDoneInRemindersSymbol = "checklist.checked";
+inline const char* const kDoneInRemindersTooltip = "Completed in Apple Reminders";
 
 }  // namespace quillo::TodoRowStyle

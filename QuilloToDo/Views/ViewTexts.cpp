@@ -7,7 +7,7 @@
 namespace quillo {
 namespace {
 
-const QString enDash = QStringLiteral("\u2013");
+const QString kEnDash = QStringLiteral("\u2013");
 
 }  // namespace
 
@@ -24,12 +24,12 @@ QString pollingNamesText(qint64 count) {
 }
 
 QString lastScanText(const std::optional<QDateTime>& date) {
-    if (!date) return enDash;
+    if (!date) return kEnDash;
     return QLocale().toString(date->toLocalTime().time(), QLocale::ShortFormat);
 }
 
 QString detailValueText(const std::optional<std::string>& value) {
-    return value ? platform::toQString(std::string_view(*value)) : enDash;
+    return value ? platform::toQString(std::string_view(*value)) : kEnDash;
 }
 
 }  // namespace quillo

@@ -12,7 +12,7 @@ namespace quillo {
 enum class MarkerKind { standard, todo, chapter };
 
 // Every case in case order, for controls that offer one choice per kind.
-inline constexpr auto allMarkerKinds =
+inline constexpr auto kAllMarkerKinds =
     std::to_array<MarkerKind>({MarkerKind::standard, MarkerKind::todo, MarkerKind::chapter});
 
 std::string_view rawValue(MarkerKind kind) noexcept;

@@ -13,7 +13,7 @@ namespace quillo {
 enum class TodoStatus { open, done, unknown };
 
 // Every case in case order, for controls that offer one choice per status.
-inline constexpr auto allTodoStatuses =
+inline constexpr auto kAllTodoStatuses =
     std::to_array<TodoStatus>({TodoStatus::open, TodoStatus::done, TodoStatus::unknown});
 
 std::string_view rawValue(TodoStatus status) noexcept;

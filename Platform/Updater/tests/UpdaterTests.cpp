@@ -12,7 +12,7 @@
 namespace platform {
 namespace {
 
-const QByteArray feedOffering020 = R"(<?xml version="1.0"?>
+const QByteArray kFeedOffering020 = R"(<?xml version="1.0"?>
 <rss version="2.0" xmlns:up="http://example.org/xml-namespaces/updates"><channel>
   <item><title>QuilloToDo 0.2.0</title><up:version>0.2.0</up:version>
         <link>https://example.org/quillotodo/0.2.0</link></item>
@@ -41,7 +41,7 @@ protected:
 };
 
 TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsLink) {
-    server.script({.status = 200, .body = feedOffering020});
+    server.script({.status = 200, .body = kFeedOffering020});
     const UpdateCheckResult result = check(updater);
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::newerVersion);
     EXPECT_EQ(result.offeredVersion, "0.2.0");
@@ -61,7 +61,7 @@ TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsLink) {
 }
 
 TEST_F(UpdaterTest, TheSameVersionIsUpToDate) {
-    server.script({.status = 200, .body = QByteArray(feedOffering020).replace("0.2.0", "0.1.0")});
+    server.script({.status = 200, .body = QByteArray(kFeedOffering020).replace("0.2.0", "0.1.0")});
     const UpdateCheckResult result = check(updater);
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::upToDate);
     ASSERT_NE(updater.resultDialog(), nullptr);
@@ -82,7 +82,7 @@ TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
     result = check(updater);
     EXPECT_EQ(result.reason, "The update server answered HTTP 404 Scripted.");  // with the server's own phrase
 
-    server.script({.status = 200, .body = QByteArray(Updater::maximumFeedBytes + 1, ' ')});
+    server.script({.status = 200, .body = QByteArray(Updater::kMaximumFeedBytes + 1, ' ')});
     result = check(updater);
     EXPECT_EQ(result.reason, "The update feed is larger than 4 MB.");
 }

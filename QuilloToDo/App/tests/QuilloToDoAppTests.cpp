@@ -128,7 +128,7 @@ TEST_F(QuilloToDoAppTest, TheCommandsAskTheMainWindowForItsSheets) {
     EXPECT_TRUE(window.showRemindersExport());
     EXPECT_TRUE(exportSheet->items().empty());
     EXPECT_FALSE(exportSheet->canExport());
-    AppNotifications::defaultCenter().post(NotificationName::showRemindersExportSheet);  // already shown
+    AppNotifications::defaultCenter().post(NotificationName::kShowRemindersExportSheet);  // already shown
     EXPECT_EQ(window.findChildren<RemindersExportSheet*>().size(), 1);
     exportSheet->reject();
     QTRY_VERIFY_WITH_TIMEOUT(!window.showRemindersExport(), 10'000);

@@ -38,7 +38,7 @@ protected:
         return library.finish();
     }
     QStringList storedPaths() const {
-        const QVariant value = openSettings()->value(LibraryController::bookmarksKey);
+        const QVariant value = openSettings()->value(LibraryController::kBookmarksKey);
         return value.toMap().keys();
     }
     // The URLs a controller on the same settings file restores: the next launch.
@@ -66,7 +66,7 @@ TEST_F(LibraryControllerTest, WatchesEachBundleURLOnceAndKeepsItsBookmark) {
     controller.addLibrary(urlOf(dir_.path() / "Upper.FCPBUNDLE"));
     controller.addLibrary(urlOf(dir_.path() / "a"));
     EXPECT_TRUE(controller.watchedLibraries().isEmpty());
-    EXPECT_FALSE(openSettings()->contains(LibraryController::bookmarksKey));
+    EXPECT_FALSE(openSettings()->contains(LibraryController::kBookmarksKey));
 
     controller.addLibrary(urlOf(spot));
     controller.addLibrary(urlOf(spot));
@@ -145,7 +145,7 @@ TEST_F(LibraryControllerTest, ALibraryFollowedToItsLivePathIsRemovedForGood) {
 TEST_F(LibraryControllerTest, ABookmarkThatResolvesElsewhereIsStoredUnderItsNewPath) {
     const fs::path moved = bundle("new", "Spot");
     const QString oldPath = qPath(dir_.path() / "old/Spot.fcpbundle");
-    openSettings()->setValue(LibraryController::bookmarksKey,
+    openSettings()->setValue(LibraryController::kBookmarksKey,
                              QVariantMap{{oldPath, *platform::Bookmark::create(qPath(moved))}});
 
     {
@@ -165,7 +165,7 @@ TEST_F(LibraryControllerTest, StoredValuesOfAnotherShapeReadAsNoLibraries) {
     const std::vector<QVariant> wrong{QString("/a/Spot.fcpbundle"), QVariantList{QString("x")},
                                       QVariantMap{{qPath(spot), QString("not data")}}, 7};
     for (const auto& value : wrong) {
-        openSettings()->setValue(LibraryController::bookmarksKey, value);
+        openSettings()->setValue(LibraryController::kBookmarksKey, value);
         auto settings = openSettings();
         LibraryController controller(*settings);
         EXPECT_TRUE(controller.watchedLibraries().isEmpty()) << value.typeName();

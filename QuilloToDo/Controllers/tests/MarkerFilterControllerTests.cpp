@@ -79,7 +79,7 @@ TEST_F(MarkerFilterControllerTest, NotifiesFilterChangesOnlyAndEveryTimelineUpda
     controller.setTimelines({"A"}, true);
     EXPECT_EQ(timelinesChanged.count(), 1);
     EXPECT_TRUE(controller.excludedTimelineIDs().empty());
-    EXPECT_TRUE(settings->contains(MarkerFilterController::excludedTimelinesKey));
+    EXPECT_TRUE(settings->contains(MarkerFilterController::kExcludedTimelinesKey));
 }
 
 TEST_F(MarkerFilterControllerTest, ExcludedTimelinesSurviveARestartWhateverTheirCount) {
@@ -103,7 +103,7 @@ TEST_F(MarkerFilterControllerTest, StoredValuesOfAnotherShapeReadAsNoExclusions)
     for (const auto& value : wrong) {
         {
             auto settings = openSettings();
-            settings->setValue(MarkerFilterController::excludedTimelinesKey, value);
+            settings->setValue(MarkerFilterController::kExcludedTimelinesKey, value);
         }
         auto settings = openSettings();
         MarkerFilterController controller(*settings);
@@ -140,7 +140,7 @@ TEST(AvailableRoles, SortByCodePointsOfCanonicalNamesNotByLocaleOrUTF16) {
 }
 
 TEST(ListGrouping, RawValuesAreExact) {
-    for (const auto grouping : allListGroupings) EXPECT_EQ(listGrouping(rawValue(grouping)), grouping);
+    for (const auto grouping : kAllListGroupings) EXPECT_EQ(listGrouping(rawValue(grouping)), grouping);
     EXPECT_EQ(rawValue(ListGrouping::event), "event");
     EXPECT_EQ(listGrouping("Event"), std::nullopt);
     EXPECT_EQ(listGrouping(""), std::nullopt);

@@ -24,7 +24,7 @@ struct Permanent : std::runtime_error, PermanentRetryFailure {
     Permanent() : std::runtime_error("rejected") {}
 };
 
-const std::vector<double> feedbackBackoff{1, 5, 30, 120, 600, 3600};
+const std::vector<double> kFeedbackBackoff{1, 5, 30, 120, 600, 3600};
 
 platform::JSON operation(int number) { return platform::JSON{{"n", number}}; }
 
@@ -77,7 +77,7 @@ struct Executor {
 TEST_F(PersistentRetryQueueTest, AlwaysFailingEntryFollowsTheWholeScheduleThenIsGivenUp) {
     RecordingSleeper sleeper;
     sleeper.file = storePath();
-    PersistentRetryQueue queue(storePath(), feedbackBackoff, 12, sleeper.sleeper());
+    PersistentRetryQueue queue(storePath(), kFeedbackBackoff, 12, sleeper.sleeper());
     Executor executor;
     executor.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
     queue.setExecutor(executor.executor());
@@ -107,7 +107,7 @@ TEST_F(PersistentRetryQueueTest, EmptyBackoffPausesOneSecondAndNoAttemptLimitMea
     EXPECT_EQ(sleeper.pauses, (std::vector<double>{1, 1}));
 
     RecordingSleeper none;
-    PersistentRetryQueue once(std::nullopt, feedbackBackoff, 0, none.sleeper());
+    PersistentRetryQueue once(std::nullopt, kFeedbackBackoff, 0, none.sleeper());
     once.setExecutor(failing.executor());
     once.enqueue(operation(2));
     ASSERT_TRUE(QTest::qWaitFor([&] { return once.deadLetterCount() == 1; }, 60000));
@@ -129,7 +129,7 @@ TEST_F(PersistentRetryQueueTest, UnusableBackoffValuesAreClampedToZeroThroughOne
 
 TEST_F(PersistentRetryQueueTest, PermanentFailureGivesUpAtOnceAndTheNextGoesOut) {
     RecordingSleeper sleeper;
-    PersistentRetryQueue queue(storePath(), feedbackBackoff, 12, sleeper.sleeper());
+    PersistentRetryQueue queue(storePath(), kFeedbackBackoff, 12, sleeper.sleeper());
     Executor executor;
     executor.outcome = [](int n) { return n == 1 ? std::make_exception_ptr(Permanent()) : nullptr; };
     queue.enqueue(operation(1));
@@ -144,7 +144,7 @@ TEST_F(PersistentRetryQueueTest, PermanentFailureGivesUpAtOnceAndTheNextGoesOut)
 }
 
 TEST_F(PersistentRetryQueueTest, EntriesQueuedDuringADeliveryGoOutNextFromTheSameDrain) {
-    PersistentRetryQueue queue(storePath(), feedbackBackoff, 12);
+    PersistentRetryQueue queue(storePath(), kFeedbackBackoff, 12);
     std::vector<std::pair<int, PersistentRetryQueue::DeliveryCompletion>> inFlight;
     std::vector<int> delivered;
     queue.setExecutor([&](const platform::JSON& op, PersistentRetryQueue::DeliveryCompletion done) {
@@ -170,13 +170,13 @@ TEST_F(PersistentRetryQueueTest, EntriesQueuedDuringADeliveryGoOutNextFromTheSam
 
 TEST_F(PersistentRetryQueueTest, WithoutExecutorQueuingOnlyStoresAndARestartDeliversWhatWasLeft) {
     {
-        PersistentRetryQueue first(storePath(), feedbackBackoff, 12);
+        PersistentRetryQueue first(storePath(), kFeedbackBackoff, 12);
         first.enqueue(operation(1));
         first.enqueue(operation(2));
         QCoreApplication::processEvents();
         EXPECT_EQ(first.pendingCount(), 2);
     }
-    PersistentRetryQueue second(storePath(), feedbackBackoff, 12);
+    PersistentRetryQueue second(storePath(), kFeedbackBackoff, 12);
     ASSERT_EQ(second.pendingCount(), 2);
     Executor executor;
     second.setExecutor(executor.executor());
@@ -191,7 +191,7 @@ TEST_F(PersistentRetryQueueTest, AttemptCountsSurviveARestart) {
     RecordingSleeper sleeper;
     std::function<void()> heldWake;
     {
-        PersistentRetryQueue first(storePath(), feedbackBackoff, 3, [&](double, std::function<void()> wake) {
+        PersistentRetryQueue first(storePath(), kFeedbackBackoff, 3, [&](double, std::function<void()> wake) {
             heldWake = std::move(wake);
         });
         Executor failing;
@@ -201,7 +201,7 @@ TEST_F(PersistentRetryQueueTest, AttemptCountsSurviveARestart) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return bool(heldWake); }, 60000));
     }
     heldWake();  // the queue is gone: waking it must do nothing
-    PersistentRetryQueue second(storePath(), feedbackBackoff, 3, sleeper.sleeper());
+    PersistentRetryQueue second(storePath(), kFeedbackBackoff, 3, sleeper.sleeper());
     ASSERT_EQ(second.pendingEntries().at(0).attempts, 1);
     Executor failing;
     failing.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
@@ -215,7 +215,7 @@ TEST_F(PersistentRetryQueueTest, OneBadEntryCostsOnlyItself) {
     writeStore(R"([{"id":"0A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9","operation":{"n":1},"attempts":2},)"
                R"({"id":"broken","operation":{"n":2},"attempts":0},)"
                R"({"id":"11111111-2222-4333-8444-555555555555","operation":{"n":3},"attempts":0}])");
-    PersistentRetryQueue queue(storePath(), feedbackBackoff, 12);
+    PersistentRetryQueue queue(storePath(), kFeedbackBackoff, 12);
     ASSERT_EQ(queue.pendingCount(), 2);
     EXPECT_EQ(queue.pendingEntries()[0].attempts, 2);
     EXPECT_EQ(queue.pendingEntries()[1].operation, operation(3));
@@ -229,7 +229,7 @@ TEST_F(PersistentRetryQueueTest, AFileThatIsNoArrayIsMovedAsideReplacingAnOlderO
         ASSERT_TRUE(older.open(QIODevice::WriteOnly));
         older.write("older");
     }
-    PersistentRetryQueue queue(storePath(), feedbackBackoff, 12);
+    PersistentRetryQueue queue(storePath(), kFeedbackBackoff, 12);
     EXPECT_EQ(queue.pendingCount(), 0);
     EXPECT_FALSE(QFile::exists(storePath()));
     EXPECT_EQ(RecordingSleeper::readAll(storePath() + ".corrupt"), "{\"truncated\":");
@@ -239,7 +239,7 @@ TEST_F(PersistentRetryQueueTest, AFileThatIsNoArrayIsMovedAsideReplacingAnOlderO
 }
 
 TEST_F(PersistentRetryQueueTest, CancelRemovesEveryEntryWithTheKey) {
-    PersistentRetryQueue queue(storePath(), feedbackBackoff, 12);
+    PersistentRetryQueue queue(storePath(), kFeedbackBackoff, 12);
     queue.enqueue(operation(1), "a");
     queue.enqueue(operation(2));
     queue.enqueue(operation(3), "a");

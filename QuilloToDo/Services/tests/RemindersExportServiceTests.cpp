@@ -248,7 +248,7 @@ TEST_F(RemindersExportServiceTest, RefusalsAndListTitles) {
 
 TEST_F(RemindersExportServiceTest, WithoutAccessARefreshEmptiesTheMarksButKeepsTheMapping) {
     const auto id = platform::UUID::random();
-    defaults.setValue(ReminderMappingStore::key,
+    defaults.setValue(ReminderMappingStore::kKey,
                       QVariantMap{{platform::toQString(std::string_view(id.uuidString())).toLower(), "R1"},
                                   {"not-a-uuid", "R2"}});
     auto& export_ = makeService();
@@ -257,7 +257,7 @@ TEST_F(RemindersExportServiceTest, WithoutAccessARefreshEmptiesTheMarksButKeepsT
     EXPECT_TRUE(export_.completedInReminders().empty());
     EXPECT_EQ(export_.exportedReminderIDs().size(), 1u);
 
-    defaults.setValue(ReminderMappingStore::key, QVariantMap{{platform::toQString(std::string_view(id.uuidString())), 7}});
+    defaults.setValue(ReminderMappingStore::kKey, QVariantMap{{platform::toQString(std::string_view(id.uuidString())), 7}});
     EXPECT_TRUE(ReminderMappingStore::load(defaults).empty());
 }
 

@@ -5,13 +5,13 @@
 namespace quillo {
 namespace {
 
-const platform::UUID firstID = *platform::UUID::parse("0A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9");
-const platform::UUID secondID = *platform::UUID::parse("11111111-2222-4333-8444-555555555555");
+const platform::UUID kFirstID = *platform::UUID::parse("0A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9");
+const platform::UUID kSecondID = *platform::UUID::parse("11111111-2222-4333-8444-555555555555");
 
 TEST(RetryQueueFile, WritesCompactWithEscapedSlashesAndNoNullKey) {
     const std::vector<RetryQueueEntry> entries{
-        {.id = firstID, .operation = platform::JSON{{"text", "a/b"}}, .dedupKey = std::nullopt, .attempts = 3},
-        {.id = secondID, .operation = platform::JSON::object(), .dedupKey = "k/1", .attempts = 0},
+        {.id = kFirstID, .operation = platform::JSON{{"text", "a/b"}}, .dedupKey = std::nullopt, .attempts = 3},
+        {.id = kSecondID, .operation = platform::JSON::object(), .dedupKey = "k/1", .attempts = 0},
     };
     EXPECT_EQ(RetryQueueFile::encode(entries),
               R"([{"id":"0A1B2C3D-4E5F-4061-8293-A4B5C6D7E8F9","operation":{"text":"a\/b"},"attempts":3},)"
@@ -26,7 +26,7 @@ TEST(RetryQueueFile, ReadsInAnyKeyOrderWithNullOrMissingKeyAsNoKey) {
         R"([{"attempts":1,"dedupKey":null,"operation":{},"id":"0a1b2c3d-4e5f-4061-8293-a4b5c6d7e8f9","x":[]},)"
         R"({"operation":{"a":1},"id":"11111111-2222-4333-8444-555555555555","attempts":0}])");
     ASSERT_EQ(read.entries.size(), 2u);
-    EXPECT_EQ(read.entries[0].id, firstID);
+    EXPECT_EQ(read.entries[0].id, kFirstID);
     EXPECT_EQ(read.entries[0].dedupKey, std::nullopt);
     EXPECT_EQ(read.entries[0].attempts, 1);
     EXPECT_EQ(read.entries[1].dedupKey, std::nullopt);
@@ -47,7 +47,7 @@ TEST(RetryQueueFile, DropsOnlyTheInvalidElements) {
     EXPECT_TRUE(read.isArray);
     EXPECT_EQ(read.droppedCount, 7u);
     ASSERT_EQ(read.entries.size(), 2u);
-    EXPECT_EQ(read.entries[0].id, firstID);
+    EXPECT_EQ(read.entries[0].id, kFirstID);
     EXPECT_EQ(read.entries[1].attempts, 2);
 }
 

@@ -36,7 +36,7 @@ TEST_F(WindowSettingsTest, ValuesSurviveTheFileAndUnreadableNumbersReadAsTheDefa
         settings.setWindowGlassDarkness(0.4);
         settings.setSidebarColorHex("");
         settings.setListGroupingRaw("timeline");
-        file.setValue(WindowSettingsKey::sidebarDarknessDelta, "a lot");
+        file.setValue(WindowSettingsKey::kSidebarDarknessDelta, "a lot");
         file.sync();
     }
     QSettings reread(path(), QSettings::IniFormat);
@@ -54,7 +54,7 @@ TEST_F(WindowSettingsTest, NotifiesOnlyRealChanges) {
 
     settings.setWindowGlassDarkness(0.95);  // the default: no change
     EXPECT_EQ(darkness.count(), 0);
-    EXPECT_EQ(file.value(WindowSettingsKey::windowGlassDarkness).toDouble(), 0.95);  // yet stored
+    EXPECT_EQ(file.value(WindowSettingsKey::kWindowGlassDarkness).toDouble(), 0.95);  // yet stored
 
     settings.setWindowGlassDarkness(0.5);
     settings.setWindowGlassDarkness(0.5);
@@ -72,7 +72,7 @@ TEST(AppNotificationsTest, PostingANameEmitsItsSignalOnly) {
     auto& center = AppNotifications::defaultCenter();
     QSignalSpy feedback(&center, &AppNotifications::showFeedbackSheet);
     QSignalSpy reminders(&center, &AppNotifications::showRemindersExportSheet);
-    EXPECT_TRUE(center.post(NotificationName::showRemindersExportSheet));
+    EXPECT_TRUE(center.post(NotificationName::kShowRemindersExportSheet));
     EXPECT_FALSE(center.post(u"showSomethingElse"));
     EXPECT_EQ(feedback.count(), 0);
     EXPECT_EQ(reminders.count(), 1);

@@ -14,11 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const QString standInName = QStringLiteral("QuilloFirstFCP");
+const QString kStandInName = QStringLiteral("QuilloFirstFCP");
 
 class EmptyStateTest : public WindowTest {
 protected:
-    EmptyStateTest() : WindowTest(standInName), view_(libraries_, windowSettings_, panel_) {}
+    EmptyStateTest() : WindowTest(kStandInName), view_(libraries_, windowSettings_, panel_) {}
 
     QStringList texts() const {
         QStringList shown;
@@ -59,7 +59,7 @@ TEST_F(EmptyStateTest, DetectionAddsEveryOpenLibraryInOrderOrShowsWhyItCouldNot)
 
     QStringList open;
     for (const auto* name : {"Three", "One", "Two"}) open.append(qPath(bundle(name, name) / "Day 1/CurrentVersion.fcpevent"));
-    quillo::testing::FinalCutProProcess application(dir_.path(), open, standInName);
+    quillo::testing::FinalCutProProcess application(dir_.path(), open, kStandInName);
     ASSERT_TRUE(application.isReady());
     ASSERT_TRUE(awaitFuture(view_.detect()));
     EXPECT_EQ(watchedNames(), (QStringList{"Three", "One", "Two"}));

@@ -26,7 +26,7 @@ namespace {
 class FeedbackSheetTest : public ::testing::Test {
 protected:
     FeedbackSheetTest() {
-        window.setProperty(FeedbackSheet::mainWindowProperty, true);
+        window.setProperty(FeedbackSheet::kMainWindowProperty, true);
         window.resize(320, 200);
         window.show();
     }

@@ -23,11 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 // Final Cut Pro stands in under a name of this suite's own.
-const QString standInName = QStringLiteral("QuilloSideFCP");
+const QString kStandInName = QStringLiteral("QuilloSideFCP");
 
 class SidebarTest : public WindowTest {
 protected:
-    SidebarTest() : WindowTest(standInName) {}
+    SidebarTest() : WindowTest(kStandInName) {}
 
     LibrarySourceListView& sidebar() {
         if (!sidebar_) sidebar_ = std::make_unique<LibrarySourceListView>(libraries_, index_, filter_, windowSettings_, panel_);
@@ -79,7 +79,7 @@ TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral
     {
         // Only a library already watched is open: nothing happens, no dialog.
         libraries_.addLibrary(urlOf(first));
-        quillo::testing::FinalCutProProcess application(dir_.path(), {database(first)}, standInName);
+        quillo::testing::FinalCutProProcess application(dir_.path(), {database(first)}, kStandInName);
         ASSERT_TRUE(application.isReady());
         ASSERT_TRUE(awaitFuture(sidebar().detect()));
         EXPECT_FALSE(sidebar().detectionErrorLabel()->isVisibleTo(&sidebar()));
@@ -87,7 +87,7 @@ TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral
         EXPECT_EQ(sidebar().multiplePicker(), nullptr);
     }
     {
-        quillo::testing::FinalCutProProcess application(dir_.path(), {database(first), database(second)}, standInName);
+        quillo::testing::FinalCutProProcess application(dir_.path(), {database(first), database(second)}, kStandInName);
         ASSERT_TRUE(application.isReady());
         ASSERT_TRUE(awaitFuture(sidebar().detect()));
         EXPECT_EQ(watchedNames(), (QStringList{"First", "Second"}));
@@ -96,7 +96,7 @@ TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral
     libraries_.removeLibrary(1);
     {
         quillo::testing::FinalCutProProcess application(dir_.path(), {database(second), database(first), database(third)},
-                                                standInName);
+                                                kStandInName);
         ASSERT_TRUE(application.isReady());
         ASSERT_TRUE(awaitFuture(sidebar().detect()));
     }

@@ -6,8 +6,8 @@
 namespace quillo {
 namespace {
 
-constexpr auto D = RightPanel::details;
-constexpr auto S = RightPanel::status;
+constexpr auto kD = RightPanel::details;
+constexpr auto kS = RightPanel::status;
 
 struct Step {
     RightPanelState before;
@@ -20,22 +20,22 @@ TEST(RightPanelState, ReducerTable) {
     using A = RightPanelAction;
     const Step table[] = {
         // Toolbar toggle: opens without expanding; closes, collapsing an expanded panel.
-        {{{}, {}}, A::toggle, S, {{S}, {}}},
-        {{{S}, {}}, A::toggle, D, {{D, S}, {}}},
-        {{{D, S}, {}}, A::toggle, S, {{D}, {}}},
-        {{{D, S}, D}, A::toggle, D, {{S}, {}}},
-        {{{D, S}, D}, A::toggle, S, {{D}, D}},
+        {{{}, {}}, A::toggle, kS, {{kS}, {}}},
+        {{{kS}, {}}, A::toggle, kD, {{kD, kS}, {}}},
+        {{{kD, kS}, {}}, A::toggle, kS, {{kD}, {}}},
+        {{{kD, kS}, kD}, A::toggle, kD, {{kS}, {}}},
+        {{{kD, kS}, kD}, A::toggle, kS, {{kD}, kD}},
         // Expand: expands, or collapses the expanded panel; the other open panel stays open.
-        {{{D, S}, {}}, A::expand, D, {{D, S}, D}},
-        {{{D, S}, D}, A::expand, D, {{D, S}, {}}},
-        {{{D, S}, S}, A::expand, D, {{D, S}, D}},
+        {{{kD, kS}, {}}, A::expand, kD, {{kD, kS}, kD}},
+        {{{kD, kS}, kD}, A::expand, kD, {{kD, kS}, {}}},
+        {{{kD, kS}, kS}, A::expand, kD, {{kD, kS}, kD}},
         // Close: closes, and collapses when it was the expanded one.
-        {{{D, S}, D}, A::close, D, {{S}, {}}},
-        {{{D}, D}, A::close, D, {{}, {}}},
-        {{{D, S}, S}, A::close, D, {{S}, S}},
+        {{{kD, kS}, kD}, A::close, kD, {{kS}, {}}},
+        {{{kD}, kD}, A::close, kD, {{}, {}}},
+        {{{kD, kS}, kS}, A::close, kD, {{kS}, kS}},
         // A picked row opens Details and leaves everything else as it is.
-        {{{}, {}}, A::open, D, {{D}, {}}},
-        {{{D, S}, S}, A::open, D, {{D, S}, S}},
+        {{{}, {}}, A::open, kD, {{kD}, {}}},
+        {{{kD, kS}, kS}, A::open, kD, {{kD, kS}, kS}},
     };
     for (const Step& step : table) {
         EXPECT_EQ(reduced(step.before, step.action, step.panel), step.after)
@@ -44,9 +44,9 @@ TEST(RightPanelState, ReducerTable) {
 }
 
 TEST(RightPanelState, ColumnOrderIsDetailsThenStatus) {
-    RightPanelState state = reduced({}, RightPanelAction::toggle, S);
-    state = reduced(state, RightPanelAction::toggle, D);
-    EXPECT_EQ(columnPanels(state), (std::vector<RightPanel>{D, S}));
+    RightPanelState state = reduced({}, RightPanelAction::toggle, kS);
+    state = reduced(state, RightPanelAction::toggle, kD);
+    EXPECT_EQ(columnPanels(state), (std::vector<RightPanel>{kD, kS}));
     EXPECT_TRUE(columnPanels({}).empty());
 }
 

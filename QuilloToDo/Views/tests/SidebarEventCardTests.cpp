@@ -7,7 +7,7 @@ using namespace quillo;
 
 namespace {
 
-const MarkerFilter everything({}, {}, {}, "");
+const MarkerFilter kEverything({}, {}, {}, "");
 
 TodoItem item(std::string library, std::string timeline, MarkerKind kind = MarkerKind::todo) {
     TodoItem made;
@@ -86,20 +86,20 @@ TEST(SidebarEventCards, CountsApplyTheFilterButNotTheExclusions) {
 }
 
 TEST(SidebarEventCards, ALoneEventIsOpenWithoutHeaderAndTitlesNameTheLibraryOnlyWithSeveral) {
-    const auto lone = sidebarEventCards({library("L1", "Cut", {event("Day", {})})}, {}, everything, {}, {});
+    const auto lone = sidebarEventCards({library("L1", "Cut", {event("Day", {})})}, {}, kEverything, {}, {});
     ASSERT_EQ(lone.size(), 1u);
     EXPECT_FALSE(lone[0].showHeader);
     EXPECT_TRUE(lone[0].isExpanded);
 
     const std::vector one{library("L1", "Cut", {event("Day 1", {}), event("Day 2", {})})};
-    const auto two = sidebarEventCards(one, {}, everything, {}, {"Cut|Day 2"});
+    const auto two = sidebarEventCards(one, {}, kEverything, {}, {"Cut|Day 2"});
     EXPECT_TRUE(two[0].showHeader);
     EXPECT_FALSE(two[0].isExpanded);
     EXPECT_TRUE(two[1].isExpanded);
     EXPECT_EQ(two[0].title(), "Day 1");
 
     const std::vector both{library("L1", "Cut", {event("Day 1", {})}), library("L2", "Promo", {event("Day 1", {})})};
-    const auto cards = sidebarEventCards(both, {}, everything, {}, {});
+    const auto cards = sidebarEventCards(both, {}, kEverything, {}, {});
     EXPECT_EQ(cards[0].title(), "Cut / Day 1");
     EXPECT_EQ(cards[1].title(), "Promo / Day 1");
     EXPECT_EQ(cards[1].storedID, "Promo|Day 1");
@@ -110,7 +110,7 @@ TEST(SidebarEventCards, LibrariesOfTheSameNameKeepTheirEventsApart) {
     const std::vector structure{library("B1", "Cut", {event("Day", {{"T", "Main"}})}),
                                 library("B2", "Cut", {event("Day", {{"T", "Main"}})})};
     const std::vector items{item("B1", "T"), item("B1", "T"), item("B2", "T")};
-    const auto cards = sidebarEventCards(structure, items, everything, {}, {"B2|Day"});
+    const auto cards = sidebarEventCards(structure, items, kEverything, {}, {"B2|Day"});
     ASSERT_EQ(cards.size(), 2u);
     EXPECT_NE(cards[0].key(), cards[1].key());
     EXPECT_NE(cards[0].storedID, cards[1].storedID);
@@ -119,7 +119,7 @@ TEST(SidebarEventCards, LibrariesOfTheSameNameKeepTheirEventsApart) {
     EXPECT_EQ(cards[0].count(), 2);
     EXPECT_EQ(cards[1].count(), 1);
     // A stored "<library name>|<event name>" id would have opened both.
-    const auto byName = sidebarEventCards(structure, items, everything, {}, {"Cut|Day"});
+    const auto byName = sidebarEventCards(structure, items, kEverything, {}, {"Cut|Day"});
     EXPECT_FALSE(byName[0].isExpanded);
     EXPECT_FALSE(byName[1].isExpanded);
 }

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     if (const TodoItem* done = firstItem(index, [](const TodoItem& item) { return item.status == TodoStatus::done; })) {
         pane->setCompletedInReminders({done->id});
     }
-    for (ListGrouping grouping : allListGroupings) {
+    for (ListGrouping grouping : kAllListGroupings) {
         settings.setListGroupingRaw(platform::toQString(rawValue(grouping)));
         shoot(("grouping-" + std::string(rawValue(grouping))).c_str());
     }

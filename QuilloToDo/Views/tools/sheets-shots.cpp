@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
 
     // The window the sheets belong to, painted as the main window's background by default.
     QuilloHudBackground window(*Color::fromHex(QStringLiteral("#0D0D0D")), 0.95);
-    window.setProperty(FeedbackSheet::mainWindowProperty, true);
+    window.setProperty(FeedbackSheet::kMainWindowProperty, true);
     window.resize(900, 620);
     window.show();
 

@@ -31,8 +31,8 @@ platform::JSON encodedThroughText(const TodoItem& item) {
 }  // namespace
 
 TEST(TodoEnums, RawValuesReadBackExactlyAndNothingElse) {
-    for (const MarkerKind kind : allMarkerKinds) EXPECT_EQ(markerKindFromRawValue(rawValue(kind)), kind);
-    for (const TodoStatus status : allTodoStatuses) EXPECT_EQ(todoStatusFromRawValue(rawValue(status)), status);
+    for (const MarkerKind kind : kAllMarkerKinds) EXPECT_EQ(markerKindFromRawValue(rawValue(kind)), kind);
+    for (const TodoStatus status : kAllTodoStatuses) EXPECT_EQ(todoStatusFromRawValue(rawValue(status)), status);
     for (const AssigneeSource source : {AssigneeSource::role, AssigneeSource::prefix, AssigneeSource::none})
         EXPECT_EQ(assigneeSourceFromRawValue(rawValue(source)), source);
 
@@ -44,8 +44,8 @@ TEST(TodoEnums, RawValuesReadBackExactlyAndNothingElse) {
 }
 
 TEST(TodoEnums, CasesComeInCaseOrderWithTheirLabels) {
-    EXPECT_EQ(allMarkerKinds, (std::array{MarkerKind::standard, MarkerKind::todo, MarkerKind::chapter}));
-    EXPECT_EQ(allTodoStatuses, (std::array{TodoStatus::open, TodoStatus::done, TodoStatus::unknown}));
+    EXPECT_EQ(kAllMarkerKinds, (std::array{MarkerKind::standard, MarkerKind::todo, MarkerKind::chapter}));
+    EXPECT_EQ(kAllTodoStatuses, (std::array{TodoStatus::open, TodoStatus::done, TodoStatus::unknown}));
     EXPECT_EQ(displayName(MarkerKind::standard), "Standard");
     EXPECT_EQ(displayName(MarkerKind::todo), "To-Do");
     EXPECT_EQ(displayName(MarkerKind::chapter), "Chapter");

@@ -75,8 +75,8 @@ private:
 TodoItem randomItem(TextSource& source, bool wellFormed = true) {
     TodoItem fields = plausibleItem();
     fields.id = platform::UUID::random();
-    fields.kind = allMarkerKinds[source.pick(allMarkerKinds.size())];
-    fields.status = allTodoStatuses[source.pick(allTodoStatuses.size())];
+    fields.kind = kAllMarkerKinds[source.pick(kAllMarkerKinds.size())];
+    fields.status = kAllTodoStatuses[source.pick(kAllTodoStatuses.size())];
     fields.completedRaw = source.pick(3) == 0 ? std::nullopt : std::optional(source.pick(2) == 0);
     fields.text = source.text(wellFormed);
     fields.rawText = source.text(true);

@@ -43,7 +43,7 @@ ScanError scanError(const std::function<void()>& call) {
 
 void write(const std::filesystem::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
-const std::string markedProject = R"(<fcpxml version="1.10"><resources><format id="r1" frameDuration="100/2500s"/></resources>
+const std::string kMarkedProject = R"(<fcpxml version="1.10"><resources><format id="r1" frameDuration="100/2500s"/></resources>
 <project name="Edit"><sequence format="r1"><spine>
   <asset-clip name="Interview" role="Anna.Anna-1" offset="0s" start="1200/2400s" duration="10s">
     <marker start="3600/2400s" duration="100/2500s" value="fix the colour" completed="0"/>
@@ -189,7 +189,7 @@ TEST(FCPXMLMarkerScanner, MalformedOrDangerousXMLIsAnError) {
 
 TEST(FCPXMLMarkerScanner, ReadsFilesAndBundles) {
     TemporaryDirectory dir;
-    write(dir.path() / "Export.fcpxml", markedProject);
+    write(dir.path() / "Export.fcpxml", kMarkedProject);
     const auto markers = quillo::FCPXMLMarkerScanner::scan(dir.path() / "Export.fcpxml");
     ASSERT_EQ(markers.size(), 1u);
     EXPECT_EQ(markers[0].positionSeconds, 1.0);
@@ -197,7 +197,7 @@ TEST(FCPXMLMarkerScanner, ReadsFilesAndBundles) {
 
     for (const char* bundle : {"Cut.fcpxmld", "Cut.FcpXmlD", "Folder"}) {
         std::filesystem::create_directory(dir.path() / bundle);
-        write(dir.path() / bundle / "Info.fcpxml", markedProject);
+        write(dir.path() / bundle / "Info.fcpxml", kMarkedProject);
         EXPECT_EQ(quillo::FCPXMLMarkerScanner::scan(dir.path() / bundle), markers) << bundle;
     }
 
