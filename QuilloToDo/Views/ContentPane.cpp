@@ -17,6 +17,7 @@
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 
+#include "QuilloDesignKit/QuilloAnimation.h"
 #include "QuilloDesignKit/QuilloChip.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloDivider.h"
@@ -29,9 +30,13 @@
 #include "Platform/QtBridge/QtText.h"
 
 #include <QEvent>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
+#include <QPointer>
+#include <QPropertyAnimation>
 #include <QScrollArea>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -368,7 +373,33 @@ void ContentPane::showPanels() {
         expandedPanels_[slot(panel)]->setVisible(panels_.expandedPanel == panel);
     }
     panelColumn_->setRevealed(!panels_.activePanels.empty(), true);
-    pages_->setCurrentWidget(expanded ? expandedPage_ : normalPage_);
+    QWidget* page = expanded ? expandedPage_ : normalPage_;
+    if (pages_->currentWidget() == page) return;
+    pages_->setCurrentWidget(page);
+    fadeIn(page);
+}
+
+// Expanding a panel or leaving it fades the new page in over the layout animation.
+void ContentPane::fadeIn(QWidget* page) {
+    const int duration = isVisible() ? QuilloAnimation::duration(QuilloAnimation::kLayoutDurationMs) : 0;
+    if (duration == 0) {
+        page->setGraphicsEffect(nullptr);
+        return;
+    }
+    auto* effect = new QGraphicsOpacityEffect(page);
+    page->setGraphicsEffect(effect);  // deletes an earlier fade's effect and with it its animation
+    auto* animation = new QPropertyAnimation(effect, "opacity", effect);
+    animation->setDuration(duration);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    animation->setEasingCurve(QuilloAnimation::easeInOut());
+    // The effect owns the animation: it goes once the animation has returned.
+    connect(animation, &QAbstractAnimation::finished, page, [page, effect = QPointer(effect)] {
+        QTimer::singleShot(0, page, [page, effect] {
+            if (effect && page->graphicsEffect() == effect) page->setGraphicsEffect(nullptr);
+        });
+    });
+    animation->start();
 }
 
 void ContentPane::showRefreshing() {

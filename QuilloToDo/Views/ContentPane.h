@@ -107,6 +107,7 @@ private:
     void showGrouping();
     void showDetails();
     void showPanels();
+    void fadeIn(QWidget* page);
     void showRefreshing();
 
     IndexController& index_;

@@ -18,6 +18,7 @@
 #include "QuilloDesignKit/QuilloSectionHeader.h"
 #include "QuilloDesignKit/QuilloSymbolButton.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -200,6 +201,12 @@ TEST_F(ContentPaneTest, PanelsToggleExpandAndClose) {
     EXPECT_TRUE(pane_->contentColumn()->isHidden() || !pane_->contentColumn()->isVisible());
     EXPECT_TRUE(pane_->expandedPanelView(RightPanel::details)->isVisible());
     EXPECT_FALSE(pane_->expandedPanelView(RightPanel::status)->isVisible());
+    // The expanded page fades in over the layout animation and is left without an effect.
+    QWidget* expandedPage = pane_->expandedPanelView(RightPanel::details)->parentWidget();
+    const auto* fade = qobject_cast<QGraphicsOpacityEffect*>(expandedPage->graphicsEffect());
+    ASSERT_NE(fade, nullptr);
+    EXPECT_LT(fade->opacity(), 1.0);
+    QTRY_VERIFY(expandedPage->graphicsEffect() == nullptr);
 
     QTest::mouseClick(pane_->expandedPanelView(RightPanel::details)->closeButton(), Qt::LeftButton);
     EXPECT_EQ(pane_->panels(), (RightPanelState{{RightPanel::status}, std::nullopt}));
