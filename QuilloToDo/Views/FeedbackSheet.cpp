@@ -78,7 +78,6 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     layout->addWidget(new QuilloDivider);
 
     auto* form = new GroupedForm;
-    form_ = form;
     form->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(form, 1);
 
@@ -132,10 +131,7 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
                                          "extension and PostLab status. No personal data."),
                           true);
 
-    GroupedFormSection* statusSection = form->addSection();
-    statusLine_ = new SheetStatusLine;
-    statusSection->addRow(statusLine_);
-    statusSection_ = statusSection;
+    statusLine_ = new SheetStatusLine(*form);
 
     layout->addWidget(new QuilloDivider);
     auto* footer = new SheetFooter;
@@ -257,8 +253,6 @@ void FeedbackSheet::senden() {
 }
 
 void FeedbackSheet::showStatus() {
-    statusSection_->setVisible(!status_.isEmpty());
-    if (!status_.isEmpty()) form_->revealLater(statusSection_);
     statusLine_->setStatus(status_, statusOK_.value_or(false));
 }
 

@@ -74,7 +74,6 @@ private:
     std::optional<QByteArray> screenshotData_;
     quint64 captureGeneration_ = 0;
 
-    class GroupedForm* form_ = nullptr;
     QPlainTextEdit* text_ = nullptr;
     QCheckBox* screenshotMitschicken_ = nullptr;
     QWidget* screenshotImageRow_ = nullptr;
@@ -85,7 +84,6 @@ private:
     QLineEdit* replyEmail_ = nullptr;
     QLabel* appVersion_ = nullptr;
     QLabel* osVersion_ = nullptr;
-    QWidget* statusSection_ = nullptr;
     SheetStatusLine* statusLine_ = nullptr;
     QPushButton* sendButton_ = nullptr;
 };

@@ -52,7 +52,6 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
                                       QStringLiteral("Export as Reminders List"), countLine(items_.size())));
     layout->addWidget(new QuilloDivider);
     auto* form = new GroupedForm;
-    form_ = form;
     form->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(form, 1);
 
@@ -101,10 +100,7 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
                                     "does show reminders you've ticked off, right on the row."),
                      true);
 
-    GroupedFormSection* statusSection = form->addSection();
-    statusLine_ = new SheetStatusLine;
-    statusSection->addRow(statusLine_);
-    statusSection_ = statusSection;
+    statusLine_ = new SheetStatusLine(*form);
 
     layout->addWidget(new QuilloDivider);
     auto* footer = new SheetFooter;
@@ -209,8 +205,6 @@ void RemindersExportSheet::showAlreadyExported() {
 
 void RemindersExportSheet::showState() {
     const bool done = statusOK_ == true;
-    statusSection_->setVisible(!status_.isEmpty());
-    if (!status_.isEmpty()) form_->revealLater(statusSection_);
     statusLine_->setStatus(status_, done);
     openReminders_->setVisible(done);
     primary_->setText(done ? QStringLiteral("Done") : QStringLiteral("Export"));

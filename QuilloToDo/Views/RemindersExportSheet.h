@@ -66,7 +66,6 @@ private:
     QString status_;
     std::optional<bool> statusOK_;
 
-    class GroupedForm* form_ = nullptr;
     QButtonGroup* targetPicker_ = nullptr;
     QWidget* newListRow_ = nullptr;
     QLineEdit* newListTitle_ = nullptr;
@@ -76,7 +75,6 @@ private:
     QWidget* listPickerRow_ = nullptr;
     QComboBox* listPicker_ = nullptr;
     QLabel* alreadyExported_ = nullptr;
-    QWidget* statusSection_ = nullptr;
     SheetStatusLine* statusLine_ = nullptr;
     QPushButton* openReminders_ = nullptr;
     QPushButton* primary_ = nullptr;

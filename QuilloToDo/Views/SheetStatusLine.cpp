@@ -1,5 +1,6 @@
 #include "QuilloToDo/Views/SheetStatusLine.h"
 
+#include "QuilloToDo/Views/GroupedForm.h"
 #include "QuilloToDo/Views/SheetHeader.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloSymbolView.h"
@@ -9,8 +10,9 @@
 
 namespace quillo {
 
-SheetStatusLine::SheetStatusLine(QWidget* parent)
-    : QWidget(parent),
+SheetStatusLine::SheetStatusLine(GroupedForm& form)
+    : form_(form),
+      section_(form.addSection()),
       symbol_(new QuilloSymbolView(QStringLiteral("exclamationmark.circle.fill"), 14, Color::orange())),
       text_(new QLabel) {
     auto* row = new QHBoxLayout(this);
@@ -22,6 +24,8 @@ SheetStatusLine::SheetStatusLine(QWidget* parent)
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     row->addWidget(symbol_, 0, Qt::AlignVCenter);
     row->addWidget(text_, 1, Qt::AlignVCenter);
+    section_->addRow(this);
+    section_->hide();
 }
 
 void SheetStatusLine::setStatus(const QString& text, bool ok) {
@@ -29,6 +33,8 @@ void SheetStatusLine::setStatus(const QString& text, bool ok) {
     symbol_->setSymbol(ok ? QStringLiteral("checkmark.circle.fill") : QStringLiteral("exclamationmark.circle.fill"));
     symbol_->setColor(ok ? Color::green() : Color::orange());
     text_->setText(text);
+    section_->setVisible(!text.isEmpty());
+    if (!text.isEmpty()) form_.revealLater(section_);
 }
 
 QString SheetStatusLine::text() const { return text_->text(); }
