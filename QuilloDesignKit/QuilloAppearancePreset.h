@@ -10,11 +10,11 @@ namespace quillo {
 // A named set of window appearance values the settings window offers. Equality compares all
 // seven fields; two absent optionals are equal, an absent and a present one are not.
 struct QuilloAppearancePreset {
-    QString id;    // what the settings store as the chosen preset
-    QString name;  // shown in the preset picker
-    double baseDarkness = 0;          // 0...1, the window glass darkness
-    double sidebarDarknessDelta = 0;  // darkness added for the sidebar card
-    QString baseColorHex;             // "#RRGGBB"
+    QString id;                                // what the settings store as the chosen preset
+    QString name;                              // shown in the preset picker
+    double baseDarkness = 0;                   // 0...1, the window glass darkness
+    double sidebarDarknessDelta = 0;           // darkness added for the sidebar card
+    QString baseColorHex;                      // "#RRGGBB"
     std::optional<QString> sidebarColorHex;    // absent: the sidebar uses the base colour
     std::optional<QString> selectionColorHex;  // carried, never applied by the settings window
 

@@ -92,8 +92,8 @@ void QuilloIconButton::paintEvent(QPaintEvent*) {
     QuilloPainting::fillCircle(painter, circle, chrome.fill);
     QuilloPainting::strokeInsideCircle(painter, circle, chrome.hairline);
     const double glyph = std::round(side * 0.45);
-    QuilloSymbol::paint(painter, QRectF(circle.center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)),
-                        symbol_, Color::quilloTextSecondary(), QFont::Medium);
+    QuilloSymbol::paint(painter, QRectF(circle.center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)), symbol_,
+                        Color::quilloTextSecondary(), QFont::Medium);
 }
 
 }  // namespace quillo

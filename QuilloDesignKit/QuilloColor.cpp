@@ -25,34 +25,106 @@ QColor withOpacity(const QColor& color, double opacity) {
     return result;
 }
 
-const QColor& quilloBase() { static const QColor c = rgb(0.06, 0.07, 0.09); return c; }
-const QColor& quilloSurface() { static const QColor c = rgb(0.10, 0.11, 0.13); return c; }
-const QColor& quilloAccent() { static const QColor c = rgb(0.0, 0.549, 0.847); return c; }
-const QColor& cyanElectric() { static const QColor c = rgb(0.0, 0.85, 1.0); return c; }
-const QColor& timecodeBlue() { static const QColor c = rgb(0.4, 0.6, 1.0); return c; }
-const QColor& deepNavy() { static const QColor c = rgb(0.05, 0.1, 0.2); return c; }
-const QColor& vibrantBlue() { static const QColor c = rgb(0.2, 0.4, 0.9); return c; }
+const QColor& quilloBase() {
+    static const QColor c = rgb(0.06, 0.07, 0.09);
+    return c;
+}
+const QColor& quilloSurface() {
+    static const QColor c = rgb(0.10, 0.11, 0.13);
+    return c;
+}
+const QColor& quilloAccent() {
+    static const QColor c = rgb(0.0, 0.549, 0.847);
+    return c;
+}
+const QColor& cyanElectric() {
+    static const QColor c = rgb(0.0, 0.85, 1.0);
+    return c;
+}
+const QColor& timecodeBlue() {
+    static const QColor c = rgb(0.4, 0.6, 1.0);
+    return c;
+}
+const QColor& deepNavy() {
+    static const QColor c = rgb(0.05, 0.1, 0.2);
+    return c;
+}
+const QColor& vibrantBlue() {
+    static const QColor c = rgb(0.2, 0.4, 0.9);
+    return c;
+}
 
-const QColor& quilloDivider() { static const QColor c = white(0.08); return c; }
-const QColor& quilloHover() { static const QColor c = white(0.05); return c; }
-const QColor& quilloHoverSubtle() { static const QColor c = white(0.03); return c; }
-const QColor& quilloSelection() { static const QColor c = withOpacity(quilloAccent(), 0.25); return c; }
-const QColor& quilloAccentBackground() { static const QColor c = withOpacity(quilloAccent(), 0.2); return c; }
-const QColor& quilloAccentStroke() { static const QColor c = withOpacity(quilloAccent(), 0.5); return c; }
-const QColor& quilloAccentStrokeFaint() { static const QColor c = withOpacity(quilloAccent(), 0.3); return c; }
-const QColor& quilloChipFill() { static const QColor c = white(0.06); return c; }
-const QColor& quilloCardFill() { static const QColor c = white(0.05); return c; }
-const QColor& quilloCardFillRaised() { static const QColor c = white(0.1); return c; }
-const QColor& quilloTextSecondary() { static const QColor c = white(0.7); return c; }
-const QColor& quilloTextTertiary() { static const QColor c = white(0.5); return c; }
+const QColor& quilloDivider() {
+    static const QColor c = white(0.08);
+    return c;
+}
+const QColor& quilloHover() {
+    static const QColor c = white(0.05);
+    return c;
+}
+const QColor& quilloHoverSubtle() {
+    static const QColor c = white(0.03);
+    return c;
+}
+const QColor& quilloSelection() {
+    static const QColor c = withOpacity(quilloAccent(), 0.25);
+    return c;
+}
+const QColor& quilloAccentBackground() {
+    static const QColor c = withOpacity(quilloAccent(), 0.2);
+    return c;
+}
+const QColor& quilloAccentStroke() {
+    static const QColor c = withOpacity(quilloAccent(), 0.5);
+    return c;
+}
+const QColor& quilloAccentStrokeFaint() {
+    static const QColor c = withOpacity(quilloAccent(), 0.3);
+    return c;
+}
+const QColor& quilloChipFill() {
+    static const QColor c = white(0.06);
+    return c;
+}
+const QColor& quilloCardFill() {
+    static const QColor c = white(0.05);
+    return c;
+}
+const QColor& quilloCardFillRaised() {
+    static const QColor c = white(0.1);
+    return c;
+}
+const QColor& quilloTextSecondary() {
+    static const QColor c = white(0.7);
+    return c;
+}
+const QColor& quilloTextTertiary() {
+    static const QColor c = white(0.5);
+    return c;
+}
 const QColor& quilloRecording() { return red(); }
-const QColor& quilloRecordingGlow() { static const QColor c = withOpacity(red(), 0.3); return c; }
+const QColor& quilloRecordingGlow() {
+    static const QColor c = withOpacity(red(), 0.3);
+    return c;
+}
 
 // The dark-scheme system colours (255, 69, 58), (255, 159, 10), (48, 209, 88), (10, 132, 255).
-const QColor& red() { static const QColor c(255, 69, 58); return c; }
-const QColor& orange() { static const QColor c(255, 159, 10); return c; }
-const QColor& green() { static const QColor c(48, 209, 88); return c; }
-const QColor& blue() { static const QColor c(10, 132, 255); return c; }
+const QColor& red() {
+    static const QColor c(255, 69, 58);
+    return c;
+}
+const QColor& orange() {
+    static const QColor c(255, 159, 10);
+    return c;
+}
+const QColor& green() {
+    static const QColor c(48, 209, 88);
+    return c;
+}
+const QColor& blue() {
+    static const QColor c(10, 132, 255);
+    return c;
+}
 
 std::optional<QColor> fromHex(QStringView text) {
     QString digits = text.trimmed().toString();

@@ -19,20 +19,20 @@ const QColor& deepNavy();
 const QColor& vibrantBlue();
 
 // Derived colours: a colour at an opacity. "primary" is white in the dark scheme.
-const QColor& quilloDivider();           // white 0.08
-const QColor& quilloHover();             // primary 0.05
-const QColor& quilloHoverSubtle();       // primary 0.03
-const QColor& quilloSelection();         // accent 0.25
-const QColor& quilloAccentBackground();  // accent 0.2
-const QColor& quilloAccentStroke();      // accent 0.5
-const QColor& quilloAccentStrokeFaint(); // accent 0.3
-const QColor& quilloChipFill();          // white 0.06
-const QColor& quilloCardFill();          // white 0.05
-const QColor& quilloCardFillRaised();    // white 0.1
-const QColor& quilloTextSecondary();     // white 0.7
-const QColor& quilloTextTertiary();      // white 0.5
-const QColor& quilloRecording();         // red 1
-const QColor& quilloRecordingGlow();     // red 0.3
+const QColor& quilloDivider();            // white 0.08
+const QColor& quilloHover();              // primary 0.05
+const QColor& quilloHoverSubtle();        // primary 0.03
+const QColor& quilloSelection();          // accent 0.25
+const QColor& quilloAccentBackground();   // accent 0.2
+const QColor& quilloAccentStroke();       // accent 0.5
+const QColor& quilloAccentStrokeFaint();  // accent 0.3
+const QColor& quilloChipFill();           // white 0.06
+const QColor& quilloCardFill();           // white 0.05
+const QColor& quilloCardFillRaised();     // white 0.1
+const QColor& quilloTextSecondary();      // white 0.7
+const QColor& quilloTextTertiary();       // white 0.5
+const QColor& quilloRecording();          // red 1
+const QColor& quilloRecordingGlow();      // red 0.3
 
 // The system colours the views name, at their dark-scheme values.
 const QColor& red();

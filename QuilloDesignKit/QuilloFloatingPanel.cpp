@@ -27,9 +27,9 @@ QuilloFloatingPanel::QuilloFloatingPanel(const QString& title, const QString& ic
     header->addWidget(new QuilloSectionHeader(title, this));
     header->addStretch(1);
     auto addButton = [&](const char* symbol, const char* tooltip, std::function<void()> action) {
-        auto* button = new QuilloSymbolButton(QString::fromLatin1(symbol), 11, QFont::DemiBold,
-                                              Color::quilloTextTertiary(), QString::fromLatin1(tooltip),
-                                              QuilloEdge::bottom, this);
+        auto* button =
+            new QuilloSymbolButton(QString::fromLatin1(symbol), 11, QFont::DemiBold, Color::quilloTextTertiary(),
+                                   QString::fromLatin1(tooltip), QuilloEdge::bottom, this);
         connect(button, &QAbstractButton::clicked, this, std::move(action));
         header->addWidget(button);
         return button;

@@ -10,8 +10,12 @@
 namespace quillo {
 
 QuilloFloatingPanelColumn::QuilloFloatingPanelColumn(double width, QuilloEdge edge, QWidget* parent)
-    : QWidget(parent), edge_(edge), fullWidth_(int(std::lround(width))), sheet_(new QWidget(this)),
-      stack_(new QVBoxLayout(sheet_)), reveal_(new QVariantAnimation(this)) {
+    : QWidget(parent),
+      edge_(edge),
+      fullWidth_(int(std::lround(width))),
+      sheet_(new QWidget(this)),
+      stack_(new QVBoxLayout(sheet_)),
+      reveal_(new QVariantAnimation(this)) {
     setFixedWidth(fullWidth_);
     const int leading = edge == QuilloEdge::leading ? 8 : 0;
     const int trailing = edge == QuilloEdge::trailing ? 8 : 0;

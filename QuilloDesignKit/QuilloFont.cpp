@@ -67,11 +67,7 @@ QuilloTextStyle quilloBody() { return {quilloFont(17, QuilloFontWeight::regular)
 QuilloTextStyle quilloBodySmall() { return {quilloFont(16, QuilloFontWeight::regular), std::nullopt}; }
 QuilloTextStyle quilloControl() { return {quilloFont(14, QuilloFontWeight::medium), std::nullopt}; }
 QuilloTextStyle quilloLabel() { return {quilloFont(14, QuilloFontWeight::medium), std::nullopt}; }
-QuilloTextStyle quilloCaption() {
-    return {quilloFont(13, QuilloFontWeight::regular), Color::quilloTextSecondary()};
-}
-QuilloTextStyle quilloMicro() {
-    return {quilloFont(12, QuilloFontWeight::regular), Color::quilloTextTertiary()};
-}
+QuilloTextStyle quilloCaption() { return {quilloFont(13, QuilloFontWeight::regular), Color::quilloTextSecondary()}; }
+QuilloTextStyle quilloMicro() { return {quilloFont(12, QuilloFontWeight::regular), Color::quilloTextTertiary()}; }
 
 }  // namespace quillo

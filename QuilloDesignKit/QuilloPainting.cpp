@@ -23,8 +23,7 @@ void fillRoundedRect(QPainter& painter, const QRectF& rect, double radius, const
     painter.restore();
 }
 
-void strokeInsideRoundedRect(QPainter& painter, const QRectF& rect, double radius, const QColor& color,
-                             double width) {
+void strokeInsideRoundedRect(QPainter& painter, const QRectF& rect, double radius, const QColor& color, double width) {
     if (color.alpha() == 0) return;
     const double half = width / 2;
     painter.save();

@@ -28,9 +28,7 @@ QColor QuilloPillBadge::fillColor() const {
     return style_ == QuilloPillBadgeStyle::solid ? tint_ : Color::withOpacity(tint_, 0.18);
 }
 
-QColor QuilloPillBadge::textColor() const {
-    return style_ == QuilloPillBadgeStyle::solid ? QColor(Qt::white) : tint_;
-}
+QColor QuilloPillBadge::textColor() const { return style_ == QuilloPillBadgeStyle::solid ? QColor(Qt::white) : tint_; }
 
 QSize QuilloPillBadge::sizeHint() const {
     const QFontMetricsF metrics(font());

@@ -9,9 +9,12 @@
 namespace quillo {
 
 QuilloSidebarResizeHandle::QuilloSidebarResizeHandle(std::function<double()> currentWidth,
-                                                     std::function<void(double)> resize, double minimum,
-                                                     double maximum, QWidget* parent)
-    : QWidget(parent), currentWidth_(std::move(currentWidth)), resizeTo_(std::move(resize)), minimum_(minimum),
+                                                     std::function<void(double)> resize, double minimum, double maximum,
+                                                     QWidget* parent)
+    : QWidget(parent),
+      currentWidth_(std::move(currentWidth)),
+      resizeTo_(std::move(resize)),
+      minimum_(minimum),
       maximum_(maximum) {
     setAttribute(Qt::WA_Hover);
     setAccessibleName(QStringLiteral("Resize sidebar"));

@@ -17,8 +17,8 @@ class QuilloSidebarResizeHandle : public QWidget {
     Q_OBJECT
 public:
     // `currentWidth` reads the sidebar's width; `resize` sets a new one.
-    QuilloSidebarResizeHandle(std::function<double()> currentWidth, std::function<void(double)> resize,
-                              double minimum, double maximum, QWidget* parent);
+    QuilloSidebarResizeHandle(std::function<double()> currentWidth, std::function<void(double)> resize, double minimum,
+                              double maximum, QWidget* parent);
     ~QuilloSidebarResizeHandle() override;
 
     static constexpr double kStripWidth = 9;

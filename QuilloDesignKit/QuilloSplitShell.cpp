@@ -13,11 +13,15 @@ namespace quillo {
 
 QuilloSplitShell::QuilloSplitShell(const QuilloSplitShellOptions& options, QWidget* sidebar, QWidget* content,
                                    QWidget* parent)
-    : QWidget(parent), options_(options), sidebar_(sidebar), content_(content),
+    : QWidget(parent),
+      options_(options),
+      sidebar_(sidebar),
+      content_(content),
       handle_(new QuilloSidebarResizeHandle([this] { return sidebarWidth_; },
-                                            [this](double width) { setSidebarWidth(width); },
-                                            options.minSidebarWidth, options.maxSidebarWidth, this)),
-      reveal_(new QVariantAnimation(this)), sidebarWidth_(options.idealSidebarWidth) {
+                                            [this](double width) { setSidebarWidth(width); }, options.minSidebarWidth,
+                                            options.maxSidebarWidth, this)),
+      reveal_(new QVariantAnimation(this)),
+      sidebarWidth_(options.idealSidebarWidth) {
     sidebar_->setParent(this);
     content_->setParent(this);
     handle_->raise();

@@ -10,9 +10,9 @@ namespace quillo {
 class QuilloSidebarResizeHandle;
 
 struct QuilloSplitShellOptions {
-    QColor baseColor{};            // tint over the whole window background
+    QColor baseColor{};  // tint over the whole window background
     double baseOpacity = 0;
-    QColor sidebarCardColor{};     // fill of the sidebar card
+    QColor sidebarCardColor{};  // fill of the sidebar card
     double sidebarCardOpacity = 0;
     double minSidebarWidth = 0;    // bounds of a dragged width
     double idealSidebarWidth = 0;  // the starting width, shown unclamped until the first drag

@@ -29,9 +29,7 @@ QStringList names() {
     return result;
 }
 
-bool hasDrawing(QStringView name) {
-    return QuilloSymbolShapes::drawings().contains(name.toString());
-}
+bool hasDrawing(QStringView name) { return QuilloSymbolShapes::drawings().contains(name.toString()); }
 
 QPainterPath shape(QStringView name, QFont::Weight weight) {
     // Outlining and merging is the costly part; each shape is built once per weight.

@@ -37,10 +37,13 @@ QSize QuilloSymbolButton::sizeHint() const {
 
 void QuilloSymbolButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (isDown()) painter.setOpacity(0.6);
-    else if (!isEnabled()) painter.setOpacity(0.4);
+    if (isDown())
+        painter.setOpacity(0.6);
+    else if (!isEnabled())
+        painter.setOpacity(0.4);
     const QPointF centre = QRectF(rect()).center();
-    QuilloSymbol::paint(painter, QRectF(centre - QPointF(pointSize_ / 2, pointSize_ / 2), QSizeF(pointSize_, pointSize_)),
+    QuilloSymbol::paint(painter,
+                        QRectF(centre - QPointF(pointSize_ / 2, pointSize_ / 2), QSizeF(pointSize_, pointSize_)),
                         symbol_, color_, weight_);
 }
 

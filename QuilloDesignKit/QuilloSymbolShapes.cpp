@@ -74,9 +74,7 @@ QPainterPath exclamation(double w, double top, double bottom, double dotY) {
 }
 
 // A filled circle with `cut` knocked out of it.
-QPainterPath filledCircleWithout(const QPainterPath& cut) {
-    return disc(kCentre, kCircleRadius).subtracted(cut);
-}
+QPainterPath filledCircleWithout(const QPainterPath& cut) { return disc(kCentre, kCircleRadius).subtracted(cut); }
 
 QPainterPath filledSquareWithout(const QPainterPath& cut) {
     return roundedBox({0.07, 0.07, 0.86, 0.86}, 0.2).subtracted(cut);
@@ -113,8 +111,10 @@ QPainterPath sparkle(QPointF c, double r) {
 QPainterPath arrowHead(QPointF tip, double angleRadians, double length) {
     // Two barbs opening 40 degrees either side of the direction opposite to travel.
     const double spread = 0.7;
-    const QPointF a(tip.x() - length * std::cos(angleRadians - spread), tip.y() - length * std::sin(angleRadians - spread));
-    const QPointF b(tip.x() - length * std::cos(angleRadians + spread), tip.y() - length * std::sin(angleRadians + spread));
+    const QPointF a(tip.x() - length * std::cos(angleRadians - spread),
+                    tip.y() - length * std::sin(angleRadians - spread));
+    const QPointF b(tip.x() - length * std::cos(angleRadians + spread),
+                    tip.y() - length * std::sin(angleRadians + spread));
     return polyline({a, tip, b});
 }
 
@@ -233,8 +233,14 @@ std::map<QString, Drawing, std::less<>> makeDrawings() {
                        sparkle({0.86, 0.56}, 0.1), sparkle({0.38, 0.14}, 0.09)});
     };
     d["waveform.path.ecg"] = [](double w) {
-        return stroked(polyline({{0.04, 0.52}, {0.28, 0.52}, {0.36, 0.34}, {0.47, 0.84}, {0.58, 0.14},
-                                 {0.67, 0.64}, {0.73, 0.52}, {0.96, 0.52}}),
+        return stroked(polyline({{0.04, 0.52},
+                                 {0.28, 0.52},
+                                 {0.36, 0.34},
+                                 {0.47, 0.84},
+                                 {0.58, 0.14},
+                                 {0.67, 0.64},
+                                 {0.73, 0.52},
+                                 {0.96, 0.52}}),
                        w);
     };
     return d;

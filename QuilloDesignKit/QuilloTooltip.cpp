@@ -17,7 +17,11 @@ constexpr int kFadeInMs = 100;
 
 QuilloTooltip::QuilloTooltip(QWidget* control, const QString& text, const std::optional<QString>& shortcut,
                              QuilloEdge edge, QuilloTooltipClock* clock)
-    : QObject(control), control_(control), text_(text), shortcut_(shortcut), edge_(edge),
+    : QObject(control),
+      control_(control),
+      text_(text),
+      shortcut_(shortcut),
+      edge_(edge),
       clock_(clock ? clock : &QuilloTooltipClock::system()) {
     control_->setAccessibleName(text_);
     control_->setAccessibleDescription(shortcut_ ? QStringLiteral("Shortcut ") + *shortcut_ : QString());
@@ -67,8 +71,10 @@ void QuilloTooltip::pointerLeft() {
 void QuilloTooltip::show() {
     QWidget* window = control_->window();
     if (window == control_) return;  // a control not placed in a window has nowhere to show it
-    if (!pill_) pill_ = new QuilloTooltipPill(text_, shortcut_, window);
-    else if (pill_->parentWidget() != window) pill_->setParent(window);
+    if (!pill_)
+        pill_ = new QuilloTooltipPill(text_, shortcut_, window);
+    else if (pill_->parentWidget() != window)
+        pill_->setParent(window);
     isShown_ = true;
     place();
     pill_->raise();

@@ -45,10 +45,22 @@ private:
 
 }  // namespace
 
-const QColor& QuilloTrafficLights::red() { static const QColor c = QColor::fromRgbF(1.0f, 0.373f, 0.341f); return c; }
-const QColor& QuilloTrafficLights::yellow() { static const QColor c = QColor::fromRgbF(0.996f, 0.737f, 0.18f); return c; }
-const QColor& QuilloTrafficLights::green() { static const QColor c = QColor::fromRgbF(0.157f, 0.784f, 0.251f); return c; }
-const QColor& QuilloTrafficLights::idle() { static const QColor c = Color::withOpacity(Qt::white, 0.22); return c; }
+const QColor& QuilloTrafficLights::red() {
+    static const QColor c = QColor::fromRgbF(1.0f, 0.373f, 0.341f);
+    return c;
+}
+const QColor& QuilloTrafficLights::yellow() {
+    static const QColor c = QColor::fromRgbF(0.996f, 0.737f, 0.18f);
+    return c;
+}
+const QColor& QuilloTrafficLights::green() {
+    static const QColor c = QColor::fromRgbF(0.157f, 0.784f, 0.251f);
+    return c;
+}
+const QColor& QuilloTrafficLights::idle() {
+    static const QColor c = Color::withOpacity(Qt::white, 0.22);
+    return c;
+}
 
 QuilloTrafficLights::QuilloTrafficLights(QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
@@ -70,8 +82,10 @@ QuilloTrafficLights::QuilloTrafficLights(QWidget* parent) : QWidget(parent) {
     connect(zoom_, &QAbstractButton::clicked, this, [this] {
         QWidget* window = targetWindow();
         if (!window) return;
-        if (window->isMaximized()) window->showNormal();
-        else window->showMaximized();
+        if (window->isMaximized())
+            window->showNormal();
+        else
+            window->showMaximized();
     });
 }
 

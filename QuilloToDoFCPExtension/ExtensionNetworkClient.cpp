@@ -108,6 +108,8 @@ void ExtensionNetworkClient::receive(QTcpSocket* socket) {
     }
 }
 
-void ExtensionNetworkClient::scheduleRestart() { QTimer::singleShot(kRestartDelay, this, &ExtensionNetworkClient::start); }
+void ExtensionNetworkClient::scheduleRestart() {
+    QTimer::singleShot(kRestartDelay, this, &ExtensionNetworkClient::start);
+}
 
 }  // namespace quillo

@@ -14,8 +14,8 @@ QString status(std::size_t itemCount) {
 QString cell(const TodoItem& item) {
     QString text;
     if (item.assigneeName) text = platform::toQString(std::string_view(*item.assigneeName)) + QStringLiteral(": ");
-    return text + platform::toQString(std::string_view(item.text)) + QStringLiteral("  [") + platform::toQString(std::string_view(item.timelineTimecode)) +
-           QLatin1Char(']');
+    return text + platform::toQString(std::string_view(item.text)) + QStringLiteral("  [") +
+           platform::toQString(std::string_view(item.timelineTimecode)) + QLatin1Char(']');
 }
 
 }  // namespace quillo::extensionpaneltext

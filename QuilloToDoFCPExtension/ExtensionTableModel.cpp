@@ -21,8 +21,7 @@ int ExtensionTableModel::columnCount(const QModelIndex& parent) const { return p
 QVariant ExtensionTableModel::data(const QModelIndex& index, int role) const {
     // A row at or beyond the list (it changed between calls) shows nothing.
     if (!index.isValid() || index.row() < 0 || static_cast<std::size_t>(index.row()) >= items_.size()) return {};
-    if (role == Qt::DisplayRole)
-        return extensionpaneltext::cell(items_[static_cast<std::size_t>(index.row())]);
+    if (role == Qt::DisplayRole) return extensionpaneltext::cell(items_[static_cast<std::size_t>(index.row())]);
     return {};
 }
 

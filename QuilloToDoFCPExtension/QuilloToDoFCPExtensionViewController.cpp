@@ -103,7 +103,8 @@ void QuilloToDoFCPExtensionViewController::setupFCPXHost() {
 void QuilloToDoFCPExtensionViewController::handleSequenceChanged() {
     std::optional<platform::FCPXSequence> sequence;
     if (timeline_) sequence = timeline_->activeSequence();
-    activeSequenceName_ = sequence ? std::optional(platform::toQString(std::string_view(sequence->name))) : std::nullopt;
+    activeSequenceName_ =
+        sequence ? std::optional(platform::toQString(std::string_view(sequence->name))) : std::nullopt;
     updateStatusLabel();
 }
 
@@ -122,7 +123,8 @@ void QuilloToDoFCPExtensionViewController::rowDoubleClicked(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= items().size()) return;
     const TodoItem& item = items()[static_cast<std::size_t>(row)];
     // Only names are compared: sequences of one name in different events are not told apart.
-    if (activeSequenceName_ && *activeSequenceName_ == platform::toQString(std::string_view(item.timelineName)) && timeline_) {
+    if (activeSequenceName_ && *activeSequenceName_ == platform::toQString(std::string_view(item.timelineName)) &&
+        timeline_) {
         // The position comes from the socket: one that is not finite or does not fit the host's time
         // value beeps like any jump that cannot be made.
         if (const auto time = platform::FCPXTime::fromSeconds(item.timelinePositionSeconds, kPlayheadTimescale)) {

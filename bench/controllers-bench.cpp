@@ -91,18 +91,20 @@ void filteredItems(benchmark::State& state, const Library& library, bool searchA
 }
 
 void registerBenchmarks(const Library& library) {
-    benchmark::RegisterBenchmark("refresh_main_stall", [&library](benchmark::State& state) {
-        refreshStall(state, library);
-    })->Iterations(1)->Repetitions(kRefreshRepetitions)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kSecond);
+    benchmark::RegisterBenchmark("refresh_main_stall",
+                                 [&library](benchmark::State& state) { refreshStall(state, library); })
+        ->Iterations(1)
+        ->Repetitions(kRefreshRepetitions)
+        ->ReportAggregatesOnly()
+        ->UseRealTime()
+        ->Unit(benchmark::kSecond);
     const auto fast = [](benchmark::internal::Benchmark* b) {
         b->Repetitions(kFilterRepetitions)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);
     };
-    fast(benchmark::RegisterBenchmark("filtered_items_search", [&library](benchmark::State& state) {
-        filteredItems(state, library, true);
-    }));
-    fast(benchmark::RegisterBenchmark("filtered_items_empty", [&library](benchmark::State& state) {
-        filteredItems(state, library, false);
-    }));
+    fast(benchmark::RegisterBenchmark("filtered_items_search",
+                                      [&library](benchmark::State& state) { filteredItems(state, library, true); }));
+    fast(benchmark::RegisterBenchmark("filtered_items_empty",
+                                      [&library](benchmark::State& state) { filteredItems(state, library, false); }));
 }
 
 }  // namespace

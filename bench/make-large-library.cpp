@@ -26,9 +26,14 @@ constexpr double kClipSeconds = 6.0;
 constexpr auto kPeople = std::to_array<const char*>({"maya", "jonas", "lena", "tom"});
 constexpr auto kNames = std::to_array<const char*>({"Maya", "Jonas", "Lena", "Tom"});
 constexpr auto kNotes = std::to_array<const char*>({
-    "fix the colour of the sky", "trim the pause before the answer", "check the horizon line",
-    "duck the music under the voice", "find a cutaway", "replace with the sharper take",
-    "stabilise this shot", "licence the track",
+    "fix the colour of the sky",
+    "trim the pause before the answer",
+    "check the horizon line",
+    "duck the music under the voice",
+    "find a cutaway",
+    "replace with the sharper take",
+    "stabilise this shot",
+    "licence the track",
 });
 
 std::string numbered(const char* prefix, int number, int width = 3) {
@@ -60,8 +65,8 @@ ItemBuilder storylineClip(const TimelineBuilder& timeline, int event, int clip) 
 }
 
 void addTimeline(EventBuilder& event, int eventIndex, int timelineIndex) {
-    TimelineBuilder timeline = event.sequence(numbered("Reel ", timelineIndex + 1, 2) + " Cut v" +
-                                              std::to_string(timelineIndex % 4 + 1));
+    TimelineBuilder timeline =
+        event.sequence(numbered("Reel ", timelineIndex + 1, 2) + " Cut v" + std::to_string(timelineIndex % 4 + 1));
     for (int clip = 0; clip < kClipsPerTimeline; ++clip) {
         const int n = timelineIndex * kClipsPerTimeline + clip;
         const char* person = kNames[static_cast<std::size_t>(n) % kNames.size()];

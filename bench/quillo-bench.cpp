@@ -217,8 +217,11 @@ Library load(const std::filesystem::path& bundle) {
 
 void registerBenchmarks(const Library& library) {
     const auto slow = [](benchmark::internal::Benchmark* b) {
-        b->Iterations(1)->Repetitions(kSlowRepetitions)->ReportAggregatesOnly()->UseRealTime()->Unit(
-            benchmark::kSecond);
+        b->Iterations(1)
+            ->Repetitions(kSlowRepetitions)
+            ->ReportAggregatesOnly()
+            ->UseRealTime()
+            ->Unit(benchmark::kSecond);
     };
     const auto fast = [](benchmark::internal::Benchmark* b) {
         b->Repetitions(kFastRepetitions)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -44,9 +44,7 @@ struct Window {
     std::unique_ptr<quillo::ContentPane> pane;
 };
 
-double elapsedMs(const QElapsedTimer& timer) {
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
+double elapsedMs(const QElapsedTimer& timer) { return static_cast<double>(timer.nsecsElapsed()) / 1e6; }
 
 // One keystroke in the search field until the list's model is updated and the list laid out anew:
 // typing "h" over all items, then deleting it again.
@@ -101,18 +99,18 @@ void detailsOpen(benchmark::State& state, Window& window) {
 
 void registerBenchmarks(Window& window) {
     const auto configure = [](benchmark::internal::Benchmark* b) {
-        b->Iterations(kIterations)->Repetitions(kRepetitions)->ReportAggregatesOnly()->UseManualTime()->Unit(
-            benchmark::kMillisecond);
+        b->Iterations(kIterations)
+            ->Repetitions(kRepetitions)
+            ->ReportAggregatesOnly()
+            ->UseManualTime()
+            ->Unit(benchmark::kMillisecond);
     };
-    configure(benchmark::RegisterBenchmark("search_keystroke", [&window](benchmark::State& state) {
-        searchKeystroke(state, window);
-    }));
-    configure(benchmark::RegisterBenchmark("list_viewport_paint", [&window](benchmark::State& state) {
-        viewportPaint(state, window);
-    }));
-    configure(benchmark::RegisterBenchmark("details_open", [&window](benchmark::State& state) {
-        detailsOpen(state, window);
-    }));
+    configure(benchmark::RegisterBenchmark("search_keystroke",
+                                           [&window](benchmark::State& state) { searchKeystroke(state, window); }));
+    configure(benchmark::RegisterBenchmark("list_viewport_paint",
+                                           [&window](benchmark::State& state) { viewportPaint(state, window); }));
+    configure(benchmark::RegisterBenchmark("details_open",
+                                           [&window](benchmark::State& state) { detailsOpen(state, window); }));
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (void)blob.boolValue(key);
             (void)blob.data(key);
             if (const auto dictionary = blob.dictionary(key)) {
-                for (std::size_t i = 0; i < dictionary->size(); ++i) require(dictionary->find(dictionary->keyAt(i)).has_value());
+                for (std::size_t i = 0; i < dictionary->size(); ++i)
+                    require(dictionary->find(dictionary->keyAt(i)).has_value());
             }
             if (const auto array = blob.array(key)) {
                 for (const auto element : *array) (void)BlobDecoder::uidIndex(element);

@@ -31,8 +31,8 @@ void check(const fcpxml::Sequence& sequence, const std::vector<brimlock::EditEnt
     require(report.comparedPairs + report.unmatchedFCPXML.size() == report.fcpxmlClipCount);
     require(report.comparedPairs + report.unmatchedResolver.size() == report.resolverEntryCount);
     require(report.exactMatches <= report.comparedPairs);
-    require(report.passed() == (report.mismatches.empty() && report.unmatchedFCPXML.empty() &&
-                                report.unmatchedResolver.empty()));
+    require(report.passed() ==
+            (report.mismatches.empty() && report.unmatchedFCPXML.empty() && report.unmatchedResolver.empty()));
     require(!report.summaryLine().empty());
 }
 

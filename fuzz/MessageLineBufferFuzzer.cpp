@@ -57,9 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             buffer.clear();
             continue;
         }
-        buffer.takeMessages([&](const quillo::TodoIPCMessage& message) {
-            messages.push_back(quillo::encodeMessage(message));
-        });
+        buffer.takeMessages(
+            [&](const quillo::TodoIPCMessage& message) { messages.push_back(quillo::encodeMessage(message)); });
         // Only the unended tail stays.
         require(buffer.size() <= kLimit);
     }

@@ -27,17 +27,10 @@ int height(const brimlock::PropertyListValue& value, std::unordered_map<std::uin
         for (const auto element : value) result = std::max(result, height(element, heights));
         ++result;
         break;
-    case Kind::string:
-        require(platform::isValidUTF8(*value.string()));
-        break;
-    case Kind::integer:
-        require(value.integer() || value.unsignedInteger());
-        break;
-    case Kind::null:
-        require(false);
-        break;
-    default:
-        break;
+    case Kind::string: require(platform::isValidUTF8(*value.string())); break;
+    case Kind::integer: require(value.integer() || value.unsignedInteger()); break;
+    case Kind::null: require(false); break;
+    default: break;
     }
     require(result <= brimlock::PropertyListReader::kMaximumDepth);
     heights.emplace(value.nodeIndex(), result);

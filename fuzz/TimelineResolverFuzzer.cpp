@@ -43,20 +43,44 @@ using quillo::testing::Bytes;
 using quillo::testing::EventDatabase;
 
 constexpr auto kTypes = std::to_array<const char*>({
-    "FFAnchoredSequence", "FFAnchoredCollection", "FFAnchoredMediaComponent", "FFAnchoredClip", "FFAnchoredStack",
-    "FFAnchoredGapGeneratorComponent", "FFAnchoredGeneratorComponent", "FFAnchoredTimeMarker", "FFAnchoredAngle",
-    "FFAssetRef", "FFClipRef", "FFRetimingVideoEffect", "FFHeXForm3DEffect", "FFMutableAudioClipComponentsLayoutItem",
-    "NSArray", "NSSet", "FFGenerator", "FFAsset", "FFAnchoredKeywordMarker", "FFSomethingElse",
+    "FFAnchoredSequence",
+    "FFAnchoredCollection",
+    "FFAnchoredMediaComponent",
+    "FFAnchoredClip",
+    "FFAnchoredStack",
+    "FFAnchoredGapGeneratorComponent",
+    "FFAnchoredGeneratorComponent",
+    "FFAnchoredTimeMarker",
+    "FFAnchoredAngle",
+    "FFAssetRef",
+    "FFClipRef",
+    "FFRetimingVideoEffect",
+    "FFHeXForm3DEffect",
+    "FFMutableAudioClipComponentsLayoutItem",
+    "NSArray",
+    "NSSet",
+    "FFGenerator",
+    "FFAsset",
+    "FFAnchoredKeywordMarker",
+    "FFSomethingElse",
 });
 constexpr auto kNames = std::to_array<const char*>({
-    nullptr, "primaryObject", "containedItems", "anchoredItems", "activeVariant", "media", "audioComponentsLayoutMap",
-    "persistedAnchoredObject", "effects", "variants",
+    nullptr,
+    "primaryObject",
+    "containedItems",
+    "anchoredItems",
+    "activeVariant",
+    "media",
+    "audioComponentsLayoutMap",
+    "persistedAnchoredObject",
+    "effects",
+    "variants",
 });
 constexpr auto kKeys = std::to_array<const char*>({
-    "clippedRange", "anchorPair", "anchoredLane", "playEnable", "displayName", "roleUID", "mediaIdentifier",
-    "identifiers", "isTodo", "isChapter", "isCompleted", "completed", "checked", "metadata", "channelMap",
-    "channelData", "effectType", "videoAngle", "audioAngles", "isSyncronized", "isCompoundClip", "videoProps",
-    "mediaRange", "timecodeFrameDuration",
+    "clippedRange",    "anchorPair",    "anchoredLane",   "playEnable",  "displayName", "roleUID",
+    "mediaIdentifier", "identifiers",   "isTodo",         "isChapter",   "isCompleted", "completed",
+    "checked",         "metadata",      "channelMap",     "channelData", "effectType",  "videoAngle",
+    "audioAngles",     "isSyncronized", "isCompoundClip", "videoProps",  "mediaRange",  "timecodeFrameDuration",
 });
 
 class Input {

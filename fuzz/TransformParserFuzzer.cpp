@@ -32,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const auto& a = *fromData;
     const auto& b = *fromText;
-    for (const double value : {a.positionX, a.positionY, a.positionZ, a.scaleX, a.scaleY, a.rotation, a.anchorX, a.anchorY})
+    for (const double value :
+         {a.positionX, a.positionY, a.positionZ, a.scaleX, a.scaleY, a.rotation, a.anchorX, a.anchorY})
         require(std::isfinite(value));
     require(a.positionX == b.positionX && a.positionY == b.positionY && a.positionZ == b.positionZ &&
             a.scaleX == b.scaleX && a.scaleY == b.scaleY && a.rotation == b.rotation && a.anchorX == b.anchorX &&

@@ -154,12 +154,12 @@ const PlistValue& ArchiveValue::plistValue() const {
 
 PlistValue ArchiveValue::scalarPlist() const {
     switch (kind()) {
-        case Kind::string: return PlistValue::string(stringValue());
-        case Kind::integer: return PlistValue::integer(integerValue());
-        case Kind::real: return PlistValue::real(realValue());
-        case Kind::boolean: return PlistValue::boolean(booleanValue());
-        case Kind::data: return PlistValue::data(dataValue());
-        default: wrongKind("scalarPlist");
+    case Kind::string: return PlistValue::string(stringValue());
+    case Kind::integer: return PlistValue::integer(integerValue());
+    case Kind::real: return PlistValue::real(realValue());
+    case Kind::boolean: return PlistValue::boolean(booleanValue());
+    case Kind::data: return PlistValue::data(dataValue());
+    default: wrongKind("scalarPlist");
     }
 }
 

@@ -22,7 +22,7 @@ public:
     using Entries = std::vector<std::pair<std::string, ArchiveValue>>;
 
     enum class Kind {
-        null,         // the reference to "$null" at index 0
+        null,  // the reference to "$null" at index 0
         string,
         integer,
         real,
@@ -75,7 +75,7 @@ public:
     const Entries& fields() const;                      // object
     const std::string& className() const;               // array, dictionary, object
     std::uint64_t referenceIndex() const;
-    const PlistValue& plistValue() const;               // rawObject, inlineValue
+    const PlistValue& plistValue() const;  // rawObject, inlineValue
 
     // The value as a plain property-list object (strings, numbers, Booleans and data only).
     PlistValue scalarPlist() const;

@@ -221,8 +221,8 @@ Bytes EventBuilder::blobBytes(const Record& source) const {
             if (const auto text = identifier(child)) listed.emplace_back(*text);
         }
     }
-    return KeyedArchiveWriter::archive(ArchiveValue::dictionary({{"identifiers", ArchiveValue::array(std::move(listed))}}),
-                                       source.format);
+    return KeyedArchiveWriter::archive(
+        ArchiveValue::dictionary({{"identifiers", ArchiveValue::array(std::move(listed))}}), source.format);
 }
 
 void EventBuilder::finish() {

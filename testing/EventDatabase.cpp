@@ -23,9 +23,9 @@ constexpr std::int64_t kCatalogKey = 1;
 }
 
 void bindText(sqlite3* db, sqlite3_stmt* statement, int index, const std::optional<std::string>& text) {
-    const int rc = text ? sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()),
-                                            SQLITE_TRANSIENT)
-                        : sqlite3_bind_null(statement, index);
+    const int rc =
+        text ? sqlite3_bind_text(statement, index, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT)
+             : sqlite3_bind_null(statement, index);
     if (rc != SQLITE_OK) fail(db, "binding a text column");
 }
 
@@ -136,7 +136,8 @@ EventDatabase::EventDatabase(const std::filesystem::path& file, const std::strin
             "INSERT INTO ZCOLLECTIONMD (Z_PK, Z_ENT, Z_OPT, ZCOLLECTION, ZIDENTIFIER, ZDICTIONARYDATA) "
             "VALUES (?, 4, 1, ?, ?, ?)");
         updateBlob_ = prepare("UPDATE ZCOLLECTIONMD SET ZDICTIONARYDATA = ? WHERE Z_PK = ?");
-        insertLink_ = prepare("INSERT INTO Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS) VALUES (?, ?)");
+        insertLink_ =
+            prepare("INSERT INTO Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS) VALUES (?, ?)");
         writeStoreMetadata(storeIdentifier, catalogName);
     } catch (...) {
         for (auto* statement : statements_) sqlite3_finalize(statement);
@@ -167,8 +168,9 @@ void EventDatabase::writeStoreMetadata(const std::string& storeIdentifier, const
         bindText(db_, s, 1, storeIdentifier);
         bindBlob(db_, s, 2, storeMetadataPlist(storeIdentifier));
     });
-    execute("INSERT INTO Z_PRIMARYKEY (Z_ENT, Z_NAME, Z_SUPER, Z_MAX) VALUES "
-            "(1, 'CatalogRoot', 0, 1), (2, 'CatalogRootMD', 0, 1), (3, 'Collection', 0, 0), (4, 'CollectionMD', 0, 0)");
+    execute(
+        "INSERT INTO Z_PRIMARYKEY (Z_ENT, Z_NAME, Z_SUPER, Z_MAX) VALUES "
+        "(1, 'CatalogRoot', 0, 1), (2, 'CatalogRootMD', 0, 1), (3, 'Collection', 0, 0), (4, 'CollectionMD', 0, 0)");
     runWith("INSERT INTO ZCATALOGROOT (Z_PK, Z_ENT, Z_OPT, ZMETADATA, ZIDENTIFIER, ZNAME) VALUES (?, ?, 1, 1, ?, ?)",
             [&](sqlite3_stmt* s) {
                 sqlite3_bind_int64(s, 1, kCatalogKey);
@@ -176,17 +178,19 @@ void EventDatabase::writeStoreMetadata(const std::string& storeIdentifier, const
                 bindText(db_, s, 3, storeIdentifier);
                 bindText(db_, s, 4, catalogName);
             });
-    runWith("INSERT INTO ZCATALOGROOTMD (Z_PK, Z_ENT, Z_OPT, ZCATALOG, ZIDENTIFIER, ZDICTIONARYDATA) "
-            "VALUES (1, ?, 1, ?, ?, ?)",
-            [&](sqlite3_stmt* s) {
-                sqlite3_bind_int64(s, 1, kCatalogRootMDEntity);
-                sqlite3_bind_int64(s, 2, kCatalogKey);
-                bindText(db_, s, 3, storeIdentifier);
-                bindBlob(db_, s, 4, KeyedArchiveWriter::archive(ArchiveValue::dictionary({
-                                        {"displayName", catalogName},
-                                        {"catalogVersion", 3},
-                                    })));
-            });
+    runWith(
+        "INSERT INTO ZCATALOGROOTMD (Z_PK, Z_ENT, Z_OPT, ZCATALOG, ZIDENTIFIER, ZDICTIONARYDATA) "
+        "VALUES (1, ?, 1, ?, ?, ?)",
+        [&](sqlite3_stmt* s) {
+            sqlite3_bind_int64(s, 1, kCatalogRootMDEntity);
+            sqlite3_bind_int64(s, 2, kCatalogKey);
+            bindText(db_, s, 3, storeIdentifier);
+            bindBlob(db_, s, 4,
+                     KeyedArchiveWriter::archive(ArchiveValue::dictionary({
+                         {"displayName", catalogName},
+                         {"catalogVersion", 3},
+                     })));
+        });
 }
 
 void EventDatabase::requireOpen() const {
@@ -227,7 +231,8 @@ void EventDatabase::setBlob(std::int64_t collection, const Blob& blob) {
         if (blob.kind() == Blob::Kind::noRow) return;
         const auto pk = insertMetadata(collection, blob);
         metadataOf_.emplace(collection, pk);
-        execute("UPDATE ZCOLLECTION SET ZMETADATA = " + std::to_string(pk) + " WHERE Z_PK = " + std::to_string(collection));
+        execute("UPDATE ZCOLLECTION SET ZMETADATA = " + std::to_string(pk) +
+                " WHERE Z_PK = " + std::to_string(collection));
         return;
     }
     if (blob.kind() == Blob::Kind::noRow) {

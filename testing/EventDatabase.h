@@ -58,7 +58,8 @@ public:
 
     // Creates the file (which must not exist yet) with its schema, Core Data metadata and the catalog
     // root, and opens the transaction that close() commits.
-    EventDatabase(const std::filesystem::path& file, const std::string& storeIdentifier, const std::string& catalogName);
+    EventDatabase(const std::filesystem::path& file, const std::string& storeIdentifier,
+                  const std::string& catalogName);
     ~EventDatabase();  // closes if still open; errors are swallowed
     EventDatabase(const EventDatabase&) = delete;
     EventDatabase& operator=(const EventDatabase&) = delete;

@@ -45,7 +45,7 @@ public:
     // An audio channel of the clip with its role: "audioComponentsLayoutMap" >
     // "FFMutableAudioClipComponentsLayoutItem" {"roleUID", "channelMap": [channel]}.
     ItemBuilder audioChannelRole(std::string roleUID, std::string channel) const;
-    ItemBuilder disabled() const;  // "playEnable" false
+    ItemBuilder disabled() const;                              // "playEnable" false
     ItemBuilder metadata(ArchiveValue::Entries fields) const;  // "metadata": {"reel": ..., "scene": ...}
 
     // A marker `offset` seconds after the start of this object, below its "anchoredItems".

@@ -145,7 +145,8 @@ CompoundBuilder ItemContainer::compound(std::string name, Time start, Time durat
 ItemBuilder ItemContainer::compoundReference(std::string name, std::string mediaIdentifier, Time start,
                                              Time duration) const {
     const auto made = add("FFAnchoredClip", commonAttributes(name, start, duration), start);
-    made.child("media", "FFClipRef", {{"displayName", std::move(name)}, {"mediaIdentifier", std::move(mediaIdentifier)}});
+    made.child("media", "FFClipRef",
+               {{"displayName", std::move(name)}, {"mediaIdentifier", std::move(mediaIdentifier)}});
     return made;
 }
 
@@ -164,7 +165,8 @@ ItemBuilder ItemContainer::multicam(std::string name, const MulticamBuilder& sou
 }
 
 ItemContainer ItemContainer::storyline(std::string name) const {
-    const auto made = add("FFAnchoredCollection", {{"displayName", std::move(name)}, {"playEnable", true}}, std::nullopt);
+    const auto made =
+        add("FFAnchoredCollection", {{"displayName", std::move(name)}, {"playEnable", true}}, std::nullopt);
     return ItemContainer(*event_, made.pk(), "containedItems");
 }
 

@@ -35,12 +35,10 @@ KeyedArchiveWriter::KeyedArchiveWriter() {
 void KeyedArchiveWriter::setRoot(const ArchiveValue& root) {
     using Kind = ArchiveValue::Kind;
     switch (root.kind()) {
-        case Kind::null:
-        case Kind::reference:
-        case Kind::inlineValue:
-            throw std::logic_error("the root of a keyed archive must be an object");
-        default:
-            break;
+    case Kind::null:
+    case Kind::reference:
+    case Kind::inlineValue: throw std::logic_error("the root of a keyed archive must be an object");
+    default: break;
     }
     encodeInto(kRootIndex, root);
     rootSet_ = true;
@@ -49,24 +47,20 @@ void KeyedArchiveWriter::setRoot(const ArchiveValue& root) {
 std::uint64_t KeyedArchiveWriter::encode(const ArchiveValue& value) {
     using Kind = ArchiveValue::Kind;
     switch (value.kind()) {
-        case Kind::null:
-            return 0;
-        case Kind::reference:
-            return value.referenceIndex();
-        case Kind::inlineValue:
-            throw std::logic_error("an inline value belongs among the fields of an archived object");
-        case Kind::string:
-        case Kind::integer:
-        case Kind::real:
-        case Kind::boolean: {
-            const auto key = scalarKey(value);
-            if (const auto found = scalars_.find(key); found != scalars_.end()) return found->second;
-            const auto index = append(value.scalarPlist());
-            scalars_.emplace(key, index);
-            return index;
-        }
-        default:
-            break;
+    case Kind::null: return 0;
+    case Kind::reference: return value.referenceIndex();
+    case Kind::inlineValue: throw std::logic_error("an inline value belongs among the fields of an archived object");
+    case Kind::string:
+    case Kind::integer:
+    case Kind::real:
+    case Kind::boolean: {
+        const auto key = scalarKey(value);
+        if (const auto found = scalars_.find(key); found != scalars_.end()) return found->second;
+        const auto index = append(value.scalarPlist());
+        scalars_.emplace(key, index);
+        return index;
+    }
+    default: break;
     }
     if (const auto found = archived_.find(value.identity()); found != archived_.end()) return found->second.second;
     const auto index = reserve();
@@ -119,14 +113,11 @@ PlistValue KeyedArchiveWriter::containerEntry(const ArchiveValue& value) {
 PlistValue KeyedArchiveWriter::fieldValue(const ArchiveValue& value) {
     using Kind = ArchiveValue::Kind;
     switch (value.kind()) {
-        case Kind::integer:
-        case Kind::real:
-        case Kind::boolean:
-            return value.scalarPlist();
-        case Kind::inlineValue:
-            return value.plistValue();
-        default:
-            return PlistValue::uid(encode(value));
+    case Kind::integer:
+    case Kind::real:
+    case Kind::boolean: return value.scalarPlist();
+    case Kind::inlineValue: return value.plistValue();
+    default: return PlistValue::uid(encode(value));
     }
 }
 
@@ -173,11 +164,11 @@ Bytes KeyedArchiveWriter::archive(const ArchiveValue& root, PlistFormat format) 
 KeyedArchiveWriter::ScalarKey KeyedArchiveWriter::scalarKey(const ArchiveValue& value) {
     using Kind = ArchiveValue::Kind;
     switch (value.kind()) {
-        case Kind::string: return {0, value.stringValue(), 0};
-        case Kind::integer: return {1, {}, value.integerValue()};
-        case Kind::real: return {2, {}, std::bit_cast<std::int64_t>(value.realValue())};
-        case Kind::boolean: return {3, {}, value.booleanValue() ? 1 : 0};
-        default: throw std::logic_error("not a scalar");
+    case Kind::string: return {0, value.stringValue(), 0};
+    case Kind::integer: return {1, {}, value.integerValue()};
+    case Kind::real: return {2, {}, std::bit_cast<std::int64_t>(value.realValue())};
+    case Kind::boolean: return {3, {}, value.booleanValue() ? 1 : 0};
+    default: throw std::logic_error("not a scalar");
     }
 }
 

@@ -13,8 +13,9 @@ std::string ozNumber(double value) {
 }
 
 std::string ozCurveParameter(const std::string& name, int id, double defaultValue, double value) {
-    return "<parameter name=\"" + name + "\" id=\"" + std::to_string(id) + "\" flags=\"0\"><curve type=\"1\" default=\"" +
-           ozNumber(defaultValue) + "\" value=\"" + ozNumber(value) + "\"/></parameter>\n";
+    return "<parameter name=\"" + name + "\" id=\"" + std::to_string(id) +
+           "\" flags=\"0\"><curve type=\"1\" default=\"" + ozNumber(defaultValue) + "\" value=\"" + ozNumber(value) +
+           "\"/></parameter>\n";
 }
 
 }  // namespace quillo::testing

@@ -54,7 +54,8 @@ plist_t toNode(const PlistValue& value) {
                 return array.release();
             } else {
                 PlistNode dictionary(plist_new_dict());
-                for (const auto& [key, element] : v) plist_dict_set_item(dictionary.get(), key.c_str(), toNode(element));
+                for (const auto& [key, element] : v)
+                    plist_dict_set_item(dictionary.get(), key.c_str(), toNode(element));
                 return dictionary.release();
             }
         },
@@ -65,12 +66,16 @@ plist_t toNode(const PlistValue& value) {
 
 Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-PlistValue PlistValue::string(std::string value) { return PlistValue(std::in_place_type<std::string>, std::move(value)); }
+PlistValue PlistValue::string(std::string value) {
+    return PlistValue(std::in_place_type<std::string>, std::move(value));
+}
 PlistValue PlistValue::integer(std::int64_t value) { return PlistValue(std::in_place_type<std::int64_t>, value); }
 PlistValue PlistValue::real(double value) { return PlistValue(std::in_place_type<double>, value); }
 PlistValue PlistValue::boolean(bool value) { return PlistValue(std::in_place_type<bool>, value); }
 PlistValue PlistValue::data(Bytes value) { return PlistValue(std::in_place_type<Bytes>, std::move(value)); }
-PlistValue PlistValue::date(double secondsSince2001) { return PlistValue(std::in_place_type<Date>, Date{secondsSince2001}); }
+PlistValue PlistValue::date(double secondsSince2001) {
+    return PlistValue(std::in_place_type<Date>, Date{secondsSince2001});
+}
 PlistValue PlistValue::uid(std::uint64_t index) { return PlistValue(std::in_place_type<Uid>, Uid{index}); }
 PlistValue PlistValue::array(Array elements) { return PlistValue(std::in_place_type<Array>, std::move(elements)); }
 PlistValue PlistValue::dictionary(Dictionary entries) {

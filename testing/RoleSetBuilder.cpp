@@ -50,7 +50,8 @@ void RoleSetBuilder::addObject(ArchiveValue object) { extraObjects_.push_back(st
 
 ArchiveValue RoleSetBuilder::roleObject(std::size_t index, std::vector<std::optional<ArchiveValue>>& built) const {
     if (built.at(index)) {
-        if (built.at(index)->kind() == ArchiveValue::Kind::null) throw std::logic_error("role set with a sub-role cycle");
+        if (built.at(index)->kind() == ArchiveValue::Kind::null)
+            throw std::logic_error("role set with a sub-role cycle");
         return *built.at(index);
     }
     // Marks the role as under way: meeting it again below means the sub-roles form a cycle.

@@ -19,7 +19,7 @@ enum class SequenceKind {
 struct SequenceOptions {
     SequenceKind kind = SequenceKind::project;
     std::optional<std::string> identifier{};  // ZIDENTIFIER; generated when absent
-    bool withoutIdentifier = false;         // ZIDENTIFIER NULL
+    bool withoutIdentifier = false;           // ZIDENTIFIER NULL
     std::string frameDuration = "100/2400";
     int width = 1920;
     int height = 1080;

@@ -22,15 +22,16 @@ std::int64_t checkedRound(double value) {
 }
 
 Time combine(const Time& a, const Time& b, bool subtract) {
-    const std::int64_t lcm = std::lcm(static_cast<std::int64_t>(a.timescale()), static_cast<std::int64_t>(b.timescale()));
+    const std::int64_t lcm =
+        std::lcm(static_cast<std::int64_t>(a.timescale()), static_cast<std::int64_t>(b.timescale()));
     if (lcm <= std::numeric_limits<std::int32_t>::max()) {
         std::int64_t left = 0;
         std::int64_t right = 0;
         std::int64_t result = 0;
-        const bool overflow = __builtin_mul_overflow(a.value(), lcm / a.timescale(), &left) ||
-                              __builtin_mul_overflow(b.value(), lcm / b.timescale(), &right) ||
-                              (subtract ? __builtin_sub_overflow(left, right, &result)
-                                        : __builtin_add_overflow(left, right, &result));
+        const bool overflow =
+            __builtin_mul_overflow(a.value(), lcm / a.timescale(), &left) ||
+            __builtin_mul_overflow(b.value(), lcm / b.timescale(), &right) ||
+            (subtract ? __builtin_sub_overflow(left, right, &result) : __builtin_add_overflow(left, right, &result));
         if (!overflow) return Time(result, static_cast<std::int32_t>(lcm));
     }
     return Time(subtract ? a.seconds() - b.seconds() : a.seconds() + b.seconds());

@@ -18,20 +18,19 @@ TimelineBuilder::Made TimelineBuilder::make(EventBuilder& event, const std::stri
     const std::string mediaIdentifier = event.identifiers().next();
     ArchiveValue::Entries attributes{{"mediaIdentifier", mediaIdentifier}};
     switch (options.kind) {
-        case SequenceKind::project:
-            attributes.emplace_back("sequenceType", 1);
-            attributes.emplace_back("audioSampleRate", 48000);
-            attributes.emplace_back("audioChannelCount", 2);
-            attributes.emplace_back("captionPlaybackEnabled", false);
-            break;
-        case SequenceKind::shared:
-            attributes.emplace_back("metadata", ArchiveValue::dictionary({
-                                                    {"FFShareTitleKey", name},
-                                                    {"FFShareCreatorKey", "Quillo Fixtures"},
-                                                }));
-            break;
-        case SequenceKind::inner:
-            break;
+    case SequenceKind::project:
+        attributes.emplace_back("sequenceType", 1);
+        attributes.emplace_back("audioSampleRate", 48000);
+        attributes.emplace_back("audioChannelCount", 2);
+        attributes.emplace_back("captionPlaybackEnabled", false);
+        break;
+    case SequenceKind::shared:
+        attributes.emplace_back("metadata", ArchiveValue::dictionary({
+                                                {"FFShareTitleKey", name},
+                                                {"FFShareCreatorKey", "Quillo Fixtures"},
+                                            }));
+        break;
+    case SequenceKind::inner: break;
     }
     attributes.emplace_back("timecodeFrameDuration", options.frameDuration);
     attributes.emplace_back("creationDate", 757382400.0);

@@ -12,7 +12,8 @@ ToolRun runCommand(const std::string& command) {
     if (pipe == nullptr) return {};
     ToolRun run;
     std::array<char, 4096> buffer{};
-    while (const std::size_t read = fread(buffer.data(), 1, buffer.size(), pipe)) run.output.append(buffer.data(), read);
+    while (const std::size_t read = fread(buffer.data(), 1, buffer.size(), pipe))
+        run.output.append(buffer.data(), read);
     const int status = pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;

@@ -5,9 +5,10 @@
 namespace quillo::testing {
 
 std::string TransformEffect::channelData() const {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ozml version=\"5.0\">\n"
-                      "<parameter name=\"Transform\" id=\"1\" flags=\"0\">\n"
-                      "<parameter name=\"Position\" id=\"2\" flags=\"0\">\n";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ozml version=\"5.0\">\n"
+        "<parameter name=\"Transform\" id=\"1\" flags=\"0\">\n"
+        "<parameter name=\"Position\" id=\"2\" flags=\"0\">\n";
     xml += ozCurveParameter("X", 3, 0.0, positionX);
     xml += ozCurveParameter("Y", 4, 0.0, positionY);
     xml += ozCurveParameter("Z", 5, 0.0, positionZ);

@@ -12,7 +12,9 @@ namespace {
 
 namespace fcpxml = brimlock::FCPXMLParser;
 
-platform::JSON orNull(const std::optional<std::string>& value) { return value ? platform::JSON(*value) : platform::JSON(); }
+platform::JSON orNull(const std::optional<std::string>& value) {
+    return value ? platform::JSON(*value) : platform::JSON();
+}
 
 platform::JSON rationalJSON(const fcpxml::Rational& value) {
     return {{"numerator", value.numerator}, {"denominator", value.denominator}};

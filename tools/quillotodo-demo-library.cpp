@@ -33,28 +33,33 @@ void interviewDay(EventBuilder& event) {
         .marker("Duck the music under the name", MarkerType::todo, 0.5, {.completed = false});
     main.gap(2.0).marker("@Tom find a cutaway for this gap", MarkerType::todo, 0.5, {.completed = false});
     CompoundBuilder scene = main.compound("Workshop Montage", 0.0, 9.0);
-    scene.inner().clip("Lathe Close", 0.0, 4.0).marker("Too dark, lift the shadows", MarkerType::todo, 1.0,
-                                                       {.completed = false});
-    scene.inner().clip("Sawdust Slow", 0.0, 5.0).marker("Act Two", MarkerType::chapter, 0.0,
-                                                        {.chapterNote = "The workshop"});
+    scene.inner()
+        .clip("Lathe Close", 0.0, 4.0)
+        .marker("Too dark, lift the shadows", MarkerType::todo, 1.0, {.completed = false});
+    scene.inner()
+        .clip("Sawdust Slow", 0.0, 5.0)
+        .marker("Act Two", MarkerType::chapter, 0.0, {.chapterNote = "The workshop"});
     main.clip("Closing Interview", 40.0, 15.0)
         .marker("@Sam licence the closing track", MarkerType::todo, 10.0)
         .marker("Credits start", MarkerType::chapter, 14.0);
 
-    TimelineBuilder social = event.sequence("Social Teaser 30s", {.identifier = "6C1D0F5E-1B7A-4C0E-9D59-3F5F2B7E0A02"});
+    TimelineBuilder social =
+        event.sequence("Social Teaser 30s", {.identifier = "6C1D0F5E-1B7A-4C0E-9D59-3F5F2B7E0A02"});
     social.clip("Harbour Drone", 5.0, 10.0)
         .marker("@Lena make a square version", MarkerType::todo, 1.0, {.completed = false})
         .marker("Logo bumper goes here", MarkerType::standard, 9.0);
     AuditionBuilder music = social.audition("Music Options");
-    music.active().clip("Upbeat Track", 0.0, 12.0).marker("@Jonas fade out earlier", MarkerType::todo, 11.0,
-                                                         {.completed = true});
+    music.active()
+        .clip("Upbeat Track", 0.0, 12.0)
+        .marker("@Jonas fade out earlier", MarkerType::todo, 11.0, {.completed = true});
     music.alternatives().clip("Calm Track", 0.0, 12.0);
 }
 
 void pickupDay(EventBuilder& event) {
     event.roles().addStandardRoles();
     event.roles().role("tom", "Tom");
-    TimelineBuilder pickups = event.sequence("Pickups Assembly", {.identifier = "6C1D0F5E-1B7A-4C0E-9D59-3F5F2B7E0A03"});
+    TimelineBuilder pickups =
+        event.sequence("Pickups Assembly", {.identifier = "6C1D0F5E-1B7A-4C0E-9D59-3F5F2B7E0A03"});
     pickups.clip("Insert Hands", 0.0, 6.0)
         .marker("Stabilise this shot", MarkerType::todo, 2.0, {.completed = false})
         .connected("Hands Close", 3.0, 10.0, 2.0)

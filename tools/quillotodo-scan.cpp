@@ -35,7 +35,8 @@ platform::JSON structureJSON(const std::vector<quillo::SidebarLibrary>& librarie
         platform::JSON events = platform::JSON::array();
         for (const auto& event : library.events) {
             platform::JSON timelines = platform::JSON::array();
-            for (const auto& timeline : event.timelines) timelines.push_back({{"id", timeline.id}, {"name", timeline.name}});
+            for (const auto& timeline : event.timelines)
+                timelines.push_back({{"id", timeline.id}, {"name", timeline.name}});
             events.push_back({{"libraryName", event.libraryName}, {"name", event.name}, {"timelines", timelines}});
         }
         out.push_back({{"bookmarkID", library.bookmarkID}, {"name", library.name}, {"events", events}});
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage();
     if (std::strcmp(argv[1], "--structure") == 0) {
         const auto sources = sourcesFrom(argc, argv, 2);
-        std::cout << platform::serializeJSON(structureJSON(quillo::LibraryStructureScanner::structure(sources))) << '\n';
+        std::cout << platform::serializeJSON(structureJSON(quillo::LibraryStructureScanner::structure(sources)))
+                  << '\n';
         return 0;
     }
     if (argv[1][0] == '-') return usage();

@@ -53,47 +53,50 @@ std::optional<std::size_t> CollectionIndex::KeyTable::find(std::int64_t key) con
 
 std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
     std::unique_ptr<CollectionIndex> index(new CollectionIndex(db));
-    const bool whole = whenStoreReadable([&] {
-        {
-            // Room for the usual store, numbered without gaps; a far larger span is not trusted.
-            SQLiteStatement span(db, "SELECT MAX(Z_PK) - MIN(Z_PK) FROM ZCOLLECTION");
-            const auto rows = span.step() ? column::integer(span.get(), 0) : std::nullopt;
-            if (rows && *rows >= 0 && *rows < (std::int64_t{1} << 22)) {
-                index->rowKeys_.reserve(static_cast<std::size_t>(*rows) + 1);
-                index->rows_.reserve(static_cast<std::size_t>(*rows) + 1);
+    const bool whole = whenStoreReadable(
+        [&] {
+            {
+                // Room for the usual store, numbered without gaps; a far larger span is not trusted.
+                SQLiteStatement span(db, "SELECT MAX(Z_PK) - MIN(Z_PK) FROM ZCOLLECTION");
+                const auto rows = span.step() ? column::integer(span.get(), 0) : std::nullopt;
+                if (rows && *rows >= 0 && *rows < (std::int64_t{1} << 22)) {
+                    index->rowKeys_.reserve(static_cast<std::size_t>(*rows) + 1);
+                    index->rows_.reserve(static_cast<std::size_t>(*rows) + 1);
+                }
             }
-        }
-        SQLiteStatement rows(db, "SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME FROM ZCOLLECTION ORDER BY Z_PK");
-        while (rows.step()) {
-            const auto pk = column::integer(rows.get(), 0);
-            if (!pk) continue;
-            if (!index->rowKeys_.append(*pk)) return false;  // keys out of order: a damaged table
-            std::optional<std::string> texts[3];
-            for (int at = 1; at <= 3; ++at) {
-                const auto stored = column::storedText(rows.get(), at);
-                if (!stored) continue;
-                if (!isWellFormed(*stored)) return false;  // ill-formed text
-                texts[at - 1].emplace(*stored);
+            SQLiteStatement rows(db, "SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME FROM ZCOLLECTION ORDER BY Z_PK");
+            while (rows.step()) {
+                const auto pk = column::integer(rows.get(), 0);
+                if (!pk) continue;
+                if (!index->rowKeys_.append(*pk)) return false;  // keys out of order: a damaged table
+                std::optional<std::string> texts[3];
+                for (int at = 1; at <= 3; ++at) {
+                    const auto stored = column::storedText(rows.get(), at);
+                    if (!stored) continue;
+                    if (!isWellFormed(*stored)) return false;  // ill-formed text
+                    texts[at - 1].emplace(*stored);
+                }
+                index->rows_.push_back({std::move(texts[0]), std::move(texts[1]), std::move(texts[2])});
             }
-            index->rows_.push_back({std::move(texts[0]), std::move(texts[1]), std::move(texts[2])});
-        }
-        index->rowKeys_.finish();
-        SQLiteStatement links(db, "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
+            index->rowKeys_.finish();
+            SQLiteStatement links(db,
+                                  "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
                                   "ORDER BY Z_3PARENTCOLLECTIONS");
-        while (links.step()) {
-            const auto parent = column::integer(links.get(), 0);
-            const auto child = column::integer(links.get(), 1);
-            if (!parent || !child) continue;
-            if (index->parents_.size() == 0 || index->parents_.back() != *parent) {
-                if (!index->parents_.append(*parent)) return false;  // parents out of order: a damaged index
-                index->firstChild_.push_back(index->children_.size());
+            while (links.step()) {
+                const auto parent = column::integer(links.get(), 0);
+                const auto child = column::integer(links.get(), 1);
+                if (!parent || !child) continue;
+                if (index->parents_.size() == 0 || index->parents_.back() != *parent) {
+                    if (!index->parents_.append(*parent)) return false;  // parents out of order: a damaged index
+                    index->firstChild_.push_back(index->children_.size());
+                }
+                index->children_.push_back(*child);
             }
-            index->children_.push_back(*child);
-        }
-        index->firstChild_.push_back(index->children_.size());
-        index->parents_.finish();
-        return true;
-    }, false);
+            index->firstChild_.push_back(index->children_.size());
+            index->parents_.finish();
+            return true;
+        },
+        false);
     if (!whole) return nullptr;
     return index;
 }
@@ -137,7 +140,9 @@ std::optional<std::int64_t> CollectionIndex::pkForIdentifier(std::string_view id
 
 std::vector<CollectionRow> CollectionIndex::collections(std::string_view ofType) {
     const std::string_view bound = boundText(ofType);
-    if (!blobs_) blobs_ = std::make_unique<SQLiteStatement>(db_, "SELECT ZDICTIONARYDATA FROM ZCOLLECTIONMD WHERE ZCOLLECTION = ?");
+    if (!blobs_)
+        blobs_ =
+            std::make_unique<SQLiteStatement>(db_, "SELECT ZDICTIONARYDATA FROM ZCOLLECTIONMD WHERE ZCOLLECTION = ?");
     // As the outer join answers: rows in key order (the table's own), each once per metadata row in
     // the metadata index's order, or once without a blob when it has none.
     std::vector<CollectionRow> rows;

@@ -233,7 +233,8 @@ std::optional<std::int64_t> FCPDatabaseConnection::resolveActivePick(std::int64_
 template <class Use>
 void FCPDatabaseConnection::readBlob(std::int64_t forCollectionPK, Use&& use) {
     if (!blobStatement_)
-        blobStatement_ = std::make_unique<SQLiteStatement>(db_, "SELECT ZDICTIONARYDATA FROM ZCOLLECTIONMD WHERE ZCOLLECTION = ?");
+        blobStatement_ =
+            std::make_unique<SQLiteStatement>(db_, "SELECT ZDICTIONARYDATA FROM ZCOLLECTIONMD WHERE ZCOLLECTION = ?");
     SQLiteStatement::Run run(*blobStatement_);
     blobStatement_->bind(1, forCollectionPK);
     if (!blobStatement_->step()) return;
@@ -244,7 +245,8 @@ std::optional<Data> FCPDatabaseConnection::fetchBlob(std::int64_t forCollectionP
     return whenStoreReadable(
         [&] {
             std::optional<Data> blob;
-            readBlob(forCollectionPK, [&](std::span<const std::uint8_t> bytes) { blob.emplace(bytes.begin(), bytes.end()); });
+            readBlob(forCollectionPK,
+                     [&](std::span<const std::uint8_t> bytes) { blob.emplace(bytes.begin(), bytes.end()); });
             return blob;
         },
         std::nullopt);
@@ -255,7 +257,8 @@ std::optional<BlobDecoder::DecodedBlob> FCPDatabaseConnection::fetchDecodedBlob(
         [&] {
             std::optional<BlobDecoder::DecodedBlob> decoded;
             // Decoded from SQLite's own buffer: the decoded blob keeps nothing of the bytes.
-            readBlob(forCollectionPK, [&](std::span<const std::uint8_t> bytes) { decoded = BlobDecoder::decode(bytes); });
+            readBlob(forCollectionPK,
+                     [&](std::span<const std::uint8_t> bytes) { decoded = BlobDecoder::decode(bytes); });
             return decoded;
         },
         std::nullopt);

@@ -25,7 +25,11 @@ constexpr int kMaximumWalkDepth = 7;
 
 // A sequence is a real timeline when its attributes hold one of these keys...
 constexpr auto kRealSequenceStrongKeys = std::to_array<std::string_view>({
-    "sequenceType", "captionPlaybackEnabled", "captionPlaybackRoleUID", "audioSampleRate", "audioChannelCount",
+    "sequenceType",
+    "captionPlaybackEnabled",
+    "captionPlaybackRoleUID",
+    "audioSampleRate",
+    "audioChannelCount",
 });
 // ...or its "metadata" dictionary holds one of these.
 constexpr auto kShareMetadataKeys = std::to_array<std::string_view>({"FFShareTitleKey", "FFShareCreatorKey"});
@@ -80,7 +84,8 @@ bool isOneOf(std::string_view key, const std::array<std::string_view, N>& names)
 
 bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
     const auto& keys = blob.rootKeys();
-    if (std::any_of(keys.begin(), keys.end(), [](const std::string& key) { return isOneOf(key, kRealSequenceStrongKeys); }))
+    if (std::any_of(keys.begin(), keys.end(),
+                    [](const std::string& key) { return isOneOf(key, kRealSequenceStrongKeys); }))
         return true;
     const auto metadata = blob.dictionary(store::kMetadata);
     if (!metadata) return false;
@@ -124,7 +129,8 @@ std::optional<FCPTimelineInfo> timelineFromCandidate(FCPDatabaseConnection& db, 
             if (const auto contained = db.childPK(primaryItem, store::kContainedItems))
                 editCount = static_cast<int>(std::min<std::size_t>(childPKsOrNone(db, *contained).size(), INT32_MAX));
             if (const auto itemBlob = db.fetchDecodedBlob(primaryItem)) {
-                if (auto name = itemBlob->string(store::kDisplayName); name && !name->empty()) displayName = std::move(name);
+                if (auto name = itemBlob->string(store::kDisplayName); name && !name->empty())
+                    displayName = std::move(name);
             }
         }
     }
@@ -203,7 +209,8 @@ std::vector<fs::path> findMediaFilesDatabases(const fs::path& libraryURL) {
         if (!fileExists(databaseURL)) continue;
         // An unreadable database holds no assets we can use.
         const bool holdsAssets = whenStoreReadable(
-            [&] { return !FCPDatabaseConnection(databaseURL.string()).fetchCollections(store::kAsset).empty(); }, false);
+            [&] { return !FCPDatabaseConnection(databaseURL.string()).fetchCollections(store::kAsset).empty(); },
+            false);
         if (holdsAssets) databases.push_back(databaseURL);
     }
     return databases;

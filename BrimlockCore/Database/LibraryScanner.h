@@ -20,8 +20,15 @@ inline constexpr std::string_view kEventDatabaseFileName = "CurrentVersion.fcpev
 
 // Folders that hold media, renders, analysis, shared items or templates: never entered.
 inline constexpr auto kFcpInternalMediaFolderNames = std::to_array<std::string_view>({
-    "Original Media", "Optimized Media", "Proxy Media", "Transcoded Media", "Render Files",
-    "Analysis Files", "High Quality Media", "Shared Items", "Motion Templates",
+    "Original Media",
+    "Optimized Media",
+    "Proxy Media",
+    "Transcoded Media",
+    "Render Files",
+    "Analysis Files",
+    "High Quality Media",
+    "Shared Items",
+    "Motion Templates",
 });
 
 // Never fails: a bundle that cannot be listed gives a library without events, an event whose

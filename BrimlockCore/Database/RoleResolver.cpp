@@ -35,9 +35,7 @@ struct Resolved {
         return node;
     }
 
-    std::optional<std::string_view> text() const {
-        return kind == Kind::raw ? raw->string() : std::nullopt;
-    }
+    std::optional<std::string_view> text() const { return kind == Kind::raw ? raw->string() : std::nullopt; }
 
     // An entry of a rebuilt map, or of a raw dictionary that was left as it was found.
     std::shared_ptr<const Resolved> entry(std::string_view key) const {
@@ -161,7 +159,8 @@ void RoleResolver::extractRoles(const PropertyListValue& objects) {
                 def.subRoleUIDs.emplace_back(*text);
             } else if (element->isMap()) {
                 const ResolvedPtr subUUID = element->entry("uuid");
-                if (const auto subText = subUUID ? subUUID->text() : std::nullopt) def.subRoleUIDs.emplace_back(*subText);
+                if (const auto subText = subUUID ? subUUID->text() : std::nullopt)
+                    def.subRoleUIDs.emplace_back(*subText);
             }
         };
         if (subRoles && subRoles->kind == Resolved::Kind::list) {

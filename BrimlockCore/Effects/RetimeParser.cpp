@@ -18,9 +18,9 @@ namespace {
 // The UTF-8 forms of the code points with the Unicode White_Space property (PropList.txt): white
 // space and line ends.
 constexpr auto kWhiteSpace = std::to_array<std::string_view>({
-    "\x09", "\x0A", "\x0B", "\x0C", "\x0D", "\x20", "\u0085", "\u00A0", "\u1680", "\u2000", "\u2001", "\u2002",
-    "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008", "\u2009", "\u200A", "\u2028", "\u2029", "\u202F",
-    "\u205F", "\u3000",
+    "\x09",   "\x0A",   "\x0B",   "\x0C",   "\x0D",   "\x20",   "\u0085", "\u00A0", "\u1680",
+    "\u2000", "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006", "\u2007", "\u2008",
+    "\u2009", "\u200A", "\u2028", "\u2029", "\u202F", "\u205F", "\u3000",
 });
 
 // `text` is valid UTF-8, so a match at either end is always a whole character.

@@ -17,8 +17,8 @@ std::optional<FrameSamplingMethod> frameSamplingMethodFromRawValue(std::int64_t 
 
 // One point of the retime curve. Times are in seconds.
 struct TimeMapKeypoint {
-    double timelineSeconds = 0;  // position on the clip's timeline
-    double sourceSeconds = 0;    // source time at that position
+    double timelineSeconds = 0;        // position on the clip's timeline
+    double sourceSeconds = 0;          // source time at that position
     double inputTangentValue = -1.0;   // -1.0 when the document gives none
     double outputTangentValue = -1.0;  // -1.0 when the document gives none
 };

@@ -65,8 +65,8 @@ std::string TransformValues::scalePercentage() const {
     // large scales would overflow.
     const double percent = std::round((scaleX + scaleY) / 2 * 100) + 0.0;
     std::array<char, 400> buffer{};  // DBL_MAX has 309 integer digits
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), percent,
-                                            std::chars_format::fixed, 0);
+    const auto [end, error] =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), percent, std::chars_format::fixed, 0);
     if (error != std::errc()) return "%";
     return std::string(buffer.data(), end) + "%";
 }

@@ -73,20 +73,22 @@ JSON encode(const FCPMetadata& m, const CodingPath& path) {
     coding::putIfPresent(json, "hasStabilization", m.hasStabilization);
     coding::putIfPresent(json, "hasRollingShutterFix", m.hasRollingShutterFix);
     if (m.markers)
-        json["markers"] = coding::encodeEach(*m.markers, at("markers"),
-                                             [](const MarkerInfo& marker, const CodingPath& p) { return encode(marker, p); });
+        json["markers"] = coding::encodeEach(
+            *m.markers, at("markers"), [](const MarkerInfo& marker, const CodingPath& p) { return encode(marker, p); });
     if (m.stackedVideoClips) json["stackedVideoClips"] = coding::encodeStrings(*m.stackedVideoClips);
     if (m.activeRoleClips) json["activeRoleClips"] = encodeRoleClips(*m.activeRoleClips, at("activeRoleClips"));
     if (m.stackedLayers)
-        json["stackedLayers"] = coding::encodeEach(
-            *m.stackedLayers, at("stackedLayers"), [](const StackedLayerInfo& layer, const CodingPath& p) { return encode(layer, p); });
+        json["stackedLayers"] =
+            coding::encodeEach(*m.stackedLayers, at("stackedLayers"),
+                               [](const StackedLayerInfo& layer, const CodingPath& p) { return encode(layer, p); });
     return json;
 }
 
 FCPMetadata decodeFCPMetadata(const JSON& value, const CodingPath& path) {
     const platform::KeyedDecoder decoder(value, path);
     const auto strings = [&](std::string_view key) -> std::optional<std::vector<std::string>> {
-        if (const auto array = decoder.decodeArrayIfPresent(key)) return coding::decodeStrings(*array, decoder.pathFor(key));
+        if (const auto array = decoder.decodeArrayIfPresent(key))
+            return coding::decodeStrings(*array, decoder.pathFor(key));
         return std::nullopt;
     };
 
@@ -124,15 +126,16 @@ FCPMetadata decodeFCPMetadata(const JSON& value, const CodingPath& path) {
     m.hasStabilization = decoder.decodeBoolIfPresent("hasStabilization");
     m.hasRollingShutterFix = decoder.decodeBoolIfPresent("hasRollingShutterFix");
     if (const auto markers = decoder.decodeArrayIfPresent("markers"))
-        m.markers = coding::decodeEach(*markers, decoder.pathFor("markers"),
-                                       [](const JSON& element, const CodingPath& p) { return decodeMarkerInfo(element, p); });
+        m.markers =
+            coding::decodeEach(*markers, decoder.pathFor("markers"),
+                               [](const JSON& element, const CodingPath& p) { return decodeMarkerInfo(element, p); });
     m.stackedVideoClips = strings("stackedVideoClips");
     if (const JSON* clips = coding::presentMember(value, "activeRoleClips"))
         m.activeRoleClips = decodeRoleClips(*clips, decoder.pathFor("activeRoleClips"));
     if (const auto layers = decoder.decodeArrayIfPresent("stackedLayers"))
-        m.stackedLayers = coding::decodeEach(*layers, decoder.pathFor("stackedLayers"), [](const JSON& element, const CodingPath& p) {
-            return decodeStackedLayerInfo(element, p);
-        });
+        m.stackedLayers = coding::decodeEach(
+            *layers, decoder.pathFor("stackedLayers"),
+            [](const JSON& element, const CodingPath& p) { return decodeStackedLayerInfo(element, p); });
     return m;
 }
 

@@ -6,11 +6,14 @@ namespace brimlock {
 
 namespace {
 
-constexpr platform::RawValueTable<MarkerType, 3> kRawValues{"MarkerType", {{
-    {MarkerType::chapter, "chapter"},
-    {MarkerType::todo, "todo"},
-    {MarkerType::standard, "standard"},
-}}};
+constexpr platform::RawValueTable<MarkerType, 3> kRawValues{
+    "MarkerType",
+    {{
+        {MarkerType::chapter, "chapter"},
+        {MarkerType::todo, "todo"},
+        {MarkerType::standard, "standard"},
+    }},
+};
 
 }  // namespace
 

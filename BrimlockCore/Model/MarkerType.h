@@ -11,7 +11,8 @@ namespace brimlock {
 // A marker's type as the library stores it.
 enum class MarkerType { chapter, todo, standard };
 
-inline constexpr auto kAllMarkerTypes = std::to_array<MarkerType>({MarkerType::chapter, MarkerType::todo, MarkerType::standard});
+inline constexpr auto kAllMarkerTypes =
+    std::to_array<MarkerType>({MarkerType::chapter, MarkerType::todo, MarkerType::standard});
 
 // "chapter", "todo", "standard".
 std::string_view rawValue(MarkerType type) noexcept;

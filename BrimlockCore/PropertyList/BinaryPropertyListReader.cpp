@@ -177,7 +177,8 @@ private:
         const std::uint64_t low = bigEndian(bytes_, position + 8, 8);
         const bool lowIsNegative = (low >> 63) != 0;
         if (high == 0) {
-            setNode(index, PropertyListKind::integer, 0, low, lowIsNegative ? PropertyListStorage::kUnsignedAboveInt64 : 0);
+            setNode(index, PropertyListKind::integer, 0, low,
+                    lowIsNegative ? PropertyListStorage::kUnsignedAboveInt64 : 0);
         } else if (high == ~std::uint64_t{0} && lowIsNegative) {
             setNode(index, PropertyListKind::integer, 0, low);
         } else {
@@ -227,7 +228,8 @@ private:
             const std::uint32_t child = storage_.children[first + i];
             childHeight = std::max(childHeight, decode(child, depth + 1));
             // Dictionary keys (the first half of the references) are strings.
-            if (isDictionary && i < entries && storage_.nodes[child].kind != static_cast<std::uint8_t>(PropertyListKind::string))
+            if (isDictionary && i < entries &&
+                storage_.nodes[child].kind != static_cast<std::uint8_t>(PropertyListKind::string))
                 fail("dictionary key is not a string");
         }
         if (isDictionary) interleavePairs(first, entries);
@@ -272,9 +274,7 @@ private:
             if (info != 0x8 && info != 0x9) fail("unsupported object type");
             setNode(index, PropertyListKind::boolean, 0, info == 0x9 ? 1 : 0);
             return 0;
-        case 0x1:
-            decodeInteger(index, info, position);
-            return 0;
+        case 0x1: decodeInteger(index, info, position); return 0;
         case 0x2:
             // Reals are 4 or 8 bytes.
             if (info == 2) {
@@ -304,9 +304,7 @@ private:
             return 0;
         }
         case 0x5:
-        case 0x6:
-            decodeString(index, type, info, position);
-            return 0;
+        case 0x6: decodeString(index, type, info, position); return 0;
         case 0x8: {
             // UIDs are 1 to 8 bytes.
             const std::size_t width = std::size_t{info} + 1;
@@ -316,10 +314,8 @@ private:
             return 0;
         }
         case 0xA:
-        case 0xD:
-            return decodeContainer(index, type, info, position, depth);
-        default:
-            fail("unsupported object type");
+        case 0xD: return decodeContainer(index, type, info, position, depth);
+        default: fail("unsupported object type");
         }
     }
 

@@ -91,9 +91,8 @@ private:
 bool isIdentifierLike(std::string_view text) {
     if (text.size() < 36 || std::count(text.begin(), text.end(), '-') != 4) return false;
     // ASCII without a carriage return (CR LF is one character) has one character per byte.
-    const bool bytesAreCharacters = std::all_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x80 && c != '\r';
-    });
+    const bool bytesAreCharacters =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '\r'; });
     return (bytesAreCharacters ? text.size() : platform::graphemeClusters(text).size()) == 36;
 }
 
@@ -173,8 +172,10 @@ std::vector<std::string> orderedChildIdentifiers(std::span<const std::uint8_t> i
             if (isIdentifierLike(document.text(object))) identifiers.emplace_back(document.text(object));
         } else if (document.kind(object) == Kind::dictionary) {
             // Pushed in reverse: the "NS.objects" are walked first, then the "NS.keys".
-            if (const auto keys = document.ifKind(document.find(object, "NS.keys"), Kind::array)) walks.push_back(*keys);
-            if (const auto values = document.ifKind(document.find(object, "NS.objects"), Kind::array)) walks.push_back(*values);
+            if (const auto keys = document.ifKind(document.find(object, "NS.keys"), Kind::array))
+                walks.push_back(*keys);
+            if (const auto values = document.ifKind(document.find(object, "NS.objects"), Kind::array))
+                walks.push_back(*values);
         }
     }
     return identifiers;

@@ -6,14 +6,10 @@ namespace {
 
 const char* messageFor(BlobDecoderError::Kind kind) noexcept {
     switch (kind) {
-    case BlobDecoderError::Kind::invalidPlist:
-        return "Blob is not a valid property list";
-    case BlobDecoderError::Kind::missingObjects:
-        return "Blob missing $objects array";
-    case BlobDecoderError::Kind::emptyBlob:
-        return "Blob has no objects";
-    case BlobDecoderError::Kind::invalidRoot:
-        return "Root dictionary has invalid structure";
+    case BlobDecoderError::Kind::invalidPlist: return "Blob is not a valid property list";
+    case BlobDecoderError::Kind::missingObjects: return "Blob missing $objects array";
+    case BlobDecoderError::Kind::emptyBlob: return "Blob has no objects";
+    case BlobDecoderError::Kind::invalidRoot: return "Root dictionary has invalid structure";
     }
     return "Blob is not a valid property list";
 }

@@ -21,7 +21,8 @@ namespace brimlock::BlobDecoder {
 // them (or the blob) lives.
 class DecodedBlob {
 public:
-    DecodedBlob(PropertyListValue objects, std::vector<std::string> rootKeys, std::vector<PropertyListValue> rootValues);
+    DecodedBlob(PropertyListValue objects, std::vector<std::string> rootKeys,
+                std::vector<PropertyListValue> rootValues);
 
     // The whole "$objects" array, unresolved.
     const PropertyListValue& objects() const noexcept { return objects_; }

@@ -41,14 +41,15 @@ struct PropertyListStorage {
     // which keeps every count and offset below representable.
     static constexpr std::size_t kMaximumInputSize = std::size_t{1} << 30;
 
-    std::uint32_t appendNode(PropertyListKind kind, std::uint32_t count, std::uint64_t payload,
-                             std::uint8_t flags = 0);
+    std::uint32_t appendNode(PropertyListKind kind, std::uint32_t count, std::uint64_t payload, std::uint8_t flags = 0);
     std::uint32_t appendBytes(PropertyListKind kind, std::string_view text);
     // A container over existing nodes; `childIndices` holds 2 entries per pair for a dictionary.
     std::uint32_t appendContainer(PropertyListKind kind, std::span<const std::uint32_t> childIndices);
 
     const Node& node(std::uint32_t index) const noexcept { return nodes[index]; }
-    PropertyListKind kind(std::uint32_t index) const noexcept { return static_cast<PropertyListKind>(nodes[index].kind); }
+    PropertyListKind kind(std::uint32_t index) const noexcept {
+        return static_cast<PropertyListKind>(nodes[index].kind);
+    }
     // The bytes of a string or data node.
     std::string_view text(const Node& node) const noexcept {
         return std::string_view(bytes).substr(static_cast<std::size_t>(node.payload), node.count);

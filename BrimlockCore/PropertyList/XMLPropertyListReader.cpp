@@ -19,9 +19,17 @@ namespace {
 enum class Element { plist, dict, array, key, string, integer, real, date, data, trueValue, falseValue };
 
 constexpr auto kElementNames = std::to_array<std::pair<std::string_view, Element>>({
-    {"plist", Element::plist}, {"dict", Element::dict}, {"array", Element::array}, {"key", Element::key},
-    {"string", Element::string}, {"integer", Element::integer}, {"real", Element::real}, {"date", Element::date},
-    {"data", Element::data}, {"true", Element::trueValue}, {"false", Element::falseValue},
+    {"plist", Element::plist},
+    {"dict", Element::dict},
+    {"array", Element::array},
+    {"key", Element::key},
+    {"string", Element::string},
+    {"integer", Element::integer},
+    {"real", Element::real},
+    {"date", Element::date},
+    {"data", Element::data},
+    {"true", Element::trueValue},
+    {"false", Element::falseValue},
 });
 
 // Seconds from 1970-01-01 to 2001-01-01, the property-list date epoch.
@@ -46,8 +54,7 @@ PropertyListStorage::Node parseInteger(std::string_view text) {
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
     std::uint64_t magnitude = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), magnitude);
-    if (text.empty() || error == std::errc::invalid_argument || end != text.data() + text.size())
-        fail("bad integer");
+    if (text.empty() || error == std::errc::invalid_argument || end != text.data() + text.size()) fail("bad integer");
     if (error == std::errc::result_out_of_range) fail("integer outside the 64-bit range");
     const auto kind = static_cast<std::uint8_t>(PropertyListKind::integer);
     constexpr auto kMostNegative = std::uint64_t{1} << 63;
@@ -119,11 +126,16 @@ void appendBase64(std::string& out, std::string_view text) {
             continue;
         }
         int value = -1;
-        if (c >= 'A' && c <= 'Z') value = c - 'A';
-        else if (c >= 'a' && c <= 'z') value = c - 'a' + 26;
-        else if (c >= '0' && c <= '9') value = c - '0' + 52;
-        else if (c == '+') value = 62;
-        else if (c == '/') value = 63;
+        if (c >= 'A' && c <= 'Z')
+            value = c - 'A';
+        else if (c >= 'a' && c <= 'z')
+            value = c - 'a' + 26;
+        else if (c >= '0' && c <= '9')
+            value = c - '0' + 52;
+        else if (c == '+')
+            value = 62;
+        else if (c == '/')
+            value = 63;
         if (value < 0 || padded) fail("bad base64 data");
         buffer = (buffer << 6) | static_cast<std::uint32_t>(value);
         bits += 6;
@@ -169,8 +181,10 @@ public:
         }
         const std::uint32_t node = build(open);
         if (isContainer(open.element)) --containerDepth_;
-        if (open_.empty()) finish(node);
-        else children_.push_back(node);
+        if (open_.empty())
+            finish(node);
+        else
+            children_.push_back(node);
     }
 
     std::optional<std::uint32_t> root() const noexcept { return root_; }
@@ -197,27 +211,26 @@ private:
             return;
         case Element::dict:
             // Pairs alternate: a <key>, then one value.
-            if (atKey != (element == Element::key)) fail(atKey ? "dictionary value without a <key>" : "<key> without a value");
+            if (atKey != (element == Element::key))
+                fail(atKey ? "dictionary value without a <key>" : "<key> without a value");
             if (element == Element::plist) fail("misplaced <plist>");
             return;
         case Element::array:
             if (element == Element::key || element == Element::plist) fail("misplaced element in <array>");
             return;
-        default:
-            fail("element inside a scalar value");
+        default: fail("element inside a scalar value");
         }
     }
 
     std::uint32_t build(const Open& open) {
         switch (open.element) {
         case Element::key:
-        case Element::string:
-            return storage_.appendBytes(PropertyListKind::string, text_);
+        case Element::string: return storage_.appendBytes(PropertyListKind::string, text_);
         case Element::data: {
             const std::size_t offset = storage_.bytes.size();
             appendBase64(storage_.bytes, text_);
-            return storage_.appendNode(PropertyListKind::data, static_cast<std::uint32_t>(storage_.bytes.size() - offset),
-                                       offset);
+            return storage_.appendNode(PropertyListKind::data,
+                                       static_cast<std::uint32_t>(storage_.bytes.size() - offset), offset);
         }
         case Element::integer: {
             const auto node = parseInteger(text_);
@@ -241,8 +254,7 @@ private:
             children_.resize(open.firstChild);
             return node;
         }
-        case Element::plist:
-            break;
+        case Element::plist: break;
         }
         fail("misplaced <plist>");
     }
@@ -273,8 +285,7 @@ std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, in
     } catch (const XMLSecurityError& error) {
         throw PropertyListError(error.what());
     }
-    if (!result.wellFormed)
-        fail(result.errorDescription + " at line " + std::to_string(result.errorLine));
+    if (!result.wellFormed) fail(result.errorDescription + " at line " + std::to_string(result.errorLine));
     if (!builder.root()) fail("no value");
     storage->root = *builder.root();
     return storage;

@@ -37,7 +37,7 @@ inline std::optional<std::int64_t> integer(const BlobDecoder::DecodedBlob& blob,
 // A text value that parseCMTimeRangeString reads: (start, duration), or for "anchorPair" the two
 // anchor points (first, second).
 inline std::optional<TimecodeCalculator::TimeRange> timeRange(const BlobDecoder::DecodedBlob& blob,
-                                                               std::string_view key) {
+                                                              std::string_view key) {
     const auto found = text(blob, key);
     return found ? TimecodeCalculator::parseCMTimeRangeString(*found) : std::nullopt;
 }

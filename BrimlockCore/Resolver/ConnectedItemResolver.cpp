@@ -153,8 +153,8 @@ void resolveAssetFields(ConnectedItem& item, std::int64_t pk, Walk& walk) {
             }
         }
     }
-    const auto info = AssetInfoResolver::findAssetInfo(pk, walk.cache, *walk.assetStore, walk.multicamIndex,
-                                                       angle, 0, &walk.budget);
+    const auto info =
+        AssetInfoResolver::findAssetInfo(pk, walk.cache, *walk.assetStore, walk.multicamIndex, angle, 0, &walk.budget);
     item.reelName = info.reel;
     if (info.scene && info.shot) {
         item.sceneShot = *info.scene + "/" + *info.shot;
@@ -226,7 +226,8 @@ void handleAudition(std::int64_t stack, const DecodedBlob& stackBlob, Walk& walk
     const std::int64_t lane = laneOf(stackBlob, inheritedLane);
     const bool enabled = inheritedEnabled && isClipEnabled(stackBlob);
     const auto range = BlobFields::timeRange(*pickBlob, store::kClippedRange);
-    const double timelineStart = (anchorOffset(stackBlob) + (range ? range->start : 0.0)) - containerStart + containerAbs;
+    const double timelineStart =
+        (anchorOffset(stackBlob) + (range ? range->start : 0.0)) - containerStart + containerAbs;
 
     PathStep step(walk.path, stack);
     appendWithAnchored(makeRecord(*pick, *pickBlob, *pickRow->type, lane, timelineStart, enabled, walk), walk, depth,
@@ -316,14 +317,12 @@ void handleAnchoredItems(std::int64_t containerPK, Walk& walk, double containerA
     const auto children = walk.cache.children(*anchored);
     if (!children) return;
     PathStep step(walk.path, containerPK);
-    for (const auto child : *children)
-        handle(child, walk, containerAbs, containerStart, 0, inheritedEnabled, 0, out);
+    for (const auto child : *children) handle(child, walk, containerAbs, containerStart, 0, inheritedEnabled, 0, out);
 }
 
 std::vector<ConnectedItem> findConnectedItems(FCPDatabaseConnection& db, std::int64_t forSpineClipPK,
-                                              double spineClipTimelineStart, double parentStart,
-                                              bool spineClipEnabled, const AssetStore* assetStore,
-                                              MulticamMediaIndex* multicamIndex) {
+                                              double spineClipTimelineStart, double parentStart, bool spineClipEnabled,
+                                              const AssetStore* assetStore, MulticamMediaIndex* multicamIndex) {
     CollectionCache cache(db);
     WalkBudget budget;
     Walk walk{cache, budget, assetStore, multicamIndex};

@@ -46,9 +46,9 @@ struct ConnectedItem {
     std::optional<std::string> reelName;
     std::optional<std::string> sceneShot;  // scene and shot joined with "/"
     std::optional<std::string> sourceFileName;
-    std::optional<std::string> sourceTimecode;   // of the corrected source start, at the source rate
+    std::optional<std::string> sourceTimecode;      // of the corrected source start, at the source rate
     std::optional<std::int64_t> sourceFrameNumber;  // may be negative; clamped to the 64-bit range
-    std::optional<double> correctedSourceStart;  // sourceStart rebased onto the collection's time base
+    std::optional<double> correctedSourceStart;     // sourceStart rebased onto the collection's time base
     std::optional<std::int64_t> sourceFpsNum;
     std::optional<std::int64_t> sourceFpsDen;
     std::optional<std::string> sourceRateString;
@@ -63,9 +63,8 @@ struct ConnectedItem {
 // source start. Never fails; on a damaged database whose walk runs past WalkBudget::defaultLimit
 // visited collections it answers what it found until then.
 std::vector<ConnectedItem> findConnectedItems(FCPDatabaseConnection& db, std::int64_t forSpineClipPK,
-                                              double spineClipTimelineStart, double parentStart,
-                                              bool spineClipEnabled, const AssetStore* assetStore,
-                                              MulticamMediaIndex* multicamIndex);
+                                              double spineClipTimelineStart, double parentStart, bool spineClipEnabled,
+                                              const AssetStore* assetStore, MulticamMediaIndex* multicamIndex);
 
 // "playEnable": an integer enables unless it is 0, a Boolean is taken as it is; anything else, or
 // no value, enables.

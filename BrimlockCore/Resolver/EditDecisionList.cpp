@@ -11,9 +11,8 @@ EditDecisionList::EditDecisionList(std::int64_t timelineID, std::vector<EditEntr
     : timelineID_(timelineID), laidInItems_(std::move(laidInItems)) {
     std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return entries[a].timelineIn < entries[b].timelineIn;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return entries[a].timelineIn < entries[b].timelineIn; });
 
     // sortedPlace[i]: where the entry given at i lands.
     std::vector<std::size_t> sortedPlace(entries.size());

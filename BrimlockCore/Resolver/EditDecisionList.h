@@ -23,8 +23,8 @@ public:
     // entry, but markers and connected clips hang on them too.
     struct LaidInItem {
         std::int64_t collectionPK = 0;
-        double timelineStart = 0;  // where it lies on the timeline
-        double sourceStart = 0;    // start of its own "clippedRange"; 0 without one
+        double timelineStart = 0;         // where it lies on the timeline
+        double sourceStart = 0;           // start of its own "clippedRange"; 0 without one
         std::optional<std::string> name;  // "displayName"
         // Its markers come after those of entries()[0 ..< entriesBefore] and before the rest.
         std::size_t entriesBefore = 0;

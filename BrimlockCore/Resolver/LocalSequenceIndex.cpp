@@ -12,7 +12,8 @@ std::optional<std::int64_t> LocalSequenceIndex::sequencePK(const std::string& fo
         fetched_ = true;
         // A store whose sequences cannot be read has no compound clip contents.
         const bool read = whenStoreReadable([&] {
-            for (auto& row : db_.fetchCollections(store::kAnchoredSequence)) rows_.emplace_back(row.pk, std::move(row.blob));
+            for (auto& row : db_.fetchCollections(store::kAnchoredSequence))
+                rows_.emplace_back(row.pk, std::move(row.blob));
         });
         if (!read) rows_.clear();
     }
@@ -22,9 +23,8 @@ std::optional<std::int64_t> LocalSequenceIndex::sequencePK(const std::string& fo
         auto& [pk, blob] = rows_[decodedRows_++];
         if (!blob) continue;
         const Data& bytes = *blob;
-        const auto identifier =
-            whenStoreReadable([&] { return BlobFields::ownedText(BlobDecoder::decode(bytes), store::kMediaIdentifier); },
-                              std::nullopt);
+        const auto identifier = whenStoreReadable(
+            [&] { return BlobFields::ownedText(BlobDecoder::decode(bytes), store::kMediaIdentifier); }, std::nullopt);
         blob.reset();
         // Rows are met in row order, so an identifier already indexed belongs to an earlier sequence.
         if (identifier && sequences_.try_emplace(*identifier, pk).second && *identifier == forMediaIdentifier)

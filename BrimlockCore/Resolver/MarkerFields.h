@@ -20,7 +20,7 @@ struct MarkerFields {
     // decides (an integer is true unless 0); absent when none does.
     std::optional<bool> completed;
     std::optional<std::string> chapterNote;  // chapters only: "metadata" > "notes"
-    double start = 0;  // seconds: start of "clippedRange", in the time of the item it hangs on
+    double start = 0;                        // seconds: start of "clippedRange", in the time of the item it hangs on
 
     // Chapter when "isChapter" is the Boolean true; else to-do when "isTodo" is present with any
     // value; else standard.

@@ -56,8 +56,8 @@ void MulticamMediaIndex::scan(const std::filesystem::path& libraryURL) {
             continue;
         for (const auto& row : rows) {
             if (!row.blob) continue;
-            auto mediaIdentifier =
-                whenStoreReadable([&] { return BlobDecoder::decode(*row.blob).string(store::kMediaIdentifier); }, std::nullopt);
+            auto mediaIdentifier = whenStoreReadable(
+                [&] { return BlobDecoder::decode(*row.blob).string(store::kMediaIdentifier); }, std::nullopt);
             if (mediaIdentifier) index_.try_emplace(std::move(*mediaIdentifier), Entry{path, row.pk});
         }
     }
@@ -81,8 +81,8 @@ std::optional<MulticamMediaIndex::SequenceLocation> MulticamMediaIndex::sequence
 }
 
 std::optional<AssetInfoResolver::AssetInfo> MulticamMediaIndex::resolve(
-    const std::string& mediaIdentifier, const std::optional<std::string>& matchingAngleID,
-    const AssetStore& assetStore, WalkBudget* budget) {
+    const std::string& mediaIdentifier, const std::optional<std::string>& matchingAngleID, const AssetStore& assetStore,
+    WalkBudget* budget) {
     const auto location = sequenceLocation(mediaIdentifier);
     if (!location) return std::nullopt;
     FCPDatabaseConnection& db = location->db;

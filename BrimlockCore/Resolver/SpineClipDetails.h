@@ -24,8 +24,7 @@ namespace SpineClipDetails {
 // The first "FFRetimingVideoEffect" with data under "channelData", depth first in row order below
 // the clip (connected items excepted), levels 0 to 7: its parsed values, or nothing when the parse
 // gives nothing. Nothing as well when a child-list or collection query on the way fails.
-std::optional<RetimeParser::RetimeValues> loadRetimeInfo(std::int64_t clip, CollectionCache& cache,
-                                                         WalkBudget& budget);
+std::optional<RetimeParser::RetimeValues> loadRetimeInfo(std::int64_t clip, CollectionCache& cache, WalkBudget& budget);
 
 // The first "FFHeXForm3DEffect" below the clip (searched like loadRetimeInfo) whose "channelData"
 // parses to values that differ from the defaults. A failing child list ends that branch only.

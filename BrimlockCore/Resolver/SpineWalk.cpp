@@ -199,8 +199,7 @@ double SpineWalk::layInGenerator(std::int64_t generator, CollectionCache& cache,
     return range->duration;
 }
 
-double SpineWalk::layInClip(std::int64_t clip, const std::string& type, CollectionCache& cache,
-                            double timelineStart) {
+double SpineWalk::layInClip(std::int64_t clip, const std::string& type, CollectionCache& cache, double timelineStart) {
     const DecodedBlob* blob = cache.blob(clip);
     if (!blob) return 0.0;
     std::string name = BlobFields::ownedText(*blob, store::kDisplayName).value_or("Unknown");
@@ -223,8 +222,8 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
         category = ClipCategory::multicam;
     }
     const auto metadata = blob->dictionary(store::kMetadata);
-    const auto info = AssetInfoResolver::findAssetInfo(clip, cache, resolver_.assetStore_,
-                                                       &resolver_.multicamIndex_, videoAngle, 0, &budget_);
+    const auto info = AssetInfoResolver::findAssetInfo(clip, cache, resolver_.assetStore_, &resolver_.multicamIndex_,
+                                                       videoAngle, 0, &budget_);
     const auto retime = SpineClipDetails::loadRetimeInfo(clip, cache, budget_);
     const auto transform = SpineClipDetails::loadTransformInfo(clip, cache, budget_);
     collectAnchoredItems(clip, cache, timelineStart, start, enabled);
@@ -268,8 +267,8 @@ double SpineWalk::layInClip(std::int64_t clip, const std::string& type, Collecti
     return duration;
 }
 
-void SpineWalk::collectAnchoredItems(std::int64_t pk, CollectionCache& cache, double timelineStart,
-                                     double sourceStart, bool enabled) {
+void SpineWalk::collectAnchoredItems(std::int64_t pk, CollectionCache& cache, double timelineStart, double sourceStart,
+                                     bool enabled) {
     ConnectedItemResolver::Walk walk{cache, budget_, &resolver_.assetStore_, &resolver_.multicamIndex_};
     std::vector<ConnectedItemResolver::ConnectedItem> items;
     ConnectedItemResolver::handleAnchoredItems(pk, walk, timelineStart, sourceStart, enabled, items);

@@ -37,8 +37,8 @@ void appendMarkers(Scan& scan, std::int64_t pk, double containerTimelineStart, d
         MarkerFields fields = MarkerFields::read(*blob);
         const auto position = markerTimelinePosition(fields.start, containerSourceStart, containerTimelineStart);
         if (!position) continue;
-        scan.out.push_back({child, std::move(fields.text), fields.type, fields.completed,
-                            std::move(fields.chapterNote), roleUID, *position, containingClipName});
+        scan.out.push_back({child, std::move(fields.text), fields.type, fields.completed, std::move(fields.chapterNote),
+                            roleUID, *position, containingClipName});
     }
 }
 

@@ -19,7 +19,9 @@ namespace {
 
 using ConnectedItemResolver::ConnectedItem;
 
-bool isPlaceholderName(const std::optional<std::string>& name) { return name == store::kGapName || name == store::kNewStackName; }
+bool isPlaceholderName(const std::optional<std::string>& name) {
+    return name == store::kGapName || name == store::kNewStackName;
+}
 
 EditEntry::DisplaySegment segment(double start, double end, const std::vector<const ConnectedItem*>& overlapping,
                                   const RoleResolver& roles) {
@@ -56,9 +58,9 @@ EditEntry::DisplaySegment segment(double start, double end, const std::vector<co
             activeRoleClips.emplace(*top, ActiveRoleClip(roles.resolve(*top).value_or("?"), *item->name));
         }
     }
-    std::stable_sort(stackedLayers.begin(), stackedLayers.end(), [](const StackedLayerInfo& a, const StackedLayerInfo& b) {
-        return a.videoLaneNumber < b.videoLaneNumber;
-    });
+    std::stable_sort(
+        stackedLayers.begin(), stackedLayers.end(),
+        [](const StackedLayerInfo& a, const StackedLayerInfo& b) { return a.videoLaneNumber < b.videoLaneNumber; });
     return EditEntry::DisplaySegment{.start = start,
                                      .end = end,
                                      .stackedVideoClips = std::move(stackedVideoClips),
@@ -88,7 +90,8 @@ std::vector<EditEntry::DisplaySegment> displaySegments(const EditEntry& entry,
     std::vector<EditEntry::DisplaySegment> segments;
     if (bounds.size() < 2) return segments;
     segments.reserve(bounds.size() - 1);
-    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) segments.push_back(segment(bounds[i], bounds[i + 1], overlapping, roles));
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i)
+        segments.push_back(segment(bounds[i], bounds[i + 1], overlapping, roles));
     return segments;
 }
 
@@ -153,9 +156,9 @@ std::shared_ptr<const EditDecisionList> TimelineResolver::loadEDL(std::int64_t t
     WalkBudget budget(walkLimit_);
     SpineWalk::Result walked = SpineWalk(*this, budget).run(timelineID);
     if (budget.exhausted()) {
-        throw FCPDatabaseError(FCPDatabaseError::Kind::queryFailed,
-                               "the timeline's walk visited more than " + std::to_string(budget.limit()) +
-                                   " collections");
+        throw FCPDatabaseError(
+            FCPDatabaseError::Kind::queryFailed,
+            "the timeline's walk visited more than " + std::to_string(budget.limit()) + " collections");
     }
     for (auto& entry : walked.entries) entry.displaySegments = displaySegments(entry, walked.connected, roleResolver_);
     return std::make_shared<const EditDecisionList>(timelineID, std::move(walked.entries), std::move(walked.laidIn));

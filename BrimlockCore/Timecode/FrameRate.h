@@ -79,9 +79,7 @@ constexpr double fps(FrameRate rate) noexcept {
 constexpr std::int64_t nominalFPS(FrameRate rate) noexcept { return properties(rate).nominalFPS; }
 constexpr bool isDropFrame(FrameRate rate) noexcept { return properties(rate).isDropFrame; }
 // The numerator of the rational: the timescale at which a frame is a whole number of units.
-constexpr std::int32_t fcpTimescale(FrameRate rate) noexcept {
-    return static_cast<std::int32_t>(rational(rate).num);
-}
+constexpr std::int32_t fcpTimescale(FrameRate rate) noexcept { return static_cast<std::int32_t>(rational(rate).num); }
 constexpr std::string_view timecodeRateString(FrameRate rate) noexcept { return properties(rate).timecodeRateString; }
 constexpr std::string_view caseName(FrameRate rate) noexcept { return properties(rate).caseName; }
 

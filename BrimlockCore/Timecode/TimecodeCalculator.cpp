@@ -36,7 +36,8 @@ Frames adjustForDropFrameDisplay(Frames totalFrames, Frames nominal, Frames drop
     const Frames perTenMinutes = nominal * 600 - 9 * drop;
     const Frames tens = totalFrames / perTenMinutes;
     const Frames remainder = totalFrames - tens * perTenMinutes;
-    const Frames extra = remainder < perMinute ? 0 : std::min<Frames>((remainder - perMinute) / (perMinute - drop) + 1, 9);
+    const Frames extra =
+        remainder < perMinute ? 0 : std::min<Frames>((remainder - perMinute) / (perMinute - drop) + 1, 9);
     // tens <= INT64_MAX / 17982, so only the final sum can leave the range.
     return saturatingAdd(totalFrames, drop * (9 * tens + extra));
 }
@@ -75,7 +76,8 @@ std::string framesToTimecode(std::int64_t frames, FrameRate rate) {
     if (frames < 0) return std::string("00:00:00") + separator + "00";
 
     const Frames nominal = nominalFPS(rate);
-    const Frames n = isDropFrame(rate) ? adjustForDropFrameDisplay(frames, nominal, droppedNumbersPerMinute(rate)) : frames;
+    const Frames n =
+        isDropFrame(rate) ? adjustForDropFrameDisplay(frames, nominal, droppedNumbersPerMinute(rate)) : frames;
     const Frames totalSeconds = n / nominal;
     const Frames hours = totalSeconds / 3600;
     const Frames minutes = (totalSeconds / 60) % 60;
@@ -102,8 +104,7 @@ std::optional<std::int64_t> timecodeToFrames(std::string_view timecode, FrameRat
         __builtin_mul_overflow(minutes, 60 * nominal, &minuteFrames) ||
         __builtin_mul_overflow(seconds, nominal, &secondFrames) ||
         __builtin_add_overflow(hourFrames, minuteFrames, &total) ||
-        __builtin_add_overflow(total, secondFrames, &total) ||
-        __builtin_add_overflow(total, frameField, &total))
+        __builtin_add_overflow(total, secondFrames, &total) || __builtin_add_overflow(total, frameField, &total))
         return std::nullopt;
 
     if (isDropFrame(rate)) {
@@ -163,8 +164,8 @@ std::optional<std::int64_t> cmTimeStringToFrames(std::string_view text, FrameRat
     return truncatedFrames(*seconds * fps(rate) + 0.5);
 }
 
-std::string sourceTimecodeAtPosition(std::int64_t timelineFrame, std::int64_t clipTimelineIn,
-                                     std::int64_t clipSourceIn, std::int64_t sourceStartTC, FrameRate rate) {
+std::string sourceTimecodeAtPosition(std::int64_t timelineFrame, std::int64_t clipTimelineIn, std::int64_t clipSourceIn,
+                                     std::int64_t sourceStartTC, FrameRate rate) {
     const Frames offset = saturatingSubtract(timelineFrame, clipTimelineIn);
     return framesToTimecode(saturatingAdd(saturatingAdd(sourceStartTC, clipSourceIn), offset), rate);
 }

@@ -66,8 +66,8 @@ std::optional<std::int64_t> cmTimeStringToFrames(std::string_view text, FrameRat
 
 // The source label under a timeline frame: sourceStartTC + clipSourceIn + (timelineFrame -
 // clipTimelineIn), all in frames of `rate`; saturating as described under Limits.
-std::string sourceTimecodeAtPosition(std::int64_t timelineFrame, std::int64_t clipTimelineIn,
-                                     std::int64_t clipSourceIn, std::int64_t sourceStartTC, FrameRate rate);
+std::string sourceTimecodeAtPosition(std::int64_t timelineFrame, std::int64_t clipTimelineIn, std::int64_t clipSourceIn,
+                                     std::int64_t sourceStartTC, FrameRate rate);
 
 // The label of a + b; nothing when either label does not read or the sum leaves the 64-bit range.
 std::optional<std::string> addTimecodes(std::string_view a, std::string_view b, FrameRate rate);

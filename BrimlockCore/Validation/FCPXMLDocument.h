@@ -44,7 +44,7 @@ struct Sequence {
     // The frameDuration of the format resource named by formatID, wherever that format stands in the
     // document.
     std::optional<Rational> frameDuration;
-    double tcStartSeconds = 0.0;  // finite; 0.0 when absent or unreadable
+    double tcStartSeconds = 0.0;   // finite; 0.0 when absent or unreadable
     std::vector<SpineClip> clips;  // document order
     // A media sequence that a ref-clip directly inside an event refers to (a compound clip of an event).
     bool isEventTimeline = false;

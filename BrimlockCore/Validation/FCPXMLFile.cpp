@@ -68,7 +68,8 @@ Contents read(const std::filesystem::path& file, std::optional<std::uint64_t> ma
     // Past this many bytes the file is known to be too large.
     const std::uint64_t ceiling = maxBytes ? *maxBytes + 1 : UINT64_MAX;
     while (contents.bytes.size() < ceiling) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, ceiling - contents.bytes.size()));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kChunkSize, ceiling - contents.bytes.size()));
         const std::size_t had = contents.bytes.size();
         contents.bytes.resize(had + want);
         const ssize_t got = ::read(fd.get(), contents.bytes.data() + had, want);

@@ -4,7 +4,10 @@ namespace brimlock::FCPXMLParser {
 
 ParseError::ParseError(Kind kind, const std::string& message, std::string path, std::int64_t byteCount,
                        std::string xmlMessage)
-    : std::runtime_error(message), kind_(kind), path_(std::move(path)), byteCount_(byteCount),
+    : std::runtime_error(message),
+      kind_(kind),
+      path_(std::move(path)),
+      byteCount_(byteCount),
       xmlMessage_(std::move(xmlMessage)) {}
 
 ParseError ParseError::fileNotFound(std::string path) {
@@ -16,9 +19,9 @@ ParseError ParseError::notReadable(std::string path) {
 }
 
 ParseError ParseError::tooLarge(std::string path, std::int64_t byteCount) {
-    const std::string message = "FCPXML file is too large to validate (" + std::to_string(byteCount / 1'048'576) +
-                                " MB): " + path +
-                                ". A real FCPXML export is a few MB at most \u2014 this file may be corrupt or crafted.";
+    const std::string message =
+        "FCPXML file is too large to validate (" + std::to_string(byteCount / 1'048'576) + " MB): " + path +
+        ". A real FCPXML export is a few MB at most \u2014 this file may be corrupt or crafted.";
     return ParseError(Kind::tooLarge, message, path, byteCount, {});
 }
 

@@ -123,7 +123,8 @@ private:
         if (clip.ref) {
             if (const auto asset = resources_.assetUIDs.find(*clip.ref); asset != resources_.assetUIDs.end()) {
                 clip.assetUID = asset->second;
-                if (const auto assetName = resources_.assetNames.find(*clip.ref); assetName != resources_.assetNames.end())
+                if (const auto assetName = resources_.assetNames.find(*clip.ref);
+                    assetName != resources_.assetNames.end())
                     clip.resourceName = assetName->second;
             } else if (const auto media = resources_.mediaNames.find(*clip.ref); media != resources_.mediaNames.end()) {
                 clip.resourceName = media->second;
@@ -138,7 +139,7 @@ private:
     const Resources& resources_;
     std::optional<std::string> version_;
     std::vector<Sequence> sequences_;
-    std::vector<std::string> elementStack_;  // open elements, outermost first
+    std::vector<std::string> elementStack_;          // open elements, outermost first
     std::optional<std::string> currentProjectName_;  // of the last project started; kept after it ends
     std::vector<std::string> mediaIDStack_;
     std::vector<std::string> mediaNameStack_;

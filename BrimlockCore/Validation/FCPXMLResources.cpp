@@ -18,7 +18,8 @@ public:
         if (const auto id = attributes.value("id")) {
             if (name == "asset") {
                 const auto uid = attributes.value("uid");
-                resources_.assetUIDs.insert_or_assign(std::string(*id), uid ? std::optional<std::string>(*uid) : std::nullopt);
+                resources_.assetUIDs.insert_or_assign(std::string(*id),
+                                                      uid ? std::optional<std::string>(*uid) : std::nullopt);
                 if (const auto assetName = attributes.value("name"))
                     resources_.assetNames.insert_or_assign(std::string(*id), std::string(*assetName));
             } else if (name == "media") {

@@ -167,7 +167,8 @@ ValidationReport validate(const FCPXMLParser::Sequence& sequence, const std::vec
     std::size_t j = 0;
     while (i < fcpxml.size()) {
         if (j == resolver.size()) {
-            for (; i < fcpxml.size(); ++i) report.unmatchedFCPXML.push_back(unmatched(UnmatchedClip::Side::fcpxml, fcpxml[i]));
+            for (; i < fcpxml.size(); ++i)
+                report.unmatchedFCPXML.push_back(unmatched(UnmatchedClip::Side::fcpxml, fcpxml[i]));
             break;
         }
         const ClipRecord& f = fcpxml[i];
@@ -188,7 +189,8 @@ ValidationReport validate(const FCPXMLParser::Sequence& sequence, const std::vec
             ++i;
         }
     }
-    for (; j < resolver.size(); ++j) report.unmatchedResolver.push_back(unmatched(UnmatchedClip::Side::resolver, resolver[j]));
+    for (; j < resolver.size(); ++j)
+        report.unmatchedResolver.push_back(unmatched(UnmatchedClip::Side::resolver, resolver[j]));
     return report;
 }
 

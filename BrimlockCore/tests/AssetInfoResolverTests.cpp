@@ -186,10 +186,11 @@ TEST(AssetInfoResolver, DeeperMetadataWinsWhenAnAssetIsFoundAndShallowerOtherwis
     const auto asset = graph.event().asset({.name = "Source"});
     const auto build = [&](bool withAsset) {
         const auto root = graph.object("Clip");
-        const auto outer =
-            graph.add(root, "FFAnchoredCollection",
-                      collection(10.0, {{"reel", "outer reel"}, {"scene", 12}, {"shot", "outer shot"}, {"notes", "n"}}));
-        const auto inner = graph.add(outer, "FFAnchoredCollection", collection(20.0, {{"reel", "inner reel"}, {"scene", "7"}}));
+        const auto outer = graph.add(
+            root, "FFAnchoredCollection",
+            collection(10.0, {{"reel", "outer reel"}, {"scene", 12}, {"shot", "outer shot"}, {"notes", "n"}}));
+        const auto inner =
+            graph.add(outer, "FFAnchoredCollection", collection(20.0, {{"reel", "inner reel"}, {"scene", "7"}}));
         const auto component = graph.add(inner, "FFAnchoredMediaComponent", collection(2.0, {{"angle", "ignored"}}));
         if (withAsset) graph.reference(component, asset);
         return root;
@@ -227,10 +228,9 @@ TEST(AssetInfoResolver, SiblingsOfOneLevelFillOnlyWhatIsStillAbsent) {
     graph.add(root, "FFAnchoredMediaComponent", collection(7.0));
     graph.open();
 
-    EXPECT_EQ(graph.find(root), (AssetInfo{.reel = "second",
-                                           .angle = "A",
-                                           .videoCollectionStart = 1.0,
-                                           .videoMediaComponentStart = 6.0}));
+    EXPECT_EQ(
+        graph.find(root),
+        (AssetInfo{.reel = "second", .angle = "A", .videoCollectionStart = 1.0, .videoMediaComponentStart = 6.0}));
 }
 
 TEST(AssetInfoResolver, MulticamClipsResolveTheirAngleThroughTheIndex) {
@@ -266,7 +266,8 @@ TEST(AssetInfoResolver, MulticamClipsResolveTheirAngleThroughTheIndex) {
 
     // Both starts are dropped although the angle's collection and component had them.
     const auto a = findAssetInfo(clip.pk(), db, store, &index, std::string("a1"), 0);
-    EXPECT_EQ(a, (AssetInfo{.name = "Cam A", .mediaID = camA.mediaIdentifier, .rate = FrameRate::fps25, .reel = "A reel"}));
+    EXPECT_EQ(
+        a, (AssetInfo{.name = "Cam A", .mediaID = camA.mediaIdentifier, .rate = FrameRate::fps25, .reel = "A reel"}));
     EXPECT_EQ(findAssetInfo(clip.pk(), db, store, &index, std::nullopt, 0), a);
 
     // What the level gathered before the reference is dropped when the angle answers.

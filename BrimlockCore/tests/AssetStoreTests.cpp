@@ -95,7 +95,8 @@ TEST(AssetStore, FrameDurationTextDecidesTheRateAndTheFramesPerSecond) {
     TemporaryDirectory dir;
     EventBuilder event(dir.path() / "Day 1", "Day 1", 7);
     std::vector<AssetRef> made;
-    for (std::size_t i = 0; i < cases.size(); ++i) made.push_back(event.asset(timedAsset("A" + std::to_string(i), cases[i].frameDuration)));
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        made.push_back(event.asset(timedAsset("A" + std::to_string(i), cases[i].frameDuration)));
     event.finish();
 
     const AssetStore store = loadedFrom(event.databasePath());
@@ -156,8 +157,8 @@ TEST(AssetStore, ValuesOfAnotherKindCountAsAbsent) {
     event.setAttribute(odd.pk, "hasAudio", "yes");
     event.setAttribute(odd.pk, "audioSampleRate", 48000);  // an integer reads as a real
     const auto bare = event.asset({.name = "Bare"});
-    for (const char* key : {"displayName", "timecodeDisplayDropFrame", "videoFormatName", "hasVideo", "hasAudio",
-                            "audioSampleRate"})
+    for (const char* key :
+         {"displayName", "timecodeDisplayDropFrame", "videoFormatName", "hasVideo", "hasAudio", "audioSampleRate"})
         event.removeAttribute(bare.pk, key);
     event.finish();
 

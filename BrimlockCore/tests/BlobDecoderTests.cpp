@@ -40,14 +40,24 @@ TEST_P(BlobDecoderForms, ResolvesTheRootOneLevelDeep) {
     const auto blob = decodeArchive({
         "$null",
         archivedDictionary(refs({2, 3, 4, 5, 6, 7, 8}), refs({9, 10, 11, 12, 13, 15, 18}), 19),
-        "name", "count", "rate", "flags", "nested", "list", "plain",
-        "Clip 1", 42, 23.976, true,  // 9...12
+        "name",
+        "count",
+        "rate",
+        "flags",
+        "nested",
+        "list",
+        "plain",
+        "Clip 1",
+        42,
+        23.976,
+        true,                                        // 9...12
         archivedDictionary(refs({14}), refs({15})),  // 13: an archived dictionary
         "inner key",                                 // 14
         archivedDictionary(refs({16}), refs({17})),  // 15: nested twice, left raw
-        "deep", "value",                             // 16, 17
-        dict({{"a", 1}}),                            // 18: a plain dictionary
-        dict({{"$classname", "FFAnchoredClip"}}),    // 19
+        "deep",
+        "value",                                   // 16, 17
+        dict({{"a", 1}}),                          // 18: a plain dictionary
+        dict({{"$classname", "FFAnchoredClip"}}),  // 19
     });
     EXPECT_EQ(blob.rootKeys(), (std::vector<std::string>{"name", "count", "rate", "flags", "nested", "list", "plain"}));
     ASSERT_EQ(blob.rootValues().size(), 7u);
@@ -80,12 +90,10 @@ TEST_P(BlobDecoderForms, ResolvesTheRootOneLevelDeep) {
 
 TEST_P(BlobDecoderForms, ResolvesArchivedArraysAndDropsWhatLeadsNowhere) {
     const auto blob = decodeArchive({
-        "$null",
-        archivedDictionary(refs({2, 3, 4, 6}), refs({5, 8, 9, 5})),
-        "items", "pairs", "odd",  // 2...4
-        archivedArray(Value::Array{Ref{7}, Ref{99}, "literal", 5}),           // 5
-        7,                                                                     // 6: a number is no key
-        "first",                                                               // 7
+        "$null", archivedDictionary(refs({2, 3, 4, 6}), refs({5, 8, 9, 5})), "items", "pairs", "odd",  // 2...4
+        archivedArray(Value::Array{Ref{7}, Ref{99}, "literal", 5}),                                    // 5
+        7,        // 6: a number is no key
+        "first",  // 7
         archivedDictionary(Value::Array{Ref{7}, Ref{99}, Ref{10}, "literal key", Ref{7}},
                            Value::Array{Ref{2}, Ref{2}, Ref{2}, Ref{3}, Ref{99}}),  // 8
         dict({{"NS.keys", "not an array"}, {"NS.objects", refs({2})}}),             // 9
@@ -134,7 +142,8 @@ TEST_P(BlobDecoderForms, PairsUpToTheShorterArrayAndLetTheLaterEqualKeyWin) {
     const auto blob = decodeArchive({"$null", archivedDictionary(refs({2, 3, 2}), refs({4, 5})), "a", "b", 1, 2});
     EXPECT_EQ(blob.rootKeys().size(), 2u);
 
-    const auto twice = decodeArchive({"$null", archivedDictionary(refs({2, 3, 2}), refs({4, 5, 6})), "a", "b", 1, 2, 3});
+    const auto twice =
+        decodeArchive({"$null", archivedDictionary(refs({2, 3, 2}), refs({4, 5, 6})), "a", "b", 1, 2, 3});
     EXPECT_EQ(twice.rootKeys(), (std::vector<std::string>{"a", "b", "a"}));
     EXPECT_EQ(twice.integer("a"), 3);
     EXPECT_EQ(twice.keyValueMap().size(), 2u);
@@ -145,8 +154,26 @@ TEST_P(BlobDecoderForms, TypedAccessorsConvertOnlyExactNumbers) {
     const auto blob = decodeArchive({
         "$null",
         archivedDictionary(refs({2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), refs({12, 13, 14, 15, 16, 17, 18, 19, 20, 21})),
-        "half", "two", "text", "one", "zero", "three", "large", "blob", "real one", "flag",
-        2.5, 2.0, "12", 1, 0, 3, std::int64_t{9007199254740993}, Bytes{1, 2, 3}, 1.0, false,
+        "half",
+        "two",
+        "text",
+        "one",
+        "zero",
+        "three",
+        "large",
+        "blob",
+        "real one",
+        "flag",
+        2.5,
+        2.0,
+        "12",
+        1,
+        0,
+        3,
+        std::int64_t{9007199254740993},
+        Bytes{1, 2, 3},
+        1.0,
+        false,
     });
     EXPECT_FALSE(blob.integer("half"));
     EXPECT_EQ(blob.integer("two"), 2);
@@ -183,8 +210,8 @@ TEST_P(BlobDecoderForms, FailsOnWhatIsNoKeyedArchive) {
     expectFailure(keyedArchive({"$null", "root"}), ErrorKind::invalidRoot, "Root dictionary has invalid structure");
     expectFailure(keyedArchive({"$null", archivedArray(refs({0}))}), ErrorKind::invalidRoot,
                   "Root dictionary has invalid structure");
-    expectFailure(keyedArchive({"$null", dict({{"NS.keys", Value::Array{}}, {"NS.objects", 1}})}), ErrorKind::invalidRoot,
-                  "Root dictionary has invalid structure");
+    expectFailure(keyedArchive({"$null", dict({{"NS.keys", Value::Array{}}, {"NS.objects", 1}})}),
+                  ErrorKind::invalidRoot, "Root dictionary has invalid structure");
 }
 
 TEST_P(BlobDecoderForms, ListsIdentifiersDepthFirstEachObjectOnce) {
@@ -239,8 +266,8 @@ TEST(BlobDecoder, ReferencesInEitherFormGiveTheirIndex) {
     EXPECT_EQ(BlobDecoder::uidIndex(binary[2]), std::numeric_limits<std::int64_t>::max());
     EXPECT_FALSE(BlobDecoder::uidIndex(binary[3]));
 
-    const auto xml = PropertyListReader::parse(toXML(array({Ref{7}, dict({{"CF$UID", "7"}}), dict({{"CF$UID", 7.0}}),
-                                                            dict({{"CF$UID", -3}, {"other", 1}}), 7})));
+    const auto xml = PropertyListReader::parse(toXML(
+        array({Ref{7}, dict({{"CF$UID", "7"}}), dict({{"CF$UID", 7.0}}), dict({{"CF$UID", -3}, {"other", 1}}), 7})));
     EXPECT_EQ(BlobDecoder::uidIndex(xml[0]), 7);
     EXPECT_FALSE(BlobDecoder::uidIndex(xml[1]));
     EXPECT_FALSE(BlobDecoder::uidIndex(xml[2]));
@@ -253,7 +280,8 @@ TEST(BlobDecoder, ReferencesInEitherFormGiveTheirIndex) {
         BlobDecoder::decode(toXML(keyedArchive({"$null", archivedDictionary(refs({2}), refs({-1})), "k"})));
     EXPECT_EQ(negative.value("k")->kind(), Kind::null);
     const auto huge = BlobDecoder::decode(toBinary(keyedArchive(
-        {"$null", archivedDictionary(refs({2}), Value::Array{Ref{static_cast<std::int64_t>(~std::uint64_t{0})}}), "k"})));
+        {"$null", archivedDictionary(refs({2}), Value::Array{Ref{static_cast<std::int64_t>(~std::uint64_t{0})}}),
+         "k"})));
     EXPECT_EQ(huge.value("k")->uid(), ~std::uint64_t{0});
 }
 
@@ -276,7 +304,8 @@ TEST(BlobDecoder, IdentifierWalkSharesArraysWithoutChangingTheOrder) {
     const auto containerA = w.dictionary({{objectsKey, shared}, {keysKey, w.array({w.uid(6)})}});
     const auto containerB = w.dictionary({{objectsKey, shared}, {keysKey, w.array({w.uid(5)})}});
     const auto root = w.dictionary({{keysKey, w.array({})}, {objectsKey, w.array({w.uid(2)})}});
-    const auto objects = w.array({w.string("$null"), root, containerA, containerB, w.string(x), w.string(y), w.string(z)});
+    const auto objects =
+        w.array({w.string("$null"), root, containerA, containerB, w.string(x), w.string(y), w.string(z)});
     const auto top = w.dictionary({{w.string("$objects"), objects}});
     EXPECT_EQ(BlobDecoder::orderedChildIdentifiers(w.write(top)), (std::vector<std::string>{x, y, z}));
 }

@@ -128,7 +128,8 @@ TEST_F(ClipMetadataAtPosition, SourceFramesFollowTheSourceRangeAndRetime) {
     timeline.clip("Plain", 2.0, 4.0);
     timeline.clip("Double", 2.0, 4.0).retime({.speedPercent = 200.0, .timeMap = {{0.0, 0.0}, {1.0, 2.0}}});
     timeline.clip("Backwards", 2.0, 4.0).retime({.reversed = true});
-    timeline.clip("Backwards half", 2.0, 4.0).retime({.speedPercent = 50.0, .reversed = true, .timeMap = {{0.0, 0.0}, {2.0, 1.0}}});
+    timeline.clip("Backwards half", 2.0, 4.0)
+        .retime({.speedPercent = 50.0, .reversed = true, .timeMap = {{0.0, 0.0}, {2.0, 1.0}}});
 
     // Each retimed clip starts 4 s after the one before: frame 260 + 100 k is 0.4 s into clip k.
     const auto plain = at(260, FrameRate::fps25);
@@ -291,7 +292,8 @@ TEST_F(ClipMetadataAtPosition, AFailingWalkIsPassedOn) {
     for (int i = 0; i < 5; ++i) timeline.clip("C" + std::to_string(i), 0.0, 1.0);
     auto resolver = fixture.resolver();
     resolver->setWalkLimit(3);
-    EXPECT_THROW(resolver->resolve(std::int64_t{0}, timeline.sequencePK(), FrameRate::fps24), brimlock::FCPDatabaseError);
+    EXPECT_THROW(resolver->resolve(std::int64_t{0}, timeline.sequencePK(), FrameRate::fps24),
+                 brimlock::FCPDatabaseError);
     EXPECT_THROW(resolver->resolve(0.0, timeline.sequencePK(), FrameRate::fps24), brimlock::FCPDatabaseError);
 }
 

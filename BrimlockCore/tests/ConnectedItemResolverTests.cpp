@@ -48,7 +48,9 @@ TEST_F(ConnectedItems, AnchorPairAndClippedRangePlaceTheItemOnTheTimeline) {
     // Start 3 s, length 2 s, anchored from 10 s of its own time to 12 s of the clip's.
     const auto anchored = clip.connect(1, 0.0).clip("Anchored", 3.0, 2.0).attribute("anchorPair", "{10/1,12/1}");
     // Neither range nor anchor: it sits where the clip's source start lies on the timeline.
-    clip.connect(2, 0.0).item("FFAnchoredMediaComponent", "Bare", 0.0, 1.0).removeAttribute("clippedRange")
+    clip.connect(2, 0.0)
+        .item("FFAnchoredMediaComponent", "Bare", 0.0, 1.0)
+        .removeAttribute("clippedRange")
         .removeAttribute("anchorPair");
     // As the builder connects: 4 s into the clip, whatever the clip's and the item's source starts.
     clip.connected("Built", 4.0, 7.0, 3.0);
@@ -218,8 +220,9 @@ TEST_F(ConnectedItems, RoleComesFromTheLowestChannelThenTheClipThenBelowIt) {
     std::int64_t parent = event.relation(deep.pk(), "audioComponentsLayoutMap");
     for (int depth = 1; depth <= 9; ++depth) {
         if (depth == 9) {
-            event.link(parent, event.addObject("FFMutableAudioClipComponentsLayoutItem",
-                                               {{"roleUID", "deepEnough"}, {"channelMap", ArchiveValue::array({"5"})}}));
+            event.link(parent,
+                       event.addObject("FFMutableAudioClipComponentsLayoutItem",
+                                       {{"roleUID", "deepEnough"}, {"channelMap", ArchiveValue::array({"5"})}}));
         }
         const auto node = event.addObject("FFLayoutNode");
         event.link(parent, node);
@@ -251,7 +254,8 @@ TEST_F(ConnectedItems, SourceFieldsNeedTheAssetRate) {
     scene.child("containedItems", "FFAnchoredCollection",
                 {{"metadata", ArchiveValue::dictionary({{"scene", "12"}, {"shot", "3"}})}});
     const auto sceneOnly = clip.connect(1, 0.0).clip("Scene only", 0.0, 1.0, {.media = false});
-    sceneOnly.child("containedItems", "FFAnchoredCollection", {{"metadata", ArchiveValue::dictionary({{"scene", "12"}})}});
+    sceneOnly.child("containedItems", "FFAnchoredCollection",
+                    {{"metadata", ArchiveValue::dictionary({{"scene", "12"}})}});
 
     brimlock::AssetStore& store = fixture.assetStore();
     store.loadAssets(fixture.db());

@@ -99,8 +99,8 @@ TEST(ExpatParserTest, DeliversEventsInOrderWithAttributesAndDecodedText) {
     EXPECT_TRUE(result.wellFormed);
     EXPECT_EQ(result.errorDescription, "");
     EXPECT_EQ(result.errorLine, 0u);
-    const std::vector<std::string> expected{"<scene id=1>", "<p name=A & B empty=>", "x < y<raw>\xC3\xA9",
-                                            "</p>", "<q>", "</q>", "</scene>"};
+    const std::vector<std::string> expected{
+        "<scene id=1>", "<p name=A & B empty=>", "x < y<raw>\xC3\xA9", "</p>", "<q>", "</q>", "</scene>"};
     EXPECT_EQ(recorder.events, expected);
 }
 
@@ -138,9 +138,10 @@ TEST(ExpatParserTest, MalformedDocumentsReportTheErrorAndKeepEarlierEvents) {
 TEST(ExpatParserTest, UndeclaredEntitiesAreErrorsEvenBehindAnExternalDocumentType) {
     // With an external DTD named, expat would skip the reference and the text would lose it.
     Recorder recorder;
-    const auto result = parse("<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"x.dtd\">\n"
-                              "<plist><string>a&foo;b</string></plist>",
-                              recorder);
+    const auto result = parse(
+        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"x.dtd\">\n"
+        "<plist><string>a&foo;b</string></plist>",
+        recorder);
     EXPECT_FALSE(result.wellFormed);
     EXPECT_EQ(result.errorDescription, "undefined entity");
     EXPECT_EQ(result.errorLine, 2u);
@@ -149,7 +150,8 @@ TEST(ExpatParserTest, UndeclaredEntitiesAreErrorsEvenBehindAnExternalDocumentTyp
 
 TEST(ExpatParserTest, UndeclaredEntitiesInAttributesAreErrorsToo) {
     Recorder recorder;
-    const auto result = parse("<!DOCTYPE fcpxml SYSTEM \"x.dtd\">\n<fcpxml>\n<marker value=\"a&x;b\"/></fcpxml>", recorder);
+    const auto result =
+        parse("<!DOCTYPE fcpxml SYSTEM \"x.dtd\">\n<fcpxml>\n<marker value=\"a&x;b\"/></fcpxml>", recorder);
     EXPECT_FALSE(result.wellFormed);
     EXPECT_EQ(result.errorDescription, "undefined entity");
     EXPECT_EQ(result.errorLine, 3u);

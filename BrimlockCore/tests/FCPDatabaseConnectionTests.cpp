@@ -34,7 +34,8 @@ fs::path writeDatabase(const fs::path& path, const std::string& sql) {
 
 TEST(FCPDatabaseConnection, FailsToOpenWhatIsNoDatabase) {
     TemporaryDirectory dir;
-    const auto missing = thrownBy<FCPDatabaseError>([&] { FCPDatabaseConnection((dir.path() / "none.fcpevent").string()); });
+    const auto missing =
+        thrownBy<FCPDatabaseError>([&] { FCPDatabaseConnection((dir.path() / "none.fcpevent").string()); });
     EXPECT_EQ(missing.kind(), FCPDatabaseError::Kind::connectionFailed);
     EXPECT_EQ(std::string(missing.what()).rfind("Failed to open FCP database: ", 0), 0u);
 
@@ -64,7 +65,9 @@ TEST(FCPDatabaseConnection, RowsMapColumnNamesToTypedValues) {
     EXPECT_EQ(std::get<Data>(rows[0].at("b")), (Data{1, 2}));
     EXPECT_FALSE(rows[0].contains("n"));
     EXPECT_FALSE(rows[0].contains("z"));  // a zero-length blob is absent
-    EXPECT_EQ(std::get<std::string>(rows[1].at("s")), "a\xEF\xBF\xBD" "b");  // ill-formed text becomes U+FFFD
+    EXPECT_EQ(std::get<std::string>(rows[1].at("s")),
+              "a\xEF\xBF\xBD"
+              "b");  // ill-formed text becomes U+FFFD
 
     // Two columns of one name: the later wins, even when it is NULL.
     const auto same = db.query("SELECT i AS x, s AS x FROM t WHERE i = 7");
@@ -72,19 +75,23 @@ TEST(FCPDatabaseConnection, RowsMapColumnNamesToTypedValues) {
     const auto nulled = db.query("SELECT i AS x, n AS x FROM t WHERE i = 7");
     EXPECT_FALSE(nulled[0].contains("x"));
 
-    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { db.query("SELECT nope FROM t"); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { db.query("SELECT nope FROM t"); }).kind(),
+              FCPDatabaseError::Kind::queryFailed);
     EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { db.query(""); }).kind(), FCPDatabaseError::Kind::queryFailed);
 }
 
 TEST(FCPDatabaseConnection, ACorruptPageFailsTheQueryInsteadOfTruncatingIt) {
     TemporaryDirectory dir;
-    std::string sql = "PRAGMA page_size=1024; CREATE TABLE Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS INTEGER, "
-                      "Z_3CHILDCOLLECTIONS INTEGER, pad TEXT); BEGIN;";
+    std::string sql =
+        "PRAGMA page_size=1024; CREATE TABLE Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS INTEGER, "
+        "Z_3CHILDCOLLECTIONS INTEGER, pad TEXT); BEGIN;";
     for (int i = 0; i < 2000; ++i)
-        sql += "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1, " + std::to_string(i) + ", '" + std::string(100, 'x') + "');";
+        sql +=
+            "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1, " + std::to_string(i) + ", '" + std::string(100, 'x') + "');";
     sql += "COMMIT;";
     const auto path = writeDatabase(dir.path() / "corrupt.db", sql);
-    const std::string children = "SELECT Z_3CHILDCOLLECTIONS AS child FROM Z_3CHILDCOLLECTIONS WHERE Z_3PARENTCOLLECTIONS = 1";
+    const std::string children =
+        "SELECT Z_3CHILDCOLLECTIONS AS child FROM Z_3CHILDCOLLECTIONS WHERE Z_3PARENTCOLLECTIONS = 1";
     {
         FCPDatabaseConnection intact(path.string());
         EXPECT_EQ(intact.childPKs(1)->size(), 2000u);
@@ -171,16 +178,17 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
     ASSERT_TRUE(indexed.loadCollectionIndex());
 
     std::set<std::int64_t> keys{-1, 0};
-    for (const auto& row : queried.query("SELECT Z_PK AS k FROM ZCOLLECTION UNION SELECT Z_3PARENTCOLLECTIONS FROM "
-                                         "Z_3CHILDCOLLECTIONS UNION SELECT Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS")) {
+    for (const auto& row :
+         queried.query("SELECT Z_PK AS k FROM ZCOLLECTION UNION SELECT Z_3PARENTCOLLECTIONS FROM "
+                       "Z_3CHILDCOLLECTIONS UNION SELECT Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS")) {
         const auto* key = row.contains("k") ? std::get_if<std::int64_t>(&row.at("k")) : nullptr;
         if (key == nullptr) continue;
         keys.insert(*key);
         if (*key > std::numeric_limits<std::int64_t>::min()) keys.insert(*key - 1);
         if (*key < std::numeric_limits<std::int64_t>::max()) keys.insert(*key + 1);
     }
-    const std::vector<std::string> names{"activeVariant", "anchoredItems", "media", "primaryObject", "", "twin",
-                                         "a\xEF\xBF\xBD"};
+    const std::vector<std::string> names{"activeVariant", "anchoredItems", "media", "primaryObject", "",
+                                         "twin",          "a\xEF\xBF\xBD"};
     for (const std::string type : {"FFAnchoredClip", "FFAnchoredSequence", "NSArray", "FFAsset", "none"}) {
         const auto rows = queried.fetchCollections(type);
         const auto fromIndex = indexed.fetchCollections(type);
@@ -223,18 +231,19 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
     // names that are blobs, an identifier held twice or holding a NUL, NULL columns.
     std::string sql;
     for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
-    sql += "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES "
-           "(1, 'FFAnchoredStack', 'S', 'item'), (2, 'NSArray', NULL, 'activeVariant'), "
-           "(3, 'FFAnchoredClip', 'PICK', 'twin'), (4, 'FFAnchoredClip', 'PICK', 'twin'), "
-           "(5, NULL, NULL, NULL), (6, 'NSSet', 'A', 'a'), (7, x'00', x'01', x'6D65646961'), "
-           "(8, 'NSArray', 'B', 'activeVariant'), (10, 'FFAnchoredCollection', 'C', 'anchoredItems'), "
-           "(11, 'FFAnchoredClip', 'D', 'media'), (40, 'FFAsset', 'E', 'primaryObject'), "
-           "(12, 'NSSet', CAST(x'41004243' AS TEXT), NULL);"
-           "INSERT INTO Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS) VALUES "
-           "(1, 8), (1, 2), (2, 4), (2, 3), (2, 99), (1, 7), (6, 10), (10, 6), ('10', 11), (NULL, 3), "
-           "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);"
-           "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
-           "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
+    sql +=
+        "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES "
+        "(1, 'FFAnchoredStack', 'S', 'item'), (2, 'NSArray', NULL, 'activeVariant'), "
+        "(3, 'FFAnchoredClip', 'PICK', 'twin'), (4, 'FFAnchoredClip', 'PICK', 'twin'), "
+        "(5, NULL, NULL, NULL), (6, 'NSSet', 'A', 'a'), (7, x'00', x'01', x'6D65646961'), "
+        "(8, 'NSArray', 'B', 'activeVariant'), (10, 'FFAnchoredCollection', 'C', 'anchoredItems'), "
+        "(11, 'FFAnchoredClip', 'D', 'media'), (40, 'FFAsset', 'E', 'primaryObject'), "
+        "(12, 'NSSet', CAST(x'41004243' AS TEXT), NULL);"
+        "INSERT INTO Z_3CHILDCOLLECTIONS (Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS) VALUES "
+        "(1, 8), (1, 2), (2, 4), (2, 3), (2, 99), (1, 7), (6, 10), (10, 6), ('10', 11), (NULL, 3), "
+        "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);"
+        "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
+        "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
     expectIndexAnswersAsQueries(writeDatabase(dir.path() / "odd.fcpevent", sql));
     // Keys far apart are looked up another way than keys numbered without gaps.
     expectIndexAnswersAsQueries(writeDatabase(
@@ -275,7 +284,8 @@ TEST(FCPDatabaseConnection, AnUnreadableStoreKeepsItsLookupsOnTheirQueries) {
     EXPECT_FALSE(text.childPKs(1));
     EXPECT_EQ(text.collectionInfo(1), nullptr);
     EXPECT_EQ(text.fetchBlob(1), std::nullopt);
-    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { text.fetchCollections("NSSet"); }).kind(), FCPDatabaseError::Kind::queryFailed);
+    EXPECT_EQ(thrownBy<FCPDatabaseError>([&] { text.fetchCollections("NSSet"); }).kind(),
+              FCPDatabaseError::Kind::queryFailed);
 }
 
 // The queries compare texts as stored; an index holding them made well-formed could not, so a store
@@ -284,9 +294,10 @@ TEST(FCPDatabaseConnection, AStoreHoldingIllFormedTextKeepsItsLookupsOnTheirQuer
     TemporaryDirectory dir;
     std::string sql;
     for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
-    sql += "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES (1, 'NSSet', 'S', 'set'), "
-           "(2, 'NSSet', CAST(x'50FF' AS TEXT), CAST(x'61FF' AS TEXT));"
-           "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1, 2);";
+    sql +=
+        "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE, ZIDENTIFIER, ZNAME) VALUES (1, 'NSSet', 'S', 'set'), "
+        "(2, 'NSSet', CAST(x'50FF' AS TEXT), CAST(x'61FF' AS TEXT));"
+        "INSERT INTO Z_3CHILDCOLLECTIONS VALUES (1, 2);";
     const auto path = writeDatabase(dir.path() / "text.fcpevent", sql);
     FCPDatabaseConnection db(path.string());
     EXPECT_FALSE(db.loadCollectionIndex());
@@ -315,8 +326,11 @@ TEST(FCPDatabaseConnection, AStoreWhoseRowsComeOutOfOrderKeepsItsLookupsOnTheirQ
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
         sqlite3_stmt* statement = nullptr;
-        ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT pageno FROM dbstat WHERE name = 'ZCOLLECTION' AND pagetype = 'leaf' "
-                                         "ORDER BY pageno", -1, &statement, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_prepare_v2(db,
+                                     "SELECT pageno FROM dbstat WHERE name = 'ZCOLLECTION' AND pagetype = 'leaf' "
+                                     "ORDER BY pageno",
+                                     -1, &statement, nullptr),
+                  SQLITE_OK);
         while (sqlite3_step(statement) == SQLITE_ROW) leaves.push_back(sqlite3_column_int64(statement, 0));
         sqlite3_finalize(statement);
         sqlite3_close(db);

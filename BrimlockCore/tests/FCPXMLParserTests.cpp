@@ -34,7 +34,8 @@ std::vector<std::string> clipNames(const fcpxml::Sequence& sequence) {
 std::string project(const std::string& name, int clips) {
     std::string xml = "<project name=\"" + name + "\"><sequence><spine>";
     for (int i = 0; i < clips; ++i)
-        xml += "<asset-clip name=\"" + name + std::to_string(i) + "\" offset=\"" + std::to_string(i) + "s\" duration=\"1s\"/>";
+        xml += "<asset-clip name=\"" + name + std::to_string(i) + "\" offset=\"" + std::to_string(i) +
+               "s\" duration=\"1s\"/>";
     return xml + "</spine></sequence></project>";
 }
 
@@ -81,8 +82,8 @@ TEST(FCPXMLParser, NamesSequencesByWhatContainsThem) {
   </library>
 </fcpxml>)");
     EXPECT_EQ(document.version, "1.10");
-    ASSERT_EQ(names(document), (std::vector<std::string>{"Opening Compound", "r2", "Compound", "Cut 3", "Untitled Project",
-                                                         "sequence"}));
+    ASSERT_EQ(names(document), (std::vector<std::string>{"Opening Compound", "r2", "Compound", "Cut 3",
+                                                         "Untitled Project", "sequence"}));
     const auto& s = document.sequences;
     EXPECT_EQ(s[0].kind, SequenceKind::media);
     EXPECT_EQ(s[2].kind, SequenceKind::media);
@@ -187,8 +188,8 @@ TEST(FCPXMLParser, TakesOnlyTheDirectChildrenOfThePrimarySpine) {
     const auto& cut = document.sequences[1];
     // A second spine directly under the sequence counts as the primary one too: its children are at the
     // primary spine's level below a spine.
-    ASSERT_EQ(clipNames(cut), (std::vector<std::string>{"One", "Cross Dissolve", "Gap", "Two", "Three", "",
-                                                        "Second Spine Child"}));
+    ASSERT_EQ(clipNames(cut),
+              (std::vector<std::string>{"One", "Cross Dissolve", "Gap", "Two", "Three", "", "Second Spine Child"}));
     const auto& one = cut.clips[0];
     EXPECT_EQ(one.elementType, "asset-clip");
     EXPECT_EQ(one.ref, "r2");
@@ -273,7 +274,8 @@ TEST(FCPXMLParser, ThePrimaryTimelineIsTheProjectOrTheLargestSequence) {
                                project("Only", 1) + "</fcpxml>");
     EXPECT_EQ(one.primaryTimeline(), &one.sequences[1]);
 
-    const auto two = parseText("<fcpxml>" + project("Small", 1) + project("Large", 3) + project("Also Large", 3) + "</fcpxml>");
+    const auto two =
+        parseText("<fcpxml>" + project("Small", 1) + project("Large", 3) + project("Also Large", 3) + "</fcpxml>");
     EXPECT_EQ(two.primaryTimeline(), &two.sequences[1]);
 
     const auto tie = parseText("<fcpxml>" + project("First", 2) + project("Second", 2) + "</fcpxml>");

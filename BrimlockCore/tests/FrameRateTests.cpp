@@ -23,10 +23,18 @@ DecodingError decodingFailure(const JSON& document, const platform::CodingPath& 
 
 TEST(FrameRate, CaseNamesAndLabelsAreTheStoredForms) {
     const std::pair<FrameRate, const char*> expected[] = {
-        {FrameRate::fps23_976, "fps23_976"}, {FrameRate::fps24, "fps24"},        {FrameRate::fps25, "fps25"},
-        {FrameRate::fps29_97df, "fps29_97df"}, {FrameRate::fps29_97ndf, "fps29_97ndf"}, {FrameRate::fps30, "fps30"},
-        {FrameRate::fps47_952, "fps47_952"}, {FrameRate::fps48, "fps48"},        {FrameRate::fps50, "fps50"},
-        {FrameRate::fps59_94df, "fps59_94df"}, {FrameRate::fps59_94ndf, "fps59_94ndf"}, {FrameRate::fps60, "fps60"},
+        {FrameRate::fps23_976, "fps23_976"},
+        {FrameRate::fps24, "fps24"},
+        {FrameRate::fps25, "fps25"},
+        {FrameRate::fps29_97df, "fps29_97df"},
+        {FrameRate::fps29_97ndf, "fps29_97ndf"},
+        {FrameRate::fps30, "fps30"},
+        {FrameRate::fps47_952, "fps47_952"},
+        {FrameRate::fps48, "fps48"},
+        {FrameRate::fps50, "fps50"},
+        {FrameRate::fps59_94df, "fps59_94df"},
+        {FrameRate::fps59_94ndf, "fps59_94ndf"},
+        {FrameRate::fps60, "fps60"},
     };
     for (const auto& [rate, name] : expected) EXPECT_EQ(caseName(rate), name);
 
@@ -143,8 +151,8 @@ TEST(FrameRateCoding, KeysThatNameNoCaseAreIgnored) {
 }
 
 TEST(FrameRateCoding, AnythingButExactlyOneCaseKeyIsATypeMismatch) {
-    for (const char* text : {"{}", R"({"fps24":{},"fps25":{}})", R"({"fps":{}})", R"({"FPS24":{}})",
-                             R"({"fps29_97":{}})"}) {
+    for (const char* text :
+         {"{}", R"({"fps24":{},"fps25":{}})", R"({"fps":{}})", R"({"FPS24":{}})", R"({"fps29_97":{}})"}) {
         const auto error = decodingFailure(platform::parseJSON(text), {"rate"});
         EXPECT_EQ(error.kind(), DecodingError::Kind::typeMismatch) << text;
         EXPECT_EQ(error.debugDescription(), "Invalid number of keys found, expected one.") << text;

@@ -33,13 +33,41 @@ std::vector<std::string> keysOf(const JSON& object) {
 // Through text, as documents travel.
 JSON reparsed(const JSON& value) { return platform::parseJSON(platform::serializeJSON(value)); }
 
-const std::vector<std::string> kMetadataKeys = {
-    "sourceClipName", "sourceFileName", "mediaIdentifier", "sourceTimecode", "sourceFrameNumber",
-    "projectTimecode", "frameRate", "reelName", "cameraName", "scene", "shot", "take", "angle", "notes",
-    "videoRole", "audioRoles", "clipDuration", "clipType", "resolutionWidth", "resolutionHeight", "positionX",
-    "positionY", "scaleX", "scaleY", "rotation", "speedRate", "isReversed", "isFreezeFrame", "appliedEffects",
-    "hasStabilization", "hasRollingShutterFix", "markers", "stackedVideoClips", "activeRoleClips",
-    "stackedLayers"};
+const std::vector<std::string> kMetadataKeys = {"sourceClipName",
+                                                "sourceFileName",
+                                                "mediaIdentifier",
+                                                "sourceTimecode",
+                                                "sourceFrameNumber",
+                                                "projectTimecode",
+                                                "frameRate",
+                                                "reelName",
+                                                "cameraName",
+                                                "scene",
+                                                "shot",
+                                                "take",
+                                                "angle",
+                                                "notes",
+                                                "videoRole",
+                                                "audioRoles",
+                                                "clipDuration",
+                                                "clipType",
+                                                "resolutionWidth",
+                                                "resolutionHeight",
+                                                "positionX",
+                                                "positionY",
+                                                "scaleX",
+                                                "scaleY",
+                                                "rotation",
+                                                "speedRate",
+                                                "isReversed",
+                                                "isFreezeFrame",
+                                                "appliedEffects",
+                                                "hasStabilization",
+                                                "hasRollingShutterFix",
+                                                "markers",
+                                                "stackedVideoClips",
+                                                "activeRoleClips",
+                                                "stackedLayers"};
 
 StackedLayerInfo fullLayer() {
     return StackedLayerInfo{.videoLaneNumber = 2,
@@ -125,7 +153,8 @@ TEST(LibraryModelEnumerations, MarkerTypeCasesInOrderWithExactRawValues) {
 }
 
 TEST(LibraryModelEnumerations, UnknownOrMistypedTextDoesNotDecode) {
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeClipCategory(JSON("Title"), {"clipType"}); }).kind(), Kind::dataCorrupted);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeClipCategory(JSON("Title"), {"clipType"}); }).kind(),
+              Kind::dataCorrupted);
     EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerType(JSON("Todo")); }).kind(), Kind::dataCorrupted);
     EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerType(JSON(1)); }).kind(), Kind::typeMismatch);
 }
@@ -249,10 +278,13 @@ TEST(LibraryModelRecords, MarkerInfoWritesNoKeyForAnAbsentChapterNote) {
     EXPECT_EQ(keysOf(noted), (std::vector<std::string>{"text", "type", "chapterNote"}));
     EXPECT_EQ(decodeMarkerInfo(noted).chapterNote, "Poster frame");
 
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a"})")); }).kind(), Kind::keyNotFound);
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"type":"todo"})")); }).kind(), Kind::keyNotFound);
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a","type":null})")); }).kind(),
-              Kind::valueNotFound);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a"})")); }).kind(),
+              Kind::keyNotFound);
+    EXPECT_EQ(thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"type":"todo"})")); }).kind(),
+              Kind::keyNotFound);
+    EXPECT_EQ(
+        thrownBy<DecodingError>([] { decodeMarkerInfo(platform::parseJSON(R"({"text":"a","type":null})")); }).kind(),
+        Kind::valueNotFound);
 }
 
 TEST(LibraryModelRecords, StackedLayerNeedsOnlyItsLane) {
@@ -263,10 +295,10 @@ TEST(LibraryModelRecords, StackedLayerNeedsOnlyItsLane) {
     EXPECT_EQ(platform::serializeJSON(encode(bare)), R"({"videoLaneNumber":3})");
 
     const JSON full = reparsed(encode(fullLayer()));
-    EXPECT_EQ(keysOf(full), (std::vector<std::string>{"videoLaneNumber", "reelName", "sceneShot", "sourceFileName",
-                                                      "sourceTimecode", "sourceFrameNumber", "layerTimelineStart",
-                                                      "correctedSourceStart", "sourceFpsNum", "sourceFpsDen",
-                                                      "sourceRateString"}));
+    EXPECT_EQ(keysOf(full),
+              (std::vector<std::string>{"videoLaneNumber", "reelName", "sceneShot", "sourceFileName", "sourceTimecode",
+                                        "sourceFrameNumber", "layerTimelineStart", "correctedSourceStart",
+                                        "sourceFpsNum", "sourceFpsDen", "sourceRateString"}));
     const StackedLayerInfo layer = decodeStackedLayerInfo(full);
     EXPECT_EQ(layer.videoLaneNumber, 2);
     EXPECT_EQ(layer.reelName, "R7");
@@ -280,9 +312,12 @@ TEST(LibraryModelRecords, StackedLayerNeedsOnlyItsLane) {
     EXPECT_EQ(layer.sourceFpsDen, 1'001);
     EXPECT_EQ(layer.sourceRateString, "23.976");
 
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeStackedLayerInfo(platform::parseJSON(R"({"reelName":"R"})")); }).kind(),
-              Kind::keyNotFound);
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeStackedLayerInfo(platform::parseJSON(R"({"videoLaneNumber":1.5})")); }).kind(),
+    EXPECT_EQ(
+        thrownBy<DecodingError>([] { decodeStackedLayerInfo(platform::parseJSON(R"({"reelName":"R"})")); }).kind(),
+        Kind::keyNotFound);
+    EXPECT_EQ(thrownBy<DecodingError>([] {
+                  decodeStackedLayerInfo(platform::parseJSON(R"({"videoLaneNumber":1.5})"));
+              }).kind(),
               Kind::dataCorrupted);
 }
 
@@ -292,8 +327,9 @@ TEST(LibraryModelRecords, ActiveRoleClipNeedsBothKeys) {
     EXPECT_EQ(clip.mediaFilename(), "m.aif");
     EXPECT_EQ(thrownBy<DecodingError>([] { decodeActiveRoleClip(platform::parseJSON(R"({"roleName":"M"})")); }).kind(),
               Kind::keyNotFound);
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeActiveRoleClip(platform::parseJSON(R"({"mediaFilename":"m"})")); }).kind(),
-              Kind::keyNotFound);
+    EXPECT_EQ(
+        thrownBy<DecodingError>([] { decodeActiveRoleClip(platform::parseJSON(R"({"mediaFilename":"m"})")); }).kind(),
+        Kind::keyNotFound);
 }
 
 TEST(LibraryModelRecords, BrimlockQueryKeysAndRequiredMembers) {
@@ -305,12 +341,13 @@ TEST(LibraryModelRecords, BrimlockQueryKeysAndRequiredMembers) {
     EXPECT_EQ(named.projectName(), "Cut 2");
     EXPECT_EQ(thrownBy<DecodingError>([] { decodeBrimlockQuery(platform::parseJSON(R"({"projectRate":24})")); }).kind(),
               Kind::keyNotFound);
-    EXPECT_EQ(thrownBy<DecodingError>([] { decodeBrimlockQuery(platform::parseJSON(R"({"timelinePosition":1})")); }).kind(),
-              Kind::keyNotFound);
+    EXPECT_EQ(
+        thrownBy<DecodingError>([] { decodeBrimlockQuery(platform::parseJSON(R"({"timelinePosition":1})")); }).kind(),
+        Kind::keyNotFound);
     EXPECT_EQ(thrownBy<DecodingError>([] {
                   decodeBrimlockQuery(platform::parseJSON(R"({"timelinePosition":1.5,"projectRate":24})"));
               }).kind(),
               Kind::dataCorrupted);
-    EXPECT_THROW(encode(BrimlockQuery(0, std::numeric_limits<double>::infinity(), std::nullopt)), platform::EncodingError);
+    EXPECT_THROW(encode(BrimlockQuery(0, std::numeric_limits<double>::infinity(), std::nullopt)),
+                 platform::EncodingError);
 }
-

@@ -44,10 +44,10 @@ TEST(LibraryScanner, FindsEventsAtEveryDepthUpToEightBelowTheBundle) {
     EXPECT_EQ(scanned.name, "Deep");
     EXPECT_EQ(scanned.url, library.bundlePath());
     // Events inside events: the outer comes first, the inner is named through it.
-    EXPECT_EQ(eventNames(scanned), (std::vector<std::string>{"L1", "L1 / L2", "L1 / L2 / L3", "L1 / L2 / L3 / L4",
-                                                             "L1 / L2 / L3 / L4 / L5", "L1 / L2 / L3 / L4 / L5 / L6",
-                                                             "L1 / L2 / L3 / L4 / L5 / L6 / L7",
-                                                             "L1 / L2 / L3 / L4 / L5 / L6 / L7 / L8"}));
+    EXPECT_EQ(eventNames(scanned),
+              (std::vector<std::string>{"L1", "L1 / L2", "L1 / L2 / L3", "L1 / L2 / L3 / L4", "L1 / L2 / L3 / L4 / L5",
+                                        "L1 / L2 / L3 / L4 / L5 / L6", "L1 / L2 / L3 / L4 / L5 / L6 / L7",
+                                        "L1 / L2 / L3 / L4 / L5 / L6 / L7 / L8"}));
     EXPECT_EQ(scanned.events.front().databaseURL, library.bundlePath() / "L1" / "CurrentVersion.fcpevent");
 }
 
@@ -118,7 +118,8 @@ TEST(LibraryScanner, UnreadableDatabasesAndMissingBundles) {
     EXPECT_EQ(eventNames(listed), eventNames(scanned));
     for (const auto& event : listed.events) {
         EXPECT_TRUE(event.timelines.empty());
-        EXPECT_EQ(LibraryScanner::timelinesOf(event.databaseURL).size(), eventNamed(scanned, event.name).timelines.size());
+        EXPECT_EQ(LibraryScanner::timelinesOf(event.databaseURL).size(),
+                  eventNamed(scanned, event.name).timelines.size());
     }
 
     const FCPLibrary missing = LibraryScanner::scan(dir.path() / "Gone.fcpbundle");

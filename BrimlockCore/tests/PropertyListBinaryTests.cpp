@@ -39,7 +39,7 @@ TEST(BinaryPropertyList, DecodesEveryKind) {
     add("lone surrogate", w.utf16(std::u16string(u"a") + char16_t{0xD800} + u"b"));
     add("utf8 in ascii", w.raw({0x53, 0xC3, 0xA9, 0xFF}));  // "é", then a stray byte
     add("negative", w.integer(-42));
-    add("one byte", w.raw({0x10, 0xC8}));                       // 200: short integers are unsigned
+    add("one byte", w.raw({0x10, 0xC8}));                      // 200: short integers are unsigned
     add("four bytes", w.raw({0x12, 0xFF, 0xFF, 0xFF, 0xFF}));  // 4294967295
     add("unsigned 64", w.integer128(0, 0x8000000000000005));
     add("negative 128", w.integer128(~std::uint64_t{0}, 0xFFFFFFFFFFFFFFFE));
@@ -98,8 +98,8 @@ TEST(BinaryPropertyList, DecodesEveryKind) {
 TEST(BinaryPropertyList, DictionariesKeepOrderAndTheLaterOfTwoEqualKeys) {
     BinaryPlistWriter w;
     const auto key = w.string("k");
-    const auto top = w.dictionary({{w.string("z"), w.integer(0)}, {key, w.integer(1)}, {w.string("a"), w.integer(2)},
-                                   {key, w.integer(3)}});
+    const auto top = w.dictionary(
+        {{w.string("z"), w.integer(0)}, {key, w.integer(1)}, {w.string("a"), w.integer(2)}, {key, w.integer(3)}});
     const auto value = PropertyListReader::parse(w.write(top));
     ASSERT_EQ(value.size(), 4u);
     EXPECT_EQ(value.keyAt(0), "z");
@@ -117,7 +117,8 @@ TEST(BinaryPropertyList, RefusesNonStringKeysAndOutOfRangeIntegers) {
     BinaryPlistWriter big;
     EXPECT_NE(failureOf(arrayOf(big, {big.integer128(1, 0)})).find("64-bit range"), std::string::npos);
     BinaryPlistWriter small;
-    EXPECT_NE(failureOf(arrayOf(small, {small.integer128(~std::uint64_t{0}, 5)})).find("64-bit range"), std::string::npos);
+    EXPECT_NE(failureOf(arrayOf(small, {small.integer128(~std::uint64_t{0}, 5)})).find("64-bit range"),
+              std::string::npos);
 }
 
 TEST(BinaryPropertyList, SharedObjectsAreDecodedOnceAndShared) {
@@ -232,7 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "object count exceeds"},
         Malformed{"TableOverrunsTrailer", [] { return simple({.objectCount = 10}); }, "offset table overruns"},
         Malformed{"TableInHeader", [] { return simple({.tableOffset = 4}); }, "offset table out of range"},
-        Malformed{"TableBeyondData", [] { return simple({.tableOffset = ~std::uint64_t{0}}); }, "offset table out of range"},
+        Malformed{"TableBeyondData", [] { return simple({.tableOffset = ~std::uint64_t{0}}); },
+                  "offset table out of range"},
         Malformed{"OffsetIntoHeader", [] { return simple({.overrideOffset = 3}); }, "object offset out of range"},
         Malformed{"OffsetIntoTable", [] { return simple({.overrideOffset = 14, .overriddenObject = 1}); },
                   "object offset out of range"},
@@ -250,26 +252,81 @@ INSTANTIATE_TEST_SUITE_P(
                       return arrayOf(w, {99});
                   },
                   "reference out of range"},
-        Malformed{"StringOverrunsObjects", [] { return holding({0x5A, 'a', 'b'}); }, "overruns the object area"},
-        Malformed{"HugeDataCount", [] { return holding({0x4F, 0x13, 0x10, 0, 0, 0, 0, 0, 0, 0}); }, "count exceeds"},
-        Malformed{"HugeUTF16Count", [] { return holding({0x6F, 0x13, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}); },
+        Malformed{"StringOverrunsObjects",
+                  [] {
+                      return holding({0x5A, 'a', 'b'});
+                  },
+                  "overruns the object area"},
+        Malformed{"HugeDataCount",
+                  [] {
+                      return holding({0x4F, 0x13, 0x10, 0, 0, 0, 0, 0, 0, 0});
+                  },
                   "count exceeds"},
-        Malformed{"HugeArrayCount", [] { return holding({0xAF, 0x12, 0x7F, 0xFF, 0xFF, 0xFF}); }, "count exceeds"},
-        Malformed{"HugeDictionaryCount", [] { return holding({0xDF, 0x12, 0x7F, 0xFF, 0xFF, 0xFF}); }, "count exceeds"},
-        Malformed{"ArrayOverrunsObjects", [] { return holding({0xAE, 0, 0, 0}); }, "overruns"},
-        Malformed{"DictionaryOverrunsObjects", [] { return holding({0xD3, 0, 0, 0, 0, 0}); }, "overruns"},
-        Malformed{"CountNotAnInteger", [] { return holding({0x5F, 0x23, 0, 0, 0, 0, 0, 0, 0, 0}); }, "bad extended count"},
+        Malformed{"HugeUTF16Count",
+                  [] {
+                      return holding({0x6F, 0x13, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+                  },
+                  "count exceeds"},
+        Malformed{"HugeArrayCount",
+                  [] {
+                      return holding({0xAF, 0x12, 0x7F, 0xFF, 0xFF, 0xFF});
+                  },
+                  "count exceeds"},
+        Malformed{"HugeDictionaryCount",
+                  [] {
+                      return holding({0xDF, 0x12, 0x7F, 0xFF, 0xFF, 0xFF});
+                  },
+                  "count exceeds"},
+        Malformed{"ArrayOverrunsObjects",
+                  [] {
+                      return holding({0xAE, 0, 0, 0});
+                  },
+                  "overruns"},
+        Malformed{"DictionaryOverrunsObjects",
+                  [] {
+                      return holding({0xD3, 0, 0, 0, 0, 0});
+                  },
+                  "overruns"},
+        Malformed{"CountNotAnInteger",
+                  [] {
+                      return holding({0x5F, 0x23, 0, 0, 0, 0, 0, 0, 0, 0});
+                  },
+                  "bad extended count"},
         Malformed{"CountTruncated", [] { return holding({0x5F}); }, "overruns"},
-        Malformed{"IntegerTooWide", [] { return holding({0x15, 0}); }, "bad integer width"},
-        Malformed{"IntegerTruncated", [] { return holding({0x13, 0, 0}); }, "overruns"},
-        Malformed{"RealOfOneByte", [] { return holding({0x20, 0}); }, "bad real width"},
-        Malformed{"DateOfFourBytes", [] { return holding({0x32, 0, 0, 0, 0}); }, "bad date width"},
-        Malformed{"UIDOfNineBytes", [] { return holding({0x88, 1, 2, 3, 4, 5, 6, 7, 8, 9}); }, "bad UID width"},
+        Malformed{"IntegerTooWide",
+                  [] {
+                      return holding({0x15, 0});
+                  },
+                  "bad integer width"},
+        Malformed{"IntegerTruncated",
+                  [] {
+                      return holding({0x13, 0, 0});
+                  },
+                  "overruns"},
+        Malformed{"RealOfOneByte",
+                  [] {
+                      return holding({0x20, 0});
+                  },
+                  "bad real width"},
+        Malformed{"DateOfFourBytes",
+                  [] {
+                      return holding({0x32, 0, 0, 0, 0});
+                  },
+                  "bad date width"},
+        Malformed{"UIDOfNineBytes",
+                  [] {
+                      return holding({0x88, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+                  },
+                  "bad UID width"},
         Malformed{"Null", [] { return holding({0x00}); }, "unsupported object type"},
         Malformed{"Fill", [] { return holding({0x0F}); }, "unsupported object type"},
         Malformed{"Set", [] { return holding({0xC0}); }, "unsupported object type"},
         Malformed{"OrderedSet", [] { return holding({0xB0}); }, "unsupported object type"},
-        Malformed{"TypeSeven", [] { return holding({0x71, 'a'}); }, "unsupported object type"}),
+        Malformed{"TypeSeven",
+                  [] {
+                      return holding({0x71, 'a'});
+                  },
+                  "unsupported object type"}),
     [](const testing::TestParamInfo<Malformed>& malformed) { return std::string(malformed.param.name); });
 
 TEST(BinaryPropertyList, OverlappingObjectsAreReadWhereTheyStart) {

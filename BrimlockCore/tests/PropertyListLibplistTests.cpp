@@ -120,8 +120,7 @@ void expectSame(plist_t expected, const PropertyListValue& actual, const std::st
         EXPECT_EQ(actualIndex, index) << path;
         return;
     }
-    default:
-        ADD_FAILURE() << "unexpected libplist node at " << path;
+    default: ADD_FAILURE() << "unexpected libplist node at " << path;
     }
 }
 
@@ -129,7 +128,8 @@ void expectSame(plist_t expected, const PropertyListValue& actual, const std::st
 Plist sampleDocument() {
     plist_t root = plist_new_dict();
     plist_dict_set_item(root, "ascii", plist_new_string("plain text"));
-    plist_dict_set_item(root, "unicode", plist_new_string("Schnitt \xC3\xBC \xF0\x9F\x8E\xAC \xE6\x97\xA5\xE6\x9C\xAC"));
+    plist_dict_set_item(root, "unicode",
+                        plist_new_string("Schnitt \xC3\xBC \xF0\x9F\x8E\xAC \xE6\x97\xA5\xE6\x9C\xAC"));
     plist_dict_set_item(root, "small", plist_new_uint(7));
     plist_dict_set_item(root, "wide", plist_new_uint(0x123456789ULL));
     plist_dict_set_item(root, "negative", plist_new_uint(static_cast<std::uint64_t>(-5)));

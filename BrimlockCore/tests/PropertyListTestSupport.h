@@ -119,7 +119,8 @@ private:
     static Bytes counted(std::uint8_t type, std::size_t count) {
         if (count < 15) return Bytes{static_cast<std::uint8_t>((type << 4) | count)};
         const std::size_t width = widthFor(count);
-        Bytes out{static_cast<std::uint8_t>((type << 4) | 0xF), static_cast<std::uint8_t>(0x10 | std::countr_zero(width))};
+        Bytes out{static_cast<std::uint8_t>((type << 4) | 0xF),
+                  static_cast<std::uint8_t>(0x10 | std::countr_zero(width))};
         appendBigEndian(out, count, width);
         return out;
     }
@@ -202,10 +203,14 @@ inline Bytes toBinary(const Value& value) {
 inline std::string escapedXML(std::string_view text) {
     std::string out;
     for (const char c : text) {
-        if (c == '<') out += "&lt;";
-        else if (c == '>') out += "&gt;";
-        else if (c == '&') out += "&amp;";
-        else out += c;
+        if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else if (c == '&')
+            out += "&amp;";
+        else
+            out += c;
     }
     return out;
 }

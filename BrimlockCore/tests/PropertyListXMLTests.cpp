@@ -89,7 +89,8 @@ TEST(XMLPropertyList, DecodesEveryKind) {
 
 TEST(XMLPropertyList, ReadsABareValueAndTheLaterOfTwoEqualKeys) {
     EXPECT_EQ(PropertyListReader::parse(bytesOf("<string>alone</string>")).string(), "alone");
-    const auto value = parseXML("<plist><dict><key>k</key><integer>1</integer><key>k</key><integer>2</integer></dict></plist>");
+    const auto value =
+        parseXML("<plist><dict><key>k</key><integer>1</integer><key>k</key><integer>2</integer></dict></plist>");
     EXPECT_EQ(value.size(), 2u);
     EXPECT_EQ(value.find("k")->integer(), 2);
 }
@@ -102,7 +103,8 @@ TEST(XMLPropertyList, RefusesMisplacedOrUnknownElements) {
               std::string::npos);
     EXPECT_NE(failureOfBody("<plist><dict><key>a</key><key>b</key></dict></plist>").find("<key> without a value"),
               std::string::npos);
-    EXPECT_NE(failureOfBody("<plist><dict><key>a</key></dict></plist>").find("<key> without a value"), std::string::npos);
+    EXPECT_NE(failureOfBody("<plist><dict><key>a</key></dict></plist>").find("<key> without a value"),
+              std::string::npos);
     EXPECT_NE(failureOfBody("<plist><array><key>a</key></array></plist>").find("misplaced"), std::string::npos);
     EXPECT_NE(failureOfBody("<plist><string>a<string>b</string></string></plist>").find("inside a scalar"),
               std::string::npos);
@@ -113,12 +115,11 @@ TEST(XMLPropertyList, RefusesMisplacedOrUnknownElements) {
 }
 
 TEST(XMLPropertyList, RefusesMalformedScalars) {
-    for (const char* body : {"<integer>12a</integer>", "<integer></integer>", "<integer>--1</integer>",
-                             "<integer>0x10</integer>", "<real>1.5.5</real>", "<real></real>", "<real>1e999</real>",
-                             "<date>2023-02-29T00:00:00Z</date>", "<date>2023-13-01T00:00:00Z</date>",
-                             "<date>2023-01-01T24:00:00Z</date>", "<date>2023-01-01 00:00:00Z</date>",
-                             "<date>2023-01-01T00:00:00</date>", "<data>AA*A</data>", "<data>AA==AA</data>",
-                             "<true>yes</true>"}) {
+    for (const char* body :
+         {"<integer>12a</integer>", "<integer></integer>", "<integer>--1</integer>", "<integer>0x10</integer>",
+          "<real>1.5.5</real>", "<real></real>", "<real>1e999</real>", "<date>2023-02-29T00:00:00Z</date>",
+          "<date>2023-13-01T00:00:00Z</date>", "<date>2023-01-01T24:00:00Z</date>", "<date>2023-01-01 00:00:00Z</date>",
+          "<date>2023-01-01T00:00:00</date>", "<data>AA*A</data>", "<data>AA==AA</data>", "<true>yes</true>"}) {
         EXPECT_NE(failureOfBody(std::string("<plist>") + body + "</plist>").find("Malformed XML property list"),
                   std::string::npos)
             << body;
@@ -153,6 +154,7 @@ TEST(XMLPropertyList, ReportsIllFormedXMLWithItsLine) {
 
 TEST(XMLPropertyList, NestingIsCapped) {
     EXPECT_NO_THROW(PropertyListReader::parse(bytesOf(nestedArrays(PropertyListReader::kMaximumDepth))));
-    EXPECT_NE(failureOf(nestedArrays(PropertyListReader::kMaximumDepth + 1)).find("nesting too deep"), std::string::npos);
+    EXPECT_NE(failureOf(nestedArrays(PropertyListReader::kMaximumDepth + 1)).find("nesting too deep"),
+              std::string::npos);
     EXPECT_NE(failureOf(nestedArrays(200'000)).find("nesting too deep"), std::string::npos);
 }

@@ -53,8 +53,7 @@ RetimeValues withKeypoints(std::vector<RetimeParser::TimeMapKeypoint> keypoints)
 }  // namespace
 
 TEST(RetimeParserTest, ReadsSpeedReverseAndFrameSamplingFromTheirCurves) {
-    const RetimeValues values =
-        parsed(curve("Speed", "-250.5") + curve("Reverse", "1") + curve("Frame Sampling", "2"));
+    const RetimeValues values = parsed(curve("Speed", "-250.5") + curve("Reverse", "1") + curve("Frame Sampling", "2"));
     EXPECT_EQ(values.speed, -250.5);
     EXPECT_TRUE(values.isReversed);
     EXPECT_EQ(values.frameSampling, FrameSamplingMethod::frameBlending);
@@ -87,8 +86,8 @@ TEST(RetimeParserTest, FrameSamplingTruncatesAndIgnoresUnknownMethods) {
 }
 
 TEST(RetimeParserTest, CurveValuesMustBeWholeFiniteNumbers) {
-    for (const std::string notANumber : {"", "fast", "50%", " 50", "50 ", "5,0", "--5", "0x", "inf", "-infinity",
-                                         "nan", "NaN", "1e999"}) {
+    for (const std::string notANumber :
+         {"", "fast", "50%", " 50", "50 ", "5,0", "--5", "0x", "inf", "-infinity", "nan", "NaN", "1e999"}) {
         const RetimeValues values =
             parsed(curve("Speed", notANumber) + curve("Reverse", notANumber) + curve("Frame Sampling", notANumber));
         EXPECT_EQ(values.speed, 100.0) << notANumber;
@@ -102,11 +101,13 @@ TEST(RetimeParserTest, CurveValuesMustBeWholeFiniteNumbers) {
 }
 
 TEST(RetimeParserTest, KeypointsTakeTheirTimeAsNumeratorAndDenominator) {
-    const RetimeValues values = parsed(timeMap(
-        keypoint("48 24", "1.5") +
-        keypoint(" \n 3003   30000 7 \t", "\n 2 \n",
-                 "<inputTangentValue>0.25</inputTangentValue><outputTangentValue> -3 </outputTangentValue>") +
-        keypoint("\xC2\xA0" "1 2\xE2\x80\xA8", "x", "<inputTangentValue>x</inputTangentValue>")));
+    const RetimeValues values = parsed(
+        timeMap(keypoint("48 24", "1.5") +
+                keypoint(" \n 3003   30000 7 \t", "\n 2 \n",
+                         "<inputTangentValue>0.25</inputTangentValue><outputTangentValue> -3 </outputTangentValue>") +
+                keypoint("\xC2\xA0"
+                         "1 2\xE2\x80\xA8",
+                         "x", "<inputTangentValue>x</inputTangentValue>")));
     ASSERT_EQ(values.timeMapKeypoints.size(), 3u);
     const auto& first = values.timeMapKeypoints[0];
     EXPECT_EQ(first.timelineSeconds, 2.0);
@@ -126,8 +127,8 @@ TEST(RetimeParserTest, KeypointsTakeTheirTimeAsNumeratorAndDenominator) {
 }
 
 TEST(RetimeParserTest, KeypointsWithoutAReadableTimeAreDropped) {
-    for (const std::string badTime : {"48/24", "48 0", "48 -24", "48", "", "48\t24", "a 24", "48 b", "inf 1",
-                                      "1 nan", "1e308 1e-308"}) {
+    for (const std::string badTime :
+         {"48/24", "48 0", "48 -24", "48", "", "48\t24", "a 24", "48 b", "inf 1", "1 nan", "1e308 1e-308"}) {
         const RetimeValues values = parsed(timeMap(keypoint(badTime, "1") + keypoint("1 1", "2")));
         ASSERT_EQ(values.timeMapKeypoints.size(), 1u) << badTime;
         EXPECT_EQ(values.timeMapKeypoints[0].sourceSeconds, 2.0) << badTime;
@@ -138,10 +139,9 @@ TEST(RetimeParserTest, KeypointsWithoutAReadableTimeAreDropped) {
 
 TEST(RetimeParserTest, KeypointStateBelongsToOneKeypoint) {
     // Values outside a keypoint are ignored, and each keypoint starts from the fallbacks again.
-    const RetimeValues values = parsed(
-        "<time>5 1</time><value>9</value>" +
-        timeMap(keypoint("1 1", "4", "<inputTangentValue>2</inputTangentValue>") + "<value>8</value>" +
-                "<keypoint><time>2 1</time></keypoint>"));
+    const RetimeValues values = parsed("<time>5 1</time><value>9</value>" +
+                                       timeMap(keypoint("1 1", "4", "<inputTangentValue>2</inputTangentValue>") +
+                                               "<value>8</value>" + "<keypoint><time>2 1</time></keypoint>"));
     ASSERT_EQ(values.timeMapKeypoints.size(), 2u);
     EXPECT_EQ(values.timeMapKeypoints[0].sourceSeconds, 4.0);
     EXPECT_EQ(values.timeMapKeypoints[0].inputTangentValue, 2.0);
@@ -178,8 +178,9 @@ TEST(RetimeParserTest, DerivedPropertiesFollowTheKeypoints) {
 }
 
 TEST(RetimeParserTest, AParameterWithoutANameLeavesTheEnclosingNameInPlace) {
-    const RetimeValues values = parsed("<parameter name=\"Speed\"><parameter><curve value=\"10\"/></parameter>"
-                                       "<curve value=\"50\"/></parameter>");
+    const RetimeValues values = parsed(
+        "<parameter name=\"Speed\"><parameter><curve value=\"10\"/></parameter>"
+        "<curve value=\"50\"/></parameter>");
     EXPECT_EQ(values.speed, 50.0);
     // An unnamed parameter at the top pops nothing either, and the parse goes on.
     EXPECT_EQ(parsed("<parameter></parameter>" + curve("Reverse", "1")).isReversed, true);
@@ -206,8 +207,7 @@ TEST(RetimeParserTest, DataThatIsNotUTF8OrDeclaresEntitiesGivesNothing) {
     // Out of the textual guard's reach: refused by the parser itself.
     const std::string padding = "<!--" + std::string(70'000, 'x') + "-->";
     EXPECT_EQ(parse(padding + "<!DOCTYPE scene [<!ENTITY s \"50\">]>" + scene(curve("Speed", "&s;"))), std::nullopt);
-    EXPECT_EQ(parse("<!-- <b> --><!DOCTYPE scene [<!ENTITY s \"50\">]>" + scene(curve("Speed", "&s;"))),
-              std::nullopt);
+    EXPECT_EQ(parse("<!-- <b> --><!DOCTYPE scene [<!ENTITY s \"50\">]>" + scene(curve("Speed", "&s;"))), std::nullopt);
 }
 
 TEST(RetimeParserTest, FrameSamplingRawValues) {

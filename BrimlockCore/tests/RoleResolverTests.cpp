@@ -95,7 +95,8 @@ TEST(RoleResolver, ObjectsThatAreNoRolesAreSkipped) {
     set.role("real", "Real");
     set.addObject(ArchiveValue::object("FFRole", {{"uuid", "no-name-no-subroles"}}));
     set.addObject(ArchiveValue::object("FFRole", {{"uuid", 42}, {"name", "Numbered"}}));
-    set.addObject(ArchiveValue::object("FFRole", {{"uuid", ArchiveValue::mutableString("mutable")}, {"name", "Mutable"}}));
+    set.addObject(
+        ArchiveValue::object("FFRole", {{"uuid", ArchiveValue::mutableString("mutable")}, {"name", "Mutable"}}));
     const RoleResolver resolver = loaded(set);
 
     EXPECT_EQ(resolver.resolve("real"), "Real");

@@ -175,7 +175,8 @@ TEST(TimecodeReading, CountsOutsideTheSixtyFourBitRangeGiveNothing) {
     EXPECT_EQ(timecodeToFrames(std::to_string(maxHoursAt24) + ":00:00:00", FrameRate::fps24), maxHoursAt24 * 86'400);
     EXPECT_EQ(timecodeToFrames(std::to_string(maxHoursAt24 + 1) + ":00:00:00", FrameRate::fps24), std::nullopt);
     EXPECT_EQ(timecodeToFrames("-" + std::to_string(maxHoursAt24 + 1) + ":00:00:00", FrameRate::fps24), std::nullopt);
-    EXPECT_EQ(timecodeToFrames("00:" + std::to_string(kMaxFrames / 1'440 + 1) + ":00:00", FrameRate::fps24), std::nullopt);
+    EXPECT_EQ(timecodeToFrames("00:" + std::to_string(kMaxFrames / 1'440 + 1) + ":00:00", FrameRate::fps24),
+              std::nullopt);
     EXPECT_EQ(timecodeToFrames("00:00:9223372036854775807:00", FrameRate::fps24), std::nullopt);
     EXPECT_EQ(timecodeToFrames("00:00:00:9223372036854775807", FrameRate::fps24), kMaxFrames);
     EXPECT_EQ(timecodeToFrames("00:00:01:9223372036854775807", FrameRate::fps24), std::nullopt);

@@ -82,11 +82,12 @@ TEST(TimecodeStoredFrames, NegativeTimesTruncateTowardZero) {
 
 TEST(TimecodeStoredFrames, CountsBeyondSixtyFourBitsGiveNothing) {
     EXPECT_EQ(cmTimeStringToFrames("288230376151711744/1", FrameRate::fps24), 6'917'529'027'641'081'856);  // 2^58 s
-    EXPECT_EQ(cmTimeStringToFrames("576460752303423488/1", FrameRate::fps24), std::nullopt);                // 2^59 s
+    EXPECT_EQ(cmTimeStringToFrames("576460752303423488/1", FrameRate::fps24), std::nullopt);               // 2^59 s
     EXPECT_EQ(cmTimeStringToFrames("-576460752303423488/1", FrameRate::fps24), std::nullopt);
     // Exactly 2^63 is one past the largest count; exactly -2^63 is the smallest.
     EXPECT_EQ(cmTimeStringToFrames("9223372036854775807/24", FrameRate::fps24), std::nullopt);
-    EXPECT_EQ(cmTimeStringToFrames("-9223372036854775808/24", FrameRate::fps24), std::numeric_limits<std::int64_t>::min());
+    EXPECT_EQ(cmTimeStringToFrames("-9223372036854775808/24", FrameRate::fps24),
+              std::numeric_limits<std::int64_t>::min());
     EXPECT_EQ(cmTimeStringToFrames("9223372036854775807/1", FrameRate::fps60), std::nullopt);
     EXPECT_EQ(cmTimeStringToFrames("-9223372036854775808/1", FrameRate::fps23_976), std::nullopt);
 }

@@ -42,7 +42,8 @@ TEST_F(MarkerScan, KindsCompletionAndChapterNotesComeFromTheMarkerBlob) {
     clip.marker("Done", Marker::todo, 3.0, {.completed = true, .completionKey = "markerCompleted"});
     clip.marker("Undecided", Marker::todo, 4.0);
     clip.addMarker("Stored false", Marker::todo, 5.0).attribute("isTodo", false);
-    clip.addMarker("Chapter to-do", Marker::chapter, 6.0, {.chapterNote = "Act two"}).attribute("isTodo", true)
+    clip.addMarker("Chapter to-do", Marker::chapter, 6.0, {.chapterNote = "Act two"})
+        .attribute("isTodo", true)
         .attribute("checked", 0);
     clip.addMarker("Text then integer", Marker::todo, 7.0).attribute("isCompleted", "yes").attribute("completed", 1);
     clip.addMarker("Real only", Marker::todo, 8.0).attribute("isCompleted", 1.0);
@@ -59,10 +60,9 @@ TEST_F(MarkerScan, KindsCompletionAndChapterNotesComeFromTheMarkerBlob) {
     clip.addMarker("Garbage", Marker::todo, 18.0).blob(Bytes{'n', 'o', 'p', 'e'});
 
     const auto markers = fixture.markers(timeline);
-    EXPECT_EQ(texts(markers),
-              (Texts{"Plain", "Open", "Done", "Undecided", "Stored false", "Chapter to-do", "Text then integer",
-                     "Real only", "Standard with note", "To-do with note", "Numbered note", "Integer chapter flag",
-                     "Marker", "Marker", ""}));
+    EXPECT_EQ(texts(markers), (Texts{"Plain", "Open", "Done", "Undecided", "Stored false", "Chapter to-do",
+                                     "Text then integer", "Real only", "Standard with note", "To-do with note",
+                                     "Numbered note", "Integer chapter flag", "Marker", "Marker", ""}));
     using brimlock::MarkerType;
     const auto check = [&](const std::string& text, MarkerType type, std::optional<bool> completed,
                            std::optional<std::string> note = std::nullopt) {
@@ -159,8 +159,7 @@ TEST_F(MarkerScan, ItemsWithoutAnEditOfTheirOwnStillCarryMarkers) {
 
     const auto markers = fixture.markers(timeline);
     EXPECT_EQ(texts(markers), (Texts{"a", "gap", "title", "in", "compound", "music", "take", "stack", "stack b", "z"}));
-    EXPECT_EQ(positions(markers),
-              (std::vector<double>{1.0, 11.0, 10.75, 13.5, 14.0, 15.0, 17.5, 18.0, 19.5, 23.0}));
+    EXPECT_EQ(positions(markers), (std::vector<double>{1.0, 11.0, 10.75, 13.5, 14.0, 15.0, 17.5, 18.0, 19.5, 23.0}));
     EXPECT_EQ(withText(markers, "gap").containingClipName, "Gap");
     EXPECT_EQ(withText(markers, "gap").roleUID, std::nullopt);
     EXPECT_EQ(withText(markers, "title").roleUID, "titles");
@@ -197,8 +196,8 @@ TEST_F(MarkerScan, NestedContainersFollowTheirContents) {
     inner.active().gap(2.0).marker("picked gap", Marker::todo, 0.5);
 
     const auto markers = fixture.markers(timeline);
-    EXPECT_EQ(texts(markers), (Texts{"leading gap", "i1", "i2", "nested", "outer", "picked gap", "inner audition",
-                                     "outer audition"}));
+    EXPECT_EQ(texts(markers),
+              (Texts{"leading gap", "i1", "i2", "nested", "outer", "picked gap", "inner audition", "outer audition"}));
     EXPECT_EQ(positions(markers), (std::vector<double>{0.5, 1.0, 2.0, 2.0, 1.0, 3.5, 3.0, 3.0}));
 }
 

@@ -31,7 +31,8 @@ const EditEntry& entryNamed(const brimlock::EditDecisionList& list, const std::s
 // 2 s clip "Deep"; then a 1 s clip "After" on the timeline.
 void nestCompounds(const TimelineBuilder& timeline, int levels) {
     ItemContainer container = timeline;
-    for (int level = 1; level <= levels; ++level) container = container.compound("C" + std::to_string(level), 0.0, 1.0).inner();
+    for (int level = 1; level <= levels; ++level)
+        container = container.compound("C" + std::to_string(level), 0.0, 1.0).inner();
     container.clip("Deep", 0.0, 2.0);
     timeline.clip("After", 0.0, 1.0);
 }
@@ -79,7 +80,9 @@ TEST_F(TimelineResolution, EditsCoverTheirStartButNotTheirEnd) {
     EXPECT_EQ(list->lookup(std::int64_t{239}, FrameRate::fps24)->clipName, "Ten");
     EXPECT_EQ(list->lookup(std::int64_t{240}, FrameRate::fps24)->clipName, "Five");
 
-    const auto names = [](const std::vector<const EditEntry*>& found) { return projected(found, &EditEntry::clipName); };
+    const auto names = [](const std::vector<const EditEntry*>& found) {
+        return projected(found, &EditEntry::clipName);
+    };
     EXPECT_EQ(names(list->lookup(10.0, 10.5)), Names{"Five"});
     EXPECT_EQ(names(list->lookup(9.5, 10.0)), Names{"Ten"});
     EXPECT_EQ(names(list->lookup(0.0, 15.0)), (Names{"Ten", "Five"}));
@@ -100,9 +103,12 @@ TEST_F(TimelineResolution, TheStoryLineOrderIsTheStoredOrderThenTheRestByKey) {
     const auto repeated = fixture.timeline("Repeated");
     const auto p = repeated.clip("P", 0.0, 1.0);
     const auto q = repeated.clip("Q", 0.0, 2.0);
-    const auto text = [](const ItemBuilder& item) { return ArchiveValue::rawObject(PlistValue::string(item.identifier())); };
-    fixture.event().setBlob(repeated.groupPK(), KeyedArchiveWriter::archive(ArchiveValue::dictionary(
-                                                    {{"identifiers", ArchiveValue::array({text(q), text(p), text(q)})}})));
+    const auto text = [](const ItemBuilder& item) {
+        return ArchiveValue::rawObject(PlistValue::string(item.identifier()));
+    };
+    fixture.event().setBlob(repeated.groupPK(),
+                            KeyedArchiveWriter::archive(ArchiveValue::dictionary(
+                                {{"identifiers", ArchiveValue::array({text(q), text(p), text(q)})}})));
 
     auto list = fixture.edl(timeline);
     EXPECT_EQ(clipNames(*list), (Names{"Three", "One", "Two", "Four"}));
@@ -194,7 +200,8 @@ TEST_F(TimelineResolution, ATimelineThatIsOneCompoundClipLaysInItsSequence) {
     const auto wrapper = event.addChild(event.projectData(), "items", "FFAnchoredSequence", {{"sequenceType", 1}});
     ItemBuilder(event, event.addChild(wrapper, "primaryObject", "FFAnchoredClip", {{"displayName", "Ref"}}))
         .child("media", "FFClipRef", {{"mediaIdentifier", inner.mediaIdentifier()}});
-    const auto disabledWrapper = event.addChild(event.projectData(), "items", "FFAnchoredSequence", {{"sequenceType", 1}});
+    const auto disabledWrapper =
+        event.addChild(event.projectData(), "items", "FFAnchoredSequence", {{"sequenceType", 1}});
     ItemBuilder(event, event.addChild(disabledWrapper, "primaryObject", "FFAnchoredClip", {{"playEnable", false}}))
         .child("media", "FFClipRef", {{"mediaIdentifier", inner.mediaIdentifier()}});
 
@@ -229,8 +236,11 @@ TEST_F(TimelineResolution, ClipAttributesFillTheEdit) {
         .metadata({{"angle", "Wide"}, {"reel", "R7"}, {"scene", "12"}, {"shot", 3}, {"notes", "Soft focus"}});
     timeline.clip("Angle", 0.0, 5.0, {.videoAngle = "cam3"});
     timeline.clip("Flagged", 0.0, 5.0, {.compoundFlag = true});
-    timeline.clip("Plain", 0.0, 5.0).marker("Fix", Marker::todo, 1.0).marker("Act", Marker::chapter, 2.0, {.chapterNote = "Opening"})
-        .connected("Over", 1.0, 0.0, 2.0).marker("Also", Marker::standard, 0.5);
+    timeline.clip("Plain", 0.0, 5.0)
+        .marker("Fix", Marker::todo, 1.0)
+        .marker("Act", Marker::chapter, 2.0, {.chapterNote = "Opening"})
+        .connected("Over", 1.0, 0.0, 2.0)
+        .marker("Also", Marker::standard, 0.5);
     timeline.clip("Nameless", 0.0, 5.0).removeAttribute("displayName");
 
     const auto list = fixture.edl(timeline);
@@ -273,13 +283,14 @@ TEST_F(TimelineResolution, ClipAttributesFillTheEdit) {
 }
 
 TEST_F(TimelineResolution, RetimeAndTransformValuesComeFromTheClipsEffects) {
-    timeline.clip("Half speed", 0.0, 4.0).retime({.speedPercent = 50.0, .reversed = true, .timeMap = {{0.0, 0.0}, {2.0, 1.0}}});
+    timeline.clip("Half speed", 0.0, 4.0)
+        .retime({.speedPercent = 50.0, .reversed = true, .timeMap = {{0.0, 0.0}, {2.0, 1.0}}});
     timeline.clip("No keypoints", 0.0, 4.0).retime({.speedPercent = 50.0});
-    timeline.clip("Moved", 0.0, 4.0)
-        .transform({})
-        .transform({.positionX = 10.0, .scaleX = 0.5, .rotation = 90.0});
+    timeline.clip("Moved", 0.0, 4.0).transform({}).transform({.positionX = 10.0, .scaleX = 0.5, .rotation = 90.0});
     const auto connectedOnly = timeline.clip("Connected effect", 0.0, 4.0);
-    connectedOnly.connected("Over", 0.0, 0.0, 1.0).transform({.positionY = 5.0}).retime({.timeMap = {{0.0, 0.0}, {1.0, 2.0}}});
+    connectedOnly.connected("Over", 0.0, 0.0, 1.0)
+        .transform({.positionY = 5.0})
+        .retime({.timeMap = {{0.0, 0.0}, {1.0, 2.0}}});
 
     const auto list = fixture.edl(timeline);
     const auto& half = entryNamed(*list, "Half speed");

@@ -71,7 +71,8 @@ std::vector<std::string> fields(const ValidationReport& report) {
 TEST(TimelineValidator, ResolverEntriesWithoutFCPXMLClipsAreAllUnmatched) {
     fcpxml::Sequence empty;
     empty.name = "Nothing";
-    const auto report = validate(empty, {entry("A", 0, 1), entry("Gap", 1, 2, ClipCategory::gap), entry("T", 2, 3, ClipCategory::title)}, 0, 0);
+    const auto report = validate(
+        empty, {entry("A", 0, 1), entry("Gap", 1, 2, ClipCategory::gap), entry("T", 2, 3, ClipCategory::title)}, 0, 0);
     EXPECT_EQ(report.sequenceName, "Nothing");
     EXPECT_EQ(report.sequenceKind, "other");
     EXPECT_EQ(report.fps, 24.0);
@@ -84,12 +85,14 @@ TEST(TimelineValidator, ResolverEntriesWithoutFCPXMLClipsAreAllUnmatched) {
     EXPECT_EQ(report.unmatchedResolver[1],
               (UnmatchedClip{UnmatchedClip::Side::resolver, "Gap", "gap", 24, "00:00:01:00"}));
     EXPECT_EQ(report.unmatchedResolver[2].elementType, "title");
-    EXPECT_EQ(report.summaryLine(), "0/0 exact matches \u2014 0 field mismatches, 0 in FCPXML only, 3 in resolver only");
+    EXPECT_EQ(report.summaryLine(),
+              "0/0 exact matches \u2014 0 field mismatches, 0 in FCPXML only, 3 in resolver only");
 }
 
 TEST(TimelineValidator, PairsClipsWhoseStartsLieWithinTheWindow) {
     // Given out of order: both sides are sorted by record-in first.
-    const auto sequence = sequence25({clip("C", at25(200), at25(50)), clip("A", at25(0), at25(50)), clip("B", at25(100), at25(50))});
+    const auto sequence =
+        sequence25({clip("C", at25(200), at25(50)), clip("A", at25(0), at25(50)), clip("B", at25(100), at25(50))});
     const auto report = validate(sequence, {entry("A", 0, 2), entry("C", 8, 10), entry("X", 6, 8)}, 0, 10);
     EXPECT_EQ(report.comparedPairs, 2u);
     EXPECT_EQ(report.exactMatches, 2u);
@@ -98,7 +101,8 @@ TEST(TimelineValidator, PairsClipsWhoseStartsLieWithinTheWindow) {
     EXPECT_EQ(report.unmatchedFCPXML[0].side, UnmatchedClip::Side::fcpxml);
     EXPECT_EQ(report.unmatchedFCPXML[0].name, "B");
     EXPECT_EQ(report.unmatchedFCPXML[0].projectTimecode, "00:00:04:00");
-    EXPECT_EQ(report.summaryLine(), "2/2 exact matches \u2014 0 field mismatches, 1 in FCPXML only, 1 in resolver only");
+    EXPECT_EQ(report.summaryLine(),
+              "2/2 exact matches \u2014 0 field mismatches, 1 in FCPXML only, 1 in resolver only");
 
     // Starts exactly the window apart pair; one frame more do not.
     EXPECT_EQ(validate(sequence25({clip("A", at25(10), at25(40))}), {entry("A", 0, 2)}, 100, 10).comparedPairs, 1u);
@@ -129,7 +133,8 @@ using TimelineValidatorNames = EnglishLocaleTest;
 
 TEST_F(TimelineValidatorNames, MatchTrimmedAndIgnoringCase) {
     const auto compare = [](std::string fcpxmlName, std::string resolverName) {
-        return validate(sequence25({clip(std::move(fcpxmlName), at25(0), at25(25))}), {entry(std::move(resolverName), 0, 1)}, 0, 0);
+        return validate(sequence25({clip(std::move(fcpxmlName), at25(0), at25(25))}),
+                        {entry(std::move(resolverName), 0, 1)}, 0, 0);
     };
     EXPECT_TRUE(compare(" Interview A ", "interview a").passed());
     EXPECT_TRUE(compare("Interview A\n", "\tINTERVIEW A").passed());
@@ -161,9 +166,9 @@ TEST(TimelineValidator, SourceInsAreComparedOnlyBetweenAssetClipsAndSimpleEntrie
 }
 
 TEST(TimelineValidator, GapsTransitionsAndEmptyClipsAreLeftOut) {
-    const auto sequence = sequence25({clip("Gap", at25(0), at25(25), "gap"), clip("Dissolve", at25(20), at25(10), "transition"),
-                                      clip("Empty", at25(30), at25(0)), clip("Backwards", at25(40), at25(-5)),
-                                      clip("Real", at25(50), at25(25))});
+    const auto sequence = sequence25(
+        {clip("Gap", at25(0), at25(25), "gap"), clip("Dissolve", at25(20), at25(10), "transition"),
+         clip("Empty", at25(30), at25(0)), clip("Backwards", at25(40), at25(-5)), clip("Real", at25(50), at25(25))});
     const auto report = validate(sequence, {entry("Gap", 0, 1, ClipCategory::gap), entry("Real", 2, 3)}, 0, 0);
     EXPECT_EQ(report.fcpxmlClipCount, 1u);
     EXPECT_EQ(report.comparedPairs, 1u);
@@ -207,8 +212,9 @@ TEST(TimelineValidator, FramesAndTimecodesFollowTheSequenceRate) {
 
 TEST(TimelineValidator, RecordInsCountFromTheStartTimecode) {
     // One hour at 25: an FCPXML clip at 3600 s is at the timeline's start and pairs with the entry at 0.
-    const auto report = validate(sequence25({clip("A", Rational{3600, 1}, at25(25)), clip("B", Rational{3601, 1}, at25(25))}, 3600.0),
-                                 {entry("A", 0, 1), entry("C", 5, 6)}, 0, 0);
+    const auto report =
+        validate(sequence25({clip("A", Rational{3600, 1}, at25(25)), clip("B", Rational{3601, 1}, at25(25))}, 3600.0),
+                 {entry("A", 0, 1), entry("C", 5, 6)}, 0, 0);
     EXPECT_EQ(report.tcStartSeconds, 3600.0);
     EXPECT_EQ(report.comparedPairs, 1u);
     EXPECT_EQ(report.exactMatches, 1u);
@@ -218,7 +224,8 @@ TEST(TimelineValidator, RecordInsCountFromTheStartTimecode) {
     EXPECT_EQ(report.unmatchedResolver[0].projectTimecode, "01:00:05:00");
 
     // A start before the start timecode is labelled as the zero label.
-    const auto early = validate(sequence25({clip("Pre", Rational{3599, 1}, Rational{0, 1})}, 3600.0), {entry("Pre", -7200, -7199)}, 0, 0);
+    const auto early = validate(sequence25({clip("Pre", Rational{3599, 1}, Rational{0, 1})}, 3600.0),
+                                {entry("Pre", -7200, -7199)}, 0, 0);
     EXPECT_EQ(early.unmatchedResolver[0].projectTimecode, "00:00:00:00");
 }
 
@@ -266,7 +273,8 @@ TEST(TimelineValidator, AnExportMatchesTheResolvedTimeline) {
 </resources><library><event><project name="Main Edit"><sequence format="r1" tcStart="3600s"><spine>
   <asset-clip name="Interview" ref="r2" offset="3600s" start="10s" duration="4s"/>
   <gap name="Gap" offset="3604s" start="3600s" duration="1s"/>
-  <asset-clip name="B-Roll" offset=")" + bRollOffset + R"(" start="2s" duration="2s"/>
+  <asset-clip name="B-Roll" offset=")" +
+                                bRollOffset + R"(" start="2s" duration="2s"/>
 </spine></sequence></project></event></library></fcpxml>)";
         return fcpxml::parse(std::span(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size()), "export.fcpxml");
     };

@@ -52,15 +52,27 @@ TEST(TransformParserTest, ParameterPathsSelectTheField) {
     };
     const std::size_t none = std::string::npos;
     const std::vector<Case> cases{
-        {"Transform/Position/X", 0},  {"Transform/Position/Y", 1},  {"Transform/Position/Z", 2},
-        {"Transform/Scale/Scale X", 3}, {"Transform/Scale/Scale Y", 4}, {"Transform/Rotation/Z", 5},
-        {"Transform/Rotation", 5},    {"Transform/Anchor/X", 6},    {"Transform/Anchor/Y", 7},
+        {"Transform/Position/X", 0},
+        {"Transform/Position/Y", 1},
+        {"Transform/Position/Z", 2},
+        {"Transform/Scale/Scale X", 3},
+        {"Transform/Scale/Scale Y", 4},
+        {"Transform/Rotation/Z", 5},
+        {"Transform/Rotation", 5},
+        {"Transform/Anchor/X", 6},
+        {"Transform/Anchor/Y", 7},
         // Suffixes need no separator before them.
-        {"Layer/MyPosition/X", 0},    {"Scale X", 3},               {"Crop/Scale Y", 4},
+        {"Layer/MyPosition/X", 0},
+        {"Scale X", 3},
+        {"Crop/Scale Y", 4},
         {"XAnchor/Y", 7},
         // Only these: the exact rotation path, case-sensitive names, whole last names.
-        {"Transform/Rotation/Y", none}, {"Layer/Transform/Rotation", none}, {"Rotation", none},
-        {"Transform/position/X", none}, {"Transform/Position/X/Curve", none}, {"Transform/Position", none},
+        {"Transform/Rotation/Y", none},
+        {"Layer/Transform/Rotation", none},
+        {"Rotation", none},
+        {"Transform/position/X", none},
+        {"Transform/Position/X/Curve", none},
+        {"Transform/Position", none},
         {"Transform/Opacity", none},
     };
     for (const Case& c : cases) {
@@ -98,11 +110,11 @@ TEST(TransformParserTest, ALaterCurveForTheSameFieldWins) {
 }
 
 TEST(TransformParserTest, AParameterWithoutANameLeavesThePathInPlace) {
-    const TransformValues values =
-        parsed("<parameter name=\"Transform\"><parameter name=\"Position\">"
-               "<parameter><curve value=\"9\"/></parameter>"
-               "<parameter name=\"X\"><curve value=\"5\"/></parameter>"
-               "</parameter></parameter>");
+    const TransformValues values = parsed(
+        "<parameter name=\"Transform\"><parameter name=\"Position\">"
+        "<parameter><curve value=\"9\"/></parameter>"
+        "<parameter name=\"X\"><curve value=\"5\"/></parameter>"
+        "</parameter></parameter>");
     EXPECT_EQ(values.positionX, 5.0);
     EXPECT_EQ(fields(values), (std::vector<double>{5, 0, 0, 1, 1, 0, 0, 0}));
 }
@@ -116,9 +128,9 @@ TEST(TransformParserTest, IsModifiedComparesEveryFieldWithItsDefault) {
         *members[field] += 1e-9;
         EXPECT_TRUE(values.isModified()) << field;
     }
-    EXPECT_FALSE(parsed(curveAt("Transform/Scale/Scale X", "value=\"1\"") +
-                        curveAt("Transform/Position/X", "value=\"-0\""))
-                     .isModified());
+    EXPECT_FALSE(
+        parsed(curveAt("Transform/Scale/Scale X", "value=\"1\"") + curveAt("Transform/Position/X", "value=\"-0\""))
+            .isModified());
 }
 
 TEST(TransformParserTest, ScalePercentageRoundsTheMeanHalfAwayFromZero) {
@@ -143,8 +155,8 @@ TEST(TransformParserTest, ScalePercentageRoundsTheMeanHalfAwayFromZero) {
 }
 
 TEST(TransformParserTest, ChannelDataAndTextReadTheSame) {
-    const std::string document = scene(curveAt("Transform/Position/X", "value=\"12\"") +
-                                       curveAt("Transform/Anchor/Y", "value=\"-3\""));
+    const std::string document =
+        scene(curveAt("Transform/Position/X", "value=\"12\"") + curveAt("Transform/Anchor/Y", "value=\"-3\""));
     const auto fromData = parseData(document);
     const auto fromText = TransformParser::parse(document);
     ASSERT_TRUE(fromData.has_value());
@@ -155,8 +167,9 @@ TEST(TransformParserTest, ChannelDataAndTextReadTheSame) {
 }
 
 TEST(TransformParserTest, MalformedDocumentsKeepWhatWasReadBeforeTheError) {
-    const auto values = TransformParser::parse("<scene>" + curveAt("Transform/Position/X", "value=\"4\"") +
-                                               "<broken attr=></scene>" + curveAt("Transform/Position/Y", "value=\"4\""));
+    const auto values =
+        TransformParser::parse("<scene>" + curveAt("Transform/Position/X", "value=\"4\"") + "<broken attr=></scene>" +
+                               curveAt("Transform/Position/Y", "value=\"4\""));
     ASSERT_TRUE(values.has_value());
     EXPECT_EQ(values->positionX, 4.0);
     EXPECT_EQ(values->positionY, 0.0);

@@ -56,19 +56,26 @@ TEST(FCPXMLSequencesTool, PrintsTheDocumentAsOneJSONObject) {
     EXPECT_EQ(edit["tcStartSeconds"], 3600.0);
     EXPECT_DOUBLE_EQ(edit["fps"].get<double>(), 30000.0 / 1001.0);
     ASSERT_EQ(edit["clips"].size(), 2u);
-    EXPECT_EQ(edit["clips"][0], (platform::JSON{{"elementType", "asset-clip"}, {"name", "A"}, {"ref", "r2"},
-                                                {"assetUID", "UID"}, {"resourceName", "A.mov"},
+    EXPECT_EQ(edit["clips"][0], (platform::JSON{{"elementType", "asset-clip"},
+                                                {"name", "A"},
+                                                {"ref", "r2"},
+                                                {"assetUID", "UID"},
+                                                {"resourceName", "A.mov"},
                                                 {"offset", {{"numerator", 3600}, {"denominator", 1}}},
                                                 {"start", {{"numerator", 1001}, {"denominator", 30000}}},
                                                 {"duration", {{"numerator", 5}, {"denominator", 1}}},
-                                                {"isGap", false}, {"isTransition", false}}));
+                                                {"isGap", false},
+                                                {"isTransition", false}}));
     EXPECT_EQ(edit["clips"][1]["isGap"], true);
     EXPECT_EQ(edit["clips"][1]["name"], "");
 
     // No sequences: no primary timeline.
     std::ofstream(dir.path() / "empty.fcpxml") << "<fcpxml/>";
-    const auto empty = platform::parseJSON(runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "empty.fcpxml")).output);
-    EXPECT_EQ(empty, (platform::JSON{{"version", nullptr}, {"sequences", platform::JSON::array()}, {"primaryTimelineIndex", nullptr}}));
+    const auto empty =
+        platform::parseJSON(runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "empty.fcpxml")).output);
+    EXPECT_EQ(empty,
+              (platform::JSON{
+                  {"version", nullptr}, {"sequences", platform::JSON::array()}, {"primaryTimelineIndex", nullptr}}));
 }
 
 TEST(FCPXMLSequencesTool, ReportsErrorsOnStandardErrorWithStatus1) {
@@ -79,12 +86,14 @@ TEST(FCPXMLSequencesTool, ReportsErrorsOnStandardErrorWithStatus1) {
     EXPECT_EQ(notFound.output, "FCPXML file not found: " + missing.string() + "\n");
 
     std::ofstream(dir.path() / "broken.fcpxml") << "<fcpxml>\n<a></b>";
-    const auto broken = runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "broken.fcpxml") + " 2>&1 >/dev/null");
+    const auto broken =
+        runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "broken.fcpxml") + " 2>&1 >/dev/null");
     EXPECT_EQ(broken.status, 1);
     EXPECT_EQ(broken.output, "FCPXML could not be parsed: mismatched tag (line 2)\n");
 
     std::ofstream(dir.path() / "entity.fcpxml") << R"(<!DOCTYPE fcpxml [<!ENTITY e "e">]><fcpxml/>)";
-    const auto entity = runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "entity.fcpxml") + " 2>&1 >/dev/null");
+    const auto entity =
+        runCommand(sequencesTool() + " " + shellQuoted(dir.path() / "entity.fcpxml") + " 2>&1 >/dev/null");
     EXPECT_EQ(entity.status, 1);
     EXPECT_EQ(entity.output.rfind("'entity.fcpxml' declares XML entities", 0), 0u) << entity.output;
 }

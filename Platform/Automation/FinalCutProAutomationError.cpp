@@ -17,7 +17,7 @@ FinalCutProAutomationError FinalCutProAutomationError::noScriptObject() {
 }
 
 FinalCutProAutomationError FinalCutProAutomationError::scriptFailed(std::optional<long> errorNumber,
-                                                                   const std::optional<std::string>& message) {
+                                                                    const std::optional<std::string>& message) {
     const Kind kind = errorNumber == kPermissionRefused ? Kind::noPermission : Kind::scriptFailed;
     return {kind, scriptFailureText(errorNumber, message)};
 }

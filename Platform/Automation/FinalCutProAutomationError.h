@@ -10,10 +10,10 @@ namespace platform {
 class FinalCutProAutomationError : public std::runtime_error {
 public:
     enum class Kind {
-        notRunning,       // "Final Cut Pro is not running."
-        noScriptObject,   // "Internal error: could not create the AppleScript object."
-        noPermission,     // the automation permission text
-        scriptFailed,     // "AppleScript error <number>: <message>"
+        notRunning,      // "Final Cut Pro is not running."
+        noScriptObject,  // "Internal error: could not create the AppleScript object."
+        noPermission,    // the automation permission text
+        scriptFailed,    // "AppleScript error <number>: <message>"
     };
 
     static FinalCutProAutomationError notRunning();

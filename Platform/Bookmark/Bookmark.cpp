@@ -66,7 +66,8 @@ std::optional<Resolved> resolve(const QByteArray& data) {
     if (read<std::uint16_t>(data, 4) != kVersion) return std::nullopt;
     // The path fills the rest exactly: no truncation, nothing appended.
     const std::uint32_t length = read<std::uint32_t>(data, 22);
-    if (static_cast<std::uint64_t>(length) != static_cast<std::uint64_t>(data.size() - kHeaderSize)) return std::nullopt;
+    if (static_cast<std::uint64_t>(length) != static_cast<std::uint64_t>(data.size() - kHeaderSize))
+        return std::nullopt;
     const QByteArray path = data.mid(kHeaderSize);
     // An absolute path without NUL bytes, which the system could not take.
     if (!path.startsWith('/') || path.contains('\0')) return std::nullopt;

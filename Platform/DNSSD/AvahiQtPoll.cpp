@@ -53,7 +53,10 @@ void updateWatch(AvahiWatch* watch, AvahiWatchEvent events) {
 AvahiWatch* watchNew(const AvahiPoll* api, int fd, AvahiWatchEvent events, AvahiWatchCallback callback,
                      void* userdata) {
     auto* poll = pollOf(api);
-    auto* watch = new AvahiWatch{fd, AvahiWatchEvent{}, callback, userdata,
+    auto* watch = new AvahiWatch{fd,
+                                 AvahiWatchEvent{},
+                                 callback,
+                                 userdata,
                                  new QSocketNotifier(fd, QSocketNotifier::Read, poll),
                                  new QSocketNotifier(fd, QSocketNotifier::Write, poll)};
     QObject::connect(watch->reader, &QSocketNotifier::activated, poll,

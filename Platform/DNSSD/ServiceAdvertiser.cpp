@@ -44,9 +44,9 @@ struct ServiceAdvertiser::Avahi {
         if (!avahi_entry_group_is_empty(group)) return;
         const QByteArray type = owner->type_.toUtf8();
         for (;;) {
-            int error = avahi_entry_group_add_service(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC,
-                                                            AvahiPublishFlags{}, name.constData(), type.constData(),
-                                                            nullptr, nullptr, owner->port_, nullptr);
+            int error = avahi_entry_group_add_service(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags{},
+                                                      name.constData(), type.constData(), nullptr, nullptr,
+                                                      owner->port_, nullptr);
             if (error == AVAHI_ERR_COLLISION) {
                 pickAlternativeName();
                 continue;
@@ -66,9 +66,7 @@ struct ServiceAdvertiser::Avahi {
     static void onClient(AvahiClient* client, AvahiClientState state, void* userdata) {
         auto* self = static_cast<Avahi*>(userdata);
         switch (state) {
-        case AVAHI_CLIENT_S_RUNNING:
-            self->addService(client);
-            return;
+        case AVAHI_CLIENT_S_RUNNING: self->addService(client); return;
         case AVAHI_CLIENT_S_COLLISION:
         case AVAHI_CLIENT_S_REGISTERING:
             // The host name changes: the service is registered again once the daemon runs.
@@ -89,9 +87,7 @@ struct ServiceAdvertiser::Avahi {
     static void onGroup(AvahiEntryGroup* group, AvahiEntryGroupState state, void* userdata) {
         auto* self = static_cast<Avahi*>(userdata);
         switch (state) {
-        case AVAHI_ENTRY_GROUP_ESTABLISHED:
-            self->owner->emitQueued(&ServiceAdvertiser::announced);
-            return;
+        case AVAHI_ENTRY_GROUP_ESTABLISHED: self->owner->emitQueued(&ServiceAdvertiser::announced); return;
         case AVAHI_ENTRY_GROUP_COLLISION:
             // Another service of this type took the name on the network.
             self->pickAlternativeName();
@@ -102,8 +98,7 @@ struct ServiceAdvertiser::Avahi {
             self->owner->notAnnouncedQueued(avahiError(avahi_client_errno(avahi_entry_group_get_client(group))));
             return;
         case AVAHI_ENTRY_GROUP_UNCOMMITED:
-        case AVAHI_ENTRY_GROUP_REGISTERING:
-            return;
+        case AVAHI_ENTRY_GROUP_REGISTERING: return;
         }
     }
 };
@@ -117,9 +112,7 @@ void ServiceAdvertiser::start() {
     if (!avahi_) connectToDaemon();
 }
 
-QString ServiceAdvertiser::registeredName() const {
-    return avahi_ ? QString::fromUtf8(avahi_->name) : name_;
-}
+QString ServiceAdvertiser::registeredName() const { return avahi_ ? QString::fromUtf8(avahi_->name) : name_; }
 
 void ServiceAdvertiser::connectToDaemon() {
     const QByteArray name = avahi_ ? avahi_->name : name_.toUtf8();
@@ -132,11 +125,13 @@ void ServiceAdvertiser::connectToDaemon() {
 }
 
 void ServiceAdvertiser::emitQueued(void (ServiceAdvertiser::*signal)()) {
-    QMetaObject::invokeMethod(this, [this, signal] { (this->*signal)(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, signal] { (this->*signal)(); }, Qt::QueuedConnection);
 }
 
 void ServiceAdvertiser::notAnnouncedQueued(const QString& reason) {
-    QMetaObject::invokeMethod(this, [this, reason] { emit notAnnounced(reason); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit notAnnounced(reason); }, Qt::QueuedConnection);
 }
 
 }  // namespace platform

@@ -67,9 +67,9 @@ struct ServiceBrowser::Avahi {
         if (state == AVAHI_CLIENT_FAILURE) self->fail(avahiError(client));
     }
 
-    static void onBrowse(AvahiServiceBrowser*, AvahiIfIndex interface, AvahiProtocol protocol,
-                         AvahiBrowserEvent event, const char* name, const char* type, const char* domain,
-                         AvahiLookupResultFlags flags, void* userdata) {
+    static void onBrowse(AvahiServiceBrowser*, AvahiIfIndex interface, AvahiProtocol protocol, AvahiBrowserEvent event,
+                         const char* name, const char* type, const char* domain, AvahiLookupResultFlags flags,
+                         void* userdata) {
         auto* self = static_cast<Avahi*>(userdata);
         switch (event) {
         case AVAHI_BROWSER_NEW: {
@@ -79,9 +79,8 @@ struct ServiceBrowser::Avahi {
             // and a daemon that publishes no addresses still answers.
             const auto lookup = local ? AVAHI_LOOKUP_NO_ADDRESS : AvahiLookupFlags{};
             self->found.push_back({interface, protocol, QString::fromUtf8(name), local, nullptr, std::nullopt});
-            self->found.back().resolver = avahi_service_resolver_new(self->client, interface, protocol, name, type,
-                                                                     domain, AVAHI_PROTO_UNSPEC, lookup,
-                                                                     onResolve, self);
+            self->found.back().resolver = avahi_service_resolver_new(
+                self->client, interface, protocol, name, type, domain, AVAHI_PROTO_UNSPEC, lookup, onResolve, self);
             if (!self->found.back().resolver) self->found.pop_back();
             return;
         }
@@ -94,12 +93,9 @@ struct ServiceBrowser::Avahi {
             if (wasResolved) self->owner->report();
             return;
         }
-        case AVAHI_BROWSER_FAILURE:
-            self->fail(avahiError(self->client));
-            return;
+        case AVAHI_BROWSER_FAILURE: self->fail(avahiError(self->client)); return;
         case AVAHI_BROWSER_CACHE_EXHAUSTED:
-        case AVAHI_BROWSER_ALL_FOR_NOW:
-            return;
+        case AVAHI_BROWSER_ALL_FOR_NOW: return;
         }
     }
 
@@ -164,11 +160,13 @@ QList<ServiceEndpoint> ServiceBrowser::results() const {
 }
 
 void ServiceBrowser::report() {
-    QMetaObject::invokeMethod(this, [this] { emit resultsChanged(results()); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { emit resultsChanged(results()); }, Qt::QueuedConnection);
 }
 
 void ServiceBrowser::fail(const QString& reason) {
-    QMetaObject::invokeMethod(this, [this, reason] { emit failed(reason); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, reason] { emit failed(reason); }, Qt::QueuedConnection);
 }
 
 }  // namespace platform

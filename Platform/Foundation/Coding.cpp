@@ -71,8 +71,7 @@ void throwInvalidRawValue(std::string_view typeName, const std::string& raw, con
 
 void throwTypeMismatch(const CodingPath& path, std::string_view expected, const JSON& found) {
     throw DecodingError(DecodingError::Kind::typeMismatch, path,
-                        "Expected to decode " + std::string(expected) + " but found " + typeName(found) +
-                            " instead.",
+                        "Expected to decode " + std::string(expected) + " but found " + typeName(found) + " instead.",
                         std::string(expected));
 }
 
@@ -98,8 +97,8 @@ void appendJSONNumber(std::string& text, double value) {
     if (std::abs(value) < 1e15 && std::trunc(value) == value) {
         if (std::signbit(value)) text += '-';
         std::array<char, 20> digits{};
-        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(),
-                                       static_cast<std::int64_t>(std::abs(value))).ptr;
+        const auto end =
+            std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<std::int64_t>(std::abs(value))).ptr;
         text.append(digits.data(), end);
         text += ".0";
         return;
@@ -139,7 +138,8 @@ const JSON* KeyedDecoder::lookup(std::string_view key) const {
 const JSON& KeyedDecoder::required(std::string_view key, const char* typeName) const {
     const auto found = value_->find(key);
     if (found == value_->end())
-        throw DecodingError(DecodingError::Kind::keyNotFound, path_, "No value associated with key " + quoted(key) + ".");
+        throw DecodingError(DecodingError::Kind::keyNotFound, path_,
+                            "No value associated with key " + quoted(key) + ".");
     if (found->is_null())
         throw DecodingError(DecodingError::Kind::valueNotFound, pathFor(key),
                             std::string("Expected ") + typeName + " value but found null instead.");

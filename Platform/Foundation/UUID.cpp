@@ -34,8 +34,8 @@ std::optional<UUID> UUID::parse(std::string_view text) noexcept {
     Bytes bytes{};
     std::size_t nibble = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool hyphenSlot = i == kHyphenPositions[0] || i == kHyphenPositions[1] ||
-                                i == kHyphenPositions[2] || i == kHyphenPositions[3];
+        const bool hyphenSlot = i == kHyphenPositions[0] || i == kHyphenPositions[1] || i == kHyphenPositions[2] ||
+                                i == kHyphenPositions[3];
         if (hyphenSlot) {
             if (text[i] != '-') return std::nullopt;
             continue;

@@ -110,8 +110,7 @@ bool localizedCaseInsensitiveContains(std::string_view text, std::string_view ne
     return CaseInsensitiveSearch(needle).foundIn(text);
 }
 
-CaseInsensitiveSearch::CaseInsensitiveSearch(std::string_view needle)
-    : specialI_(localeHasSpecialI()) {
+CaseInsensitiveSearch::CaseInsensitiveSearch(std::string_view needle) : specialI_(localeHasSpecialI()) {
     if (needle.empty()) return;
     const icu::UnicodeString folded = foldedForSearch(needle, specialI_);
     foldedNeedle_ = toUTF8(folded);
@@ -253,16 +252,17 @@ std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::stri
         // The C locale maps to en_US_POSIX, whose collation orders letters by code point and so
         // tells case apart even at this strength: compare there by the root collation instead.
         const bool posix = std::string_view(icu::Locale::getDefault().getVariant()) == "POSIX";
-        collator.reset(icu::Collator::createInstance(posix ? icu::Locale::getRoot() : icu::Locale::getDefault(), status));
+        collator.reset(
+            icu::Collator::createInstance(posix ? icu::Locale::getRoot() : icu::Locale::getDefault(), status));
         if (U_FAILURE(status) || !collator) throw std::runtime_error("ICU collator is unavailable");
         collator->setStrength(icu::Collator::SECONDARY);  // accents count, case does not
         collator->setAttribute(UCOL_NORMALIZATION_MODE, UCOL_ON, status);
         collatorLocale = locale;
     }
     UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult result = collator->compareUTF8(
-        icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
-        icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
+    const UCollationResult result =
+        collator->compareUTF8(icu::StringPiece(a.data(), static_cast<int32_t>(a.size())),
+                              icu::StringPiece(b.data(), static_cast<int32_t>(b.size())), status);
     if (result == UCOL_LESS) return std::weak_ordering::less;
     if (result == UCOL_GREATER) return std::weak_ordering::greater;
     return std::weak_ordering::equivalent;

@@ -36,7 +36,7 @@ public:
 private:
     std::string foldedNeedle_;       // case-folded NFC, UTF-8 for the ASCII path
     std::u16string foldedNeedle16_;  // and UTF-16 for ICU
-    bool specialI_ = false;     // Turkic case rules: ASCII text needs folding too
+    bool specialI_ = false;          // Turkic case rules: ASCII text needs folding too
     bool foldedNeedleIsASCII_ = false;
 };
 

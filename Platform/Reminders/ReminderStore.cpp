@@ -50,8 +50,8 @@ std::string errnoText(const std::string& what, const fs::path& path) {
 // A temporary file beside the target, synced, then renamed over it: a reader (or a sync client)
 // sees the old file or the new one. The temporary name ends in ".tmp", which no client reads.
 void writeAtomically(const fs::path& target, std::string_view bytes) {
-    const fs::path temporary = target.parent_path() / ("." + target.filename().string() + "." +
-                                                       UUID::random().uuidString() + ".tmp");
+    const fs::path temporary =
+        target.parent_path() / ("." + target.filename().string() + "." + UUID::random().uuidString() + ".tmp");
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (descriptor < 0) throw ReminderStoreError(errnoText("Could not write", target));
     std::size_t written = 0;
@@ -137,8 +137,8 @@ std::optional<ReminderCalendar> ReminderStore::calendarWithIdentifier(const std:
 }
 
 std::vector<ReminderSource> ReminderStore::sources() const {
-    return {ReminderSource{.sourceIdentifier = kLocalSourceIdentifier, .sourceType = ReminderSource::Type::local,
-                           .title = "Local"}};
+    return {ReminderSource{
+        .sourceIdentifier = kLocalSourceIdentifier, .sourceType = ReminderSource::Type::local, .title = "Local"}};
 }
 
 ReminderCalendar ReminderStore::newCalendar() const {
@@ -150,7 +150,8 @@ ReminderCalendar ReminderStore::newCalendar() const {
 
 void ReminderStore::saveCalendar(const ReminderCalendar& calendar) {
     if (!isPlainName(calendar.calendarIdentifier)) throw ReminderStoreError("The list has no valid identifier.");
-    std::erase_if(pendingCalendars_, [&](const auto& c) { return c.calendarIdentifier == calendar.calendarIdentifier; });
+    std::erase_if(pendingCalendars_,
+                  [&](const auto& c) { return c.calendarIdentifier == calendar.calendarIdentifier; });
     pendingCalendars_.push_back(calendar);
 }
 
@@ -173,7 +174,8 @@ Reminder ReminderStore::newReminder() const {
 }
 
 void ReminderStore::saveReminder(const Reminder& reminder) {
-    if (!isPlainName(reminder.calendarItemIdentifier)) throw ReminderStoreError("The reminder has no valid identifier.");
+    if (!isPlainName(reminder.calendarItemIdentifier))
+        throw ReminderStoreError("The reminder has no valid identifier.");
     const bool listPending = std::any_of(pendingCalendars_.begin(), pendingCalendars_.end(), [&](const auto& c) {
         return c.calendarIdentifier == reminder.calendarIdentifier;
     });
@@ -201,7 +203,8 @@ void ReminderStore::commit() {
         const Reminder& reminder = pendingReminders_.front();
         const std::string file = reminder.calendarItemIdentifier + ".ics";
         writeAtomically(root_ / reminder.calendarIdentifier / file, VTodoCoding::write(reminder, now));
-        if (!reminder.storedCalendarIdentifier.empty() && reminder.storedCalendarIdentifier != reminder.calendarIdentifier) {
+        if (!reminder.storedCalendarIdentifier.empty() &&
+            reminder.storedCalendarIdentifier != reminder.calendarIdentifier) {
             std::error_code error;
             fs::remove(root_ / reminder.storedCalendarIdentifier / file, error);
             if (error) throw ReminderStoreError("Could not move the reminder " + file + ": " + error.message());

@@ -31,7 +31,8 @@ icalcomponent* firstTodo(icalcomponent* root) {
 // tabs it can); libical would drop some of them on writing and keep others.
 std::string textValue(std::string_view text) {
     std::string clean = sanitizedUTF8(text);
-    std::erase_if(clean, [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7f; });
+    std::erase_if(clean,
+                  [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') || c == 0x7f; });
     return clean;
 }
 
@@ -64,7 +65,8 @@ std::optional<Reminder::Date> completionOf(icalcomponent* todo) {
     const icaltimezone* zone = time.zone != nullptr ? time.zone : icaltimezone_get_utc_timezone();
     const auto seconds = static_cast<long long>(icaltime_as_timet_with_zone(time, zone));
     // The clock counts nanoseconds in 64 bits: about 292 years either side of 1970.
-    constexpr long long limit = std::chrono::duration_cast<std::chrono::seconds>(Reminder::Date::duration::max()).count();
+    constexpr long long limit =
+        std::chrono::duration_cast<std::chrono::seconds>(Reminder::Date::duration::max()).count();
     if (seconds <= -limit || seconds >= limit) return std::nullopt;
     return Reminder::Date(std::chrono::duration_cast<Reminder::Date::duration>(std::chrono::seconds(seconds)));
 }
@@ -87,7 +89,8 @@ Component newCalendar(const std::string& uid, Reminder::Date now) {
 
 }  // namespace
 
-std::optional<Reminder> read(std::string_view text, const std::string& identifier, const std::string& calendarIdentifier) {
+std::optional<Reminder> read(std::string_view text, const std::string& identifier,
+                             const std::string& calendarIdentifier) {
     icalerror_set_errors_are_fatal(0);
     const Component root = parse(text);
     icalcomponent* todo = firstTodo(root.get());

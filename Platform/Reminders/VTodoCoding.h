@@ -13,7 +13,8 @@ namespace platform::VTodoCoding {
 // The first VTODO of `text`, or nothing when the text holds none (an event is not a reminder).
 // STATUS:COMPLETED or a COMPLETED property marks it completed; the priority is kept only when it is
 // 1 to 9. `identifier` and `calendarIdentifier` say where the file was found.
-std::optional<Reminder> read(std::string_view text, const std::string& identifier, const std::string& calendarIdentifier);
+std::optional<Reminder> read(std::string_view text, const std::string& identifier,
+                             const std::string& calendarIdentifier);
 
 // The calendar to store for `reminder`: its stored text with SUMMARY, DESCRIPTION, PRIORITY, STATUS,
 // COMPLETED, DTSTAMP and LAST-MODIFIED replaced and every other property and component left as it

@@ -14,7 +14,8 @@ QString UpdateCheckResult::title() const {
 QString UpdateCheckResult::message() const {
     switch (outcome) {
     case Outcome::newerVersion: {
-        QString text = QStringLiteral("QuilloToDo %1 is now available — you have %2.").arg(offeredVersion, runningVersion);
+        QString text =
+            QStringLiteral("QuilloToDo %1 is now available — you have %2.").arg(offeredVersion, runningVersion);
         if (!link.isEmpty()) text += QStringLiteral("\n\n") + link.toString();
         return text;
     }

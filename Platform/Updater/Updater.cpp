@@ -96,7 +96,7 @@ void Updater::present(const UpdateCheckResult& result) {
     dialog->setWindowTitle(QStringLiteral("Software Update"));
     dialog->setTextFormat(Qt::PlainText);  // the feed's texts are untrusted: never rich text
     dialog->setIcon(result.outcome == UpdateCheckResult::Outcome::failed ? QMessageBox::Warning
-                                                                          : QMessageBox::Information);
+                                                                         : QMessageBox::Information);
     dialog->setText(result.title());
     dialog->setInformativeText(result.message());
     if (result.outcome == UpdateCheckResult::Outcome::newerVersion && !result.link.isEmpty()) {

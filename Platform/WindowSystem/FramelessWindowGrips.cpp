@@ -45,17 +45,18 @@ bool FramelessWindowGrips::eventFilter(QObject* watched, QEvent* event) {
         const auto* move = static_cast<QMouseEvent*>(event);
         if (move->buttons() != Qt::NoButton || window_->isMaximized()) break;
         const Qt::Edges edges = resizeEdgesAt(move->position(), window_->size(), kEdgeMargin);
-        if (edges) window_->setCursor(cursorFor(edges));
-        else window_->unsetCursor();
+        if (edges)
+            window_->setCursor(cursorFor(edges));
+        else
+            window_->unsetCursor();
         break;
     }
     case QEvent::MouseButtonPress: {
         const auto* press = static_cast<QMouseEvent*>(event);
         QWindow* handle = window_->windowHandle();
         if (press->button() != Qt::LeftButton || !handle) break;
-        const Qt::Edges edges = window_->isMaximized()
-                                    ? Qt::Edges()
-                                    : resizeEdgesAt(press->position(), window_->size(), kEdgeMargin);
+        const Qt::Edges edges =
+            window_->isMaximized() ? Qt::Edges() : resizeEdgesAt(press->position(), window_->size(), kEdgeMargin);
         if (edges) return handle->startSystemResize(edges);
         if (press->position().y() < dragStripHeight_) return handle->startSystemMove();
         break;

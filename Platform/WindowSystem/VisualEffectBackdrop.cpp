@@ -10,8 +10,8 @@ namespace platform {
 namespace {
 
 struct MaterialLook {
-    QColor tone;             // opaque colour of the material over a dark desktop
-    double translucentAlpha; // its opacity where the desktop shows through
+    QColor tone;              // opaque colour of the material over a dark desktop
+    double translucentAlpha;  // its opacity where the desktop shows through
 };
 
 MaterialLook look(VisualEffectMaterial material) {

@@ -7,9 +7,7 @@
 
 namespace platform {
 
-bool compositorAvailable() {
-    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-}
+bool compositorAvailable() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
 void makeWindowTransparent(QWidget* window, std::optional<QSize> minSize) {
     const bool wasVisible = window->isVisible();

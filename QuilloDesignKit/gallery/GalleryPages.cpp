@@ -101,9 +101,7 @@ void enter(QWidget* control) {
     QCoreApplication::sendEvent(control, &event);
 }
 
-QuilloChip* chip(const QString& labelText, QuilloChipOptions options) {
-    return new QuilloChip(labelText, options);
-}
+QuilloChip* chip(const QString& labelText, QuilloChipOptions options) { return new QuilloChip(labelText, options); }
 
 }  // namespace
 
@@ -115,31 +113,45 @@ QWidget* tokensPage() {
 
     QHBoxLayout* colours = row(stack, "Colours (left half of each swatch over white, right over black)", 8);
     const std::pair<const char*, const QColor&> base[] = {
-        {"quilloBase", Color::quilloBase()},       {"quilloSurface", Color::quilloSurface()},
-        {"quilloAccent", Color::quilloAccent()},   {"cyanElectric", Color::cyanElectric()},
-        {"timecodeBlue", Color::timecodeBlue()},   {"deepNavy", Color::deepNavy()},
-        {"vibrantBlue", Color::vibrantBlue()},     {"red", Color::red()},
-        {"orange", Color::orange()},               {"green", Color::green()},
+        {"quilloBase", Color::quilloBase()},
+        {"quilloSurface", Color::quilloSurface()},
+        {"quilloAccent", Color::quilloAccent()},
+        {"cyanElectric", Color::cyanElectric()},
+        {"timecodeBlue", Color::timecodeBlue()},
+        {"deepNavy", Color::deepNavy()},
+        {"vibrantBlue", Color::vibrantBlue()},
+        {"red", Color::red()},
+        {"orange", Color::orange()},
+        {"green", Color::green()},
         {"blue", Color::blue()},
     };
     for (const auto& [name, color] : base) colours->addWidget(swatch(name, color));
     QHBoxLayout* derived = row(stack, "Derived colours", 8);
     const std::pair<const char*, const QColor&> tints[] = {
-        {"Divider", Color::quilloDivider()},         {"Hover", Color::quilloHover()},
-        {"Selection", Color::quilloSelection()},     {"AccentBg", Color::quilloAccentBackground()},
-        {"AccentStroke", Color::quilloAccentStroke()}, {"ChipFill", Color::quilloChipFill()},
-        {"CardFill", Color::quilloCardFill()},       {"CardRaised", Color::quilloCardFillRaised()},
-        {"TextSecondary", Color::quilloTextSecondary()}, {"TextTertiary", Color::quilloTextTertiary()},
+        {"Divider", Color::quilloDivider()},
+        {"Hover", Color::quilloHover()},
+        {"Selection", Color::quilloSelection()},
+        {"AccentBg", Color::quilloAccentBackground()},
+        {"AccentStroke", Color::quilloAccentStroke()},
+        {"ChipFill", Color::quilloChipFill()},
+        {"CardFill", Color::quilloCardFill()},
+        {"CardRaised", Color::quilloCardFillRaised()},
+        {"TextSecondary", Color::quilloTextSecondary()},
+        {"TextTertiary", Color::quilloTextTertiary()},
         {"RecordingGlow", Color::quilloRecordingGlow()},
     };
     for (const auto& [name, color] : tints) derived->addWidget(swatch(name, color));
 
     stack->addWidget(new QuilloSectionHeader("Type scale"));
     const std::pair<const char*, QuilloTextStyle> styles[] = {
-        {"Large Title 22 demiBold", quilloLargeTitle()}, {"Title 20 demiBold", quilloTitle()},
-        {"Headline 18 demiBold", quilloHeadline()},      {"Body 17 regular", quilloBody()},
-        {"Body Small 16 regular", quilloBodySmall()},    {"Control 14 medium", quilloControl()},
-        {"Label 14 medium", quilloLabel()},              {"Caption 13 regular, secondary", quilloCaption()},
+        {"Large Title 22 demiBold", quilloLargeTitle()},
+        {"Title 20 demiBold", quilloTitle()},
+        {"Headline 18 demiBold", quilloHeadline()},
+        {"Body 17 regular", quilloBody()},
+        {"Body Small 16 regular", quilloBodySmall()},
+        {"Control 14 medium", quilloControl()},
+        {"Label 14 medium", quilloLabel()},
+        {"Caption 13 regular, secondary", quilloCaption()},
         {"Micro 12 regular, tertiary", quilloMicro()},
     };
     auto* type = new QGridLayout;
@@ -198,16 +210,25 @@ QWidget* componentsPage() {
         {"colored(orange)", QuilloChipStyle::colored(Color::orange())},
     };
     for (const auto& [name, style] : chipStyles) {
-        QHBoxLayout* chips = row(stack, QStringLiteral("Chips, %1: off, on, disabled off, disabled on; comfortable off, on")
-                                            .arg(QLatin1String(name)), 6);
+        QHBoxLayout* chips = row(stack,
+                                 QStringLiteral("Chips, %1: off, on, disabled off, disabled on; comfortable off, on")
+                                     .arg(QLatin1String(name)),
+                                 6);
         for (bool disabledChip : {false, true})
             for (bool selected : {false, true})
-                chips->addWidget(chip(selected ? "Chapter" : "Standard",
-                                      {.icon = "bookmark.fill", .isSelected = selected, .tint = accent, .style = style,
-                                       .size = QuilloChipSize::compact, .isDisabled = disabledChip}));
+                chips->addWidget(chip(selected ? "Chapter" : "Standard", {.icon = "bookmark.fill",
+                                                                          .isSelected = selected,
+                                                                          .tint = accent,
+                                                                          .style = style,
+                                                                          .size = QuilloChipSize::compact,
+                                                                          .isDisabled = disabledChip}));
         for (bool selected : {false, true})
-            chips->addWidget(chip("Assignee", {.icon = "", .isSelected = selected, .tint = accent, .style = style,
-                                               .size = QuilloChipSize::comfortable, .isDisabled = false}));
+            chips->addWidget(chip("Assignee", {.icon = "",
+                                               .isSelected = selected,
+                                               .tint = accent,
+                                               .style = style,
+                                               .size = QuilloChipSize::comfortable,
+                                               .isDisabled = false}));
     }
     QHBoxLayout* trailing = row(stack, "Chip with a trailing count badge", 6);
     trailing->addWidget(new QuilloChip("Editor", {.icon = "person.fill", .isSelected = true, .tint = accent},
@@ -237,7 +258,8 @@ QWidget* componentsPage() {
     glass->addWidget(new PaintedBox({150, 70}, [](QPainter& p, const QRect& r, const QWidget* w) {
         QuilloGlassBackgroundEdgeToEdge{.opacity = 0.3}.paint(p, r, w);
     }));
-    for (auto level : {QuilloDesign::Elevation::card, QuilloDesign::Elevation::panel, QuilloDesign::Elevation::floating}) {
+    for (auto level :
+         {QuilloDesign::Elevation::card, QuilloDesign::Elevation::panel, QuilloDesign::Elevation::floating}) {
         auto* card = new PaintedBox({90, 70}, [](QPainter& p, const QRect& r, const QWidget*) {
             p.setRenderHint(QPainter::Antialiasing);
             p.setPen(Qt::NoPen);
@@ -275,7 +297,8 @@ QWidget* windowPage() {
     middleStack->setContentsMargins(16, 16, 16, 16);
     auto* toolbar = new QHBoxLayout;
     toolbar->setSpacing(14);
-    auto* collapse = new QuilloSymbolButton("sidebar.leading", 13, QFont::Medium, Color::quilloTextSecondary(), "Hide Sidebar");
+    auto* collapse =
+        new QuilloSymbolButton("sidebar.leading", 13, QFont::Medium, Color::quilloTextSecondary(), "Hide Sidebar");
     auto* exportButton = new QuilloSymbolButton("checklist", 13, QFont::Medium, Color::quilloTextSecondary(),
                                                 "Export shown to-dos as a Reminders list");
     auto* details = new QuilloPanelToggleButton("doc.text.magnifyingglass", true, "Details", {});
@@ -296,19 +319,22 @@ QWidget* windowPage() {
     auto* column = new QuilloFloatingPanelColumn(330, QuilloEdge::trailing);
     auto* detailsBody = label("Marker \"Fix colour\" at 00:01:02:03", quilloCaption());
     detailsBody->setWordWrap(true);
-    column->addPanel(new QuilloFloatingPanel("Details", "doc.text.magnifyingglass", [] {}, [] {}, detailsBody));
-    column->addPanel(new QuilloFloatingPanel("Status", "waveform.path.ecg", {}, [] {}, label("Idle", quilloCaption())));
+    column->addPanel(new QuilloFloatingPanel(
+        "Details", "doc.text.magnifyingglass", [] {}, [] {}, detailsBody));
+    column->addPanel(new QuilloFloatingPanel(
+        "Status", "waveform.path.ecg", {}, [] {}, label("Idle", quilloCaption())));
     column->addPanel(new QuilloGlassSection("Glass section", "", label("No buttons", quilloCaption())), 0);
     contentRow->addWidget(column);
 
-    auto* shell = new QuilloSplitShell({.baseColor = *Color::fromHex(preset.baseColorHex),
-                                        .baseOpacity = preset.baseDarkness,
-                                        .sidebarCardColor = *Color::fromHex(*preset.sidebarColorHex),
-                                        .sidebarCardOpacity = std::min(1.0, preset.baseDarkness + preset.sidebarDarknessDelta),
-                                        .minSidebarWidth = 260,
-                                        .idealSidebarWidth = 300,
-                                        .maxSidebarWidth = 480},
-                                       sidebar, content);
+    auto* shell =
+        new QuilloSplitShell({.baseColor = *Color::fromHex(preset.baseColorHex),
+                              .baseOpacity = preset.baseDarkness,
+                              .sidebarCardColor = *Color::fromHex(*preset.sidebarColorHex),
+                              .sidebarCardOpacity = std::min(1.0, preset.baseDarkness + preset.sidebarDarknessDelta),
+                              .minSidebarWidth = 260,
+                              .idealSidebarWidth = 300,
+                              .maxSidebarWidth = 480},
+                             sidebar, content);
     shell->setWindowTitle("Window");
     shell->resize(1180, 720);
 
@@ -320,8 +346,8 @@ QWidget* windowPage() {
     new QuilloTooltip(collapse, "Hide Sidebar", std::nullopt, QuilloEdge::bottom, &immediateClock);
     // On the first turn of the event loop, once the page is on screen and laid out.
     QTimer::singleShot(0, shell, [=] {
-        for (QWidget* control : {static_cast<QWidget*>(exportButton), static_cast<QWidget*>(search),
-                                 static_cast<QWidget*>(collapse)})
+        for (QWidget* control :
+             {static_cast<QWidget*>(exportButton), static_cast<QWidget*>(search), static_cast<QWidget*>(collapse)})
             enter(control);
     });
     return shell;

@@ -149,8 +149,8 @@ TEST(StatusDotPixels, TheGlowShinesOutsideTheDotsFrame) {
     glowing->setGeometry(40, 16, 8, 8);
     window.show();
     const QImage image = window.grab().toImage();
-    EXPECT_EQ(image.pixelColor(8, 20).red(), 0);     // 2 points left of the plain dot: nothing
-    EXPECT_GT(image.pixelColor(38, 20).red(), 12);   // 2 points left of the glowing dot: its halo
+    EXPECT_EQ(image.pixelColor(8, 20).red(), 0);    // 2 points left of the plain dot: nothing
+    EXPECT_GT(image.pixelColor(38, 20).red(), 12);  // 2 points left of the glowing dot: its halo
     EXPECT_EQ(glowing->geometry().size(), QSize(8, 8));
 }
 

@@ -142,7 +142,8 @@ TEST(FloatingPanel, ShowsOnlyTheButtonsWhoseActionsAreGiven) {
     EXPECT_EQ(bare.closeButton(), nullptr);
 
     int closed = 0;
-    QuilloFloatingPanel closable("Status", "waveform.path.ecg", {}, [&] { ++closed; }, new QLabel("x"));
+    QuilloFloatingPanel closable(
+        "Status", "waveform.path.ecg", {}, [&] { ++closed; }, new QLabel("x"));
     ASSERT_NE(closable.closeButton(), nullptr);
     EXPECT_EQ(closable.expandButton(), nullptr);
     EXPECT_EQ(closable.closeButton()->symbol(), "xmark");

@@ -15,12 +15,35 @@ namespace {
 // Every system symbol the windows name: the toolbar, sidebar, list rows, panels, sheets, filter
 // chips, the empty state and the kit's own buttons.
 const QStringList kSymbolsOfTheViews = {
-    "arrow.clockwise", "arrow.up.left.and.arrow.down.right", "bookmark.fill", "checklist",
-    "checklist.checked", "checklist.unchecked", "checkmark.circle", "checkmark.circle.fill",
-    "checkmark.square.fill", "chevron.right", "circle", "doc.text.magnifyingglass", "envelope.badge",
-    "exclamationmark.circle.fill", "exclamationmark.triangle.fill", "folder.fill", "magnifyingglass",
-    "mappin.circle.fill", "minus", "minus.square.fill", "person.fill", "plus", "questionmark.circle",
-    "sidebar.leading", "square", "wand.and.stars", "waveform.path.ecg", "xmark", "xmark.circle.fill",
+    "arrow.clockwise",
+    "arrow.up.left.and.arrow.down.right",
+    "bookmark.fill",
+    "checklist",
+    "checklist.checked",
+    "checklist.unchecked",
+    "checkmark.circle",
+    "checkmark.circle.fill",
+    "checkmark.square.fill",
+    "chevron.right",
+    "circle",
+    "doc.text.magnifyingglass",
+    "envelope.badge",
+    "exclamationmark.circle.fill",
+    "exclamationmark.triangle.fill",
+    "folder.fill",
+    "magnifyingglass",
+    "mappin.circle.fill",
+    "minus",
+    "minus.square.fill",
+    "person.fill",
+    "plus",
+    "questionmark.circle",
+    "sidebar.leading",
+    "square",
+    "wand.and.stars",
+    "waveform.path.ecg",
+    "xmark",
+    "xmark.circle.fill",
 };
 
 // Dotted lower-case literals ("checkmark.circle.fill") in the window sources, which only symbol
@@ -29,8 +52,8 @@ QSet<QString> dottedLiteralsInViewSources() {
     QSet<QString> found;
     const QRegularExpression literal(QStringLiteral(R"re("([a-z]+(?:\.[a-z]+)+)")re"));
     for (const char* folder : {"/QuilloToDo/Views", "/QuilloDesignKit"}) {
-        QDirIterator files(QStringLiteral(QUILLO_SOURCE_DIR) + QLatin1String(folder), {"*.cpp", "*.h"},
-                           QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator files(QStringLiteral(QUILLO_SOURCE_DIR) + QLatin1String(folder), {"*.cpp", "*.h"}, QDir::Files,
+                           QDirIterator::Subdirectories);
         while (files.hasNext()) {
             const QString path = files.next();
             if (path.contains(QLatin1String("/tests/"))) continue;
@@ -86,7 +109,7 @@ TEST(Symbols, KnockoutsLeaveTheirGlyphClear) {
     QuilloSymbol::paint(painter, QRectF(0, 0, 40, 40), u"checkmark.circle.fill", Qt::white);
     painter.end();
     EXPECT_EQ(qAlpha(image.pixel(int(0.44 * 40), int(0.68 * 40))), 0);  // on the checkmark
-    EXPECT_EQ(qAlpha(image.pixel(int(0.5 * 40), int(0.2 * 40))), 255);   // on the disc
+    EXPECT_EQ(qAlpha(image.pixel(int(0.5 * 40), int(0.2 * 40))), 255);  // on the disc
 }
 
 TEST(Symbols, IconsDrawSharplyAtTwiceThePixelRatio) {

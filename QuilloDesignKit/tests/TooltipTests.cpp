@@ -43,11 +43,11 @@ private:
 
 TEST(TooltipPlacement, HorizontalCorrectionKeepsThePillEightPointsInside) {
     const QRectF container(0, 0, 400, 300);
-    EXPECT_EQ(horizontalCorrection({190, 10, 20, 20}, {100, 20}, container), 0);   // centred
-    EXPECT_EQ(horizontalCorrection({0, 10, 20, 20}, {100, 20}, container), 48);    // 8 - (10 - 50)
-    EXPECT_EQ(horizontalCorrection({380, 10, 20, 20}, {100, 20}, container), -48); // 392 - 440
-    EXPECT_EQ(horizontalCorrection({0, 10, 20, 20}, {0, 0}, container), 0);        // not measured yet
-    EXPECT_EQ(horizontalCorrection({0, 10, 20, 20}, {100, 20}, {}), 0);            // no container
+    EXPECT_EQ(horizontalCorrection({190, 10, 20, 20}, {100, 20}, container), 0);    // centred
+    EXPECT_EQ(horizontalCorrection({0, 10, 20, 20}, {100, 20}, container), 48);     // 8 - (10 - 50)
+    EXPECT_EQ(horizontalCorrection({380, 10, 20, 20}, {100, 20}, container), -48);  // 392 - 440
+    EXPECT_EQ(horizontalCorrection({0, 10, 20, 20}, {0, 0}, container), 0);         // not measured yet
+    EXPECT_EQ(horizontalCorrection({0, 10, 20, 20}, {100, 20}, {}), 0);             // no container
     // Too wide for both sides: aligned 8 points from the left, overflowing on the right.
     EXPECT_EQ(horizontalCorrection({90, 10, 20, 20}, {220, 20}, {0, 0, 200, 300}), 8 - (100 - 110));
 }
@@ -112,10 +112,10 @@ TEST_F(TooltipTest, PassingOverQuicklyNeverShowsAndAnEarlierWaitMayShowOnReentry
     clock.advanceTo(1000);
     EXPECT_FALSE(tooltip->isShown());
 
-    enter(button);        // wait 1 ends at 1350
+    enter(button);  // wait 1 ends at 1350
     clock.advanceTo(1200);
     leave(button);
-    enter(button);        // wait 2 ends at 1550; wait 1 is not cancelled
+    enter(button);  // wait 2 ends at 1550; wait 1 is not cancelled
     clock.advanceTo(1360);
     EXPECT_TRUE(tooltip->isShown());
 }
@@ -149,8 +149,8 @@ TEST_F(TooltipTest, AWrappedPillStaysClearOfItsControlAndInsideItsWindow) {
     EXPECT_GE(pill.top(), button->geometry().bottom() + 1 + int(kMinimumGap));
     EXPECT_LE(pill.right() + 1, window.width() - 8);
 
-    auto* above = new QuilloTooltip(button, "Export shown to-dos as a Reminders list",
-                                    std::nullopt, QuilloEdge::top, &clock);
+    auto* above =
+        new QuilloTooltip(button, "Export shown to-dos as a Reminders list", std::nullopt, QuilloEdge::top, &clock);
     leave(button);
     enter(button);
     clock.advanceTo(800);

@@ -20,14 +20,18 @@ namespace {
 // `over` composited with `top` (alpha blending), as 0...255 components.
 QColor blend(const QColor& top, const QColor& over) {
     const double a = top.alphaF();
-    return QColor::fromRgbF(float(top.redF() * a + over.redF() * (1 - a)), float(top.greenF() * a + over.greenF() * (1 - a)),
+    return QColor::fromRgbF(float(top.redF() * a + over.redF() * (1 - a)),
+                            float(top.greenF() * a + over.greenF() * (1 - a)),
                             float(top.blueF() * a + over.blueF() * (1 - a)));
 }
 
 void expectNear(const QColor& actual, const QColor& expected, int tolerance = 2) {
-    EXPECT_NEAR(actual.red(), expected.red(), tolerance) << actual.name().toStdString() << " vs " << expected.name().toStdString();
-    EXPECT_NEAR(actual.green(), expected.green(), tolerance) << actual.name().toStdString() << " vs " << expected.name().toStdString();
-    EXPECT_NEAR(actual.blue(), expected.blue(), tolerance) << actual.name().toStdString() << " vs " << expected.name().toStdString();
+    EXPECT_NEAR(actual.red(), expected.red(), tolerance)
+        << actual.name().toStdString() << " vs " << expected.name().toStdString();
+    EXPECT_NEAR(actual.green(), expected.green(), tolerance)
+        << actual.name().toStdString() << " vs " << expected.name().toStdString();
+    EXPECT_NEAR(actual.blue(), expected.blue(), tolerance)
+        << actual.name().toStdString() << " vs " << expected.name().toStdString();
 }
 
 // A black window whose single child paints one glass background.
@@ -107,7 +111,8 @@ TEST(WindowStylingPixels, TrafficLightsAreGreyUntilHoveredThenColouredWithSymbol
     expectNear(image.pixelColor(minimizeProbe), QuilloTrafficLights::yellow());
     expectNear(image.pixelColor(zoomProbe), QuilloTrafficLights::green());
     // The symbol darkens the centre: black at 0.55 over red.
-    expectNear(image.pixelColor(10 + 6, 10 + 6), blend(Color::withOpacity(Qt::black, 0.55), QuilloTrafficLights::red()), 40);
+    expectNear(image.pixelColor(10 + 6, 10 + 6), blend(Color::withOpacity(Qt::black, 0.55), QuilloTrafficLights::red()),
+               40);
     EXPECT_LT(image.pixelColor(10 + 6, 10 + 6).red(), 200);
 }
 

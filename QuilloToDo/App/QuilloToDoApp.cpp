@@ -107,9 +107,9 @@ MainWindow& QuilloToDoApp::showMainWindow() {
 
 SettingsView& QuilloToDoApp::showSettings() {
     if (!settingsWindow_) {
-        settingsWindow_ = new SettingsView(
-            FeedbackSources{libraryController_, indexController_, ipcServer_, postlabLocator_}, *windowSettings_,
-            defaults_);
+        settingsWindow_ =
+            new SettingsView(FeedbackSources{libraryController_, indexController_, ipcServer_, postlabLocator_},
+                             *windowSettings_, defaults_);
         settingsWindow_->setAttribute(Qt::WA_DeleteOnClose);
         settingsWindow_->setWindowTitle(QStringLiteral("Settings"));
         offerCommands(settingsWindow_);
@@ -136,10 +136,9 @@ bool QuilloToDoApp::eventFilter(QObject* watched, QEvent* event) {
 
 void QuilloToDoApp::onMainWindowAppear() {
     ipcServer_->start();
-    postlabLocator_->setOnLocated(
-        [libraries = QPointer(libraryController_)](const QString& name, const QUrl& url) {
-            if (libraries) libraries->updateLiveURL(name, url);
-        });
+    postlabLocator_->setOnLocated([libraries = QPointer(libraryController_)](const QString& name, const QUrl& url) {
+        if (libraries) libraries->updateLiveURL(name, url);
+    });
     postlabLocator_->startPolling(kLocatorPollIntervalSeconds);
     launchTask_.start(options_.updaterStartDelay);
     Q_EMIT mainWindowAppeared();

@@ -50,7 +50,8 @@ public:
     // libraries), the index controller, the filter controller (which loads the excluded timelines),
     // the IPC server (not listening yet) and the locator (no polling, no names, no callback).
     explicit QuilloToDoApp(QSettings& defaults, Options options, QObject* parent = nullptr);
-    explicit QuilloToDoApp(QSettings& defaults, QObject* parent = nullptr) : QuilloToDoApp(defaults, Options{}, parent) {}
+    explicit QuilloToDoApp(QSettings& defaults, QObject* parent = nullptr)
+        : QuilloToDoApp(defaults, Options{}, parent) {}
     ~QuilloToDoApp() override;
 
     platform::Updater& updaterController() const { return *updater_; }

@@ -37,7 +37,8 @@ public:
 
     // Restores the stored libraries in the order of their paths. An entry whose bookmark no longer
     // resolves, or whose bundle cannot be read, is skipped and kept.
-    explicit LibraryController(QSettings& settings, platform::FinalCutProAutomation automation = platform::FinalCutProAutomation(),
+    explicit LibraryController(QSettings& settings,
+                               platform::FinalCutProAutomation automation = platform::FinalCutProAutomation(),
                                QObject* parent = nullptr);
 
     // In the order they were added; children of the controller.

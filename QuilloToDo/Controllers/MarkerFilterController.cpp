@@ -18,8 +18,8 @@ bool isASCII(std::string_view text) noexcept {
 
 TimelineIDSet storedExcludedTimelines(const QSettings& settings) {
     TimelineIDSet ids;
-    for (const auto& id : StoredValues::readTextList(settings, MarkerFilterController::kExcludedTimelinesKey)
-                              .value_or(QStringList{})) {
+    for (const auto& id :
+         StoredValues::readTextList(settings, MarkerFilterController::kExcludedTimelinesKey).value_or(QStringList{})) {
         ids.insert(platform::canonicalForm(platform::toStdString(id)));
     }
     return ids;

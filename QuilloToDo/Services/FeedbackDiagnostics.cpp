@@ -17,7 +17,8 @@ QString diagnosticsText(const FeedbackDiagnostics& d, const QDateTime& now, cons
         QStringLiteral("Libraries: %1").arg(d.libraries.size()),
     };
     for (const auto& library : d.libraries) {
-        const QString state = library.isLoaded ? QStringLiteral("loaded") : library.errorMessage.value_or(QStringLiteral("pending"));
+        const QString state =
+            library.isLoaded ? QStringLiteral("loaded") : library.errorMessage.value_or(QStringLiteral("pending"));
         lines << QStringLiteral("  - ") + library.name + QStringLiteral(": ") + state;
     }
     lines << QStringLiteral("Markers indexed: %1").arg(d.markersIndexed);
@@ -27,7 +28,8 @@ QString diagnosticsText(const FeedbackDiagnostics& d, const QDateTime& now, cons
     if (d.lastRefreshError) lines << QStringLiteral("Last scan error: ") + *d.lastRefreshError;
     lines << QStringLiteral("FCP extension connected: %1").arg(d.connectedExtensionCount);
     lines << QStringLiteral("PostLab watch: ") +
-                 (d.isPostlabPolling ? QStringLiteral("active (%1 names)").arg(d.postlabWatchedNameCount) : QStringLiteral("off"));
+                 (d.isPostlabPolling ? QStringLiteral("active (%1 names)").arg(d.postlabWatchedNameCount)
+                                     : QStringLiteral("off"));
     return lines.join(QChar(u'\n'));
 }
 

@@ -34,11 +34,11 @@ FeedbackPayload decodeFeedbackPayload(const platform::JSON& value) {
     payload.appModule = text(decoder.decodeString("appModule"));
     payload.diagnose = text(decoder.decodeString("diagnose"));
     if (const auto base64 = decoder.decodeStringIfPresent("screenshotPNG")) {
-        auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromStdString(*base64),
-                                                      QByteArray::AbortOnBase64DecodingErrors);
+        auto decoded =
+            QByteArray::fromBase64Encoding(QByteArray::fromStdString(*base64), QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded) {
-            throw platform::DecodingError(platform::DecodingError::Kind::dataCorrupted, decoder.pathFor("screenshotPNG"),
-                                          "Encountered Data is not valid Base64.");
+            throw platform::DecodingError(platform::DecodingError::Kind::dataCorrupted,
+                                          decoder.pathFor("screenshotPNG"), "Encountered Data is not valid Base64.");
         }
         payload.screenshotPNG = *decoded;
     }

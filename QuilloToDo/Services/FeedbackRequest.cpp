@@ -18,8 +18,12 @@ namespace {
 // The text fields in the order both body forms write them, under their server-side names.
 std::vector<std::pair<const char*, QString>> fields(const FeedbackPayload& payload) {
     std::vector<std::pair<const char*, QString>> list{
-        {"text", payload.text},           {"user_name", payload.userName}, {"app_version", payload.appVersion},
-        {"os_version", payload.osVersion}, {"app_module", payload.appModule}, {"diagnose", payload.diagnose},
+        {"text", payload.text},
+        {"user_name", payload.userName},
+        {"app_version", payload.appVersion},
+        {"os_version", payload.osVersion},
+        {"app_module", payload.appModule},
+        {"diagnose", payload.diagnose},
     };
     if (payload.submitterEmail && !payload.submitterEmail->isEmpty()) {
         list.emplace_back("submitter_email", *payload.submitterEmail);
@@ -55,7 +59,8 @@ QByteArray jsonBody(const FeedbackPayload& payload) {
 }
 
 QString newBoundary() {
-    return QStringLiteral("----QTFeedback-") + platform::toQString(std::string_view(platform::UUID::random().uuidString()));
+    return QStringLiteral("----QTFeedback-") +
+           platform::toQString(std::string_view(platform::UUID::random().uuidString()));
 }
 
 QByteArray multipartBody(const FeedbackPayload& payload, const QByteArray& screenshot, const QString& boundary) {

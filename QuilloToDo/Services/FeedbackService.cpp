@@ -62,17 +62,18 @@ FeedbackService::FeedbackService(Configuration configuration) : actor_(new QObje
         // Without a server nothing could be delivered: entries wait in the file rather than use up
         // their attempts.
         if (configuration.baseURL.isEmpty()) return;
-        queue_->setExecutor([uploader = uploader_](const platform::JSON& operation,
-                                                   PersistentRetryQueue::DeliveryCompletion done) {
-            uploader->deliver(operation, std::move(done));
-        });
+        queue_->setExecutor(
+            [uploader = uploader_](const platform::JSON& operation, PersistentRetryQueue::DeliveryCompletion done) {
+                uploader->deliver(operation, std::move(done));
+            });
         queue_->resume();
     });
 }
 
 FeedbackService::~FeedbackService() {
     if (thread_.isRunning()) {
-        QMetaObject::invokeMethod(actor_, [this] { delete actor_; }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            actor_, [this] { delete actor_; }, Qt::BlockingQueuedConnection);
         thread_.quit();
         thread_.wait();
     } else {
@@ -81,7 +82,8 @@ FeedbackService::~FeedbackService() {
 }
 
 void FeedbackService::send(const Payload& payload) {
-    QMetaObject::invokeMethod(actor_, [this, operation = encode(payload)]() mutable { queue_->enqueue(std::move(operation)); });
+    QMetaObject::invokeMethod(actor_,
+                              [this, operation = encode(payload)]() mutable { queue_->enqueue(std::move(operation)); });
 }
 
 QString FeedbackService::appVersion() {

@@ -39,7 +39,11 @@ bool isPermanent(const std::exception_ptr& failure) {
 // Runs `work` on the queue's thread, later, unless the queue is gone by then.
 void post(PersistentRetryQueue* queue, std::function<void()> work) {
     QMetaObject::invokeMethod(
-        queue, [queue = QPointer(queue), work = std::move(work)] { if (queue) work(); }, Qt::QueuedConnection);
+        queue,
+        [queue = QPointer(queue), work = std::move(work)] {
+            if (queue) work();
+        },
+        Qt::QueuedConnection);
 }
 
 }  // namespace
@@ -86,7 +90,8 @@ platform::UUID PersistentRetryQueue::enqueue(platform::JSON operation, std::opti
 }
 
 int PersistentRetryQueue::cancel(const std::string& dedupKey) {
-    const auto removed = std::erase_if(entries_, [&](const RetryQueueEntry& entry) { return entry.dedupKey == dedupKey; });
+    const auto removed =
+        std::erase_if(entries_, [&](const RetryQueueEntry& entry) { return entry.dedupKey == dedupKey; });
     if (removed > 0) persist();
     return static_cast<int>(removed);
 }
@@ -124,7 +129,8 @@ void PersistentRetryQueue::deliveryFinished(std::uint64_t delivery, platform::UU
         return;
     }
 
-    const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const auto& entry) { return entry.id == id; });
+    const auto found =
+        std::find_if(entries_.begin(), entries_.end(), [&](const auto& entry) { return entry.id == id; });
     if (found == entries_.end()) {
         continueDrain();
         return;

@@ -24,7 +24,8 @@ ReminderMapping load(const QSettings& defaults) {
 void save(QSettings& defaults, const ReminderMapping& mapping) {
     QVariantMap dictionary;
     for (const auto& [id, identifier] : mapping) {
-        dictionary.insert(platform::toQString(std::string_view(id.uuidString())), platform::toQString(std::string_view(identifier)));
+        dictionary.insert(platform::toQString(std::string_view(id.uuidString())),
+                          platform::toQString(std::string_view(identifier)));
     }
     defaults.setValue(QString::fromLatin1(kKey), dictionary);
 }

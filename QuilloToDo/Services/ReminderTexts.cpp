@@ -26,17 +26,20 @@ std::optional<std::string> onlyValue(const std::vector<TodoItem>& items, Field f
 }  // namespace
 
 QString reminderTitle(const TodoItem& item) {
-    if (isPresent(item.assigneeName)) return platform::toQString(std::string_view(*item.assigneeName + ": " + item.text));
+    if (isPresent(item.assigneeName))
+        return platform::toQString(std::string_view(*item.assigneeName + ": " + item.text));
     return platform::toQString(std::string_view(item.text));
 }
 
 QString reminderNotes(const TodoItem& item) {
     QStringList lines;
-    lines << platform::toQString(std::string_view(item.libraryName + " › " + item.eventName + " › " + item.timelineName + " @ " +
-                                 item.timelineTimecode));
-    if (isPresent(item.roleName)) lines << QStringLiteral("Role: ") + platform::toQString(std::string_view(*item.roleName));
+    lines << platform::toQString(std::string_view(item.libraryName + " › " + item.eventName + " › " +
+                                                  item.timelineName + " @ " + item.timelineTimecode));
+    if (isPresent(item.roleName))
+        lines << QStringLiteral("Role: ") + platform::toQString(std::string_view(*item.roleName));
     if (isPresent(item.chapterNote)) lines << platform::toQString(std::string_view(*item.chapterNote));
-    lines << QStringLiteral("From QuilloToDo (") + platform::toQString(std::string_view(displayName(item.kind))) + QStringLiteral(")");
+    lines << QStringLiteral("From QuilloToDo (") + platform::toQString(std::string_view(displayName(item.kind))) +
+                 QStringLiteral(")");
     return lines.join(QChar(u'\n'));
 }
 

@@ -54,11 +54,13 @@ RemindersExportService::RemindersExportService(QSettings* defaults, std::unique_
                                                QObject* parent)
     : QObject(parent),
       defaults_(defaults),
-      store_(store ? std::move(store) : std::make_unique<platform::ReminderStore>(platform::ReminderStore::defaultRoot())) {
+      store_(store ? std::move(store)
+                   : std::make_unique<platform::ReminderStore>(platform::ReminderStore::defaultRoot())) {
     storeThread_.setMaxThreadCount(1);
     exportedReminderIDs_ = ReminderMappingStore::load(*defaults_);
-    onStore([](platform::ReminderStore& s) { return s.authorizationStatus(); })
-        .then(this, [this](ReminderAuthorizationStatus status) { setAuthorizationStatus(status); });
+    onStore([](platform::ReminderStore& s) {
+        return s.authorizationStatus();
+    }).then(this, [this](ReminderAuthorizationStatus status) { setAuthorizationStatus(status); });
 }
 
 RemindersExportService::~RemindersExportService() { storeThread_.waitForDone(); }
@@ -87,12 +89,16 @@ QFuture<void> RemindersExportService::reloadLists() {
                if (attempt.hasAccess) attempt.lists = RemindersExporter::writableLists(store);
                return attempt;
            })
-        .then(this, [this](const ListsAttempt& attempt) { setAvailableLists(attempt.hasAccess ? attempt.lists : QList<ReminderList>()); });
+        .then(this, [this](const ListsAttempt& attempt) {
+            setAvailableLists(attempt.hasAccess ? attempt.lists : QList<ReminderList>());
+        });
 }
 
-QFuture<ExportResult> RemindersExportService::exportItems(std::vector<TodoItem> items, std::optional<QString> newListTitle,
+QFuture<ExportResult> RemindersExportService::exportItems(std::vector<TodoItem> items,
+                                                          std::optional<QString> newListTitle,
                                                           std::optional<QString> existingListID) {
-    if (items.empty()) return failedFuture<ExportResult>(std::make_exception_ptr(ExportError(ExportError::Kind::nothingToExport)));
+    if (items.empty())
+        return failedFuture<ExportResult>(std::make_exception_ptr(ExportError(ExportError::Kind::nothingToExport)));
     const QString title = newListTitle.value_or(QString());
     if (authorizationStatus_ == ReminderAuthorizationStatus::fullAccess) {
         return exportWithAccess(std::move(items), title, std::move(existingListID));
@@ -106,10 +112,11 @@ QFuture<ExportResult> RemindersExportService::exportItems(std::vector<TodoItem> 
             return;
         }
         exportWithAccess(std::move(items), title, existingListID)
-            .then(this, [promise](const ExportResult& result) {
-                promise->addResult(result);
-                promise->finish();
-            })
+            .then(this,
+                  [promise](const ExportResult& result) {
+                      promise->addResult(result);
+                      promise->finish();
+                  })
             .onFailed(this, [promise] {
                 promise->setException(std::current_exception());
                 promise->finish();
@@ -153,7 +160,8 @@ QFuture<void> RemindersExportService::refreshCompletionState() {
     return onStore([mapping = exportedReminderIDs_](const platform::ReminderStore& store) {
                CompletionAttempt attempt;
                attempt.hasAccess = store.authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
-               if (attempt.hasAccess && !mapping.empty()) attempt.state = RemindersExporter::completionState(store, mapping);
+               if (attempt.hasAccess && !mapping.empty())
+                   attempt.state = RemindersExporter::completionState(store, mapping);
                return attempt;
            })
         .then(this, [this](const CompletionAttempt& attempt) {

@@ -33,7 +33,8 @@ namespace quillo {
 // properties have been updated.
 class RemindersExportService : public QObject {
     Q_OBJECT
-    Q_PROPERTY(platform::ReminderAuthorizationStatus authorizationStatus READ authorizationStatus NOTIFY authorizationStatusChanged)
+    Q_PROPERTY(platform::ReminderAuthorizationStatus authorizationStatus READ authorizationStatus NOTIFY
+                   authorizationStatusChanged)
     Q_PROPERTY(QList<quillo::ReminderList> availableLists READ availableLists NOTIFY availableListsChanged)
     Q_PROPERTY(quillo::ReminderMapping exportedReminderIDs READ exportedReminderIDs NOTIFY exportedReminderIDsChanged)
     Q_PROPERTY(quillo::ReminderIDSet completedInReminders READ completedInReminders NOTIFY completedInRemindersChanged)

@@ -18,7 +18,8 @@ std::optional<std::string> sourceForNewList(const platform::ReminderStore& store
     if (const auto fallback = store.defaultCalendarForNewReminders()) return fallback->sourceIdentifier;
     const auto sources = store.sources();
     for (const auto type : {ReminderSource::Type::calDAV, ReminderSource::Type::local}) {
-        const auto found = std::find_if(sources.begin(), sources.end(), [&](const auto& s) { return s.sourceType == type; });
+        const auto found =
+            std::find_if(sources.begin(), sources.end(), [&](const auto& s) { return s.sourceType == type; });
         if (found != sources.end()) return found->sourceIdentifier;
     }
     return std::nullopt;
@@ -109,7 +110,8 @@ QList<ReminderList> writableLists(const platform::ReminderStore& store) {
         return platform::localizedCaseInsensitiveCompare(a.title, b.title) < 0;
     });
     for (const auto& calendar : calendars) {
-        lists.append(ReminderList{platform::toQString(std::string_view(calendar.calendarIdentifier)), platform::toQString(std::string_view(calendar.title))});
+        lists.append(ReminderList{platform::toQString(std::string_view(calendar.calendarIdentifier)),
+                                  platform::toQString(std::string_view(calendar.title))});
     }
     return lists;
 }

@@ -14,11 +14,14 @@ namespace quillo {
 // others at once; each property notifies only when its value really changes.
 class WindowSettings : public QObject {
     Q_OBJECT
-    Q_PROPERTY(double windowGlassDarkness READ windowGlassDarkness WRITE setWindowGlassDarkness NOTIFY windowGlassDarknessChanged)
+    Q_PROPERTY(double windowGlassDarkness READ windowGlassDarkness WRITE setWindowGlassDarkness NOTIFY
+                   windowGlassDarknessChanged)
     Q_PROPERTY(QString baseColorHex READ baseColorHex WRITE setBaseColorHex NOTIFY baseColorHexChanged)
     Q_PROPERTY(QString sidebarColorHex READ sidebarColorHex WRITE setSidebarColorHex NOTIFY sidebarColorHexChanged)
-    Q_PROPERTY(double sidebarDarknessDelta READ sidebarDarknessDelta WRITE setSidebarDarknessDelta NOTIFY sidebarDarknessDeltaChanged)
-    Q_PROPERTY(QString appearancePresetID READ appearancePresetID WRITE setAppearancePresetID NOTIFY appearancePresetIDChanged)
+    Q_PROPERTY(double sidebarDarknessDelta READ sidebarDarknessDelta WRITE setSidebarDarknessDelta NOTIFY
+                   sidebarDarknessDeltaChanged)
+    Q_PROPERTY(
+        QString appearancePresetID READ appearancePresetID WRITE setAppearancePresetID NOTIFY appearancePresetIDChanged)
     Q_PROPERTY(QString listGroupingRaw READ listGroupingRaw WRITE setListGroupingRaw NOTIFY listGroupingRawChanged)
     Q_PROPERTY(QString expandedEvents READ expandedEvents WRITE setExpandedEvents NOTIFY expandedEventsChanged)
 public:

@@ -51,9 +51,7 @@ constexpr double kPanelColumnWidth = 320;
 constexpr int kExpandedPadding = 8;
 constexpr double kToolbarSymbolSize = 13;
 
-std::size_t slot(RightPanel panel) {
-    return panel == RightPanel::details ? 0 : 1;
-}
+std::size_t slot(RightPanel panel) { return panel == RightPanel::details ? 0 : 1; }
 
 QString groupingLabel(ListGrouping grouping) {
     switch (grouping) {
@@ -244,18 +242,18 @@ QWidget* ContentPane::makeToolbar() {
     connect(refreshButton_, &QAbstractButton::clicked, this, &ContentPane::refreshRequested);
     layout->addWidget(refreshButton_);
 
-    exportButton_ = new QuilloSymbolButton(QStringLiteral("checklist"), kToolbarSymbolSize, QFont::Medium, Qt::white,
-                                           QStringLiteral("Export shown to-dos as a Reminders list"), QuilloEdge::bottom,
-                                           toolbar);
+    exportButton_ =
+        new QuilloSymbolButton(QStringLiteral("checklist"), kToolbarSymbolSize, QFont::Medium, Qt::white,
+                               QStringLiteral("Export shown to-dos as a Reminders list"), QuilloEdge::bottom, toolbar);
     connect(exportButton_, &QAbstractButton::clicked, this, &ContentPane::remindersExportRequested);
     layout->addWidget(exportButton_);
 
     auto* toggles = new QHBoxLayout;
     toggles->setSpacing(8);
     for (RightPanel panel : kAllRightPanels) {
-        auto* toggle = new QuilloPanelToggleButton(platform::toQString(symbolName(panel)), false,
-                                                   platform::toQString(title(panel)),
-                                                   [this, panel] { apply(RightPanelAction::toggle, panel); }, toolbar);
+        auto* toggle = new QuilloPanelToggleButton(
+            platform::toQString(symbolName(panel)), false, platform::toQString(title(panel)),
+            [this, panel] { apply(RightPanelAction::toggle, panel); }, toolbar);
         toggles_[slot(panel)] = toggle;
         toggles->addWidget(toggle);
     }
@@ -266,8 +264,8 @@ QWidget* ContentPane::makeToolbar() {
 QuilloFloatingPanel* ContentPane::makePanel(RightPanel panel, QWidget* content) {
     return new QuilloFloatingPanel(
         platform::toQString(title(panel)), platform::toQString(symbolName(panel)),
-        [this, panel] { apply(RightPanelAction::expand, panel); }, [this, panel] { apply(RightPanelAction::close, panel); },
-        scrolling(content));
+        [this, panel] { apply(RightPanelAction::expand, panel); },
+        [this, panel] { apply(RightPanelAction::close, panel); }, scrolling(content));
 }
 
 QWidget* ContentPane::panelContent(RightPanel panel, std::size_t copy) const {
@@ -305,21 +303,13 @@ void ContentPane::setSidebarCollapsed(bool collapsed) {
     typeFilter_->setHeaderLeadingInset(collapsed ? kCollapsedHeaderInset : 0);
 }
 
-void ContentPane::setCompletedInReminders(const std::set<platform::UUID>& ids) {
-    list_->setCompletedInReminders(ids);
-}
+void ContentPane::setCompletedInReminders(const std::set<platform::UUID>& ids) { list_->setCompletedInReminders(ids); }
 
-QuilloPanelToggleButton* ContentPane::panelToggleButton(RightPanel panel) const {
-    return toggles_[slot(panel)];
-}
+QuilloPanelToggleButton* ContentPane::panelToggleButton(RightPanel panel) const { return toggles_[slot(panel)]; }
 
-QuilloFloatingPanel* ContentPane::columnPanel(RightPanel panel) const {
-    return columnPanels_[slot(panel)];
-}
+QuilloFloatingPanel* ContentPane::columnPanel(RightPanel panel) const { return columnPanels_[slot(panel)]; }
 
-QuilloFloatingPanel* ContentPane::expandedPanelView(RightPanel panel) const {
-    return expandedPanels_[slot(panel)];
-}
+QuilloFloatingPanel* ContentPane::expandedPanelView(RightPanel panel) const { return expandedPanels_[slot(panel)]; }
 
 void ContentPane::showFilter() {
     const MarkerFilter& filter = filter_.filter();

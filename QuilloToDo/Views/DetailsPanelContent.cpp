@@ -31,8 +31,12 @@ void setTextColor(QLabel* label, const QColor& color) {
 
 std::array<QString, kRowLabels.size()> rowValues(const TodoItem& item) {
     const auto text = [](const std::string& value) { return platform::toQString(std::string_view(value)); };
-    return {detailValueText(item.assigneeName), detailValueText(item.roleName), text(item.eventName),
-            text(item.timelineName),            text(item.timelineTimecode),   text(item.libraryName)};
+    return {detailValueText(item.assigneeName),
+            detailValueText(item.roleName),
+            text(item.eventName),
+            text(item.timelineName),
+            text(item.timelineTimecode),
+            text(item.libraryName)};
 }
 
 }  // namespace
@@ -61,8 +65,8 @@ DetailsPanelContent::DetailsPanelContent(QWidget* parent)
     }
     for (TodoStatus status : kAllTodoStatuses) {
         const QColor tint = status == TodoStatus::done ? Color::green() : Color::orange();
-        statusBadges_.push_back(new QuilloPillBadge(platform::toQString(displayName(status)), tint,
-                                                    QuilloPillBadgeStyle::soft, details_));
+        statusBadges_.push_back(
+            new QuilloPillBadge(platform::toQString(displayName(status)), tint, QuilloPillBadgeStyle::soft, details_));
         badges->addWidget(statusBadges_.back());
     }
     badges->addStretch(1);
@@ -110,7 +114,8 @@ void DetailsPanelContent::setItem(const std::optional<TodoItem>& item) {
     if (!item_) return;
 
     // The kind's badge; for a to-do, its status's too.
-    for (std::size_t i = 0; i < kAllMarkerKinds.size(); ++i) kindBadges_[i]->setVisible(kAllMarkerKinds[i] == item_->kind);
+    for (std::size_t i = 0; i < kAllMarkerKinds.size(); ++i)
+        kindBadges_[i]->setVisible(kAllMarkerKinds[i] == item_->kind);
     for (std::size_t i = 0; i < kAllTodoStatuses.size(); ++i) {
         statusBadges_[i]->setVisible(item_->kind == MarkerKind::todo && kAllTodoStatuses[i] == item_->status);
     }

@@ -19,7 +19,7 @@ namespace quillo {
 namespace {
 // The platform's default padding around a stack.
 constexpr int kDefaultPadding = 16;
-}
+}  // namespace
 
 EmptyStateView::EmptyStateView(LibraryController& libraries, WindowSettings& settings, AddLibraryPanel& addPanel,
                                QWidget* parent)
@@ -28,7 +28,8 @@ EmptyStateView::EmptyStateView(LibraryController& libraries, WindowSettings& set
       settings_(settings),
       addPanel_(addPanel),
       addButton_(new QuilloButton(QStringLiteral("Add Library..."), QString(), this)),
-      detectButton_(new QuilloButton(QStringLiteral("Detect from Final Cut Pro"), QStringLiteral("wand.and.stars"), this)),
+      detectButton_(
+          new QuilloButton(QStringLiteral("Detect from Final Cut Pro"), QStringLiteral("wand.and.stars"), this)),
       detectionError_(new QLabel(this)) {
     setAcceptDrops(false);
     auto* layout = new QVBoxLayout(this);
@@ -36,7 +37,8 @@ EmptyStateView::EmptyStateView(LibraryController& libraries, WindowSettings& set
     layout->setSpacing(16);
     layout->addStretch(1);
 
-    auto* symbol = new QuilloSymbolView(QStringLiteral("checklist"), 48, Color::quilloTextSecondary(), QFont::Normal, this);
+    auto* symbol =
+        new QuilloSymbolView(QStringLiteral("checklist"), 48, Color::quilloTextSecondary(), QFont::Normal, this);
     layout->addWidget(symbol, 0, Qt::AlignHCenter);
 
     auto* invitation = new QLabel(QStringLiteral("Drop an FCP Library here"), this);
@@ -57,7 +59,8 @@ EmptyStateView::EmptyStateView(LibraryController& libraries, WindowSettings& set
     layout->addWidget(detectionError_);
     layout->addStretch(1);
 
-    connect(addButton_, &QAbstractButton::clicked, this, [this] { presentAddLibraryPanel(addPanel_, libraries_, this); });
+    connect(addButton_, &QAbstractButton::clicked, this,
+            [this] { presentAddLibraryPanel(addPanel_, libraries_, this); });
     connect(detectButton_, &QAbstractButton::clicked, this, &EmptyStateView::detect);
     connect(&libraries_, &LibraryController::lastLibraryDetectionErrorChanged, this,
             &EmptyStateView::showDetectionError);

@@ -75,7 +75,8 @@ EventCard::EventCard(SidebarEventCard card, QWidget* parent) : QWidget(parent), 
         auto* header = new QHBoxLayout;
         header->setContentsMargins(0, 2, 0, 2);
         header->setSpacing(6);
-        headerButton_ = new EventHeaderButton(platform::toQString(std::string_view(card_.title())), card_.isExpanded, this);
+        headerButton_ =
+            new EventHeaderButton(platform::toQString(std::string_view(card_.title())), card_.isExpanded, this);
         connect(headerButton_, &QAbstractButton::clicked, this, &EventCard::toggleExpandedRequested);
         header->addWidget(headerButton_, 1);
         header->addSpacing(4);
@@ -94,8 +95,10 @@ EventCard::EventCard(SidebarEventCard card, QWidget* parent) : QWidget(parent), 
     }
     if (card_.isExpanded) {
         for (const auto& timeline : card_.timelines) {
-            auto* row = new TimelineToggleRow(platform::toQString(std::string_view(timeline.name)), timeline.isIncluded, timeline.count, this);
-            connect(row, &QAbstractButton::clicked, this, [this, id = timeline.id] { emit timelineToggleRequested(id); });
+            auto* row = new TimelineToggleRow(platform::toQString(std::string_view(timeline.name)), timeline.isIncluded,
+                                              timeline.count, this);
+            connect(row, &QAbstractButton::clicked, this,
+                    [this, id = timeline.id] { emit timelineToggleRequested(id); });
             layout->addWidget(row);
             rows_.append(row);
         }

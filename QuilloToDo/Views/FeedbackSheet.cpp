@@ -42,9 +42,7 @@ QString loginName() {
     return qEnvironmentVariable("USER");
 }
 
-bool isSheet(const QWidget* window) {
-    return qobject_cast<const QDialog*>(window) && window->parentWidget();
-}
+bool isSheet(const QWidget* window) { return qobject_cast<const QDialog*>(window) && window->parentWidget(); }
 
 // The picture scaled to fit `maxHeight` and the available width, with corners rounded at 6.
 QPixmap roundedPreview(const QImage& image, int maxWidth) {
@@ -73,7 +71,8 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(new SheetHeader(QStringLiteral("envelope.badge"), Color::blue(), QStringLiteral("Feedback to Jorv"),
+    layout->addWidget(new SheetHeader(QStringLiteral("envelope.badge"), Color::blue(),
+                                      QStringLiteral("Feedback to Jorv"),
                                       QStringLiteral("Goes straight in. Nothing to copy or paste.")));
     layout->addWidget(new QuilloDivider);
 
@@ -239,10 +238,11 @@ void FeedbackSheet::senden() {
     sending_ = true;
     updateSendButton();
     FeedbackService& service = FeedbackService::shared();
-    const QString diagnose = service.sammeleDiagnose(
-        *sources_.libraryController, *sources_.indexController, *sources_.ipcServer, *sources_.postlabLocator);
+    const QString diagnose = service.sammeleDiagnose(*sources_.libraryController, *sources_.indexController,
+                                                     *sources_.ipcServer, *sources_.postlabLocator);
     service.send(payload(diagnose));
-    status_ = QStringLiteral("Thanks! Your feedback is saved and will be sent (even if the network is flaky right now).");
+    status_ =
+        QStringLiteral("Thanks! Your feedback is saved and will be sent (even if the network is flaky right now).");
     statusOK_ = true;
     showStatus();
     QTimer::singleShot(kCloseDelayMilliseconds, this, [this] {
@@ -252,9 +252,7 @@ void FeedbackSheet::senden() {
     });
 }
 
-void FeedbackSheet::showStatus() {
-    statusLine_->setStatus(status_, statusOK_.value_or(false));
-}
+void FeedbackSheet::showStatus() { statusLine_->setStatus(status_, statusOK_.value_or(false)); }
 
 void FeedbackSheet::updateSendButton() {
     sendButton_->setText(sending_ ? QStringLiteral("Sending …") : QStringLiteral("Send Feedback"));

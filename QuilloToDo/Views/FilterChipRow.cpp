@@ -44,9 +44,7 @@ void FilterChipRow::setChips(const QList<QWidget*>& chips) {
     updateGeometry();
 }
 
-QSize FilterChipRow::sizeHint() const {
-    return strip_->sizeHint();
-}
+QSize FilterChipRow::sizeHint() const { return strip_->sizeHint(); }
 
 QSize FilterChipRow::minimumSizeHint() const {
     // Any width: what does not fit scrolls.

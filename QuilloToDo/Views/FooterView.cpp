@@ -28,8 +28,6 @@ void FooterView::setItemCount(qint64 count) {
     label_->setText(markerCountText(count));
 }
 
-QString FooterView::text() const {
-    return label_->text();
-}
+QString FooterView::text() const { return label_->text(); }
 
 }  // namespace quillo

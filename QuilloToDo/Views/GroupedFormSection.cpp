@@ -26,7 +26,8 @@ protected:
         painter.setRenderHint(QPainter::Antialiasing);
         const QRectF bounds = QRectF(rect());
         QuilloPainting::fillRoundedRect(painter, bounds, QuilloDesign::CornerRadius::kCard, Color::quilloCardFill());
-        QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloDesign::CornerRadius::kCard, Color::quilloDivider());
+        QuilloPainting::strokeInsideRoundedRect(painter, bounds, QuilloDesign::CornerRadius::kCard,
+                                                Color::quilloDivider());
         const QWidget* previous = nullptr;
         for (const QObject* child : children()) {
             const auto* row = qobject_cast<const QWidget*>(child);

@@ -19,7 +19,7 @@ constexpr double kHorizontalPadding = 8;
 constexpr double kVerticalPadding = 6;
 constexpr double kSpacing = 8;
 constexpr double kTileSide = 24;
-constexpr double kStatusSide = 11;     // the caption-2 text style
+constexpr double kStatusSide = 11;         // the caption-2 text style
 constexpr double kSpinnerSide = 16 * 0.4;  // a small indicator scaled to 0.4
 }  // namespace
 
@@ -72,8 +72,8 @@ void LibraryCardRow::resizeEvent(QResizeEvent*) {
 
 void LibraryCardRow::placeStatus() {
     const QPointF centre = statusRect().center();
-    busy_->setGeometry(int(centre.x() - kSpinnerSide / 2), int(centre.y() - kSpinnerSide / 2), int(std::ceil(kSpinnerSide)),
-                       int(std::ceil(kSpinnerSide)));
+    busy_->setGeometry(int(centre.x() - kSpinnerSide / 2), int(centre.y() - kSpinnerSide / 2),
+                       int(std::ceil(kSpinnerSide)), int(std::ceil(kSpinnerSide)));
 }
 
 void LibraryCardRow::followLoadState() {
@@ -97,8 +97,8 @@ void LibraryCardRow::paintEvent(QPaintEvent*) {
 
     const QRectF tile(kHorizontalPadding, (height() - kTileSide) / 2, kTileSide, kTileSide);
     QuilloPainting::fillRoundedRect(painter, tile, 8, Color::withOpacity(Color::orange(), 0.2));
-    QuilloSymbol::paint(painter, QRectF(tile.center().x() - 6, tile.center().y() - 6, 12, 12), QStringLiteral("folder.fill"),
-                        Color::orange(), QFont::Medium);
+    QuilloSymbol::paint(painter, QRectF(tile.center().x() - 6, tile.center().y() - 6, 12, 12),
+                        QStringLiteral("folder.fill"), Color::orange(), QFont::Medium);
 
     const QRectF status = statusRect();
     const double nameLeft = tile.right() + kSpacing;

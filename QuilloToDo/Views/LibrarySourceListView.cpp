@@ -55,7 +55,8 @@ LibrarySourceListView::LibrarySourceListView(LibraryController& libraries, Index
       libraryCardsBox_(new QWidget(this)),
       eventSection_(new QWidget(this)),
       addButton_(new QuilloButton(QStringLiteral("Add Library..."), QStringLiteral("plus"), this)),
-      detectButton_(new QuilloButton(QStringLiteral("Detect from Final Cut Pro"), QStringLiteral("wand.and.stars"), this)),
+      detectButton_(
+          new QuilloButton(QStringLiteral("Detect from Final Cut Pro"), QStringLiteral("wand.and.stars"), this)),
       detectionError_(new QLabel(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 0, 12, 0);
@@ -85,7 +86,8 @@ LibrarySourceListView::LibrarySourceListView(LibraryController& libraries, Index
             [this] { presentAddLibraryPanel(addPanel_, libraries_, this); });
     connect(detectButton_, &QAbstractButton::clicked, this, &LibrarySourceListView::detect);
 
-    connect(&libraries_, &LibraryController::watchedLibrariesChanged, this, &LibrarySourceListView::rebuildLibraryCards);
+    connect(&libraries_, &LibraryController::watchedLibrariesChanged, this,
+            &LibrarySourceListView::rebuildLibraryCards);
     connect(&libraries_, &LibraryController::lastLibraryDetectionErrorChanged, this,
             &LibrarySourceListView::showDetectionError);
     connect(&index_, &IndexController::structureChanged, this, &LibrarySourceListView::rebuildEventCards);
@@ -122,13 +124,12 @@ void LibrarySourceListView::rebuildLibraryCards() {
 
 void LibrarySourceListView::rebuildEventCards() {
     discard(eventCards_);
-    const auto cards = sidebarEventCards(index_.structure(), index_.items(), filter_.filter(),
-                                         filter_.excludedTimelineIDs(),
-                                         ExpandedEvents::decode(platform::toStdString(settings_.expandedEvents())));
+    const auto cards =
+        sidebarEventCards(index_.structure(), index_.items(), filter_.filter(), filter_.excludedTimelineIDs(),
+                          ExpandedEvents::decode(platform::toStdString(settings_.expandedEvents())));
     for (const auto& model : cards) {
         auto* card = new EventCard(model, eventSection_);
-        connect(card, &EventCard::toggleExpandedRequested, this,
-                [this, id = model.storedID] { toggleExpanded(id); });
+        connect(card, &EventCard::toggleExpandedRequested, this, [this, id = model.storedID] { toggleExpanded(id); });
         connect(card, &EventCard::allTimelinesRequested, this,
                 [this, ids = model.timelineIDs()](bool included) { filter_.setTimelines(ids, included); });
         connect(card, &EventCard::timelineToggleRequested, this, [this](const std::string& id) {
@@ -143,8 +144,8 @@ void LibrarySourceListView::rebuildEventCards() {
 }
 
 void LibrarySourceListView::toggleExpanded(const std::string& storedID) {
-    settings_.setExpandedEvents(
-        platform::toQString(std::string_view(ExpandedEvents::toggled(platform::toStdString(settings_.expandedEvents()), storedID))));
+    settings_.setExpandedEvents(platform::toQString(
+        std::string_view(ExpandedEvents::toggled(platform::toStdString(settings_.expandedEvents()), storedID))));
 }
 
 void LibrarySourceListView::showDetectionError() {

@@ -77,9 +77,9 @@ MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
     controls->setContentsMargins(0, 0, 0, 0);
     controls->setSpacing(12);
     trafficLights_ = new QuilloTrafficLights(windowControls_);
-    collapseButton_ = new QuilloSymbolButton(QStringLiteral("sidebar.leading"), 13, QFont::Medium,
-                                             Color::quilloTextSecondary(), QStringLiteral("Hide Sidebar"),
-                                             QuilloEdge::bottom, windowControls_);
+    collapseButton_ =
+        new QuilloSymbolButton(QStringLiteral("sidebar.leading"), 13, QFont::Medium, Color::quilloTextSecondary(),
+                               QStringLiteral("Hide Sidebar"), QuilloEdge::bottom, windowControls_);
     controls->addWidget(trafficLights_, 0, Qt::AlignVCenter);
     controls->addWidget(collapseButton_, 0, Qt::AlignVCenter);
     connect(collapseButton_, &QAbstractButton::clicked, this, [this] { setSidebarCollapsed(!isSidebarCollapsed_); });
@@ -107,8 +107,8 @@ MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
 MainWindow::~MainWindow() = default;
 
 QWidget* MainWindow::makeSidebar() {
-    sidebar_ = new LibrarySourceListView(parts_.libraries, parts_.index, parts_.filter, parts_.settings,
-                                         *parts_.addPanel);
+    sidebar_ =
+        new LibrarySourceListView(parts_.libraries, parts_.index, parts_.filter, parts_.settings, *parts_.addPanel);
     // The sidebar takes the card's width whatever its contents ask for; the card is resized by the
     // user, not by the widest button.
     sidebar_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -32,8 +32,10 @@ KindChip kindChip(MarkerKind kind) {
 }  // namespace
 
 MarkerTypeFilterView::MarkerTypeFilterView(QWidget* trailing, QWidget* parent)
-    : QWidget(parent), header_(new QuilloSectionHeader(QStringLiteral("Marker Type"), this)),
-      headerRow_(new QHBoxLayout), chips_(new FilterChipRow(this)) {
+    : QWidget(parent),
+      header_(new QuilloSectionHeader(QStringLiteral("Marker Type"), this)),
+      headerRow_(new QHBoxLayout),
+      chips_(new FilterChipRow(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
@@ -50,7 +52,8 @@ MarkerTypeFilterView::MarkerTypeFilterView(QWidget* trailing, QWidget* parent)
                                   .style = QuilloChipStyle::colored(look.color()),
                                   .size = QuilloChipSize::compact,
                                   .isDisabled = false};
-        chips.append(new QuilloChip(platform::toQString(displayName(kind)), options, nullptr, [this, kind] { toggle(kind); }));
+        chips.append(
+            new QuilloChip(platform::toQString(displayName(kind)), options, nullptr, [this, kind] { toggle(kind); }));
     }
     chips_->setChips(chips);
 
@@ -76,12 +79,8 @@ void MarkerTypeFilterView::toggle(MarkerKind kind) {
     emit selectedKindsEdited(kinds);
 }
 
-void MarkerTypeFilterView::setHeaderLeadingInset(int inset) {
-    headerRow_->setContentsMargins(inset, 0, 0, 0);
-}
+void MarkerTypeFilterView::setHeaderLeadingInset(int inset) { headerRow_->setContentsMargins(inset, 0, 0, 0); }
 
-int MarkerTypeFilterView::headerLeadingInset() const {
-    return headerRow_->contentsMargins().left();
-}
+int MarkerTypeFilterView::headerLeadingInset() const { return headerRow_->contentsMargins().left(); }
 
 }  // namespace quillo

@@ -78,9 +78,7 @@ QSize MiddleElidedLabel::sizeHint() const {
     return {QFontMetricsF(font()).horizontalAdvance(fullText_) > 0 ? 1 : 0, heightForWidth(width())};
 }
 
-QSize MiddleElidedLabel::minimumSizeHint() const {
-    return {0, QFontMetrics(font()).height()};
-}
+QSize MiddleElidedLabel::minimumSizeHint() const { return {0, QFontMetrics(font()).height()}; }
 
 int MiddleElidedLabel::heightForWidth(int width) const {
     if (const auto found = heightAtWidth_.constFind(width); found != heightAtWidth_.cend()) return *found;

@@ -72,10 +72,11 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     }
     segments->setAccessibleName(QStringLiteral("List"));
     // The chosen segment reads as selected, as a segmented control's does.
-    segments->setStyleSheet(QStringLiteral(
-        "QPushButton { padding: 4px 10px; border: 1px solid rgba(255, 255, 255, 40); background: rgba(255, 255, 255, 15); }"
-        "QPushButton:checked { background: %1; border-color: %1; }")
-                                .arg(Color::quilloAccent().name()));
+    segments->setStyleSheet(
+        QStringLiteral(
+            "QPushButton { padding: 4px 10px; border: 1px solid rgba(255, 255, 255, 40); background: rgba(255, 255, 255, 15); }"
+            "QPushButton:checked { background: %1; border-color: %1; }")
+            .arg(Color::quilloAccent().name()));
     destination->addRow(segments);
     newListTitle_ = new QLineEdit;
     newListTitle_->setPlaceholderText(QStringLiteral("Name of the new list"));
@@ -93,12 +94,14 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
 
     GroupedFormSection* what = form->addSection(QStringLiteral("What happens"));
     what->addLabeledRow(QStringLiteral("Title"), secondaryLabel(QStringLiteral("Marker text (with assignee prefix)")));
-    what->addLabeledRow(QStringLiteral("Notes"), secondaryLabel(QStringLiteral("Library › Event › Timeline @ Timecode, Role")));
+    what->addLabeledRow(QStringLiteral("Notes"),
+                        secondaryLabel(QStringLiteral("Library › Event › Timeline @ Timecode, Role")));
     what->addLabeledRow(QStringLiteral("Completed to-dos"), secondaryLabel(QStringLiteral("arrive as completed")));
     alreadyExported_ = what->addCaption(QString());
-    what->addCaption(QStringLiteral("One way only: changes made in Reminders don't flow back into Final Cut. QuilloToDo "
-                                    "does show reminders you've ticked off, right on the row."),
-                     true);
+    what->addCaption(
+        QStringLiteral("One way only: changes made in Reminders don't flow back into Final Cut. QuilloToDo "
+                       "does show reminders you've ticked off, right on the row."),
+        true);
 
     statusLine_ = new SheetStatusLine(*form);
 
@@ -121,7 +124,8 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     });
     connect(footer->cancelButton(), &QPushButton::clicked, this, &QDialog::reject);
     connect(primary_, &QPushButton::clicked, this, &RemindersExportSheet::runPrimaryAction);
-    connect(&service_, &RemindersExportService::authorizationStatusChanged, this, &RemindersExportSheet::showDestination);
+    connect(&service_, &RemindersExportService::authorizationStatusChanged, this,
+            &RemindersExportSheet::showDestination);
     connect(&service_, &RemindersExportService::availableListsChanged, this, &RemindersExportSheet::showDestination);
     connect(&service_, &RemindersExportService::exportedReminderIDsChanged, this,
             &RemindersExportSheet::showAlreadyExported);
@@ -154,7 +158,8 @@ void RemindersExportSheet::setTarget(Target target) {
 
 int RemindersExportSheet::alreadyExportedCount() const {
     const ReminderMapping& mapping = service_.exportedReminderIDs();
-    return int(std::count_if(items_.begin(), items_.end(), [&](const TodoItem& item) { return mapping.contains(item.id); }));
+    return int(
+        std::count_if(items_.begin(), items_.end(), [&](const TodoItem& item) { return mapping.contains(item.id); }));
 }
 
 bool RemindersExportSheet::canExport() const {
@@ -200,7 +205,8 @@ void RemindersExportSheet::showAlreadyExported() {
     alreadyExported_->setVisible(count > 0);
     alreadyExported_->setText(
         QString::number(count) +
-        QStringLiteral(" of these were exported before — they'll be updated and moved to the chosen list, not duplicated."));
+        QStringLiteral(
+            " of these were exported before — they'll be updated and moved to the chosen list, not duplicated."));
 }
 
 void RemindersExportSheet::showState() {
@@ -228,19 +234,18 @@ void RemindersExportSheet::runExport() {
     service_
         .exportItems(items_, newList ? std::optional(newListTitle_->text()) : std::nullopt,
                      newList ? std::nullopt : existingListID_)
-        .then(this,
-              [this](QFuture<ExportResult> finished) {
-                  try {
-                      const ExportResult result = finished.result();
-                      status_ = resultLine(result.createdCount, result.updatedCount, result.listTitle);
-                      statusOK_ = true;
-                  } catch (const std::exception& error) {
-                      status_ = QString::fromStdString(error.what());
-                      statusOK_ = false;
-                  }
-                  isExporting_ = false;
-                  showState();
-              });
+        .then(this, [this](QFuture<ExportResult> finished) {
+            try {
+                const ExportResult result = finished.result();
+                status_ = resultLine(result.createdCount, result.updatedCount, result.listTitle);
+                statusOK_ = true;
+            } catch (const std::exception& error) {
+                status_ = QString::fromStdString(error.what());
+                statusOK_ = false;
+            }
+            isExporting_ = false;
+            showState();
+        });
 }
 
 }  // namespace quillo

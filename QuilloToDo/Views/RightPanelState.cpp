@@ -22,9 +22,7 @@ RightPanelState reduced(RightPanelState state, RightPanelAction action, RightPan
         state.activePanels.erase(panel);
         if (state.expandedPanel == panel) state.expandedPanel.reset();
         break;
-    case RightPanelAction::open:
-        state.activePanels.insert(panel);
-        break;
+    case RightPanelAction::open: state.activePanels.insert(panel); break;
     }
     return state;
 }

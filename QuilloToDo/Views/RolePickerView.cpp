@@ -17,7 +17,8 @@
 namespace quillo {
 
 RolePickerView::RolePickerView(QWidget* parent)
-    : QWidget(parent), chips_(new FilterChipRow(this)),
+    : QWidget(parent),
+      chips_(new FilterChipRow(this)),
       noRoles_(new QLabel(QStringLiteral("No roles found yet \u2014 scan a library first."), this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

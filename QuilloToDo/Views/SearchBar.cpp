@@ -63,9 +63,7 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent), field_(new QLineEdit(th
     connect(clear_, &QToolButton::clicked, field_, &QLineEdit::clear);
 }
 
-QString SearchBar::text() const {
-    return field_->text();
-}
+QString SearchBar::text() const { return field_->text(); }
 
 void SearchBar::setText(const QString& text) {
     // QLineEdit::setText moves the cursor to the end; leave a field that already shows it alone.

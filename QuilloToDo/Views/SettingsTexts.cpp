@@ -26,8 +26,9 @@ QString remindersAccess(platform::ReminderAuthorizationStatus status) {
 }
 
 QString remindersCaption() {
-    return QStringLiteral("Optional export: the shown to-dos as a new Reminders list (File menu, %1). Nothing happens "
-                          "automatically; changes made in Reminders don't flow back into Final Cut.")
+    return QStringLiteral(
+               "Optional export: the shown to-dos as a new Reminders list (File menu, %1). Nothing happens "
+               "automatically; changes made in Reminders don't flow back into Final Cut.")
         .arg(MenuShortcuts::exportReminders().toString(QKeySequence::NativeText));
 }
 

@@ -31,7 +31,8 @@ namespace {
 using platform::ReminderAuthorizationStatus;
 
 QLabel* link(const QString& title, const QUrl& url, QWidget* parent) {
-    auto* label = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toString(QUrl::FullyEncoded), title), parent);
+    auto* label =
+        new QLabel(QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toString(QUrl::FullyEncoded), title), parent);
     label->setTextFormat(Qt::RichText);
     label->setOpenExternalLinks(true);  // the system opens them
     label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
@@ -66,8 +67,8 @@ void SettingsView::buildAppearance(GroupedForm* form) {
     }
     presetPicker_->setAccessibleName(QStringLiteral("Preset"));
     section->addLabeledRow(QStringLiteral("Preset"), presetPicker_);
-    section->addCaption(QStringLiteral(
-        "\"Claude Colors\" samples the Claude Mac app's own dark palette (sidebar/content/selection)."));
+    section->addCaption(
+        QStringLiteral("\"Claude Colors\" samples the Claude Mac app's own dark palette (sidebar/content/selection)."));
     showPresetID(settings_.appearancePresetID());
 
     // Only the user's pick changes the stored preset; the stored value's change applies it.
@@ -118,8 +119,9 @@ void SettingsView::buildWindow(GroupedForm* form) {
     sliderRow->addWidget(transparencyPercent_);
     columnLayout->addLayout(sliderRow);
     section->addRow(column);
-    section->addCaption(QStringLiteral("Higher = darker/more opaque. Lower = more see-through to what's behind the "
-                                       "window. Fine-tunes whichever preset is picked above."));
+    section->addCaption(
+        QStringLiteral("Higher = darker/more opaque. Lower = more see-through to what's behind the "
+                       "window. Fine-tunes whichever preset is picked above."));
     showGlassDarkness(settings_.windowGlassDarkness());
 
     connect(transparencySlider_, &QSlider::valueChanged, this,

@@ -9,9 +9,7 @@
 
 namespace quillo {
 
-std::string SidebarEventCard::title() const {
-    return showLibraryPrefix ? libraryName + " / " + eventName : eventName;
-}
+std::string SidebarEventCard::title() const { return showLibraryPrefix ? libraryName + " / " + eventName : eventName; }
 
 std::int64_t SidebarEventCard::count() const {
     return std::accumulate(timelines.begin(), timelines.end(), std::int64_t{0},
@@ -19,8 +17,8 @@ std::int64_t SidebarEventCard::count() const {
 }
 
 EventCheckbox SidebarEventCard::checkbox() const {
-    const auto included = std::count_if(timelines.begin(), timelines.end(),
-                                        [](const SidebarTimelineRow& row) { return row.isIncluded; });
+    const auto included =
+        std::count_if(timelines.begin(), timelines.end(), [](const SidebarTimelineRow& row) { return row.isIncluded; });
     return EventCheckbox(timelines.size(), static_cast<std::size_t>(included));
 }
 

@@ -53,8 +53,14 @@ QWidget* dotted(QuilloStatusDot* dot, QLabel* text, QWidget* parent) {
 
 StatusPanelContent::StatusPanelContent(IndexController& indexController, TodoIPCServer& ipcServer,
                                        PostlabLibraryLocator& postlabLocator, QWidget* parent)
-    : QWidget(parent), index_(indexController), ipcServer_(ipcServer), locator_(postlabLocator), markers_(valueLabel(this)),
-      lastScan_(valueLabel(this)), extensions_(valueLabel(this)), scanning_(new QStackedWidget(this)),
+    : QWidget(parent),
+      index_(indexController),
+      ipcServer_(ipcServer),
+      locator_(postlabLocator),
+      markers_(valueLabel(this)),
+      lastScan_(valueLabel(this)),
+      extensions_(valueLabel(this)),
+      scanning_(new QStackedWidget(this)),
       postlabDot_(new QuilloStatusDot(Color::green(), QuilloDesign::DotSize::kStandard, false, this)),
       postlab_(valueLabel(this)),
       error_(textLabel({}, quilloFont(12, QuilloFontWeight::regular), Color::red(), this)) {

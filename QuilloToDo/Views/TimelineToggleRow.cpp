@@ -21,7 +21,8 @@ constexpr double kCheckSide = 12;
 TimelineToggleRow::TimelineToggleRow(const QString& name, bool isIncluded, std::int64_t count, QWidget* parent)
     : QAbstractButton(parent),
       isIncluded_(isIncluded),
-      badge_(new QuilloCountBadge(count, count < 1 ? Color::quilloTextTertiary() : Color::quilloTextSecondary(), this)) {
+      badge_(
+          new QuilloCountBadge(count, count < 1 ? Color::quilloTextTertiary() : Color::quilloTextSecondary(), this)) {
     setText(name);
     setAccessibleName(name);
     setFont(quilloFont(12, QuilloFontWeight::regular));
@@ -52,7 +53,8 @@ void TimelineToggleRow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     if (isDown()) painter.setOpacity(0.7);
     const QRectF check(kLeadingPadding, (height() - kCheckSide) / 2, kCheckSide, kCheckSide);
-    QuilloSymbol::paint(painter, check, isIncluded_ ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"),
+    QuilloSymbol::paint(painter, check,
+                        isIncluded_ ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"),
                         isIncluded_ ? Color::quilloAccent() : Color::quilloTextTertiary());
 
     const double nameLeft = check.right() + kSpacing;

@@ -33,7 +33,8 @@ std::vector<Run> absentRuns(const std::vector<bool>& present) {
 }
 
 QString itemDisplayText(const TodoItem& item) {
-    return platform::toQString(std::string_view(item.text)) + QLatin1Char('\n') + platform::toQString(std::string_view(rowDetailLine(item)));
+    return platform::toQString(std::string_view(item.text)) + QLatin1Char('\n') +
+           platform::toQString(std::string_view(rowDetailLine(item)));
 }
 
 }  // namespace
@@ -145,8 +146,8 @@ std::optional<std::pair<std::vector<bool>, std::vector<bool>>> TodoListModel::ma
     return std::pair{std::move(kept), std::move(old)};
 }
 
-bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows,
-                                  std::vector<ShownRow>& after, bool itemsReplaced, bool& anyRowStayed) {
+bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows, std::vector<ShownRow>& after,
+                                  bool itemsReplaced, bool& anyRowStayed) {
     auto matched = matchRows(shown_, after, !itemsReplaced);
     if (!matched) return false;
     const std::vector<bool>& kept = matched->first;
@@ -245,13 +246,9 @@ TodoListModel::RowKind TodoListModel::rowKind(const QModelIndex& index) {
     return index.internalId() == 0 ? RowKind::header : RowKind::item;
 }
 
-bool TodoListModel::isSelected(const TodoItem& item) const {
-    return selectedID_ == item.id;
-}
+bool TodoListModel::isSelected(const TodoItem& item) const { return selectedID_ == item.id; }
 
-bool TodoListModel::isDoneInReminders(const TodoItem& item) const {
-    return completedInReminders_.contains(item.id);
-}
+bool TodoListModel::isDoneInReminders(const TodoItem& item) const { return completedInReminders_.contains(item.id); }
 
 int TodoListModel::rowOf(const platform::UUID& id) const {
     for (std::size_t row = 0; row < shown_.size(); ++row) {
@@ -277,17 +274,13 @@ QVariant TodoListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         return row.item ? itemDisplayText(*row.item) : platform::toQString(std::string_view(*row.key));
-    case RowKindRole:
-        return static_cast<int>(row.item ? RowKind::item : RowKind::header);
+    case RowKindRole: return static_cast<int>(row.item ? RowKind::item : RowKind::header);
     case RowIDRole:
         return platform::toQString(
             std::string_view(row.item ? TodoListRows::itemID(*row.item) : TodoListRows::headerID(*row.key)));
-    case IsSelectedRole:
-        return row.item && isSelected(*row.item);
-    case IsDoneInRemindersRole:
-        return row.item && isDoneInReminders(*row.item);
-    default:
-        return {};
+    case IsSelectedRole: return row.item && isSelected(*row.item);
+    case IsDoneInRemindersRole: return row.item && isDoneInReminders(*row.item);
+    default: return {};
     }
 }
 

@@ -77,8 +77,9 @@ private:
     };
 
     static std::vector<ShownRow> shownRows(const std::vector<const TodoItem*>& items, const TodoListRows& rows);
-    static std::optional<std::pair<std::vector<bool>, std::vector<bool>>> matchRows(
-        const std::vector<ShownRow>& before, const std::vector<ShownRow>& after, bool sameItems);
+    static std::optional<std::pair<std::vector<bool>, std::vector<bool>>> matchRows(const std::vector<ShownRow>& before,
+                                                                                    const std::vector<ShownRow>& after,
+                                                                                    bool sameItems);
     bool applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows, std::vector<ShownRow>& after,
                        bool itemsReplaced, bool& anyRowStayed);
     // dataChanged over each run of consecutive rows among `rows` (ascending).

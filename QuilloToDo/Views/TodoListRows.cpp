@@ -23,12 +23,8 @@ void writeGroupKey(const TodoItem& item, ListGrouping grouping, std::string& key
     case ListGrouping::assignee:
         key.append(item.assigneeName ? std::string_view(*item.assigneeName) : kUnassigned);
         return;
-    case ListGrouping::event:
-        key.append(item.libraryName).append(" / ").append(item.eventName);
-        return;
-    case ListGrouping::timeline:
-        key.append(item.eventName).append(" / ").append(item.timelineName);
-        return;
+    case ListGrouping::event: key.append(item.libraryName).append(" / ").append(item.eventName); return;
+    case ListGrouping::timeline: key.append(item.eventName).append(" / ").append(item.timelineName); return;
     }
 }
 
@@ -39,9 +35,7 @@ struct TextHash {
 using GroupIndex = std::unordered_map<std::string, std::uint32_t, TextHash, std::equal_to<>>;
 
 // A strict weak order on positions even with NaN among them (NaN last), which a plain `<` is not.
-bool positionPrecedes(double a, double b) noexcept {
-    return !std::isnan(a) && (std::isnan(b) || a < b);
-}
+bool positionPrecedes(double a, double b) noexcept { return !std::isnan(a) && (std::isnan(b) || a < b); }
 
 std::uint32_t checkedIndex(std::size_t index) {
     if (index > std::numeric_limits<std::uint32_t>::max()) throw std::length_error("too many to-do items");
@@ -118,7 +112,11 @@ TodoListRows::TodoListRows(const std::vector<const TodoItem*>& items, ListGroupi
 std::string rowDetailLine(const TodoItem& item) {
     std::string line;
     line.reserve(item.eventName.size() + item.timelineName.size() + item.timelineTimecode.size() + 8);
-    line.append(item.eventName).append(" / ").append(item.timelineName).append(" \u00B7 ").append(item.timelineTimecode);
+    line.append(item.eventName)
+        .append(" / ")
+        .append(item.timelineName)
+        .append(" \u00B7 ")
+        .append(item.timelineTimecode);
     return line;
 }
 
@@ -127,12 +125,8 @@ std::string TodoListRows::id(std::size_t row, const std::vector<const TodoItem*>
     return entry.kind == Row::Kind::header ? headerID(keys_[entry.index]) : itemID(*items.at(entry.index));
 }
 
-std::string TodoListRows::headerID(std::string_view key) {
-    return "header-" + std::string(key);
-}
+std::string TodoListRows::headerID(std::string_view key) { return "header-" + std::string(key); }
 
-std::string TodoListRows::itemID(const TodoItem& item) {
-    return "item-" + item.id.uuidString();
-}
+std::string TodoListRows::itemID(const TodoItem& item) { return "item-" + item.id.uuidString(); }
 
 }  // namespace quillo

@@ -99,17 +99,13 @@ void TodoListView::setContent(std::vector<const TodoItem*> items, ListGrouping g
     model_->setContent(std::move(items), grouping, itemsReplaced);
 }
 
-void TodoListView::setSelectedID(const std::optional<platform::UUID>& id) {
-    model_->setSelectedID(id);
-}
+void TodoListView::setSelectedID(const std::optional<platform::UUID>& id) { model_->setSelectedID(id); }
 
 void TodoListView::setCompletedInReminders(const std::set<platform::UUID>& ids) {
     model_->setCompletedInReminders(ids);
 }
 
-void TodoListView::showListOrNotice() {
-    stack_->setCurrentWidget(model_->rowCount() == 0 ? empty_ : list_);
-}
+void TodoListView::showListOrNotice() { stack_->setCurrentWidget(model_->rowCount() == 0 ? empty_ : list_); }
 
 void TodoListView::placeDoneMarkHotspot(const QPoint& pointer) {
     const QModelIndex index = list_->indexAt(pointer);
@@ -125,7 +121,8 @@ void TodoListView::placeDoneMarkHotspot(const QPoint& pointer) {
 
 bool TodoListView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list_->viewport()) {
-        if (event->type() == QEvent::MouseMove) placeDoneMarkHotspot(static_cast<QMouseEvent*>(event)->position().toPoint());
+        if (event->type() == QEvent::MouseMove)
+            placeDoneMarkHotspot(static_cast<QMouseEvent*>(event)->position().toPoint());
         if (event->type() == QEvent::Leave && !doneMark_->underMouse()) doneMark_->hide();
     } else if (watched == doneMark_ && event->type() == QEvent::MouseButtonRelease) {
         if (const TodoItem* item = model_->itemAt(doneMarkRow_)) emit itemPicked(*item);

@@ -35,9 +35,7 @@ constexpr double kLineSpacing = 2;
 constexpr double kMinimumSpacer = 8;
 constexpr double kDoneMarkSize = 12;
 
-int ceilToInt(double value) {
-    return static_cast<int>(std::ceil(value));
-}
+int ceilToInt(double value) { return static_cast<int>(std::ceil(value)); }
 
 }  // namespace
 
@@ -80,25 +78,24 @@ void TodoRowDelegate::paintHeader(QPainter& painter, const QRect& rect, const QS
 }
 
 QRectF TodoRowDelegate::doneMarkRect(const QRect& rowRect) const {
-    const QRectF content = QRectF(rowRect).adjusted(kRowInsetHorizontal + kItemPaddingHorizontal,
-                                                    kRowInsetVertical + kItemPaddingVertical,
-                                                    -kRowInsetHorizontal - kItemPaddingHorizontal,
-                                                    -kRowInsetVertical - kItemPaddingVertical);
+    const QRectF content = QRectF(rowRect).adjusted(
+        kRowInsetHorizontal + kItemPaddingHorizontal, kRowInsetVertical + kItemPaddingVertical,
+        -kRowInsetHorizontal - kItemPaddingHorizontal, -kRowInsetVertical - kItemPaddingVertical);
     return {content.right() - kDoneMarkSize, content.center().y() - kDoneMarkSize / 2, kDoneMarkSize, kDoneMarkSize};
 }
 
 void TodoRowDelegate::paintItem(QPainter& painter, const QStyleOptionViewItem& option, const TodoItem& item,
                                 bool selected, bool doneInReminders) const {
-    const QRectF card = QRectF(option.rect).adjusted(kRowInsetHorizontal, kRowInsetVertical, -kRowInsetHorizontal,
-                                                     -kRowInsetVertical);
+    const QRectF card =
+        QRectF(option.rect).adjusted(kRowInsetHorizontal, kRowInsetVertical, -kRowInsetHorizontal, -kRowInsetVertical);
     if (selected) {
         QuilloPainting::fillRoundedRect(painter, card, kCornerRadius, Color::quilloSelection());
     } else if (option.state & QStyle::State_MouseOver) {
         QuilloPainting::fillRoundedRect(painter, card, kCornerRadius, Color::quilloHover());
     }
 
-    const QRectF content = card.adjusted(kItemPaddingHorizontal, kItemPaddingVertical, -kItemPaddingHorizontal,
-                                         -kItemPaddingVertical);
+    const QRectF content =
+        card.adjusted(kItemPaddingHorizontal, kItemPaddingVertical, -kItemPaddingHorizontal, -kItemPaddingVertical);
     const QColor badge = TodoRowStyle::badgeColor(item);
     const QRectF badgeRect(content.left(), content.center().y() - kBadgeSide / 2, kBadgeSide, kBadgeSide);
     QuilloPainting::fillRoundedRect(painter, badgeRect, kCornerRadius, Color::withOpacity(badge, kBadgeFillOpacity));
@@ -124,14 +121,16 @@ void TodoRowDelegate::paintItem(QPainter& painter, const QStyleOptionViewItem& o
     title.setStrikeOut(TodoRowStyle::isTitleStruckThrough(item));
     painter.setFont(title);
     painter.setPen(TodoRowStyle::titleColor(item));
-    painter.drawText(QRectF(left, top, width, titleMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+    painter.drawText(QRectF(left, top, width, titleMetrics.height()),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      titleMetrics.elidedText(platform::toQString(std::string_view(item.text)), Qt::ElideRight, width));
 
     painter.setFont(detailFont_);
     painter.setPen(Color::quilloTextSecondary());
-    painter.drawText(QRectF(left, top + titleMetrics.height() + kLineSpacing, width, detailMetrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     detailMetrics.elidedText(platform::toQString(std::string_view(rowDetailLine(item))), Qt::ElideRight, width));
+    painter.drawText(
+        QRectF(left, top + titleMetrics.height() + kLineSpacing, width, detailMetrics.height()),
+        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+        detailMetrics.elidedText(platform::toQString(std::string_view(rowDetailLine(item))), Qt::ElideRight, width));
 }
 
 }  // namespace quillo

@@ -23,9 +23,7 @@ QColor badgeColor(const TodoItem& item) {
     return {};
 }
 
-bool isTitleStruckThrough(const TodoItem& item) {
-    return item.status == TodoStatus::done;
-}
+bool isTitleStruckThrough(const TodoItem& item) { return item.status == TodoStatus::done; }
 
 QColor titleColor(const TodoItem& item) {
     return isTitleStruckThrough(item) ? Color::quilloTextTertiary() : QColor(Qt::white);

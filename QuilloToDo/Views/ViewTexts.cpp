@@ -15,12 +15,11 @@ QString markerCountText(qint64 count) {
     return QString::number(count) + (count == 1 ? QStringLiteral(" marker") : QStringLiteral(" markers"));
 }
 
-QString connectedExtensionsText(qint64 count) {
-    return QString::number(count) + QStringLiteral(" connected");
-}
+QString connectedExtensionsText(qint64 count) { return QString::number(count) + QStringLiteral(" connected"); }
 
 QString pollingNamesText(qint64 count) {
-    return QStringLiteral("polling ") + QString::number(count) + (count == 1 ? QStringLiteral(" name") : QStringLiteral(" names"));
+    return QStringLiteral("polling ") + QString::number(count) +
+           (count == 1 ? QStringLiteral(" name") : QStringLiteral(" names"));
 }
 
 QString lastScanText(const std::optional<QDateTime>& date) {

@@ -16,9 +16,7 @@ WindowAppearance WindowAppearance::from(const WindowSettings& settings) {
     };
 }
 
-QColor WindowAppearance::windowColor() const {
-    return Color::fromHex(baseColorHex).value_or(QColor(Qt::black));
-}
+QColor WindowAppearance::windowColor() const { return Color::fromHex(baseColorHex).value_or(QColor(Qt::black)); }
 
 QColor WindowAppearance::sidebarColor() const {
     if (!sidebarColorHex.isEmpty()) {

@@ -123,7 +123,8 @@ TEST_F(ExtensionDNSSDTest, EachConnectionStartsWithAnEmptyReceiveBuffer) {
     // The client introduced itself on the new connection.
     ASSERT_NE(wholeConnection, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return wholeConnection->canReadLine(); }, kTimeoutMs));
-    EXPECT_EQ(wholeConnection->readLine(), QByteArray(R"({"hello":{"appName":"QuilloToDoFCPExtension"}})" "\n"));
+    EXPECT_EQ(wholeConnection->readLine(), QByteArray(R"({"hello":{"appName":"QuilloToDoFCPExtension"}})"
+                                                      "\n"));
 }
 
 TEST_F(ExtensionDNSSDTest, PanelShowsTheServersListAndItsReleaseClosesTheConnection) {

@@ -126,7 +126,8 @@ TEST_F(ExtensionPanelTest, RowsShowTheirCellTexts) {
     bare.assigneeName = std::nullopt;
     panel_->didReceive({test::plausibleItem(), bare});
     const auto* model = panel_->tableView()->model();
-    EXPECT_EQ(model->data(model->index(0, 0)).toString(), QStringLiteral("Anna: Fix the colour in shot 4  [00:01:23:06]"));
+    EXPECT_EQ(model->data(model->index(0, 0)).toString(),
+              QStringLiteral("Anna: Fix the colour in shot 4  [00:01:23:06]"));
     EXPECT_EQ(model->data(model->index(1, 0)).toString(), QStringLiteral("Fix the colour in shot 4  [00:01:23:06]"));
     EXPECT_FALSE(model->data(model->index(2, 0)).isValid());
 }

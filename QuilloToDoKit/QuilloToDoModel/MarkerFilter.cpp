@@ -30,7 +30,8 @@ template <class T, class Decode>
 std::set<T> decodeSet(const platform::KeyedDecoder& decoder, std::string_view key, Decode decode) {
     const platform::JSON& array = decoder.decodeArray(key);
     std::set<T> values;
-    for (std::size_t i = 0; i < array.size(); ++i) values.insert(decode(array[i], platform::elementPath(decoder.pathFor(key), i)));
+    for (std::size_t i = 0; i < array.size(); ++i)
+        values.insert(decode(array[i], platform::elementPath(decoder.pathFor(key), i)));
     return values;
 }
 

@@ -6,11 +6,14 @@ namespace quillo {
 
 namespace {
 
-constexpr platform::RawValueTable<MarkerKind, 3> kRawValues{"MarkerKind", {{
-    {MarkerKind::standard, "standard"},
-    {MarkerKind::todo, "todo"},
-    {MarkerKind::chapter, "chapter"},
-}}};
+constexpr platform::RawValueTable<MarkerKind, 3> kRawValues{
+    "MarkerKind",
+    {{
+        {MarkerKind::standard, "standard"},
+        {MarkerKind::todo, "todo"},
+        {MarkerKind::chapter, "chapter"},
+    }},
+};
 
 }  // namespace
 

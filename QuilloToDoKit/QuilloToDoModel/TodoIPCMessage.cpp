@@ -23,8 +23,7 @@ Overloaded(Cases...) -> Overloaded<Cases...>;  // clang 14 deduces no aggregate 
 
 platform::JSON encodeItems(const std::vector<TodoItem>& items, const platform::CodingPath& path) {
     platform::JSON array = platform::JSON::array();
-    for (std::size_t i = 0; i < items.size(); ++i)
-        array.push_back(encode(items[i], platform::elementPath(path, i)));
+    for (std::size_t i = 0; i < items.size(); ++i) array.push_back(encode(items[i], platform::elementPath(path, i)));
     return array;
 }
 
@@ -55,7 +54,9 @@ TodoIPCMessage decodeCase(std::string_view name, const platform::KeyedDecoder& o
 platform::JSON encode(const TodoIPCMessage& message, const platform::CodingPath& path) {
     platform::JSON json = platform::JSON::object();
     const auto visitor = Overloaded{
-        [&](const TodoIPCMessage::Hello& hello) { json["hello"] = {{"appName", hello.appName}}; },
+        [&](const TodoIPCMessage::Hello& hello) {
+            json["hello"] = {{"appName", hello.appName}};
+        },
         [&](const TodoIPCMessage::TodoList& list) {
             const auto listPath = platform::childPath(platform::childPath(path, "todoList"), "_0");
             json["todoList"] = {{"_0", encodeItems(list.items, listPath)}};

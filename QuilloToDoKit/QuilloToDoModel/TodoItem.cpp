@@ -30,9 +30,7 @@ bool sameValue(const T& a, const T& b) {
 // Feeds each field, in order, into one 64-bit state.
 class Hasher {
 public:
-    void add(std::uint64_t value) noexcept {
-        state_ ^= value + 0x9E3779B97F4A7C15ULL + (state_ << 6) + (state_ >> 2);
-    }
+    void add(std::uint64_t value) noexcept { state_ ^= value + 0x9E3779B97F4A7C15ULL + (state_ << 6) + (state_ >> 2); }
     void add(std::string_view bytes) noexcept { add(std::uint64_t{std::hash<std::string_view>{}(bytes)}); }
     void addText(std::string_view text) { add(std::string_view(platform::canonicalForm(text))); }
     void addOptionalText(const std::optional<std::string>& text) {
@@ -89,9 +87,7 @@ T decodeValue(const platform::KeyedDecoder& decoder, std::string_view key) {
 
 bool operator==(const TodoItem& a, const TodoItem& b) {
     bool same = true;
-    itemfields::forEachMember([&](const auto& member) {
-        same = same && sameValue(a.*member.field, b.*member.field);
-    });
+    itemfields::forEachMember([&](const auto& member) { same = same && sameValue(a.*member.field, b.*member.field); });
     return same;
 }
 

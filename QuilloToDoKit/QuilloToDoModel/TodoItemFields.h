@@ -25,11 +25,9 @@ struct Member {
 };
 
 inline constexpr auto kMembers = std::tuple(
-    Member<platform::UUID>{"id", &TodoItem::id},
-    Member<MarkerKind>{"kind", &TodoItem::kind},
+    Member<platform::UUID>{"id", &TodoItem::id}, Member<MarkerKind>{"kind", &TodoItem::kind},
     Member<TodoStatus>{"status", &TodoItem::status},
-    Member<std::optional<bool>>{"completedRaw", &TodoItem::completedRaw},
-    Member<std::string>{"text", &TodoItem::text},
+    Member<std::optional<bool>>{"completedRaw", &TodoItem::completedRaw}, Member<std::string>{"text", &TodoItem::text},
     Member<std::string>{"rawText", &TodoItem::rawText},
     Member<std::optional<std::string>>{"chapterNote", &TodoItem::chapterNote},
     Member<std::optional<std::string>>{"assigneeName", &TodoItem::assigneeName},
@@ -39,8 +37,7 @@ inline constexpr auto kMembers = std::tuple(
     Member<std::optional<std::string>>{"topLevelRoleUID", &TodoItem::topLevelRoleUID},
     Member<std::string>{"libraryName", &TodoItem::libraryName},
     Member<std::string>{"libraryBookmarkID", &TodoItem::libraryBookmarkID},
-    Member<std::string>{"eventName", &TodoItem::eventName},
-    Member<std::string>{"timelineID", &TodoItem::timelineID},
+    Member<std::string>{"eventName", &TodoItem::eventName}, Member<std::string>{"timelineID", &TodoItem::timelineID},
     Member<std::string>{"timelineName", &TodoItem::timelineName},
     Member<double>{"timelinePositionSeconds", &TodoItem::timelinePositionSeconds},
     Member<std::string>{"timelineTimecode", &TodoItem::timelineTimecode},
@@ -61,11 +58,12 @@ bool withMember(std::size_t index, F&& f) {
         bool result = false;
         (void)((index == I && (result = f(std::get<I>(kMembers)), true)) || ...);
         return result;
-    }(std::make_index_sequence<kCount>{});
+    }
+    (std::make_index_sequence<kCount>{});
 }
 
-inline constexpr auto kKeys = std::apply(
-    [](const auto&... member) { return std::array<std::string_view, kCount>{member.key...}; }, kMembers);
+inline constexpr auto kKeys =
+    std::apply([](const auto&... member) { return std::array<std::string_view, kCount>{member.key...}; }, kMembers);
 
 template <class T>
 inline constexpr bool isOptional = false;
@@ -131,9 +129,8 @@ void visitValue(const T& value, Visitor&& visit) {
 // Calls `visit(key, value)` for each present member in order, `value` as visitValue gives it.
 template <class Visitor>
 void visitMembers(const TodoItem& item, Visitor&& visit) {
-    forEachMember([&](const auto& member) {
-        visitValue(item.*member.field, [&](auto value) { visit(member.key, value); });
-    });
+    forEachMember(
+        [&](const auto& member) { visitValue(item.*member.field, [&](auto value) { visit(member.key, value); }); });
 }
 
 }  // namespace quillo::itemfields

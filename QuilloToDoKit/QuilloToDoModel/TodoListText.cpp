@@ -138,7 +138,8 @@ private:
     unsigned char peek() const noexcept { return at_ < text_.size() ? static_cast<unsigned char>(text_[at_]) : 0; }
 
     void skipSpace() noexcept {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t'))
+        while (at_ < text_.size() &&
+               (text_[at_] == ' ' || text_[at_] == '\n' || text_[at_] == '\r' || text_[at_] == '\t'))
             ++at_;
     }
 
@@ -219,10 +220,14 @@ private:
             const unsigned char c = peek();
             ++at_;
             std::uint32_t digit = 0;
-            if (c >= '0' && c <= '9') digit = c - '0';
-            else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10U;
-            else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10U;
-            else return std::nullopt;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10U;
+            else if (c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10U;
+            else
+                return std::nullopt;
             value = value << 4 | digit;
         }
         return value;
@@ -296,7 +301,8 @@ private:
         do {
             const auto name = string();
             if (!name || !punctuation(':') || !startMember(*name)) return false;
-            if (!itemfields::withMember(member_, [this](const auto& member) { return value(items_.back().*member.field); }))
+            if (!itemfields::withMember(member_,
+                                        [this](const auto& member) { return value(items_.back().*member.field); }))
                 return false;
         } while (punctuation(','));
         if (!punctuation('}') || (seen_ | kOptionalMembers) != kAllMembers) return false;
@@ -326,9 +332,12 @@ private:
     bool value(bool& target) {
         skipSpace();
         const std::string_view rest = text_.substr(at_);
-        if (rest.starts_with("true")) target = true;
-        else if (rest.starts_with("false")) target = false;
-        else return false;
+        if (rest.starts_with("true"))
+            target = true;
+        else if (rest.starts_with("false"))
+            target = false;
+        else
+            return false;
         at_ += target ? 4 : 5;
         return true;
     }
@@ -355,9 +364,9 @@ private:
 
     std::string_view text_;
     std::size_t at_ = 0;
-    std::string scratch_;  // unescaped strings
+    std::string scratch_;                          // unescaped strings
     std::size_t member_ = itemfields::kCount - 1;  // the member being read
-    std::uint32_t seen_ = 0;                        // the current item's members so far, as bits
+    std::uint32_t seen_ = 0;                       // the current item's members so far, as bits
     std::vector<TodoItem> items_;
 };
 

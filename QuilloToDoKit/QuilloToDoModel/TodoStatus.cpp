@@ -6,11 +6,14 @@ namespace quillo {
 
 namespace {
 
-constexpr platform::RawValueTable<TodoStatus, 3> kRawValues{"TodoStatus", {{
-    {TodoStatus::open, "open"},
-    {TodoStatus::done, "done"},
-    {TodoStatus::unknown, "unknown"},
-}}};
+constexpr platform::RawValueTable<TodoStatus, 3> kRawValues{
+    "TodoStatus",
+    {{
+        {TodoStatus::open, "open"},
+        {TodoStatus::done, "done"},
+        {TodoStatus::unknown, "unknown"},
+    }},
+};
 
 }  // namespace
 

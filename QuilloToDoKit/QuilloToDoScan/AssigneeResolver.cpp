@@ -11,7 +11,16 @@ namespace quillo::AssigneeResolver {
 namespace {
 
 constexpr auto kBuiltInRoleNames = std::to_array<std::string_view>({
-    "video", "titles", "titel", "dialogue", "dialog", "music", "musik", "effects", "effekte", "captions",
+    "video",
+    "titles",
+    "titel",
+    "dialogue",
+    "dialog",
+    "music",
+    "musik",
+    "effects",
+    "effekte",
+    "captions",
     "bildunterschriften",
 });
 
@@ -37,7 +46,8 @@ std::optional<Prefix> atPrefix(std::string_view text) {
     while (last > first && platform::isSpaceSeparatorOrTab(characters[last - 1])) --last;
 
     const auto offset = [&](std::size_t index) {
-        return index < characters.size() ? static_cast<std::size_t>(characters[index].data() - text.data()) : text.size();
+        return index < characters.size() ? static_cast<std::size_t>(characters[index].data() - text.data())
+                                         : text.size();
     };
     Prefix prefix;
     prefix.name = std::string(text.substr(1, offset(end) - 1));

@@ -47,8 +47,8 @@ public:
     explicit MarkerCollector(const fcpxml::Resources& resources) {
         for (const auto& [id, frameDuration] : resources.formatFrameDurations) {
             if (frameDuration.numerator != 0)
-                formatFrameRates_.emplace(id, static_cast<double>(frameDuration.denominator) /
-                                                  static_cast<double>(frameDuration.numerator));
+                formatFrameRates_.emplace(
+                    id, static_cast<double>(frameDuration.denominator) / static_cast<double>(frameDuration.numerator));
         }
     }
 
@@ -68,8 +68,8 @@ public:
         }
         if (const auto offset = seconds(attributes.value("offset"))) {
             clipStack_.push_back(ClipContext{std::string(name), text(attributes.value("name")),
-                                             text(attributes.value("role")), *offset, clipStart(name, attributes, *offset),
-                                             depth});
+                                             text(attributes.value("role")), *offset,
+                                             clipStart(name, attributes, *offset), depth});
         }
         if (name == "marker" || name == "chapter-marker") handleMarker(name, attributes);
     }

@@ -24,7 +24,7 @@ struct ScannedMarker {
     std::optional<std::string> chapterNote;         // chapter markers' "note"
     std::optional<std::string> roleAttribute;       // "role" of the innermost open clip
     std::optional<std::string> containingClipName;  // "name" of the innermost open clip
-    std::string sequenceName;  // the enclosing project's name, or "Untitled"
+    std::string sequenceName;                       // the enclosing project's name, or "Untitled"
     // The innermost clip's offset plus the marker's start minus the clip's start: a time in the element
     // that contains the clip (the timeline for a clip on the primary storyline). Finite.
     double positionSeconds = 0;

@@ -115,7 +115,8 @@ public:
         const auto values = elementsOf(item(dictionary, "NS.objects"));
         if (keys.size() != values.size()) throw std::runtime_error("NS.keys and NS.objects differ in length");
         std::vector<std::pair<std::string, plist_t>> result;
-        for (std::size_t i = 0; i < keys.size(); ++i) result.emplace_back(stringOf(resolve(keys[i])), resolve(values[i]));
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            result.emplace_back(stringOf(resolve(keys[i])), resolve(values[i]));
         return result;
     }
 

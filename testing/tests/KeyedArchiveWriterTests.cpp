@@ -82,8 +82,7 @@ TEST_P(KeyedArchiveFormats, NestedContainersFollowTheirParentAndShareClassEntrie
     EXPECT_EQ(stringOf(classes[1]), "NSObject");
 }
 
-INSTANTIATE_TEST_SUITE_P(BinaryAndXML, KeyedArchiveFormats,
-                         ::testing::Values(PlistFormat::binary, PlistFormat::xml),
+INSTANTIATE_TEST_SUITE_P(BinaryAndXML, KeyedArchiveFormats, ::testing::Values(PlistFormat::binary, PlistFormat::xml),
                          [](const auto& test) { return test.param == PlistFormat::binary ? "binary" : "xml"; });
 
 TEST(KeyedArchiveWriter, XMLReferencesAreCFUIDDictionaries) {
@@ -114,14 +113,15 @@ TEST(KeyedArchiveWriter, SharesEqualScalarsAndReusedContainersButNotEqualCopies)
 
 TEST(KeyedArchiveWriter, ObjectsKeepScalarsInlineAndReferToEverythingElse) {
     const auto subRoles = ArchiveValue::array({"dialogue.dialogue-1"});
-    const ArchiveView archive(KeyedArchiveWriter::archive(ArchiveValue::object("FFRole", {
-        {"uuid", "dialogue"},
-        {"colorIndex", 3},
-        {"visible", true},
-        {"subRoles", subRoles},
-        {"label", ArchiveValue::mutableString("Dialogue")},
-        {"raw", ArchiveValue::inlineValue(PlistValue::string("in place"))},
-    })));
+    const ArchiveView archive(KeyedArchiveWriter::archive(
+        ArchiveValue::object("FFRole", {
+                                           {"uuid", "dialogue"},
+                                           {"colorIndex", 3},
+                                           {"visible", true},
+                                           {"subRoles", subRoles},
+                                           {"label", ArchiveValue::mutableString("Dialogue")},
+                                           {"raw", ArchiveValue::inlineValue(PlistValue::string("in place"))},
+                                       })));
     plist_t role = archive.root();
     EXPECT_EQ(archive.className(role), "FFRole");
     EXPECT_EQ(stringOf(archive.resolve(item(role, "uuid"))), "dialogue");
@@ -139,8 +139,7 @@ TEST(KeyedArchiveWriter, ObjectsKeepScalarsInlineAndReferToEverythingElse) {
 
 TEST(KeyedArchiveWriter, WritesOddArchivesAsGiven) {
     const ArchiveView archive(KeyedArchiveWriter::archive(ArchiveValue::dictionaryWithLists(
-        {"name", 7, ArchiveValue::reference(999), "extra"},
-        {ArchiveValue::null(), "seven", "lost"})));
+        {"name", 7, ArchiveValue::reference(999), "extra"}, {ArchiveValue::null(), "seven", "lost"})));
     const auto keys = elementsOf(item(archive.root(), "NS.keys"));
     const auto objects = elementsOf(item(archive.root(), "NS.objects"));
     ASSERT_EQ(keys.size(), 4u);
@@ -160,9 +159,9 @@ TEST(KeyedArchiveWriter, EditsTheObjectTableForCyclesAndBrokenTopLevels) {
     const auto inner = writer.reserve();
     writer.setRoot(ArchiveValue::dictionary({{"loop", ArchiveValue::reference(inner)}}));
     writer.replace(inner, PlistValue::dictionary({
-        {"NS.objects", PlistValue::array({PlistValue::uid(inner), PlistValue::uid(1)})},
-        {"$class", PlistValue::uid(writer.classReference("NSArray"))},
-    }));
+                              {"NS.objects", PlistValue::array({PlistValue::uid(inner), PlistValue::uid(1)})},
+                              {"$class", PlistValue::uid(writer.classReference("NSArray"))},
+                          }));
     const ArchiveView archive(writer.bytes());
     plist_t loop = archive.resolve(elementsOf(item(archive.root(), "NS.objects"))[0]);
     EXPECT_EQ(uidOf(elementsOf(item(loop, "NS.objects"))[0]), inner);
@@ -177,8 +176,8 @@ TEST(KeyedArchiveWriter, EditsTheObjectTableForCyclesAndBrokenTopLevels) {
 TEST(KeyedArchiveWriter, ScalarAndRawRootsTakeIndexOne) {
     const ArchiveView text(KeyedArchiveWriter::archive("just text"));
     EXPECT_EQ(stringOf(text.root()), "just text");
-    const ArchiveView raw(KeyedArchiveWriter::archive(ArchiveValue::rawObject(
-        PlistValue::dictionary({{"NS.keys", PlistValue::array({PlistValue::uid(0)})}}))));
+    const ArchiveView raw(KeyedArchiveWriter::archive(
+        ArchiveValue::rawObject(PlistValue::dictionary({{"NS.keys", PlistValue::array({PlistValue::uid(0)})}}))));
     EXPECT_EQ(item(raw.root(), "NS.objects"), nullptr);
     EXPECT_EQ(uidOf(elementsOf(item(raw.root(), "NS.keys"))[0]), 0u);
 }

@@ -22,7 +22,8 @@ std::string contentsOf(const fs::path& path) {
 std::vector<SqlRow> dump(const fs::path& database) {
     const StoreReader store(database);
     auto rows = store.rows("SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME, ZMETADATA FROM ZCOLLECTION ORDER BY Z_PK");
-    for (auto& row : store.rows("SELECT Z_PK, ZCOLLECTION, ZIDENTIFIER, ZDICTIONARYDATA FROM ZCOLLECTIONMD ORDER BY Z_PK")) {
+    for (auto& row :
+         store.rows("SELECT Z_PK, ZCOLLECTION, ZIDENTIFIER, ZDICTIONARYDATA FROM ZCOLLECTIONMD ORDER BY Z_PK")) {
         rows.push_back(std::move(row));
     }
     for (auto& row : store.rows("SELECT * FROM Z_3CHILDCOLLECTIONS ORDER BY 1, 2")) rows.push_back(std::move(row));

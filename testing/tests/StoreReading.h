@@ -30,10 +30,14 @@ public:
     explicit StoreReader(const std::filesystem::path& file) {
         std::string uri = "file:";
         for (const char c : file.string()) {
-            if (c == '%') uri += "%25";
-            else if (c == '?') uri += "%3F";
-            else if (c == '#') uri += "%23";
-            else uri += c;
+            if (c == '%')
+                uri += "%25";
+            else if (c == '?')
+                uri += "%3F";
+            else if (c == '#')
+                uri += "%23";
+            else
+                uri += c;
         }
         uri += "?immutable=1";
         if (sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
@@ -53,7 +57,8 @@ public:
         }
         for (std::size_t i = 0; i < params.size(); ++i) {
             const int index = static_cast<int>(i) + 1;
-            if (const auto* number = std::get_if<std::int64_t>(&params[i])) sqlite3_bind_int64(statement, index, *number);
+            if (const auto* number = std::get_if<std::int64_t>(&params[i]))
+                sqlite3_bind_int64(statement, index, *number);
             if (const auto* text = std::get_if<std::string>(&params[i])) {
                 sqlite3_bind_text(statement, index, text->c_str(), -1, SQLITE_TRANSIENT);
             }
@@ -64,17 +69,18 @@ public:
             SqlRow row;
             for (int column = 0; column < sqlite3_column_count(statement); ++column) {
                 switch (sqlite3_column_type(statement, column)) {
-                    case SQLITE_INTEGER: row.emplace_back(std::int64_t{sqlite3_column_int64(statement, column)}); break;
-                    case SQLITE_FLOAT: row.emplace_back(sqlite3_column_double(statement, column)); break;
-                    case SQLITE_TEXT:
-                        row.emplace_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, column))));
-                        break;
-                    case SQLITE_BLOB: {
-                        const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement, column));
-                        row.emplace_back(Bytes(bytes, bytes + sqlite3_column_bytes(statement, column)));
-                        break;
-                    }
-                    default: row.emplace_back(std::monostate{}); break;
+                case SQLITE_INTEGER: row.emplace_back(std::int64_t{sqlite3_column_int64(statement, column)}); break;
+                case SQLITE_FLOAT: row.emplace_back(sqlite3_column_double(statement, column)); break;
+                case SQLITE_TEXT:
+                    row.emplace_back(
+                        std::string(reinterpret_cast<const char*>(sqlite3_column_text(statement, column))));
+                    break;
+                case SQLITE_BLOB: {
+                    const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(statement, column));
+                    row.emplace_back(Bytes(bytes, bytes + sqlite3_column_bytes(statement, column)));
+                    break;
+                }
+                default: row.emplace_back(std::monostate{}); break;
                 }
             }
             result.push_back(std::move(row));
@@ -100,17 +106,18 @@ public:
 
     std::vector<std::int64_t> children(std::int64_t parent) const {
         std::vector<std::int64_t> keys;
-        for (const auto& row : rows("SELECT Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS WHERE Z_3PARENTCOLLECTIONS = ?",
-                                    {parent})) {
+        for (const auto& row :
+             rows("SELECT Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS WHERE Z_3PARENTCOLLECTIONS = ?", {parent})) {
             keys.push_back(std::get<std::int64_t>(row.at(0)));
         }
         return keys;
     }
 
     std::optional<std::int64_t> childNamed(std::int64_t parent, const std::string& name) const {
-        const auto found = rows("SELECT c.Z_PK FROM Z_3CHILDCOLLECTIONS j JOIN ZCOLLECTION c ON c.Z_PK = "
-                                "j.Z_3CHILDCOLLECTIONS WHERE j.Z_3PARENTCOLLECTIONS = ? AND c.ZNAME = ? LIMIT 1",
-                                {parent, name});
+        const auto found = rows(
+            "SELECT c.Z_PK FROM Z_3CHILDCOLLECTIONS j JOIN ZCOLLECTION c ON c.Z_PK = "
+            "j.Z_3CHILDCOLLECTIONS WHERE j.Z_3PARENTCOLLECTIONS = ? AND c.ZNAME = ? LIMIT 1",
+            {parent, name});
         if (found.empty()) return std::nullopt;
         return std::get<std::int64_t>(found[0][0]);
     }

@@ -114,8 +114,8 @@ TEST_F(TimelineBuilderTest, StorylineItemsKeepTheirOrderInRowsAndInTheStoredOrde
 
     const auto items = store().related(timeline.primaryItem().pk(), "containedItems");
     EXPECT_EQ(types(items), (std::vector<std::string>{"FFAnchoredMediaComponent", "FFAnchoredGapGeneratorComponent",
-                                                     "FFAnchoredGeneratorComponent", "FFAnchoredGeneratorComponent",
-                                                     "FFAnchoredClip", "FFAnchoredStack"}));
+                                                      "FFAnchoredGeneratorComponent", "FFAnchoredGeneratorComponent",
+                                                      "FFAnchoredClip", "FFAnchoredStack"}));
     const auto group = *store().childNamed(timeline.primaryItem().pk(), "containedItems");
     EXPECT_EQ(store().info(group).type, "NSArray");
     EXPECT_EQ(Blob(store(), group).identifiers(), identifiersOf(items));
@@ -143,7 +143,8 @@ TEST_F(TimelineBuilderTest, StoredOrderCanDifferFromTheRowsOrBeMissing) {
     unordered.clip("D", 0.0, 1.0);
     unordered.omitStoredOrder();
 
-    EXPECT_EQ(Blob(store(), reordered.groupPK()).identifiers(), (std::vector<std::string>{c.identifier(), a.identifier()}));
+    EXPECT_EQ(Blob(store(), reordered.groupPK()).identifiers(),
+              (std::vector<std::string>{c.identifier(), a.identifier()}));
     EXPECT_EQ(store().children(reordered.groupPK()), (std::vector<std::int64_t>{a.pk(), b.pk(), c.pk()}));
     EXPECT_EQ(store().blob(unordered.groupPK()), std::nullopt);
     EXPECT_EQ(store().count("SELECT COUNT(*) FROM ZCOLLECTIONMD WHERE ZCOLLECTION = ?", {unordered.groupPK()}), 1);
@@ -231,7 +232,8 @@ TEST_F(TimelineBuilderTest, CompoundAndMulticamClipsReferToTheirSequencesByMedia
     EXPECT_EQ(store().info(clipRef).type, "FFClipRef");
     EXPECT_EQ(Blob(store(), clipRef).text("mediaIdentifier"),
               Blob(store(), compound.inner().sequencePK()).text("mediaIdentifier"));
-    EXPECT_EQ(store().related(compound.inner().primaryItem().pk(), "containedItems"), std::vector<std::int64_t>{inner.pk()});
+    EXPECT_EQ(store().related(compound.inner().primaryItem().pk(), "containedItems"),
+              std::vector<std::int64_t>{inner.pk()});
 
     // sequence > primaryObject > first item > containedItems > first item (a gap) > anchoredItems: the angles.
     const auto mcPrimary = store().related(multicam.sequencePK(), "primaryObject").at(0);
@@ -261,7 +263,8 @@ TEST_F(TimelineBuilderTest, ClipsReferToTheirAssetsAndChannelRoles) {
     EXPECT_EQ(asset.text("displayName"), "Interview A");
     EXPECT_EQ(asset.text("timecodeFrameDuration"), "100/2400");
     for (const auto clip : {first.pk(), again.pk()}) {
-        EXPECT_EQ(Blob(store(), store().related(clip, "media").at(0)).text("mediaIdentifier"), asset.text("mediaIdentifier"));
+        EXPECT_EQ(Blob(store(), store().related(clip, "media").at(0)).text("mediaIdentifier"),
+                  asset.text("mediaIdentifier"));
     }
     EXPECT_EQ(store().info(synced.pk()).type, "FFAnchoredCollection");
     EXPECT_TRUE(booleanOf(Blob(store(), synced.pk()).value("isSyncronized")));

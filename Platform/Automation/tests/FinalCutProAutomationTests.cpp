@@ -20,9 +20,9 @@ using platform::FinalCutProAutomationError;
 using quillo::testing::FinalCutProProcess;
 using quillo::testing::LibraryBuilder;
 using quillo::testing::PathPrefix;
-using quillo::testing::writeShellScript;
 using quillo::testing::TemporaryDirectory;
 using quillo::testing::thrownBy;
+using quillo::testing::writeShellScript;
 
 namespace {
 
@@ -55,11 +55,21 @@ TEST(OpenLibraryBundles, TakesTheBundlesOfDatabaseLinesOnceInOutputOrder) {
     fs::create_directories(other);
     const std::string lines =
         "COMMAND   PID USER   FD   TYPE DEVICE SIZE/OFF    NODE NAME\n"
-        "Final\\x20C 1 me  4r   REG  8,1    4096 1 " + (other / "CurrentVersion.flexolibrary").string() + "\n"
-        "Final\\x20C 1 me  5r   REG  8,1    4096 2 " + (spot / "Day 1/CurrentVersion.fcpevent").string() + "\n"
-        "Final\\x20C 1 me  6r   REG  8,1    4096 3 " + (spot / "CurrentVersion.flexolibrary").string() + "\n"
-        "Final\\x20C 1 me  7r   REG  8,1    4096 4 " + (dir.path() / "Gone.fcpbundle/E/CurrentVersion.fcpevent").string() + " (deleted)\n"
-        "Final\\x20C 1 me  8r   REG  8,1    4096 5 " + (spot / "Day 1/Render Files/clip.mov").string() + "\n"
+        "Final\\x20C 1 me  4r   REG  8,1    4096 1 " +
+        (other / "CurrentVersion.flexolibrary").string() +
+        "\n"
+        "Final\\x20C 1 me  5r   REG  8,1    4096 2 " +
+        (spot / "Day 1/CurrentVersion.fcpevent").string() +
+        "\n"
+        "Final\\x20C 1 me  6r   REG  8,1    4096 3 " +
+        (spot / "CurrentVersion.flexolibrary").string() +
+        "\n"
+        "Final\\x20C 1 me  7r   REG  8,1    4096 4 " +
+        (dir.path() / "Gone.fcpbundle/E/CurrentVersion.fcpevent").string() +
+        " (deleted)\n"
+        "Final\\x20C 1 me  8r   REG  8,1    4096 5 " +
+        (spot / "Day 1/Render Files/clip.mov").string() +
+        "\n"
         "Final\\x20C 1 me  9r   REG  8,1    4096 6 CurrentVersion.fcpevent without a path\n"
         "Final\\x20C 1 me 10r   REG  8,1    4096 7 /Volumes/Plain/Day 1/CurrentVersion.fcpevent\n";
     const auto bundles = platform::OpenLibraryBundles::inLsofOutput(QByteArray::fromStdString(lines));
@@ -74,7 +84,8 @@ TEST(FinalCutProAutomation, ScriptFailureTexts) {
     EXPECT_EQ(platform::scriptFailureText(-1743, "Not authorized to send Apple events to Final Cut Pro."),
               "No automation permission for Final Cut Pro. Please allow QuilloToDo to control Final Cut Pro in "
               "System Settings \u203A Privacy & Security \u203A Automation.");
-    EXPECT_EQ(platform::scriptFailureText(-1728, "Can't get library 1."), "AppleScript error -1728: Can't get library 1.");
+    EXPECT_EQ(platform::scriptFailureText(-1728, "Can't get library 1."),
+              "AppleScript error -1728: Can't get library 1.");
     EXPECT_EQ(platform::scriptFailureText(std::nullopt, std::nullopt), "AppleScript error ?: unknown");
     EXPECT_EQ(FinalCutProAutomationError::scriptFailed(-1743, std::nullopt).kind(),
               FinalCutProAutomationError::Kind::noPermission);
@@ -91,8 +102,9 @@ TEST(FinalCutProAutomation, ListsTheBundlesTheRunningApplicationHoldsOpen) {
 
     const FinalCutProAutomation automation;
     EXPECT_TRUE(automation.isRunning());
-    EXPECT_EQ(under(dir.path(), automation.openLibraries()),
-              (QStringList{qPath(dir.path() / "Zweiter Schnitt ✂.fcpbundle"), qPath(dir.path() / "Main Edit.fcpbundle")}));
+    EXPECT_EQ(
+        under(dir.path(), automation.openLibraries()),
+        (QStringList{qPath(dir.path() / "Zweiter Schnitt ✂.fcpbundle"), qPath(dir.path() / "Main Edit.fcpbundle")}));
 }
 
 TEST(FinalCutProAutomation, FailuresCarryTheirTexts) {
@@ -116,18 +128,19 @@ TEST(FinalCutProAutomation, FailuresCarryTheirTexts) {
 TEST(Lsof, RunsTheOneOnPathAndAbandonsItAfterTheTimeLimit) {
     TemporaryDirectory dir;
     writeShellScript(dir.path() / "lsof",
-                "if [ \"$1\" = hang ]; then exec sleep 600; fi\n"
-                // A stderr far beyond a pipe's buffer, then the answer.
-                "head -c 4000000 /dev/zero >&2\n"
-                "echo \"$LC_ALL $*\"\n");
+                     "if [ \"$1\" = hang ]; then exec sleep 600; fi\n"
+                     // A stderr far beyond a pipe's buffer, then the answer.
+                     "head -c 4000000 /dev/zero >&2\n"
+                     "echo \"$LC_ALL $*\"\n");
     const PathPrefix path(dir.path());
     EXPECT_EQ(platform::Lsof::executable(), qPath(dir.path() / "lsof"));
     EXPECT_EQ(platform::Lsof::run({"-c", "Final Cut Pro"}, std::chrono::seconds(60)), "C.UTF-8 -c Final Cut Pro\n");
 
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(thrownBy<platform::LsofError>([] { platform::Lsof::run({"hang"}, std::chrono::milliseconds(300)); }).kind(),
-              platform::LsofError::Kind::timedOut);
+    EXPECT_EQ(
+        thrownBy<platform::LsofError>([] { platform::Lsof::run({"hang"}, std::chrono::milliseconds(300)); }).kind(),
+        platform::LsofError::Kind::timedOut);
     EXPECT_LT(clock.elapsed(), 30'000);
 }
 

@@ -50,8 +50,8 @@ TEST(Bookmark, MalformedBlobsResolveToNothing) {
 
     EXPECT_FALSE(platform::Bookmark::resolve(QByteArray()));
     EXPECT_FALSE(platform::Bookmark::resolve(data.left(data.size() - 1)));  // path cut short
-    EXPECT_FALSE(platform::Bookmark::resolve(data + "/"));                    // bytes after the path
-    EXPECT_FALSE(platform::Bookmark::resolve(data.left(20)));                 // header cut short
+    EXPECT_FALSE(platform::Bookmark::resolve(data + "/"));                  // bytes after the path
+    EXPECT_FALSE(platform::Bookmark::resolve(data.left(20)));               // header cut short
     QByteArray otherVersion = data;
     otherVersion[5] = 2;
     EXPECT_FALSE(platform::Bookmark::resolve(otherVersion));

@@ -11,7 +11,6 @@ using quillo::testing::thrownBy;
 using namespace platform;
 using Kind = DecodingError::Kind;
 
-
 TEST(Coding, RequiredMembersReportKindAndPath) {
     const JSON document = parseJSON(R"({"name":"x","missing":null,"count":"7","inner":{"a":1}})");
     const KeyedDecoder root(document, {"root"});
@@ -56,7 +55,7 @@ TEST(Coding, NumbersReadAsDoubleFromAnyJSONNumber) {
 
 TEST(Coding, MalformedDocumentsAreDataCorrupted) {
     for (const std::string& text : {std::string("{"), std::string("{\"a\":\"\xFF\"}"), std::string(""),
-                                   std::string("{} trailing"), std::string("[1e400]")}) {
+                                    std::string("{} trailing"), std::string("[1e400]")}) {
         const auto error = thrownBy<DecodingError>([&] { parseJSON(text); });
         EXPECT_EQ(error.kind(), Kind::dataCorrupted) << text;
         EXPECT_TRUE(error.codingPath().empty());

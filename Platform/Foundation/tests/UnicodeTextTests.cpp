@@ -7,8 +7,8 @@ using namespace platform;
 
 namespace {
 
-const std::string kPrecomposedE = "caf\xC3\xA9";   // café with U+00E9
-const std::string kDecomposedE = "cafe\xCC\x81";   // café with e + U+0301
+const std::string kPrecomposedE = "caf\xC3\xA9";  // café with U+00E9
+const std::string kDecomposedE = "cafe\xCC\x81";  // café with e + U+0301
 
 class DefaultLocale : public ::testing::Test {
 protected:
@@ -34,7 +34,10 @@ TEST(UnicodeText, InvalidUTF8BecomesReplacementCharacter) {
     EXPECT_TRUE(isValidUTF8("plain \xC3\xA9"));
     EXPECT_FALSE(isValidUTF8("bad \xC3"));
     EXPECT_FALSE(isValidUTF8("\xED\xA0\x80"));  // an encoded surrogate
-    EXPECT_EQ(sanitizedUTF8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(sanitizedUTF8("a\xFF"
+                            "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(sanitizedUTF8("ok"), "ok");
 }
 
@@ -47,7 +50,10 @@ TEST_F(DefaultLocale, ContainmentIgnoresCaseButNotDiacritics) {
     EXPECT_TRUE(localizedCaseInsensitiveContains(kDecomposedE, "CAF\xC3\x89"));
     EXPECT_FALSE(localizedCaseInsensitiveContains(kPrecomposedE, "cafe"));
     EXPECT_FALSE(localizedCaseInsensitiveContains(kDecomposedE, "cafe"));  // match may not stop before the mark
-    EXPECT_TRUE(localizedCaseInsensitiveContains("Stra\xC3\x9F" "e", "STRASSE"));
+    EXPECT_TRUE(
+        localizedCaseInsensitiveContains("Stra\xC3\x9F"
+                                         "e",
+                                         "STRASSE"));
     EXPECT_TRUE(localizedCaseInsensitiveContains("a b", " "));
     EXPECT_FALSE(localizedCaseInsensitiveContains("ab", " "));
     EXPECT_FALSE(localizedCaseInsensitiveContains("anything", ""));
@@ -73,7 +79,9 @@ TEST_F(DefaultLocale, ComparisonIgnoresCaseButOrdersAccents) {
 }
 
 TEST(UnicodeText, GraphemeClustersKeepCombiningSequencesAndEmojiTogether) {
-    const std::string text = "e\xCC\x81" "a\r\nb\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB";  // é, a, CRLF, b, 👩‍💻
+    const std::string text =
+        "e\xCC\x81"
+        "a\r\nb\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x92\xBB";  // é, a, CRLF, b, 👩‍💻
     const auto clusters = graphemeClusters(text);
     ASSERT_EQ(clusters.size(), 5u);
     EXPECT_EQ(clusters[0], "e\xCC\x81");
@@ -89,7 +97,7 @@ TEST(UnicodeText, GraphemeClustersKeepCombiningSequencesAndEmojiTogether) {
 TEST(UnicodeText, WhitespaceClasses) {
     EXPECT_TRUE(startsWithWhitespace(" a"));
     EXPECT_TRUE(startsWithWhitespace("\n"));
-    EXPECT_TRUE(startsWithWhitespace("\xC2\xA0x"));   // no-break space
+    EXPECT_TRUE(startsWithWhitespace("\xC2\xA0x"));     // no-break space
     EXPECT_TRUE(startsWithWhitespace("\xE2\x80\xA8"));  // line separator
     EXPECT_FALSE(startsWithWhitespace("a "));
     EXPECT_FALSE(startsWithWhitespace(""));
@@ -101,10 +109,14 @@ TEST(UnicodeText, WhitespaceClasses) {
 }
 
 TEST(UnicodeText, TrimmingDropsWholeScalarsOfItsClassAndStopsAtIllFormedBytes) {
-    EXPECT_EQ(trimmedWhitespace(" \t\n\xC2\xA0" "a b\xE2\x80\xA8\r"), "a b");
+    EXPECT_EQ(trimmedWhitespace(" \t\n\xC2\xA0"
+                                "a b\xE2\x80\xA8\r"),
+              "a b");
     EXPECT_EQ(trimmedWhitespace(" \n "), "");
     EXPECT_EQ(trimmedWhitespace(""), "");
-    EXPECT_EQ(trimmedSpaceSeparatorsAndTabs("\t\xE3\x80\x80" "1s "), "1s");
+    EXPECT_EQ(trimmedSpaceSeparatorsAndTabs("\t\xE3\x80\x80"
+                                            "1s "),
+              "1s");
     EXPECT_EQ(trimmedSpaceSeparatorsAndTabs("\n1s\xE2\x80\xA8"), "\n1s\xE2\x80\xA8");  // Zl and line feeds stay
     // A lone continuation byte or a cut-off sequence is kept, with what lies inside it.
     EXPECT_EQ(trimmedWhitespace(" \x80 a "), "\x80 a");
@@ -114,16 +126,30 @@ TEST(UnicodeText, TrimmingDropsWholeScalarsOfItsClassAndStopsAtIllFormedBytes) {
 
 TEST_F(DefaultLocale, APreparedSearchAgreesWithTheOneShotTest) {
     use("en_US");
-    const std::vector<std::string> texts{"plain ascii", "CAF\xC3\x89 au lait", "Stra\xC3\x9F" "e", "cafe\xCC\x81",
-                                         "ete", "\xC3\xA9t\xC3\xA9", "", "ss", "KELVIN"};
-    const std::vector<std::string> needles{"ascii", "caf\xC3\xA9", "STRASSE", "\xC3\xA9t\xC3\xA9", "ete", "\xC3\x9F",
-                                           "\xE2\x84\xAA" /* Kelvin sign folds to k */, "e"};
+    const std::vector<std::string> texts{"plain ascii",
+                                         "CAF\xC3\x89 au lait",
+                                         "Stra\xC3\x9F"
+                                         "e",
+                                         "cafe\xCC\x81",
+                                         "ete",
+                                         "\xC3\xA9t\xC3\xA9",
+                                         "",
+                                         "ss",
+                                         "KELVIN"};
+    const std::vector<std::string> needles{"ascii",
+                                           "caf\xC3\xA9",
+                                           "STRASSE",
+                                           "\xC3\xA9t\xC3\xA9",
+                                           "ete",
+                                           "\xC3\x9F",
+                                           "\xE2\x84\xAA" /* Kelvin sign folds to k */,
+                                           "e"};
     for (const auto& needle : needles) {
         const CaseInsensitiveSearch search(needle);
         for (const auto& text : texts)
             EXPECT_EQ(search.foundIn(text), localizedCaseInsensitiveContains(text, needle)) << needle << " in " << text;
     }
-    EXPECT_TRUE(CaseInsensitiveSearch("\xC3\x9F").foundIn("ss"));      // ß folds to ss: found in ASCII text
+    EXPECT_TRUE(CaseInsensitiveSearch("\xC3\x9F").foundIn("ss"));  // ß folds to ss: found in ASCII text
     EXPECT_TRUE(CaseInsensitiveSearch("\xE2\x84\xAA").foundIn("KELVIN"));
     EXPECT_FALSE(CaseInsensitiveSearch("\xC3\xA9t\xC3\xA9").foundIn("ete"));
     EXPECT_FALSE(CaseInsensitiveSearch("").foundIn("anything"));

@@ -132,7 +132,8 @@ TEST_F(ReminderStoreTest, OnlyAVTodoInsideAListIsAReminder) {
     store.commit();
     writeFile(root() / list.calendarIdentifier / "event.ics",
               "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
-    writeFile(directory.path() / "outside.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:x\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+    writeFile(directory.path() / "outside.ics",
+              "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:x\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
     EXPECT_FALSE(store.calendarItemWithIdentifier("event"));
     EXPECT_FALSE(store.calendarItemWithIdentifier("../../outside"));
     EXPECT_FALSE(store.calendarItemWithIdentifier(""));

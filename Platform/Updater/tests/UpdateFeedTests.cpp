@@ -45,8 +45,7 @@ TEST(UpdateFeed, LinksOtherThanWebPagesAreDropped) {
 }
 
 TEST(UpdateFeed, UnusableFeedsSayWhy) {
-    EXPECT_EQ(reason([] { newestRelease("<html><body>Hello</body></html>"); }),
-              "The update feed is not an RSS feed.");
+    EXPECT_EQ(reason([] { newestRelease("<html><body>Hello</body></html>"); }), "The update feed is not an RSS feed.");
     EXPECT_EQ(reason([] { newestRelease(feed("<item><title>1.0</title></item>")); }),
               "The update feed lists no version.");
     EXPECT_EQ(reason([] { newestRelease(" \n"); }), "The update feed is empty.");
@@ -54,8 +53,8 @@ TEST(UpdateFeed, UnusableFeedsSayWhy) {
     EXPECT_TRUE(garbage.starts_with("The update feed is not valid XML (")) << garbage;
     EXPECT_TRUE(garbage.ends_with(", line 1).")) << garbage;
     // Cut off after a complete item: still refused, not read as a short feed.
-    const std::string truncated = reason(
-        [] { newestRelease(feed("<item><up:version>9.0</up:version></item>").chopped(20)); });
+    const std::string truncated =
+        reason([] { newestRelease(feed("<item><up:version>9.0</up:version></item>").chopped(20)); });
     EXPECT_TRUE(truncated.starts_with("The update feed is not valid XML (")) << truncated;
 }
 

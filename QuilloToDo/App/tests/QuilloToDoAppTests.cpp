@@ -75,8 +75,8 @@ TEST_F(QuilloToDoAppTest, ControllersAreMadeOnceInTheirOrderAndNothingRunsBefore
     for (QObject* child : app->children()) made.append(QString::fromLatin1(child->metaObject()->className()));
     ASSERT_GE(made.size(), 6);
     EXPECT_EQ(made.mid(0, 6), (QStringList{"platform::Updater", "quillo::LibraryController", "quillo::IndexController",
-                                            "quillo::MarkerFilterController", "quillo::TodoIPCServer",
-                                            "quillo::PostlabLibraryLocator"}));
+                                           "quillo::MarkerFilterController", "quillo::TodoIPCServer",
+                                           "quillo::PostlabLibraryLocator"}));
     EXPECT_FALSE(app->updaterController().isStarted());
     EXPECT_EQ(app->ipcServer().port(), 0);
     EXPECT_FALSE(app->postlabLocator().isPolling());
@@ -164,8 +164,7 @@ TEST_F(QuilloToDoAppTest, ASettingsChangeReachesTheRunningWindowAtOnce) {
 
 TEST_F(QuilloToDoAppTest, CheckForUpdatesReadsTheFeedAndTellsTheUser) {
     quillo::testing::ScriptedHttpServer server;
-    server.script({.status = 200,
-                   .body = R"(<rss version="2.0" xmlns:up="http://example.org/updates"><channel>
+    server.script({.status = 200, .body = R"(<rss version="2.0" xmlns:up="http://example.org/updates"><channel>
                      <item><up:version>)" QUILLO_APP_VERSION R"(</up:version></item></channel></rss>)"});
     QuilloToDoApp::Options options;
     options.updateFeedURL = QUrl(server.baseURL() + "/appcast.xml");

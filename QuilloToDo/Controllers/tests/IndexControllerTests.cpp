@@ -50,9 +50,11 @@ std::shared_ptr<std::vector<std::string>> recordChanges(IndexController& index) 
     auto changes = std::make_shared<std::vector<std::string>>();
     QObject::connect(&index, &IndexController::isRefreshingChanged, &index,
                      [&index, changes] { changes->push_back(index.isRefreshing() ? "refreshing" : "idle"); });
-    QObject::connect(&index, &IndexController::structureChanged, &index, [changes] { changes->push_back("structure"); });
+    QObject::connect(&index, &IndexController::structureChanged, &index,
+                     [changes] { changes->push_back("structure"); });
     QObject::connect(&index, &IndexController::itemsChanged, &index, [changes] { changes->push_back("items"); });
-    QObject::connect(&index, &IndexController::lastRefreshDateChanged, &index, [changes] { changes->push_back("date"); });
+    QObject::connect(&index, &IndexController::lastRefreshDateChanged, &index,
+                     [changes] { changes->push_back("date"); });
     return changes;
 }
 

@@ -77,9 +77,9 @@ TEST(PostlabLibraryLocator, FindsTheFirstLiveBundleOfEachWatchedName) {
     const fs::path lowerCut = bundle(dir.path() / "lower", cut.toLower());
     const fs::path other = bundle(dir.path() / "local", unwatched);
     FinalCutProProcess application(
-        dir.path(), {eventDatabase(deletedSpot), qPath(cutBundle / "CurrentVersion.flexolibrary"),
-                     eventDatabase(lowerCut), eventDatabase(sharedSpot), eventDatabase(other),
-                     eventDatabase(localSpot), eventDatabase(cutBundle)});
+        dir.path(),
+        {eventDatabase(deletedSpot), qPath(cutBundle / "CurrentVersion.flexolibrary"), eventDatabase(lowerCut),
+         eventDatabase(sharedSpot), eventDatabase(other), eventDatabase(localSpot), eventDatabase(cutBundle)});
     ASSERT_TRUE(application.isReady());
     fs::remove_all(deletedSpot);  // still open: lsof lists it with " (deleted)"
 
@@ -93,9 +93,10 @@ TEST(PostlabLibraryLocator, PollsWithTheNamesAndCallbackOfEachMoment) {
     const fs::path spot = bundle(dir.path() / "Shared", "Spot");
     const fs::path runs = dir.path() / "runs";
     fs::create_directory(dir.path() / "bin");
-    writeShellScript(dir.path() / "bin/lsof",
-                     "echo run >> '" + runs.string() + "'\n"
-                     "printf '%s\\n' 'Final\\x20C 7 me 4r REG 8,1 4096 1 " + (spot / "Day 1/CurrentVersion.fcpevent").string() + "'\n");
+    writeShellScript(dir.path() / "bin/lsof", "echo run >> '" + runs.string() +
+                                                  "'\n"
+                                                  "printf '%s\\n' 'Final\\x20C 7 me 4r REG 8,1 4096 1 " +
+                                                  (spot / "Day 1/CurrentVersion.fcpevent").string() + "'\n");
     const PathPrefix path(dir.path() / "bin");
     PostlabLibraryLocator locator;
     QList<LocatedLibrary> first;

@@ -90,7 +90,8 @@ protected:
 
 const std::string kHello = R"({"hello":{"appName":"QuilloToDo"}})";
 const std::string kEmptyList = R"({"todoList":{"_0":[]}})";
-const QByteArray kRefresh = R"({"requestRefresh":{}})" "\n";
+const QByteArray kRefresh = R"({"requestRefresh":{}})"
+                            "\n";
 
 TEST_F(TodoIPCServerTest, GreetsWithHelloAloneWhileNothingIsPublishedAndWithTheLastListAfterwards) {
     auto early = connectClient();
@@ -137,10 +138,13 @@ TEST_F(TodoIPCServerTest, LinesAreSplitAcrossReadsMergedWithinOneAndEmptyOrInval
 
     client->write(R"({"requestRe)");
     QTest::qWait(50);  // a separate read on the server, whatever the timing: the result is the same
-    client->write("fresh\":{}}\n\nnot json\n"
-                  R"({"jumpTo":{"timelineID":"t","seconds":1}})" "\n"
-                  R"({"setCompleted":{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","completed":true}})" "\n" +
-                  kRefresh + R"({"requestRefresh":{}})");
+    client->write(
+        "fresh\":{}}\n\nnot json\n"
+        R"({"jumpTo":{"timelineID":"t","seconds":1}})"
+        "\n"
+        R"({"setCompleted":{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","completed":true}})"
+        "\n" +
+        kRefresh + R"({"requestRefresh":{}})");
     EXPECT_EQ(client->nextLine(), kEmptyList);
     EXPECT_EQ(client->nextLine(), kEmptyList);
     // The tail waits for its line feed; the connection stayed open through the bad line.
@@ -226,8 +230,9 @@ TEST_F(TodoIPCServerTest, ConnectionThatStopsReadingIsDroppedOnceItsUnsentOutput
     EXPECT_TRUE(waitForCount(0));
     ::close(fd);
     ASSERT_EQ(logged_.size(), 1u);
-    EXPECT_EQ(logged_[0], "[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds "
-                          "268435456 bytes");
+    EXPECT_EQ(logged_[0],
+              "[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds "
+              "268435456 bytes");
 }
 
 }  // namespace

@@ -114,19 +114,18 @@ TEST_F(FeedbackServiceTest, WithScreenshotTheFeedbackIsMultipartByteForByte) {
     ASSERT_TRUE(waitForRequests(server, 2));
 
     const QByteArray contentType = server.requests()[0].headers.value("content-type");
-    const auto match = QRegularExpression("^multipart/form-data; boundary=(----QTFeedback-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12})$")
-                           .match(QString::fromUtf8(contentType));
+    const auto match =
+        QRegularExpression("^multipart/form-data; boundary=(----QTFeedback-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12})$")
+            .match(QString::fromUtf8(contentType));
     ASSERT_TRUE(match.hasMatch()) << contentType.toStdString();
     const QByteArray b = match.captured(1).toUtf8();
     const QByteArray field = "Content-Disposition: form-data; name=";
     const QByteArray expected =
-        "--" + b + "\r\n" + field + "\"text\"\r\n\r\n" + p.text.toUtf8() + "\r\n" +
-        "--" + b + "\r\n" + field + "\"user_name\"\r\n\r\ned\r\n" +
-        "--" + b + "\r\n" + field + "\"app_version\"\r\n\r\n0.1.0 (7)\r\n" +
-        "--" + b + "\r\n" + field + "\"os_version\"\r\n\r\nLinux 6.1.0\r\n" +
-        "--" + b + "\r\n" + field + "\"app_module\"\r\n\r\n" + p.appModule.toUtf8() + "\r\n" +
-        "--" + b + "\r\n" + field + "\"diagnose\"\r\n\r\n" + p.diagnose.toUtf8() + "\r\n" +
-        "--" + b + "\r\n" + field + "\"submitter_email\"\r\n\r\ned@example.org\r\n" +
+        "--" + b + "\r\n" + field + "\"text\"\r\n\r\n" + p.text.toUtf8() + "\r\n" + "--" + b + "\r\n" + field +
+        "\"user_name\"\r\n\r\ned\r\n" + "--" + b + "\r\n" + field + "\"app_version\"\r\n\r\n0.1.0 (7)\r\n" + "--" + b +
+        "\r\n" + field + "\"os_version\"\r\n\r\nLinux 6.1.0\r\n" + "--" + b + "\r\n" + field +
+        "\"app_module\"\r\n\r\n" + p.appModule.toUtf8() + "\r\n" + "--" + b + "\r\n" + field + "\"diagnose\"\r\n\r\n" +
+        p.diagnose.toUtf8() + "\r\n" + "--" + b + "\r\n" + field + "\"submitter_email\"\r\n\r\ned@example.org\r\n" +
         "--" + b + "\r\n" + field + "\"screenshot\"; filename=\"feedback.png\"\r\nContent-Type: image/png\r\n\r\n" +
         QByteArray("\x89PNG\r\n\x1a\n\0\xff--", 12) + "\r\n--" + b + "--\r\n";
     EXPECT_EQ(server.requests()[0].body, expected);
@@ -208,8 +207,8 @@ TEST(FeedbackRequest, OnlyHttpsOrLoopbackHttpEndpoints) {
 
 TEST(FeedbackError, TheBodyIsCutAfter200CharactersNeverInsideOne) {
     QString body;
-    for (int i = 0; i < 150; ++i) body += QString::fromUtf8("e\xCC\x81");           // e + combining acute
-    for (int i = 0; i < 100; ++i) body += QString::fromUtf8("\xF0\x9F\x91\x8D");   // a surrogate pair in UTF-16
+    for (int i = 0; i < 150; ++i) body += QString::fromUtf8("e\xCC\x81");         // e + combining acute
+    for (int i = 0; i < 100; ++i) body += QString::fromUtf8("\xF0\x9F\x91\x8D");  // a surrogate pair in UTF-16
     const std::string description = FeedbackError::httpError(500, body).what();
     std::string expected = "HTTP 500: ";
     for (int i = 0; i < 150; ++i) expected += "e\xCC\x81";
@@ -246,11 +245,11 @@ TEST(FeedbackDiagnostics, TheTextFollowsTheControllersState) {
     d.isPostlabPolling = true;
     d.postlabWatchedNameCount = 4;
     const QStringList lines = diagnosticsText(d, QDateTime::currentDateTime(), "1 (2)", "Linux 6.1.0").split('\n');
-    EXPECT_EQ(lines.mid(2), (QStringList{"App version: 1 (2)", "System: Linux 6.1.0", "", "Libraries: 3",
-                                         "  - Feature: loaded", "  - Trailer: pending", "  - Old: gone",
-                                         "Markers indexed: 12", "Events/Timelines: 3 / 5", "Scan running: yes",
-                                         "Last scan error: disk", "FCP extension connected: 2",
-                                         "PostLab watch: active (4 names)"}));
+    EXPECT_EQ(lines.mid(2),
+              (QStringList{"App version: 1 (2)", "System: Linux 6.1.0", "", "Libraries: 3", "  - Feature: loaded",
+                           "  - Trailer: pending", "  - Old: gone", "Markers indexed: 12", "Events/Timelines: 3 / 5",
+                           "Scan running: yes", "Last scan error: disk", "FCP extension connected: 2",
+                           "PostLab watch: active (4 names)"}));
     EXPECT_EQ(lines[0], "=== QuilloToDo Diagnostics ===");
     EXPECT_TRUE(lines[1].startsWith("Date: "));
 
@@ -260,8 +259,9 @@ TEST(FeedbackDiagnostics, TheTextFollowsTheControllersState) {
     IndexController index;
     PostlabLibraryLocator locator;
     TodoIPCServer ipcServer(nullptr, TodoIPCServer::Announcement::none);
-    const QStringList fresh =
-        FeedbackService(FeedbackService::Configuration{}).sammeleDiagnose(libraries, index, ipcServer, locator).split('\n');
+    const QStringList fresh = FeedbackService(FeedbackService::Configuration{})
+                                  .sammeleDiagnose(libraries, index, ipcServer, locator)
+                                  .split('\n');
     EXPECT_EQ(fresh.mid(5), (QStringList{"Libraries: 0", "Markers indexed: 0", "Events/Timelines: 0 / 0",
                                          "Scan running: no", "FCP extension connected: 0", "PostLab watch: off"}));
 }

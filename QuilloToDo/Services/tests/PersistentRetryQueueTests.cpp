@@ -191,11 +191,10 @@ TEST_F(PersistentRetryQueueTest, AttemptCountsSurviveARestart) {
     RecordingSleeper sleeper;
     std::function<void()> heldWake;
     {
-        PersistentRetryQueue first(storePath(), kFeedbackBackoff, 3, [&](double, std::function<void()> wake) {
-            heldWake = std::move(wake);
-        });
+        PersistentRetryQueue first(storePath(), kFeedbackBackoff, 3,
+                                   [&](double, std::function<void()> wake) { heldWake = std::move(wake); });
         Executor failing;
-    failing.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
+        failing.outcome = [](int) { return std::make_exception_ptr(Ordinary()); };
         first.setExecutor(failing.executor());
         first.enqueue(operation(1));
         ASSERT_TRUE(QTest::qWaitFor([&] { return bool(heldWake); }, 60000));

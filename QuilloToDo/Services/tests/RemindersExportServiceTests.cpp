@@ -210,16 +210,17 @@ TEST_F(RemindersExportServiceTest, AFailedExportLeavesNoTraceForTheNextOne) {
     const QString keptList = export_.availableLists()[0].id;
 
     failing->failAt = 3;  // the first export made save 1; this one fails at its second item
-    auto failed = export_.exportItems({item("A", MarkerKind::todo, TodoStatus::open), kept,
-                                       item("B", MarkerKind::todo, TodoStatus::open)},
-                                      QString("Doomed"), std::nullopt);
+    auto failed = export_.exportItems(
+        {item("A", MarkerKind::todo, TodoStatus::open), kept, item("B", MarkerKind::todo, TodoStatus::open)},
+        QString("Doomed"), std::nullopt);
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 60000));
     const auto error = testing::thrownBy<platform::ReminderStoreError>([&] { failed.result(); });
     EXPECT_STREQ(error.what(), "The disk is full.");
     EXPECT_EQ(export_.exportedReminderIDs(), mappingBefore);
     EXPECT_EQ(ReminderMappingStore::load(defaults), mappingBefore);
 
-    const auto next = await(export_.exportItems({item("C", MarkerKind::todo, TodoStatus::open)}, std::nullopt, keptList));
+    const auto next =
+        await(export_.exportItems({item("C", MarkerKind::todo, TodoStatus::open)}, std::nullopt, keptList));
     EXPECT_EQ(next.createdCount, 1);
     ASSERT_EQ(export_.availableLists().size(), 1) << "the failed export's list was published";
     EXPECT_EQ(filesIn(platform::toStdString(keptList)).size(), 2u);
@@ -238,7 +239,8 @@ TEST_F(RemindersExportServiceTest, RefusalsAndListTitles) {
     EXPECT_EQ(testing::thrownBy<ExportError>([&] { unknown.result(); }).kind(), ExportError::Kind::listNotFound);
     EXPECT_EQ(export_.authorizationStatus(), platform::ReminderAuthorizationStatus::fullAccess);
 
-    const auto blank = await(export_.exportItems({item("x", MarkerKind::todo, TodoStatus::open)}, QString(" \t\n"), std::nullopt));
+    const auto blank =
+        await(export_.exportItems({item("x", MarkerKind::todo, TodoStatus::open)}, QString(" \t\n"), std::nullopt));
     EXPECT_EQ(blank.listTitle, "QuilloToDo");
     const auto existing = await(export_.exportItems({item("y", MarkerKind::todo, TodoStatus::open)}, QString("ignored"),
                                                     export_.availableLists()[0].id));
@@ -248,16 +250,17 @@ TEST_F(RemindersExportServiceTest, RefusalsAndListTitles) {
 
 TEST_F(RemindersExportServiceTest, WithoutAccessARefreshEmptiesTheMarksButKeepsTheMapping) {
     const auto id = platform::UUID::random();
-    defaults.setValue(ReminderMappingStore::kKey,
-                      QVariantMap{{platform::toQString(std::string_view(id.uuidString())).toLower(), "R1"},
-                                  {"not-a-uuid", "R2"}});
+    defaults.setValue(
+        ReminderMappingStore::kKey,
+        QVariantMap{{platform::toQString(std::string_view(id.uuidString())).toLower(), "R1"}, {"not-a-uuid", "R2"}});
     auto& export_ = makeService();
     EXPECT_EQ(export_.exportedReminderIDs(), (ReminderMapping{{id, "R1"}}));
     await(export_.refreshCompletionState());
     EXPECT_TRUE(export_.completedInReminders().empty());
     EXPECT_EQ(export_.exportedReminderIDs().size(), 1u);
 
-    defaults.setValue(ReminderMappingStore::kKey, QVariantMap{{platform::toQString(std::string_view(id.uuidString())), 7}});
+    defaults.setValue(ReminderMappingStore::kKey,
+                      QVariantMap{{platform::toQString(std::string_view(id.uuidString())), 7}});
     EXPECT_TRUE(ReminderMappingStore::load(defaults).empty());
 }
 
@@ -271,9 +274,10 @@ TEST(ReminderTexts, TitlesNotesAndSuggestedListNames) {
     EXPECT_EQ(RemindersExportService::reminderNotes(marker).count('\n'), 1);
     marker.roleName = "Dialogue";
     marker.chapterNote = "note";
-    EXPECT_EQ(RemindersExportService::reminderNotes(marker).split('\n'),
-              (QStringList{"Feature › " + platform::toQString(std::string_view(marker.eventName)) + " › Reel 1 @ 00:00:01:00",
-                           "Role: Dialogue", "note", "From QuilloToDo (Standard)"}));
+    EXPECT_EQ(
+        RemindersExportService::reminderNotes(marker).split('\n'),
+        (QStringList{"Feature › " + platform::toQString(std::string_view(marker.eventName)) + " › Reel 1 @ 00:00:01:00",
+                     "Role: Dialogue", "note", "From QuilloToDo (Standard)"}));
 
     auto other = item("x", MarkerKind::todo, TodoStatus::open);
     EXPECT_EQ(RemindersExportService::suggestedListTitle({marker, other}), "Reel 1 – To-Dos");

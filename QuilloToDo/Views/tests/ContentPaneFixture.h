@@ -20,9 +20,7 @@
 #include <memory>
 
 // Readable failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace quillo::test {
 
@@ -35,7 +33,8 @@ class ContentPaneFixture : public ::testing::Test {
 protected:
     ContentPaneFixture()
         : settingsFile_(platform::toQString(dir_.path() / "QuilloToDo.conf"), QSettings::IniFormat),
-          windowSettings_(settingsFile_), filter_(settingsFile_) {}
+          windowSettings_(settingsFile_),
+          filter_(settingsFile_) {}
 
     void SetUp() override {
         pane_ = std::make_unique<ContentPane>(index_, filter_, windowSettings_, ipcServer_, locator_);

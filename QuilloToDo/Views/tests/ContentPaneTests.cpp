@@ -147,10 +147,11 @@ TEST_F(ContentPaneTest, PickingTheSelectedRowClearsItAndStillOpensDetails) {
     pane_->pick(bob);
     EXPECT_EQ(pane_->selectedItemID(), bob.id);
     EXPECT_EQ(pane_->panels().activePanels, std::set<RightPanel>{RightPanel::details});
-    EXPECT_EQ(pane_->detailsContent()->shownTexts(),
-              (QStringList{"To-Do", "Open", "fix the colour", "Assignee: bob", "Role: \u2013", "Event: Day 1",
-                           "Timeline: Main Edit", "Timecode: " + platform::toQString(std::string_view(bob.timelineTimecode)),
-                           "Library: Feature"}));
+    EXPECT_EQ(
+        pane_->detailsContent()->shownTexts(),
+        (QStringList{"To-Do", "Open", "fix the colour", "Assignee: bob", "Role: \u2013", "Event: Day 1",
+                     "Timeline: Main Edit", "Timecode: " + platform::toQString(std::string_view(bob.timelineTimecode)),
+                     "Library: Feature"}));
 
     // Hidden by the filter, still shown in Details.
     pane_->searchBar()->field()->setText(QStringLiteral("square"));
@@ -181,7 +182,8 @@ TEST_F(ContentPaneTest, ClickingARowPicksItsItem) {
     EXPECT_EQ(pane_->selectedItemID(), itemWithText("make a square version").id);
     EXPECT_TRUE(pane_->list()->model()->index(row).data(TodoListModel::IsSelectedRole).toBool());
     // A header takes no clicks.
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(pane_->list()->model()->index(0)).center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(pane_->list()->model()->index(0)).center());
     EXPECT_EQ(pane_->selectedItemID(), itemWithText("make a square version").id);
 }
 

@@ -58,7 +58,8 @@ TEST_F(EmptyStateTest, DetectionAddsEveryOpenLibraryInOrderOrShowsWhyItCouldNot)
     EXPECT_TRUE(texts().contains("Final Cut Pro is not running."));
 
     QStringList open;
-    for (const auto* name : {"Three", "One", "Two"}) open.append(qPath(bundle(name, name) / "Day 1/CurrentVersion.fcpevent"));
+    for (const auto* name : {"Three", "One", "Two"})
+        open.append(qPath(bundle(name, name) / "Day 1/CurrentVersion.fcpevent"));
     quillo::testing::FinalCutProProcess application(dir_.path(), open, kStandInName);
     ASSERT_TRUE(application.isReady());
     ASSERT_TRUE(awaitFuture(view_.detect()));

@@ -147,7 +147,8 @@ TEST_F(FeedbackSheetTest, SendingQueuesTheFeedbackWithTheScreenshotAndClosesTheS
     EXPECT_TRUE(sheet.isSending());
     EXPECT_EQ(button(sheet, "Sending …")->isEnabled(), false);
     EXPECT_TRUE(button(sheet, "Cancel")->isEnabled());
-    EXPECT_TRUE(shows(sheet, "Thanks! Your feedback is saved and will be sent (even if the network is flaky right now)."));
+    EXPECT_TRUE(
+        shows(sheet, "Thanks! Your feedback is saved and will be sent (even if the network is flaky right now)."));
     EXPECT_EQ(sheet.statusOK(), true);
     QTRY_VERIFY_WITH_TIMEOUT(open.isNull(), 10'000);  // closed, and gone with its state
 

@@ -30,7 +30,8 @@ protected:
     SidebarTest() : WindowTest(kStandInName) {}
 
     LibrarySourceListView& sidebar() {
-        if (!sidebar_) sidebar_ = std::make_unique<LibrarySourceListView>(libraries_, index_, filter_, windowSettings_, panel_);
+        if (!sidebar_)
+            sidebar_ = std::make_unique<LibrarySourceListView>(libraries_, index_, filter_, windowSettings_, panel_);
         return *sidebar_;
     }
     QStringList watchedNames() const {
@@ -95,8 +96,8 @@ TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral
     }
     libraries_.removeLibrary(1);
     {
-        quillo::testing::FinalCutProProcess application(dir_.path(), {database(second), database(first), database(third)},
-                                                kStandInName);
+        quillo::testing::FinalCutProProcess application(
+            dir_.path(), {database(second), database(first), database(third)}, kStandInName);
         ASSERT_TRUE(application.isReady());
         ASSERT_TRUE(awaitFuture(sidebar().detect()));
     }
@@ -137,8 +138,9 @@ TEST_F(SidebarTest, EventCardsFoldOpenAndSwitchTheirTimelines) {
         for (const auto* day : {"Day 1", "Day 2"}) {
             auto& event = library.event(day);
             for (const auto* name : {"Main", "Teaser"}) {
-                event.sequence(name).clip("Shot", 0.0, 9.0).marker("Fix", quillo::testing::MarkerType::todo, 1.0,
-                                                                     {.completed = false});
+                event.sequence(name)
+                    .clip("Shot", 0.0, 9.0)
+                    .marker("Fix", quillo::testing::MarkerType::todo, 1.0, {.completed = false});
             }
         }
         libraries_.addLibrary(urlOf(library.finish()));

@@ -50,7 +50,8 @@ protected:
             events_.push_back("located");
             libraries_.updateLiveURL(name, url);
         });
-        QObject::connect(&locator_, &PostlabLibraryLocator::watchedNamesChanged, [this] { events_.push_back("names"); });
+        QObject::connect(&locator_, &PostlabLibraryLocator::watchedNamesChanged,
+                         [this] { events_.push_back("names"); });
         QObject::connect(&index_, &IndexController::structureChanged, [this] { events_.push_back("structure"); });
         QObject::connect(&index_, &IndexController::itemsChanged, [this] { events_.push_back("items"); });
         QObject::connect(&routine_, &RefreshRoutine::published, [this] { events_.push_back("published"); });
@@ -155,12 +156,14 @@ TEST_F(RefreshRoutineTest, OnlyTheNewestOfOverlappingRefreshesPublishes) {
 
         const fs::path bin = dir_.path() / ("bin" + std::to_string(attempt));
         fs::create_directories(bin);
-        quillo::testing::writeShellScript(
-            bin / "lsof", "touch '" + bin.string() + "/started.'$$\n"
-                          "n=0\n"
-                          "while [ $(ls '" + bin.string() + "' | grep -c '^started') -lt 2 ] && [ $n -lt 5000 ]; do\n"
-                          "  sleep 0.001; n=$((n+1))\n"
-                          "done\n");
+        quillo::testing::writeShellScript(bin / "lsof", "touch '" + bin.string() +
+                                                            "/started.'$$\n"
+                                                            "n=0\n"
+                                                            "while [ $(ls '" +
+                                                            bin.string() +
+                                                            "' | grep -c '^started') -lt 2 ] && [ $n -lt 5000 ]; do\n"
+                                                            "  sleep 0.001; n=$((n+1))\n"
+                                                            "done\n");
         const quillo::testing::PathPrefix path(bin);
         const auto first = routine_.refreshAndMarkLoaded();
         libraries_.removeLibrary(1);

@@ -129,8 +129,9 @@ TEST_F(RemindersExportSheetTest, EveryAccessBranchThenExportsAndReExportsIntoThe
     QTRY_VERIFY_WITH_TIMEOUT(!first.isVisible(), 10'000);
 
     RemindersExportSheet& second = present(reel);
-    EXPECT_TRUE(shows(second, "2 of these were exported before — they'll be updated and moved to the chosen list, "
-                              "not duplicated."));
+    EXPECT_TRUE(shows(second,
+                      "2 of these were exported before — they'll be updated and moved to the chosen list, "
+                      "not duplicated."));
     second.setTarget(RemindersExportSheet::Target::existingList);
     auto* lists = second.findChild<QComboBox*>();
     QTRY_COMPARE_WITH_TIMEOUT(lists->count(), 2, 10'000);
@@ -150,8 +151,9 @@ TEST_F(RemindersExportSheetTest, AFailedExportShowsTheErrorAndCanBeRetried) {
     made.close();
 
     RemindersExportSheet& sheet = present({item("Only one", "Reel 2")});
-    EXPECT_FALSE(shows(sheet, "1 of these were exported before — they'll be updated and moved to the chosen list, "
-                              "not duplicated."));
+    EXPECT_FALSE(shows(sheet,
+                       "1 of these were exported before — they'll be updated and moved to the chosen list, "
+                       "not duplicated."));
     sheet.setTarget(RemindersExportSheet::Target::existingList);
     auto* lists = sheet.findChild<QComboBox*>();
     QTRY_COMPARE_WITH_TIMEOUT(lists->count(), 2, 10'000);

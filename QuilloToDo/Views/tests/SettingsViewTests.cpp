@@ -33,7 +33,6 @@ struct RemindersRoot {
 
 class SettingsViewTest : public ::testing::Test {
 protected:
-
     QComboBox& presetPicker() { return *view.findChild<QComboBox*>(); }
     QSlider& slider() { return *view.findChild<QSlider*>(); }
     QPushButton* button(const QString& text) {
@@ -174,8 +173,9 @@ TEST(SettingsTexts, ShortcutCaptionsUseThePlatformsKeyNames) {
 
 TEST(SettingsTexts, TheOpenSourceNoticeNamesWhatTheProgramLinks) {
     const QString notice = SettingsTexts::openSourceNotice();
-    for (const char* component : {"Qt (LGPL-3.0", "ICU (Unicode license", "SQLite (public domain", "expat (MIT license",
-                                  "nlohmann-json (MIT license", "libical (MPL-2.0", "Avahi (LGPL-2.1", "OpenSSL (Apache-2.0"}) {
+    for (const char* component :
+         {"Qt (LGPL-3.0", "ICU (Unicode license", "SQLite (public domain", "expat (MIT license",
+          "nlohmann-json (MIT license", "libical (MPL-2.0", "Avahi (LGPL-2.1", "OpenSSL (Apache-2.0"}) {
         EXPECT_TRUE(notice.contains(component)) << component;
     }
     EXPECT_FALSE(notice.contains("Sparkle"));

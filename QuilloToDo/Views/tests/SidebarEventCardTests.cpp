@@ -31,22 +31,40 @@ SidebarEvent event(std::string name, std::vector<SidebarTimeline> timelines) {
 
 TEST(ExpandedEvents, WritesSortedIDsJoinedBySeparatorsAndReadsStraySeparatorsAway) {
     EXPECT_EQ(ExpandedEvents::encode({}), "");
-    EXPECT_EQ(ExpandedEvents::encode({"B|Day", "A|Day"}), "A|Day\x01" "B|Day");
+    EXPECT_EQ(ExpandedEvents::encode({"B|Day", "A|Day"}),
+              "A|Day\x01"
+              "B|Day");
     const ExpandedEvents::IDSet clean{"A|Day", "B|Day"};
-    EXPECT_EQ(ExpandedEvents::decode("A|Day\x01" "B|Day"), clean);
-    EXPECT_EQ(ExpandedEvents::decode("\x01\x01" "A|Day\x01\x01" "B|Day\x01" "A|Day\x01"), clean);
+    EXPECT_EQ(ExpandedEvents::decode("A|Day\x01"
+                                     "B|Day"),
+              clean);
+    EXPECT_EQ(ExpandedEvents::decode("\x01\x01"
+                                     "A|Day\x01\x01"
+                                     "B|Day\x01"
+                                     "A|Day\x01"),
+              clean);
     EXPECT_TRUE(ExpandedEvents::decode("\x01\x01").empty());
     // Code-point order: "Z" before "a", and U+00E9 after both.
-    EXPECT_EQ(ExpandedEvents::encode({"\xC3\xA9|x", "a|x", "Z|x"}), "Z|x\x01" "a|x\x01" "\xC3\xA9|x");
+    EXPECT_EQ(ExpandedEvents::encode({"\xC3\xA9|x", "a|x", "Z|x"}),
+              "Z|x\x01"
+              "a|x\x01"
+              "\xC3\xA9|x");
 }
 
 TEST(ExpandedEvents, TogglingTwiceRestoresTheValueAndKeepsUnknownIDs) {
-    const std::string stored = "Gone|Old\x01" "Lib|Day 1";
+    const std::string stored =
+        "Gone|Old\x01"
+        "Lib|Day 1";
     const auto once = ExpandedEvents::toggled(stored, "Lib|Day 2");
-    EXPECT_EQ(once, "Gone|Old\x01" "Lib|Day 1\x01" "Lib|Day 2");
+    EXPECT_EQ(once,
+              "Gone|Old\x01"
+              "Lib|Day 1\x01"
+              "Lib|Day 2");
     EXPECT_EQ(ExpandedEvents::toggled(once, "Lib|Day 2"), stored);
     // Library B's event first, then A's: A's id comes first in the stored value.
-    EXPECT_EQ(ExpandedEvents::toggled(ExpandedEvents::toggled("", "B|Day"), "A|Day"), "A|Day\x01" "B|Day");
+    EXPECT_EQ(ExpandedEvents::toggled(ExpandedEvents::toggled("", "B|Day"), "A|Day"),
+              "A|Day\x01"
+              "B|Day");
     // A decomposed spelling names the same event as the precomposed one.
     EXPECT_EQ(ExpandedEvents::toggled("Lib|Caf\xC3\xA9", "Lib|Cafe\xCC\x81"), "");
 }
@@ -69,8 +87,8 @@ TEST(EventCheckbox, ThreeStatesWithTheirSymbolsTooltipsAndClicks) {
 
 TEST(SidebarEventCards, CountsApplyTheFilterButNotTheExclusions) {
     const std::vector structure{library("L1", "Cut", {event("Day", {{"T1", "Main"}, {"T2", "Teaser"}})})};
-    const std::vector items{item("L1", "T1"), item("L1", "T1", MarkerKind::chapter), item("L1", "T2"),
-                            item("L1", "T9"), item("Other", "T1")};
+    const std::vector items{item("L1", "T1"), item("L1", "T1", MarkerKind::chapter), item("L1", "T2"), item("L1", "T9"),
+                            item("Other", "T1")};
     const MarkerFilter todos({MarkerKind::todo}, {}, {}, "");
     const auto cards = sidebarEventCards(structure, items, todos, {"T1"}, {});
     ASSERT_EQ(cards.size(), 1u);

@@ -30,7 +30,8 @@ std::vector<const TodoItem*> select(const std::vector<TodoItem>& items, const st
 
 std::vector<QString> rowIDs(const TodoListModel& model) {
     std::vector<QString> ids;
-    for (int row = 0; row < model.rowCount(); ++row) ids.push_back(model.index(row).data(TodoListModel::RowIDRole).toString());
+    for (int row = 0; row < model.rowCount(); ++row)
+        ids.push_back(model.index(row).data(TodoListModel::RowIDRole).toString());
     return ids;
 }
 
@@ -43,8 +44,9 @@ std::vector<QString> freshRowIDs(const std::vector<const TodoItem*>& items, List
 class TodoListModelTest : public ::testing::Test {
 protected:
     // Two groups: ann (items 0-3) and bob (items 4-7).
-    std::vector<TodoItem> items = {item("a0", "ann", 0), item("a1", "ann", 1), item("a2", "ann", 2), item("a3", "ann", 3),
-                                   item("b0", "bob", 0), item("b1", "bob", 1), item("b2", "bob", 2), item("b3", "bob", 3)};
+    std::vector<TodoItem> items = {item("a0", "ann", 0), item("a1", "ann", 1), item("a2", "ann", 2),
+                                   item("a3", "ann", 3), item("b0", "bob", 0), item("b1", "bob", 1),
+                                   item("b2", "bob", 2), item("b3", "bob", 3)};
     TodoListModel model;
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
     QSignalSpy resets{&model, &QAbstractItemModel::modelReset};

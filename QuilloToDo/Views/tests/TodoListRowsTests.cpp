@@ -8,8 +8,8 @@
 namespace quillo {
 namespace {
 
-TodoItem item(std::string text, std::optional<std::string> assignee, double position = 0,
-              std::string library = "Lib", std::string event = "Day 1", std::string timeline = "Main") {
+TodoItem item(std::string text, std::optional<std::string> assignee, double position = 0, std::string library = "Lib",
+              std::string event = "Day 1", std::string timeline = "Main") {
     TodoItem result;
     result.id = platform::UUID::random();
     result.kind = MarkerKind::todo;
@@ -46,19 +46,21 @@ using Texts = std::vector<std::string>;
 
 TEST(TodoListRows, AssigneeGroupsSortByCodePointsWithUnassignedLast) {
     const std::vector<TodoItem> items = {
-        item("nobody", std::nullopt), item("to bob", "bob"),   item("to adam", "adam"),
+        item("nobody", std::nullopt), item("to bob", "bob"),         item("to adam", "adam"),
         item("to Zoe", "Zoe"),        item("literal", "Unassigned"), item("to Alice", "Alice"),
     };
     EXPECT_EQ(rowTexts(items, ListGrouping::assignee),
-              (Texts{"# Alice", "to Alice", "# Zoe", "to Zoe", "# adam", "to adam", "# bob", "to bob",
-                     "# Unassigned", "nobody", "literal"}));
+              (Texts{"# Alice", "to Alice", "# Zoe", "to Zoe", "# adam", "to adam", "# bob", "to bob", "# Unassigned",
+                     "nobody", "literal"}));
 }
 
 TEST(TodoListRows, KeysCompareAsCodePointsOfCanonicalText) {
     // U+FF21 (fullwidth A) sorts before U+1D49C (outside the BMP) by code point, after it by UTF-16
     // unit; "É" precomposed and decomposed are one group.
     const std::vector<TodoItem> items = {
-        item("astral", "\U0001D49C"), item("fullwidth", "\uFF21"), item("composed", "\u00C9mile"),
+        item("astral", "\U0001D49C"),
+        item("fullwidth", "\uFF21"),
+        item("composed", "\u00C9mile"),
         item("decomposed", "E\u0301mile"),
     };
     EXPECT_EQ(rowTexts(items, ListGrouping::assignee),
@@ -86,7 +88,10 @@ TEST(TodoListRows, EventAndTimelineKeys) {
 
 TEST(TodoListRows, PositionsSortStablyEvenWithNaN) {
     const std::vector<TodoItem> items = {
-        item("nan", "a", std::nan("")), item("two", "a", 2), item("one", "a", 1), item("two again", "a", 2),
+        item("nan", "a", std::nan("")),
+        item("two", "a", 2),
+        item("one", "a", 1),
+        item("two again", "a", 2),
     };
     EXPECT_EQ(rowTexts(items, ListGrouping::assignee), (Texts{"# a", "one", "two", "two again", "nan"}));
 }

@@ -73,8 +73,8 @@ TEST(FilterChipRow, VerticalWheelScrollsSideways) {
     QCoreApplication::sendEvent(row.viewport(), &down);
     EXPECT_GT(bar->value(), 0);
     const int scrolled = bar->value();
-    QWheelEvent up(at, row.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
-                   Qt::NoScrollPhase, false);
+    QWheelEvent up(at, row.mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                   false);
     QCoreApplication::sendEvent(row.viewport(), &up);
     EXPECT_LT(bar->value(), scrolled);
 }

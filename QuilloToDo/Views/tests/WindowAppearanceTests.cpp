@@ -20,8 +20,8 @@ TEST(WindowAppearance, WithNothingStoredTheWindowAndSidebarTakeThePresetColours)
 }
 
 TEST(WindowAppearance, WithoutASidebarColourTheCardIsTheBaseLighterByTheDelta) {
-    WindowAppearance appearance{.glassDarkness = 0.7, .baseColorHex = "#000000", .sidebarColorHex = "",
-                                .sidebarDarknessDelta = 0.05};
+    WindowAppearance appearance{
+        .glassDarkness = 0.7, .baseColorHex = "#000000", .sidebarColorHex = "", .sidebarDarknessDelta = 0.05};
     EXPECT_EQ(appearance.sidebarColor(), QColor(Qt::black));
     EXPECT_DOUBLE_EQ(appearance.sidebarOpacity(), 0.7 - 0.05);
     appearance.glassDarkness = 0.03;
@@ -29,12 +29,12 @@ TEST(WindowAppearance, WithoutASidebarColourTheCardIsTheBaseLighterByTheDelta) {
 }
 
 TEST(WindowAppearance, AnUnreadableSidebarColourGivesTheBaseAtTheFullDarkness) {
-    const WindowAppearance appearance{.glassDarkness = 0.6, .baseColorHex = "#102030", .sidebarColorHex = "#nope",
-                                      .sidebarDarknessDelta = 0.2};
+    const WindowAppearance appearance{
+        .glassDarkness = 0.6, .baseColorHex = "#102030", .sidebarColorHex = "#nope", .sidebarDarknessDelta = 0.2};
     EXPECT_EQ(appearance.sidebarColor(), QColor("#102030"));
     EXPECT_DOUBLE_EQ(appearance.sidebarOpacity(), 0.6);
-    const WindowAppearance unreadable{.glassDarkness = 0.6, .baseColorHex = "#FFF", .sidebarColorHex = "",
-                                      .sidebarDarknessDelta = 0.0};
+    const WindowAppearance unreadable{
+        .glassDarkness = 0.6, .baseColorHex = "#FFF", .sidebarColorHex = "", .sidebarDarknessDelta = 0.0};
     EXPECT_EQ(unreadable.windowColor(), QColor(Qt::black));
     EXPECT_EQ(unreadable.sidebarColor(), QColor(Qt::black));
 }

@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
     }
     settings.setListGroupingRaw(QStringLiteral("assignee"));
 
-    if (const TodoItem* selected = firstItem(index, [](const TodoItem& item) { return item.kind == MarkerKind::todo; })) {
+    if (const TodoItem* selected =
+            firstItem(index, [](const TodoItem& item) { return item.kind == MarkerKind::todo; })) {
         pane->pick(*selected);
     }
     shoot("details");

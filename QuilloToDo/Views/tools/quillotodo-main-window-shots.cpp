@@ -91,7 +91,9 @@ int main(int argc, char** argv) {
     const auto loaded = [&] {
         return !index.items().empty() && !index.isRefreshing() && libraries.watchedLibraries().front()->isLoaded();
     };
-    windowSettings.setExpandedEvents(QStringLiteral("Demo|Interviews\x01" "Demo|Pickups"));
+    windowSettings.setExpandedEvents(
+        QStringLiteral("Demo|Interviews\x01"
+                       "Demo|Pickups"));
     written = settle(loaded) && save(window, directory, "main-window.png") && written;
 
     std::vector<std::string> firstEvent;

@@ -96,7 +96,8 @@ TEST(TodoIPCMessage, OnlyTheFiveCaseNamesCountAsKeys) {
         EXPECT_EQ(error.expectedType(), "TodoIPCMessage") << text;
         EXPECT_TRUE(error.codingPath().empty()) << text;
     }
-    const auto nested = thrownBy<platform::DecodingError>([] { decodeTodoIPCMessage(platform::JSON::object(), {"envelope"}); });
+    const auto nested =
+        thrownBy<platform::DecodingError>([] { decodeTodoIPCMessage(platform::JSON::object(), {"envelope"}); });
     EXPECT_EQ(nested.debugDescription(), kOneKey);
     EXPECT_EQ(nested.codingPath(), platform::CodingPath{"envelope"});
 }
@@ -127,7 +128,8 @@ TEST(TodoIPCMessage, EveryOtherReadingFailureNamesItsPath) {
         {R"({"jumpTo":{"timelineID":"T","seconds":"12"}})", Kind::typeMismatch, {"jumpTo", "seconds"}},
         {R"({"jumpTo":{"seconds":12}})", Kind::keyNotFound, {"jumpTo"}},
         {R"({"setCompleted":{"id":"not a uuid","completed":true}})", Kind::dataCorrupted, {"setCompleted", "id"}},
-        {R"({"setCompleted":{"id":"3F2504E0-4F89-41D3-9A0C-0305E82C3301","completed":1}})", Kind::typeMismatch,
+        {R"({"setCompleted":{"id":"3F2504E0-4F89-41D3-9A0C-0305E82C3301","completed":1}})",
+         Kind::typeMismatch,
          {"setCompleted", "completed"}},
         // Not JSON at all, ill-formed UTF-8, and a number beyond the range of a double.
         {R"({"hello":{"appName":"X"})", Kind::dataCorrupted, {}},
@@ -144,7 +146,8 @@ TEST(TodoIPCMessage, EveryOtherReadingFailureNamesItsPath) {
 }
 
 TEST(TodoIPCMessage, NonFiniteNumbersFailTheWholeDocument) {
-    auto error = thrownBy<platform::EncodingError>([] { encodeMessage(Message::jumpTo("T", std::numeric_limits<double>::infinity())); });
+    auto error = thrownBy<platform::EncodingError>(
+        [] { encodeMessage(Message::jumpTo("T", std::numeric_limits<double>::infinity())); });
     EXPECT_EQ(error.codingPath(), (platform::CodingPath{"jumpTo", "seconds"}));
 
     TodoItem broken = plausibleItem();

@@ -21,8 +21,8 @@ using Kind = platform::DecodingError::Kind;
 
 namespace {
 
-const std::string kPrecomposed = "Caf\xC3\xA9";   // é as U+00E9
-const std::string kDecomposed = "Cafe\xCC\x81";   // e + U+0301
+const std::string kPrecomposed = "Caf\xC3\xA9";  // é as U+00E9
+const std::string kDecomposed = "Cafe\xCC\x81";  // e + U+0301
 
 platform::JSON encodedThroughText(const TodoItem& item) {
     return platform::parseJSON(platform::serializeJSON(encode(item)));
@@ -62,7 +62,8 @@ TEST(TodoEnums, CodedAsSingleStrings) {
     auto error = thrownBy<platform::DecodingError>([] { decodeMarkerKind(platform::JSON("Todo"), {"kind"}); });
     EXPECT_EQ(error.kind(), Kind::dataCorrupted);
     EXPECT_EQ(error.codingPath(), platform::CodingPath{"kind"});
-    EXPECT_EQ(thrownBy<platform::DecodingError>([] { decodeTodoStatus(platform::JSON(1)); }).kind(), Kind::typeMismatch);
+    EXPECT_EQ(thrownBy<platform::DecodingError>([] { decodeTodoStatus(platform::JSON(1)); }).kind(),
+              Kind::typeMismatch);
 }
 
 TEST(TodoItemCoding, WritesEveryFieldAsAMemberInOrderAndReadsBackEqual) {
@@ -71,11 +72,26 @@ TEST(TodoItemCoding, WritesEveryFieldAsAMemberInOrderAndReadsBackEqual) {
 
     std::vector<std::string> names;
     for (const auto& member : json.items()) names.push_back(member.key());
-    EXPECT_EQ(names, (std::vector<std::string>{"id", "kind", "status", "completedRaw", "text", "rawText", "chapterNote",
-                                               "assigneeName", "assigneeSource", "roleUID", "roleName",
-                                               "topLevelRoleUID", "libraryName", "libraryBookmarkID", "eventName",
-                                               "timelineID", "timelineName", "timelinePositionSeconds",
-                                               "timelineTimecode", "frameRateFPS"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"id",
+                                               "kind",
+                                               "status",
+                                               "completedRaw",
+                                               "text",
+                                               "rawText",
+                                               "chapterNote",
+                                               "assigneeName",
+                                               "assigneeSource",
+                                               "roleUID",
+                                               "roleName",
+                                               "topLevelRoleUID",
+                                               "libraryName",
+                                               "libraryBookmarkID",
+                                               "eventName",
+                                               "timelineID",
+                                               "timelineName",
+                                               "timelinePositionSeconds",
+                                               "timelineTimecode",
+                                               "frameRateFPS"}));
     EXPECT_EQ(json["id"], "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
     EXPECT_EQ(json["completedRaw"], false);  // false is a value: written, not left out
     EXPECT_EQ(json["kind"], "todo");
@@ -154,9 +170,9 @@ TEST(TodoItemCoding, EveryReadingFailureNamesTheMember) {
         {withMember("assigneeSource", nullptr), Kind::valueNotFound, pathTo("assigneeSource")},
         {platform::JSON::array(), Kind::typeMismatch, at},
     };
-    for (const char* required : {"id", "kind", "status", "text", "rawText", "assigneeSource", "libraryName",
-                                 "libraryBookmarkID", "eventName", "timelineID", "timelineName",
-                                 "timelinePositionSeconds", "timelineTimecode", "frameRateFPS"}) {
+    for (const char* required :
+         {"id", "kind", "status", "text", "rawText", "assigneeSource", "libraryName", "libraryBookmarkID", "eventName",
+          "timelineID", "timelineName", "timelinePositionSeconds", "timelineTimecode", "frameRateFPS"}) {
         platform::JSON json = encode(plausibleItem());
         json.erase(required);
         cases.push_back({json, Kind::keyNotFound, at});

@@ -35,13 +35,35 @@ public:
     explicit TextSource(std::uint64_t seed) : random_(seed) {}
 
     std::string text(bool wellFormed) {
-        static const std::vector<std::string> pieces = {
-            "a", "Shot 4", " ", "/", "\"", "\\", "\n", "\r", "\t", "\b", "\f", std::string(1, '\0'), "\x01",
-            "\x1F", "\x7F", "\xC3\xA9", "e\xCC\x81", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xEF\xBF\xBF",
-            "\xF4\x8F\xBF\xBF", "\xED\x9F\xBF", "\xEE\x80\x80", "\xC2\x80", "\xE0\xA0\x80", "\xF0\x90\x80\x80"};
+        static const std::vector<std::string> pieces = {"a",
+                                                        "Shot 4",
+                                                        " ",
+                                                        "/",
+                                                        "\"",
+                                                        "\\",
+                                                        "\n",
+                                                        "\r",
+                                                        "\t",
+                                                        "\b",
+                                                        "\f",
+                                                        std::string(1, '\0'),
+                                                        "\x01",
+                                                        "\x1F",
+                                                        "\x7F",
+                                                        "\xC3\xA9",
+                                                        "e\xCC\x81",
+                                                        "\xE4\xB8\xAD",
+                                                        "\xF0\x9F\x98\x80",
+                                                        "\xEF\xBF\xBF",
+                                                        "\xF4\x8F\xBF\xBF",
+                                                        "\xED\x9F\xBF",
+                                                        "\xEE\x80\x80",
+                                                        "\xC2\x80",
+                                                        "\xE0\xA0\x80",
+                                                        "\xF0\x90\x80\x80"};
         static const std::vector<std::string> illFormed = {
-            "\x80", "\xC3", "\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xF5\x80",
-            "\xFF", "\xE4\xB8", "\xF0\x9F\x98", "\xC3\xC3\xA9"};
+            "\x80",     "\xC3", "\xC0\xAF", "\xC1\xBF",     "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+            "\xF5\x80", "\xFF", "\xE4\xB8", "\xF0\x9F\x98", "\xC3\xC3\xA9"};
         std::string result;
         const auto count = pick(12);
         for (std::size_t i = 0; i < count; ++i) result += pieces[pick(pieces.size())];
@@ -55,10 +77,26 @@ public:
     }
 
     double number() {
-        static const std::vector<double> special = {
-            0.0, -0.0, 24.0, 23.976023976023978, 1.0 / 3.0, -1.0 / 3.0, 1e20, 1e21, 1e22, 1e-5, 1e-7, 123456789012345680.0,
-            0.1, 5e-324, std::numeric_limits<double>::min(), std::numeric_limits<double>::max(),
-            -std::numeric_limits<double>::max(), 9007199254740993.0, 1e300, 83.25};
+        static const std::vector<double> special = {0.0,
+                                                    -0.0,
+                                                    24.0,
+                                                    23.976023976023978,
+                                                    1.0 / 3.0,
+                                                    -1.0 / 3.0,
+                                                    1e20,
+                                                    1e21,
+                                                    1e22,
+                                                    1e-5,
+                                                    1e-7,
+                                                    123456789012345680.0,
+                                                    0.1,
+                                                    5e-324,
+                                                    std::numeric_limits<double>::min(),
+                                                    std::numeric_limits<double>::max(),
+                                                    -std::numeric_limits<double>::max(),
+                                                    9007199254740993.0,
+                                                    1e300,
+                                                    83.25};
         if (pick(2) == 0) return special[pick(special.size())];
         for (;;) {  // any finite bit pattern
             const double value = std::bit_cast<double>(std::uint64_t{random_()});
@@ -147,14 +185,15 @@ TEST(TodoListText, LeavesIllFormedTextsToTheTreeCodersReplacement) {
 TEST(TodoListText, NonFiniteNumbersFailAtTheTreeCodersPath) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double infinity = std::numeric_limits<double>::infinity();
-    for (const auto& [position, rate, failing] : {std::tuple{nan, 24.0, "timelinePositionSeconds"},
-                                                  std::tuple{-infinity, nan, "timelinePositionSeconds"},
-                                                  std::tuple{1.0, infinity, "frameRateFPS"}}) {
+    for (const auto& [position, rate, failing] :
+         {std::tuple{nan, 24.0, "timelinePositionSeconds"}, std::tuple{-infinity, nan, "timelinePositionSeconds"},
+          std::tuple{1.0, infinity, "frameRateFPS"}}) {
         TodoItem broken = plausibleItem();
         broken.timelinePositionSeconds = position;
         broken.frameRateFPS = rate;
-        const auto error = quillo::testing::thrownBy<platform::EncodingError>(
-            [&] { encodeMessage(Message::todoList({plausibleItem(), broken})); });
+        const auto error = quillo::testing::thrownBy<platform::EncodingError>([&] {
+            encodeMessage(Message::todoList({plausibleItem(), broken}));
+        });
         EXPECT_EQ(error.codingPath(), (platform::CodingPath{"todoList", "_0", "Index 1", failing}));
     }
 }
@@ -242,19 +281,65 @@ TEST(TodoListText, EveryNumberAndStringSpellingReadsAsInTheTree) {
         std::string text = R"({"todoList":{"_0":[)" + item.dump() + "]}}";
         return text.replace(text.find("\"<value>\""), 9, spelling);
     };
-    for (const char* number :
-         {"0", "-0", "-0.0", "0e0", "1E+2", "1e-2", "00", "01", "-", "1.", ".5", "1e", "+1", "-01", "1.5e308", "1e309",
-          "-1e400", "1e-400", "4.9e-324", "2.4703282292062328e-324", "18446744073709551615", "18446744073709551616",
-          "-9223372036854775808", "-9223372036854775809", "9007199254740993", "0.30000000000000004",
-          "123456789012345678901234567890", "1 ", "tru", "true", "null", "\"1\""})
+    for (const char* number : {"0",
+                               "-0",
+                               "-0.0",
+                               "0e0",
+                               "1E+2",
+                               "1e-2",
+                               "00",
+                               "01",
+                               "-",
+                               "1.",
+                               ".5",
+                               "1e",
+                               "+1",
+                               "-01",
+                               "1.5e308",
+                               "1e309",
+                               "-1e400",
+                               "1e-400",
+                               "4.9e-324",
+                               "2.4703282292062328e-324",
+                               "18446744073709551615",
+                               "18446744073709551616",
+                               "-9223372036854775808",
+                               "-9223372036854775809",
+                               "9007199254740993",
+                               "0.30000000000000004",
+                               "123456789012345678901234567890",
+                               "1 ",
+                               "tru",
+                               "true",
+                               "null",
+                               "\"1\""})
         for (const char* name : {"timelinePositionSeconds", "frameRateFPS"})
             expectSameDecoding(withMember(name, number));
-    for (const char* text :
-         {R"("")", R"("\u0000")", R"("\u001F\u007f\u00E9\uFFFF")", R"("\ud83d\ude00")", R"("\uD83D")",
-          R"("\ud83d\u0041")", R"("\ude00")", R"("\udc00")", R"("\ud83dx")", R"("\x")", R"("\u12")", R"("\u12G4")",
-          R"("a\"b\\c\/d\b\f\n\r\t")", "\"\x7F\"", "\"\x1F\"", "\"\t\"", "\"\xC3\xA9\"", "\"\xC3\"",
-          "\"\xED\xA0\x80\"", "\"\xF4\x90\x80\x80\"", "\"\xF0\x9F\x98\x80\"", R"("unterminated)", R"(x)",
-          "true", "1"})
+    for (const char* text : {R"("")",
+                             R"("\u0000")",
+                             R"("\u001F\u007f\u00E9\uFFFF")",
+                             R"("\ud83d\ude00")",
+                             R"("\uD83D")",
+                             R"("\ud83d\u0041")",
+                             R"("\ude00")",
+                             R"("\udc00")",
+                             R"("\ud83dx")",
+                             R"("\x")",
+                             R"("\u12")",
+                             R"("\u12G4")",
+                             R"("a\"b\\c\/d\b\f\n\r\t")",
+                             "\"\x7F\"",
+                             "\"\x1F\"",
+                             "\"\t\"",
+                             "\"\xC3\xA9\"",
+                             "\"\xC3\"",
+                             "\"\xED\xA0\x80\"",
+                             "\"\xF4\x90\x80\x80\"",
+                             "\"\xF0\x9F\x98\x80\"",
+                             R"("unterminated)",
+                             R"(x)",
+                             "true",
+                             "1"})
         for (const char* name : {"text", "chapterNote", "id", "kind", "completedRaw"})
             expectSameDecoding(withMember(name, text));
     for (const std::string& spacing : {std::string("\xEF\xBB\xBF"), std::string(" \t\r\n"), std::string("\v"),

@@ -38,7 +38,10 @@ TEST(AssigneeResolver, AtSignPrefixNamesTheAssignee) {
     expectAssignment(derive("@anna\t  spaced \t"), "anna", AssigneeSource::prefix, "spaced");
     // A line break ends the name but is not trimmed from the text shown.
     expectAssignment(derive("@anna\nsecond line"), "anna", AssigneeSource::prefix, "\nsecond line");
-    expectAssignment(derive("@Zo\xC3\xAB" "\xC2\xA0" "check"), "Zo\xC3\xAB", AssigneeSource::prefix, "check");
+    expectAssignment(derive("@Zo\xC3\xAB"
+                            "\xC2\xA0"
+                            "check"),
+                     "Zo\xC3\xAB", AssigneeSource::prefix, "check");
     expectAssignment(derive("@a@b c"), "a@b", AssigneeSource::prefix, "c");
 }
 
@@ -69,8 +72,8 @@ TEST(AssigneeResolver, StandardRolesAndUnknownRolesFallBackToThePrefix) {
                      "check");
     expectAssignment(AssigneeResolver::derive("check", "unknown", brimlock::RoleResolver()), std::nullopt,
                      AssigneeSource::none, "check");
-    for (const char* name : {"video", "titles", "titel", "dialogue", "dialog", "music", "musik", "effects",
-                             "effekte", "captions", "bildunterschriften"})
+    for (const char* name : {"video", "titles", "titel", "dialogue", "dialog", "music", "musik", "effects", "effekte",
+                             "captions", "bildunterschriften"})
         EXPECT_TRUE(AssigneeResolver::isBuiltInRoleName(name)) << name;
     EXPECT_FALSE(AssigneeResolver::isBuiltInRoleName("Video"));  // callers lower-case first
 }
@@ -78,7 +81,8 @@ TEST(AssigneeResolver, StandardRolesAndUnknownRolesFallBackToThePrefix) {
 TEST(AssigneeResolver, FCPXMLRoleAttributes) {
     expectAssignment(AssigneeResolver::deriveFromFCPXMLRoleAttribute("@bob check", "Anna.Anna-1"), "Anna",
                      AssigneeSource::role, "check");
-    expectAssignment(AssigneeResolver::deriveFromFCPXMLRoleAttribute("x", "..Anna.b"), "Anna", AssigneeSource::role, "x");
+    expectAssignment(AssigneeResolver::deriveFromFCPXMLRoleAttribute("x", "..Anna.b"), "Anna", AssigneeSource::role,
+                     "x");
     expectAssignment(AssigneeResolver::deriveFromFCPXMLRoleAttribute("@bob check", "dialogue.dialogue-1"), "bob",
                      AssigneeSource::prefix, "check");
     expectAssignment(AssigneeResolver::deriveFromFCPXMLRoleAttribute("@bob check", "Music"), "bob",

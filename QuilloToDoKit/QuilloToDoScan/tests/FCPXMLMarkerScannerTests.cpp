@@ -41,9 +41,12 @@ ScanError scanError(const std::function<void()>& call) {
     throw std::runtime_error("no ScanError");
 }
 
-void write(const std::filesystem::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void write(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
-const std::string kMarkedProject = R"(<fcpxml version="1.10"><resources><format id="r1" frameDuration="100/2500s"/></resources>
+const std::string kMarkedProject =
+    R"(<fcpxml version="1.10"><resources><format id="r1" frameDuration="100/2500s"/></resources>
 <project name="Edit"><sequence format="r1"><spine>
   <asset-clip name="Interview" role="Anna.Anna-1" offset="0s" start="1200/2400s" duration="10s">
     <marker start="3600/2400s" duration="100/2500s" value="fix the colour" completed="0"/>
@@ -117,7 +120,8 @@ TEST(FCPXMLMarkerScanner, OnlyTheElementThatOpenedAClipClosesIt) {
 }
 
 TEST(FCPXMLMarkerScanner, ReadsKindsCompletionAndChapterNotes) {
-    const auto markers = scanText(R"(<fcpxml><project name="P"><sequence><spine><gap offset="0s" start="0s" duration="60s">
+    const auto markers =
+        scanText(R"(<fcpxml><project name="P"><sequence><spine><gap offset="0s" start="0s" duration="60s">
   <marker start="1s" value="done" completed="1"/>
   <marker start="2s" value="open" completed="0"/>
   <marker start="3s" value="wordy" completed="true"/>
@@ -181,7 +185,8 @@ TEST(FCPXMLMarkerScanner, MalformedOrDangerousXMLIsAnError) {
 
     // Entity declarations are refused, not expanded; no partial list.
     const auto entity = scanError([] {
-        scanText(R"(<!DOCTYPE fcpxml [<!-- <x --><!ENTITY a "aaaaaaaa">]><fcpxml><sequence><marker value="&a;"/></sequence></fcpxml>)");
+        scanText(
+            R"(<!DOCTYPE fcpxml [<!-- <x --><!ENTITY a "aaaaaaaa">]><fcpxml><sequence><marker value="&a;"/></sequence></fcpxml>)");
     });
     EXPECT_EQ(entity.kind(), ScanError::Kind::xmlError);
     EXPECT_EQ(entity.payload().rfind("'test.fcpxml' declares XML entities", 0), 0u) << entity.payload();
@@ -209,7 +214,8 @@ TEST(FCPXMLMarkerScanner, ReadsFilesAndBundles) {
     std::filesystem::create_directory(dir.path() / "Empty.fcpxmld");
     const auto unreadable = scanError([&] { quillo::FCPXMLMarkerScanner::scan(dir.path() / "Empty.fcpxmld"); });
     EXPECT_EQ(unreadable.kind(), ScanError::Kind::notReadable);
-    EXPECT_EQ(std::string(unreadable.what()), "FCPXML file could not be read: " + (dir.path() / "Empty.fcpxmld").string());
+    EXPECT_EQ(std::string(unreadable.what()),
+              "FCPXML file could not be read: " + (dir.path() / "Empty.fcpxmld").string());
 }
 
 namespace {
@@ -225,19 +231,29 @@ TEST(FCPXMLMarkersTool, PrintsTheMarkersAsOneJSONArray) {
   <chapter-marker start="1s" value="Act One" note="intro"/>
   <asset-clip name="Interview" role="Anna.Anna-1" offset="10s" duration="5s"><marker start="2s" value="@anna fix" completed="1"/></asset-clip>
 </spine></sequence></project></fcpxml>)");
-    const auto [output, status] = runCommand(std::string(FCPXML_MARKERS_TOOL) + " " + shellQuoted(dir.path() / "Export.fcpxml"));
+    const auto [output, status] =
+        runCommand(std::string(FCPXML_MARKERS_TOOL) + " " + shellQuoted(dir.path() / "Export.fcpxml"));
     ASSERT_EQ(status, 0);
     EXPECT_EQ(output.find('\n'), output.size() - 1);
     const auto markers = platform::parseJSON(output);
     ASSERT_TRUE(markers.is_array());
     ASSERT_EQ(markers.size(), 2u);
-    EXPECT_EQ(markers[0], (platform::JSON{{"text", "Act One"}, {"isChapter", true}, {"isTodo", false},
-                                          {"chapterNote", "intro"}, {"sequenceName", "Edit"},
-                                          {"positionSeconds", 1.0}, {"framesPerSecond", 24.0}}));
-    EXPECT_EQ(markers[1], (platform::JSON{{"text", "@anna fix"}, {"isChapter", false}, {"isTodo", true},
-                                          {"completed", true}, {"roleAttribute", "Anna.Anna-1"},
-                                          {"containingClipName", "Interview"}, {"sequenceName", "Edit"},
-                                          {"positionSeconds", 12.0}, {"framesPerSecond", 24.0}}));
+    EXPECT_EQ(markers[0], (platform::JSON{{"text", "Act One"},
+                                          {"isChapter", true},
+                                          {"isTodo", false},
+                                          {"chapterNote", "intro"},
+                                          {"sequenceName", "Edit"},
+                                          {"positionSeconds", 1.0},
+                                          {"framesPerSecond", 24.0}}));
+    EXPECT_EQ(markers[1], (platform::JSON{{"text", "@anna fix"},
+                                          {"isChapter", false},
+                                          {"isTodo", true},
+                                          {"completed", true},
+                                          {"roleAttribute", "Anna.Anna-1"},
+                                          {"containingClipName", "Interview"},
+                                          {"sequenceName", "Edit"},
+                                          {"positionSeconds", 12.0},
+                                          {"framesPerSecond", 24.0}}));
 
     const auto missing = dir.path() / "gone.fcpxml";
     const auto failed = runCommand(std::string(FCPXML_MARKERS_TOOL) + " " + shellQuoted(missing) + " 2>&1 >/dev/null");

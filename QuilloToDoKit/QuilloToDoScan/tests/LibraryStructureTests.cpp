@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace quillo;
 using namespace quillo::testing;
 

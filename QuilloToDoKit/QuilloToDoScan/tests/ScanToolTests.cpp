@@ -26,7 +26,6 @@ std::filesystem::path twoEventLibrary(const std::filesystem::path& dir) {
     return library.finish();
 }
 
-
 }  // namespace
 
 TEST(ScanTool, PrintsTheToDosAsOneTodoListLine) {
@@ -49,8 +48,8 @@ TEST(ScanTool, PrintsTheToDosAsOneTodoListLine) {
 TEST(ScanTool, PrintsTheStructureAsJSON) {
     TemporaryDirectory dir;
     const auto bundle = twoEventLibrary(dir.path());
-    const auto [output, status] = runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " --structure " + shellQuoted(bundle) + " " +
-                                      shellQuoted(dir.path() / "Gone.fcpbundle"));
+    const auto [output, status] = runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " --structure " + shellQuoted(bundle) +
+                                             " " + shellQuoted(dir.path() / "Gone.fcpbundle"));
     EXPECT_EQ(status, 0);
     const auto document = platform::parseJSON(output);
     ASSERT_TRUE(document.is_array());
@@ -77,7 +76,8 @@ TEST(ScanTool, ListsTheDemoLibraryAsRecorded) {
     TemporaryDirectory dir;
     const auto written = runCommand(std::string(QUILLOTODO_DEMO_LIBRARY_TOOL) + " " + shellQuoted(dir.path()));
     ASSERT_EQ(written.status, 0);
-    const auto listed = runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " " + shellQuoted(dir.path() / "Demo.fcpbundle"));
+    const auto listed =
+        runCommand(std::string(QUILLOTODO_SCAN_TOOL) + " " + shellQuoted(dir.path() / "Demo.fcpbundle"));
     ASSERT_EQ(listed.status, 0);
     std::ifstream recording(DEMO_TODOLIST_RECORDING, std::ios::binary);
     ASSERT_TRUE(recording) << DEMO_TODOLIST_RECORDING;

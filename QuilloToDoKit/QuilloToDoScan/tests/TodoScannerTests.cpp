@@ -10,14 +10,15 @@
 using namespace quillo;
 using quillo::testing::LibraryBuilder;
 using quillo::testing::MarkerType;
+using quillo::testing::projected;
 using quillo::testing::TemporaryDirectory;
 using quillo::testing::TimelineBuilder;
-using quillo::testing::projected;
 
 namespace {
 
 const TodoItem& itemWithRawText(const std::vector<TodoItem>& items, const std::string& rawText) {
-    const auto found = std::find_if(items.begin(), items.end(), [&](const TodoItem& item) { return item.rawText == rawText; });
+    const auto found =
+        std::find_if(items.begin(), items.end(), [&](const TodoItem& item) { return item.rawText == rawText; });
     if (found == items.end()) throw std::runtime_error("no item " + rawText);
     return *found;
 }
