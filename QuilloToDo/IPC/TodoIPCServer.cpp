@@ -1,5 +1,7 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 
+#include "QuilloToDo/IPC/LoopbackListener.h"
+
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoListText.h"
 
@@ -8,14 +10,15 @@
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/SystemLog/SystemLog.h"
 
-#include <QHostAddress>
-#include <QTcpServer>
 #include <QTcpSocket>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 namespace quillo {
@@ -56,57 +59,73 @@ TodoIPCServer::~TodoIPCServer() = default;
 
 void TodoIPCServer::start() {
     if (listener_) return;
-    auto* listener = new QTcpServer(this);
-    if (!listener->listen(QHostAddress::LocalHost, 0)) {
+    auto* listener = new LoopbackListener(kAcceptRetryDelay, this);
+    if (!listener->listen()) {
         log("[TodoIPCServer] Failed to start listener: " + platform::toStdString(listener->errorString()));
         delete listener;
         return;
     }
     listener_ = listener;
-    connect(listener_, &QTcpServer::newConnection, this, &TodoIPCServer::accept);
+    connect(listener_, &LoopbackListener::accepted, this, &TodoIPCServer::accept);
+    connect(listener_, &LoopbackListener::acceptFailed, this, [this](const QString& reason) {
+        if (std::exchange(saidAcceptFailed_, true)) return;
+        log("[TodoIPCServer] Failed to accept a connection: " + platform::toStdString(reason) + "; trying again");
+    });
     if (announcement_ == Announcement::none) return;
 
     advertiser_ = new platform::ServiceAdvertiser(QStringLiteral("QuilloToDo"), QStringLiteral("_quillotodo._tcp"),
-                                                  listener_->serverPort(), this);
+                                                  listener_->port(), this);
     // Extensions find the application only through the announcement: say once why they cannot.
     connect(advertiser_, &platform::ServiceAdvertiser::notAnnounced, this, [this](const QString& reason) {
         if (std::exchange(saidNotAnnounced_, true)) return;
-        std::cerr << "QuilloToDo: the extension service on port " << listener_->serverPort()
+        std::cerr << "QuilloToDo: the extension service on port " << listener_->port()
                   << " is not announced over DNS-SD (" << platform::toStdString(reason) << ")\n";
     });
     advertiser_->start();
 }
 
-quint16 TodoIPCServer::port() const { return listener_ ? listener_->serverPort() : 0; }
+quint16 TodoIPCServer::port() const { return listener_ ? listener_->port() : 0; }
 
 void TodoIPCServer::publish(const std::vector<TodoItem>& items) {
     lastList_ = encodedList(items);
     lastItemsEmpty_ = items.empty();
-    broadcast(lastList_);
+    for (QTcpSocket* socket : sockets())
+        if (connections_.contains(socket)) send(lastList_, Kind::list, socket);
 }
 
-void TodoIPCServer::accept() {
-    while (QTcpSocket* socket = listener_->nextPendingConnection()) {
-        const int before = connectedExtensionCount();
-        connections_.emplace(socket, std::make_unique<Connection>(socket));
-        countChanged(before);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { receive(socket); });
-        connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { handleError(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
-        connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
-            if (const auto found = connections_.find(socket); found != connections_.end()) pump(*found->second);
-        });
-
-        // An accepted socket is connected already: greet it now, once.
-        static const Message hello = encoded(TodoIPCMessage::hello("QuilloToDo"));
-        send(hello, socket);
-        if (!lastItemsEmpty_ && connections_.contains(socket)) send(lastList_, socket);
-        receive(socket);  // bytes that came with the connection
+void TodoIPCServer::accept(qintptr descriptor) {
+    saidAcceptFailed_ = false;
+    const int before = connectedExtensionCount();
+    if (before >= kMaximumConnections) {
+        log("[TodoIPCServer] Refusing connection: " + std::to_string(kMaximumConnections) +
+            " connections are open already");
+        ::close(static_cast<int>(descriptor));
+        return;
     }
+    auto* socket = new QTcpSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        ::close(static_cast<int>(descriptor));
+        delete socket;
+        return;
+    }
+    connections_.emplace(socket, std::make_unique<Connection>(socket));
+    countChanged(before);
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { receive(socket); });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { handleError(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
+        if (const auto found = connections_.find(socket); found != connections_.end()) pump(*found->second);
+    });
+
+    // An accepted socket is connected already: greet it now, once.
+    static const Message hello = encoded(TodoIPCMessage::hello("QuilloToDo"));
+    send(hello, Kind::hello, socket);
+    if (!lastItemsEmpty_ && connections_.contains(socket)) send(lastList_, Kind::list, socket);
+    receive(socket);  // bytes that came with the connection
 }
 
 void TodoIPCServer::receive(QTcpSocket* socket) {
-    int refreshes = 0;
+    bool refreshAsked = false;
     for (;;) {
         const auto found = connections_.find(socket);
         if (found == connections_.end() || socket->bytesAvailable() <= 0) break;
@@ -119,12 +138,23 @@ void TodoIPCServer::receive(QTcpSocket* socket) {
             return;
         }
         received.takeMessages([&](const TodoIPCMessage& message) {
-            if (std::holds_alternative<TodoIPCMessage::RequestRefresh>(message.payload())) ++refreshes;
+            if (std::holds_alternative<TodoIPCMessage::RequestRefresh>(message.payload())) refreshAsked = true;
             // Every other message is read and ignored.
         });
     }
-    // Answered after the reading: a broadcast may drop this very connection.
-    for (int i = 0; i < refreshes; ++i) broadcast(lastList_);
+    // Answered after the reading, once for any number of requests: a send may drop this very
+    // connection.
+    if (refreshAsked) answerRefresh();
+}
+
+void TodoIPCServer::answerRefresh() {
+    // A connection with a list still queued receives the newest one already; another copy would only
+    // grow its backlog, and a burst of requests from one client would push every connection past the
+    // output cap at once.
+    for (QTcpSocket* socket : sockets()) {
+        const auto found = connections_.find(socket);
+        if (found != connections_.end() && found->second->listsQueued == 0) send(lastList_, Kind::list, socket);
+    }
 }
 
 void TodoIPCServer::handleError(QTcpSocket* socket) {
@@ -137,11 +167,12 @@ void TodoIPCServer::handleError(QTcpSocket* socket) {
     drop(socket);
 }
 
-void TodoIPCServer::send(const Message& message, QTcpSocket* socket) {
+void TodoIPCServer::send(const Message& message, Kind kind, QTcpSocket* socket) {
     if (!message) return;  // could not be encoded
     Connection& connection = *connections_.at(socket);
-    connection.outgoing.push_back(message);
+    connection.outgoing.push_back({message, kind});
     connection.queued += static_cast<qint64>(message->size()) + 1;
+    if (kind == Kind::list) ++connection.listsQueued;
     if (connection.queued + socket->bytesToWrite() > kUnsentOutputLimit) {
         log("[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds " +
             std::to_string(kUnsentOutputLimit) + " bytes");
@@ -154,7 +185,7 @@ void TodoIPCServer::send(const Message& message, QTcpSocket* socket) {
 void TodoIPCServer::pump(Connection& connection) {
     QTcpSocket* socket = connection.socket;
     while (!connection.outgoing.empty() && socket->bytesToWrite() < kWriteChunk) {
-        const std::string& bytes = *connection.outgoing.front();
+        const std::string& bytes = *connection.outgoing.front().bytes;
         const auto piece = std::min<std::size_t>(kWriteChunk, bytes.size() - connection.sentOfFirst);
         socket->write(bytes.data() + connection.sentOfFirst, static_cast<qint64>(piece));
         connection.sentOfFirst += piece;
@@ -162,18 +193,18 @@ void TodoIPCServer::pump(Connection& connection) {
         if (connection.sentOfFirst < bytes.size()) continue;
         socket->write("\n", 1);
         --connection.queued;
+        if (connection.outgoing.front().kind == Kind::list) --connection.listsQueued;
         connection.outgoing.pop_front();
         connection.sentOfFirst = 0;
     }
 }
 
-void TodoIPCServer::broadcast(const Message& message) {
-    // A send may drop a connection: walk a copy of the keys.
-    std::vector<QTcpSocket*> sockets;
-    sockets.reserve(connections_.size());
-    for (const auto& entry : connections_) sockets.push_back(entry.first);
-    for (QTcpSocket* socket : sockets)
-        if (connections_.contains(socket)) send(message, socket);
+// A send may drop a connection: loops that send walk this copy of the keys.
+std::vector<QTcpSocket*> TodoIPCServer::sockets() const {
+    std::vector<QTcpSocket*> keys;
+    keys.reserve(connections_.size());
+    for (const auto& entry : connections_) keys.push_back(entry.first);
+    return keys;
 }
 
 void TodoIPCServer::drop(QTcpSocket* socket) {

@@ -5,6 +5,7 @@
 
 #include <QObject>
 
+#include <chrono>
 #include <cstddef>
 #include <deque>
 #include <map>
@@ -12,7 +13,6 @@
 #include <string>
 #include <vector>
 
-class QTcpServer;
 class QTcpSocket;
 
 namespace platform {
@@ -21,11 +21,14 @@ class ServiceAdvertiser;
 
 namespace quillo {
 
+class LoopbackListener;
+
 // The application's end of the link to the workflow extension: a TCP listener on 127.0.0.1 with a
 // port the system picks, announced over DNS-SD as "QuilloToDo" of type "_quillotodo._tcp". Greets every
 // connection with `hello` and the last published list, sends each published list to every connection
-// and answers a `requestRefresh` by sending the last list to every connection. One message per line.
-// Lives on the main thread; created once, started whenever the main window shows its content.
+// and answers a `requestRefresh` by sending the last list to every connection that has no list queued
+// (it gets the newest one already). One message per line. Lives on the main thread; created once,
+// started whenever the main window shows its content.
 class TodoIPCServer : public QObject {
     Q_OBJECT
     Q_PROPERTY(int connectedExtensionCount READ connectedExtensionCount NOTIFY connectedExtensionCountChanged)
@@ -37,6 +40,10 @@ public:
     // Output a connection may leave unsent (a peer that stops reading); above it the connection is
     // dropped rather than let the server's memory grow with every publish.
     static constexpr qint64 kUnsentOutputLimit = qint64{256} * 1024 * 1024;
+    // Connections served at once; one more is closed as soon as it is accepted.
+    static constexpr int kMaximumConnections = 64;
+    // After the listener could not accept (out of file descriptors, say), it tries again this much later.
+    static constexpr std::chrono::milliseconds kAcceptRetryDelay{200};
 
     enum class Announcement {
         dnssd,  // the application
@@ -66,6 +73,12 @@ signals:
 private:
     // One encoded message, shared by every connection it goes to; the line feed is sent after it.
     using Message = std::shared_ptr<const std::string>;
+    enum class Kind { hello, list };
+
+    struct Outgoing {
+        Message bytes;
+        Kind kind;
+    };
 
     struct Connection {
         explicit Connection(QTcpSocket* connected) : socket(connected) {}
@@ -74,24 +87,27 @@ private:
         MessageLineBuffer received{kReceiveLimit};
         // Messages not yet handed to the socket, the first one possibly in part (`sentOfFirst` bytes).
         // The socket gets them piecewise as it drains, so a list goes out without a copy per connection.
-        std::deque<Message> outgoing;
+        std::deque<Outgoing> outgoing;
         std::size_t sentOfFirst = 0;
-        qint64 queued = 0;  // bytes in `outgoing` not yet handed over, line feeds included
+        qint64 queued = 0;    // bytes in `outgoing` not yet handed over, line feeds included
+        int listsQueued = 0;  // lists in `outgoing`
     };
 
-    void accept();
+    void accept(qintptr descriptor);
     void receive(QTcpSocket* socket);
+    void answerRefresh();
     void handleError(QTcpSocket* socket);
-    void send(const Message& message, QTcpSocket* socket);
+    void send(const Message& message, Kind kind, QTcpSocket* socket);
     void pump(Connection& connection);
-    void broadcast(const Message& message);
+    std::vector<QTcpSocket*> sockets() const;
     void drop(QTcpSocket* socket);
     void countChanged(int before);
 
     Announcement announcement_;
-    QTcpServer* listener_ = nullptr;
+    LoopbackListener* listener_ = nullptr;
     platform::ServiceAdvertiser* advertiser_ = nullptr;
     bool saidNotAnnounced_ = false;
+    bool saidAcceptFailed_ = false;  // since the last connection accepted
     // Keyed by the socket's identity: two connections from one peer are two entries.
     std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
     // `todoList` of the last published items as it goes on the wire; nothing when that list could not

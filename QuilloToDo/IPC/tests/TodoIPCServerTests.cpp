@@ -1,5 +1,7 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 
+#include "QuilloToDo/IPC/LoopbackListener.h"
+
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoKit/QuilloToDoModel/tests/ModelTestSupport.h"
 
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -30,6 +33,34 @@ std::vector<TodoItem> twoItems() {
     TodoItem second = test::bareChapter();
     second.id = *platform::UUID::parse("0D5F4D2B-8F8B-4C55-9E0B-1B2C3D4E5F60");
     return {test::plausibleItem(), second};
+}
+
+// A plain socket connected to the server, for peers that must not read (or must not make a descriptor
+// while connecting): `fd` made beforehand, or a new one.
+int connectRaw(quint16 port, int fd = ::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    return fd;
+}
+
+// The next line on a plain socket, read without blocking the event loop the server runs on.
+std::string readLine(int fd) {
+    std::string text;
+    const bool arrived = QTest::qWaitFor(
+        [&] {
+            char c = 0;
+            while (::recv(fd, &c, 1, MSG_DONTWAIT) == 1) {
+                if (c == '\n') return true;
+                text += c;
+            }
+            return false;
+        },
+        kTimeoutMs);
+    EXPECT_TRUE(arrived) << "no line arrived";
+    return text;
 }
 
 // One extension's side of a connection: a real socket that collects whole lines.
@@ -145,11 +176,13 @@ TEST_F(TodoIPCServerTest, LinesAreSplitAcrossReadsMergedWithinOneAndEmptyOrInval
         R"({"setCompleted":{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","completed":true}})"
         "\n" +
         kRefresh + R"({"requestRefresh":{}})");
-    EXPECT_EQ(client->nextLine(), kEmptyList);
+    // Requests read at once get one answer.
     EXPECT_EQ(client->nextLine(), kEmptyList);
     // The tail waits for its line feed; the connection stayed open through the bad line.
     client->write("\n");
     EXPECT_EQ(client->nextLine(), kEmptyList);
+    server_.publish(twoItems());  // nothing else came before it
+    EXPECT_EQ(client->nextLine(), line(TodoIPCMessage::todoList(twoItems())));
     EXPECT_EQ(server_.connectedExtensionCount(), 1);
     EXPECT_TRUE(logged_.empty());
 }
@@ -204,35 +237,105 @@ TEST_F(TodoIPCServerTest, PeerThatEndsItsStreamIsClosedAndUncountedAtOnce) {
     EXPECT_TRUE(logged_.empty());
 }
 
-// A peer that asks for the list again and again but never reads: its unsent output is capped.
+// A peer that never reads while lists keep coming: its unsent output is capped.
 TEST_F(TodoIPCServerTest, ConnectionThatStopsReadingIsDroppedOnceItsUnsentOutputExceedsTheCap) {
     TodoItem large = test::plausibleItem();
     large.text = std::string(16 * 1024 * 1024, 'a');
-    server_.publish({large});
 
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     ASSERT_GE(fd, 0);
     const int small = 4096;
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(server_.port());
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    connectRaw(server_.port(), fd);
     ASSERT_TRUE(waitForCount(1));
 
-    const std::string refreshes = [] {
-        std::string text;
-        for (int i = 0; i < 20; ++i) text += kRefresh.toStdString();  // 20 x 16 MiB > 256 MiB
-        return text;
-    }();
-    ASSERT_EQ(::write(fd, refreshes.data(), refreshes.size()), static_cast<ssize_t>(refreshes.size()));
+    for (int i = 0; i < 20; ++i) server_.publish({large});  // 20 x 16 MiB > 256 MiB
     EXPECT_TRUE(waitForCount(0));
     ::close(fd);
     ASSERT_EQ(logged_.size(), 1u);
     EXPECT_EQ(logged_[0],
               "[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds "
               "268435456 bytes");
+}
+
+// Eight requests in one packet from a peer that reads nothing, beside a panel that reads everything:
+// a list large enough that eight copies of it exceed the cap, as the 80,000-marker one does.
+TEST_F(TodoIPCServerTest, ABurstOfRefreshRequestsIsAnsweredOnceAndEveryPanelStaysConnected) {
+    std::vector<TodoItem> large(40, test::plausibleItem());
+    for (TodoItem& item : large) item.text = std::string(1024 * 1024, 'a');
+    const std::string expected = line(TodoIPCMessage::todoList(large));
+    ASSERT_GT(8 * static_cast<qint64>(expected.size()), TodoIPCServer::kUnsentOutputLimit);
+    server_.publish(large);
+
+    auto reader = connectClient();
+    EXPECT_EQ(reader->nextLine(), kHello);
+    EXPECT_EQ(reader->nextLine(), expected);
+
+    const int burster = connectRaw(server_.port());
+    ASSERT_TRUE(waitForCount(2));
+    std::string burst;
+    for (int i = 0; i < 8; ++i) burst += kRefresh.toStdString();
+    ASSERT_EQ(::write(burster, burst.data(), burst.size()), static_cast<ssize_t>(burst.size()));
+
+    // The reader had nothing queued: one answer. The burster still has its first list queued: none.
+    EXPECT_EQ(reader->nextLine(), expected);
+    server_.publish(twoItems());
+    EXPECT_EQ(reader->nextLine(), line(TodoIPCMessage::todoList(twoItems())));
+    EXPECT_EQ(server_.connectedExtensionCount(), 2);
+    EXPECT_TRUE(logged_.empty());
+    ::close(burster);
+}
+
+// While the process has no file descriptor left, the listener cannot accept: it tries again and again,
+// says so once, and accepts the waiting connection, and the ones after it, once descriptors are free.
+TEST_F(TodoIPCServerTest, ListenerAcceptsAgainAfterRunningOutOfFileDescriptors) {
+    auto earlier = connectClient();
+    EXPECT_EQ(earlier->nextLine(), kHello);
+    auto* listener = server_.findChild<LoopbackListener*>();
+    ASSERT_NE(listener, nullptr);
+    QSignalSpy failures(listener, &LoopbackListener::acceptFailed);
+    const int waiting = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(waiting, 0);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    const int lowestFree = ::dup(waiting);
+    ASSERT_GE(lowestFree, 0);
+    ::close(lowestFree);
+    rlimit exhausted = saved;
+    exhausted.rlim_cur = static_cast<rlim_t>(lowestFree);  // no new descriptor from here on
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &exhausted), 0);
+    connectRaw(server_.port(), waiting);
+    const bool triedAgain = QTest::qWaitFor([&] { return failures.count() >= 2; }, kTimeoutMs);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &saved), 0);
+    ASSERT_TRUE(triedAgain);
+    EXPECT_EQ(server_.connectedExtensionCount(), 1);
+
+    EXPECT_TRUE(waitForCount(2));
+    EXPECT_EQ(readLine(waiting), kHello);
+    auto next = connectClient();
+    auto last = connectClient();
+    EXPECT_EQ(last->nextLine(), kHello);
+    server_.publish(twoItems());
+    EXPECT_EQ(earlier->nextLine(), line(TodoIPCMessage::todoList(twoItems())));
+    ASSERT_EQ(logged_.size(), 1u);
+    EXPECT_TRUE(logged_[0].starts_with("[TodoIPCServer] Failed to accept a connection: ")) << logged_[0];
+    ::close(waiting);
+}
+
+TEST_F(TodoIPCServerTest, ConnectionsBeyondTheSixtyFourthAreClosedAtOnce) {
+    std::vector<std::unique_ptr<Client>> clients;
+    for (int i = 0; i < TodoIPCServer::kMaximumConnections; ++i) clients.push_back(connectClient());
+    Client refused(server_.port());
+    EXPECT_TRUE(refused.waitForDisconnect());
+    EXPECT_EQ(server_.connectedExtensionCount(), 64);
+    EXPECT_EQ(logged_,
+              std::vector<std::string>{"[TodoIPCServer] Refusing connection: 64 connections are open already"});
+
+    // A place that comes free is taken again.
+    clients.front().reset();
+    ASSERT_TRUE(waitForCount(63));
+    auto next = connectClient();
+    EXPECT_EQ(next->nextLine(), kHello);
 }
 
 }  // namespace
