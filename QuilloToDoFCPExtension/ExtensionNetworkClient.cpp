@@ -36,6 +36,13 @@ void ExtensionNetworkClient::start() {
         cancelBrowser();
         scheduleRestart();
     });
+    // A service found but not resolved would leave the panel waiting for good: browse anew, as after
+    // a failure, unless a connection serves the panel meanwhile.
+    connect(browser, &platform::ServiceBrowser::resolveFailed, this, [this] {
+        if (connection_) return;
+        cancelBrowser();
+        scheduleRestart();
+    });
     browser->start();
     cancelBrowser();
     browser_ = browser;

@@ -21,7 +21,8 @@ class ExtensionNetworkClientDelegate;
 // The extension's end of the link to the application: finds its "_quillotodo._tcp" service in
 // "local." over DNS-SD, keeps one TCP connection to it, says `hello` on every new connection and hands
 // each received `todoList` to the delegate. Browses again 2 s after browsing or the connection fails,
-// for as long as it exists. Sends nothing else. Main thread only.
+// or a found service fails to resolve while there is no connection, for as long as it exists. Sends
+// nothing else. Main thread only.
 class ExtensionNetworkClient : public QObject {
     Q_OBJECT
 

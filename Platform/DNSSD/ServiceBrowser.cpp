@@ -99,17 +99,22 @@ struct ServiceBrowser::Avahi {
         }
     }
 
-    static void onResolve(AvahiServiceResolver* resolver, AvahiIfIndex interface, AvahiProtocol protocol,
-                          AvahiResolverEvent event, const char* name, const char*, const char*, const char*,
+    static void onResolve(AvahiServiceResolver* resolver, AvahiIfIndex interface, AvahiProtocol,
+                          AvahiResolverEvent event, const char*, const char*, const char*, const char*,
                           const AvahiAddress* address, uint16_t port, AvahiStringList*, AvahiLookupResultFlags,
                           void* userdata) {
         auto* self = static_cast<Avahi*>(userdata);
+        // Found by its resolver: a failure reports no interface, protocol or name of the service.
+        const auto service = std::find_if(self->found.begin(), self->found.end(),
+                                          [&](const Found& candidate) { return candidate.resolver == resolver; });
         avahi_service_resolver_free(resolver);
-        const auto service = self->findService(interface, protocol, name);
         if (service == self->found.end()) return;
         service->resolver = nullptr;
         if (event != AVAHI_RESOLVER_FOUND) {
+            // Forgotten, so that its next announcement resolves it again.
+            const QString name = service->name;
             self->found.erase(service);
+            self->owner->reportUnresolved(name, avahiError(self->client));
             return;
         }
         ServiceEndpoint endpoint{service->name, QHostAddress(QHostAddress::LocalHost), port};
@@ -162,6 +167,11 @@ QList<ServiceEndpoint> ServiceBrowser::results() const {
 void ServiceBrowser::report() {
     QMetaObject::invokeMethod(
         this, [this] { emit resultsChanged(results()); }, Qt::QueuedConnection);
+}
+
+void ServiceBrowser::reportUnresolved(const QString& name, const QString& reason) {
+    QMetaObject::invokeMethod(
+        this, [this, name, reason] { emit resolveFailed(name, reason); }, Qt::QueuedConnection);
 }
 
 void ServiceBrowser::fail(const QString& reason) {

@@ -30,6 +30,9 @@ public:
 signals:
     // The set of resolved services changed; `results` as results() answers.
     void resultsChanged(const QList<platform::ServiceEndpoint>& results);
+    // A found service could not be resolved and is forgotten: its next announcement resolves it
+    // again, and so does a new browser. Browsing goes on.
+    void resolveFailed(const QString& name, const QString& reason);
     // Browsing ended: no daemon, the daemon went away, or it refused the browse. Nothing follows.
     void failed(const QString& reason);
 
@@ -38,6 +41,7 @@ private:
     friend struct Avahi;
 
     void report();
+    void reportUnresolved(const QString& name, const QString& reason);
     void fail(const QString& reason);
 
     QString type_;

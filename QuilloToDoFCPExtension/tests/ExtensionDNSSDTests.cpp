@@ -8,8 +8,14 @@
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoKit/QuilloToDoModel/tests/ModelTestSupport.h"
 
+#include "Platform/DNSSD/AvahiQtPoll.h"
 #include "Platform/DNSSD/ServiceAdvertiser.h"
+#include "Platform/DNSSD/ServiceBrowser.h"
 #include "testing/DNSSDTestLock.h"
+
+#include <avahi-client/client.h>
+#include <avahi-client/publish.h>
+#include <avahi-common/defs.h>
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -18,6 +24,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +43,62 @@ std::vector<TodoItem> itemsNamed(int count, const std::string& text) {
     items.assign(static_cast<std::size_t>(count), item);
     return items;
 }
+
+// Publishes DNS records as given through a connection of its own to the daemon, so that a service
+// can be announced without the records that resolve it.
+class RecordPublisher {
+public:
+    struct Record {
+        std::string name;
+        std::uint16_t type;
+        std::string data;  // as on the wire
+    };
+
+    RecordPublisher() {
+        int error = 0;
+        client_ = avahi_client_new(
+            poll_.get(), AvahiClientFlags{}, [](AvahiClient*, AvahiClientState, void*) {}, nullptr, &error);
+        EXPECT_NE(client_, nullptr) << error;
+    }
+    ~RecordPublisher() {
+        if (client_) avahi_client_free(client_);  // withdraws every group
+    }
+
+    // The records as one group; true once the daemon has established it.
+    bool publish(const std::vector<Record>& records) {
+        if (!client_) return false;
+        AvahiEntryGroup* group = avahi_entry_group_new(
+            client_, [](AvahiEntryGroup*, AvahiEntryGroupState, void*) {}, nullptr);
+        if (!group) return false;
+        for (const Record& record : records) {
+            if (avahi_entry_group_add_record(group, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, AvahiPublishFlags{},
+                                             record.name.c_str(), AVAHI_DNS_CLASS_IN, record.type, 120,
+                                             record.data.data(), record.data.size()) < 0)
+                return false;
+        }
+        if (avahi_entry_group_commit(group) < 0) return false;
+        return QTest::qWaitFor([&] { return avahi_entry_group_get_state(group) == AVAHI_ENTRY_GROUP_ESTABLISHED; },
+                               kTimeoutMs);
+    }
+
+    std::string hostName() const { return client_ ? avahi_client_get_host_name_fqdn(client_) : ""; }
+
+    // A domain name as DNS writes it: each label after its length, then a zero.
+    static std::string wireName(const std::string& name) {
+        std::string wire;
+        for (std::size_t start = 0; start < name.size();) {
+            const std::size_t dot = std::min(name.find('.', start), name.size());
+            wire += static_cast<char>(dot - start);
+            wire += name.substr(start, dot - start);
+            start = dot + 1;
+        }
+        return wire + '\0';
+    }
+
+private:
+    platform::AvahiQtPoll poll_;
+    AvahiClient* client_ = nullptr;
+};
 
 class ReceivedLists final : public ExtensionNetworkClientDelegate {
 public:
@@ -125,6 +189,35 @@ TEST_F(ExtensionDNSSDTest, EachConnectionStartsWithAnEmptyReceiveBuffer) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return wholeConnection->canReadLine(); }, kTimeoutMs));
     EXPECT_EQ(wholeConnection->readLine(), QByteArray(R"({"hello":{"appName":"QuilloToDoFCPExtension"}})"
                                                       "\n"));
+}
+
+// The service's name is announced before the records that resolve it exist: the daemon gives up on
+// the resolve (after its own timeout), and the client browses again until it connects.
+TEST_F(ExtensionDNSSDTest, AServiceThatFailedToResolveIsResolvedAgain) {
+    TodoIPCServer server(nullptr, TodoIPCServer::Announcement::none);
+    server.start();
+    const auto items = itemsNamed(1, "Resolved at last");
+    server.publish(items);
+
+    const std::string instance = "QuilloToDo._quillotodo._tcp.local";
+    RecordPublisher records;
+    ASSERT_TRUE(records.publish({{"_quillotodo._tcp.local", AVAHI_DNS_TYPE_PTR, RecordPublisher::wireName(instance)}}));
+    ExtensionNetworkClient client;
+    client.setDelegate(&received_);
+    client.start();
+    auto* browser = client.findChild<platform::ServiceBrowser*>();
+    ASSERT_NE(browser, nullptr);
+    QSignalSpy unresolved(browser, &platform::ServiceBrowser::resolveFailed);
+    ASSERT_TRUE(unresolved.wait(kTimeoutMs));
+    EXPECT_EQ(unresolved.front().at(0).toString(), "QuilloToDo");
+
+    // The name stays announced as it was; only the records that resolve it come.
+    const quint16 port = server.port();
+    const std::string service = {0, 0, 0, 0, static_cast<char>(port >> 8), static_cast<char>(port & 0xFF)};
+    ASSERT_TRUE(
+        records.publish({{instance, AVAHI_DNS_TYPE_SRV, service + RecordPublisher::wireName(records.hostName())},
+                         {instance, AVAHI_DNS_TYPE_TXT, std::string(1, '\0')}}));
+    EXPECT_TRUE(waitForList(items));
 }
 
 TEST_F(ExtensionDNSSDTest, PanelShowsTheServersListAndItsReleaseClosesTheConnection) {
