@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+
 namespace quillo {
 
 namespace {
@@ -57,12 +59,16 @@ void LibraryController::markLoaded(const QUrl& url, const std::optional<QString>
 }
 
 void LibraryController::updateLiveURL(const QString& name, const QUrl& url) {
-    for (auto* library : libraries_) {
-        if (library->name() == name) {
-            library->setURL(url);
-            return;
-        }
+    const auto first = std::find_if(libraries_.cbegin(), libraries_.cend(),
+                                    [&](const WatchedLibrary* library) { return library->name() == name; });
+    if (first == libraries_.cend()) return;
+    // Another library of that name watched at that path is the one open there: moving this one onto
+    // it would scan one bundle twice and show each of its to-dos twice.
+    const QString path = storedKey(url);
+    for (const auto* library : libraries_) {
+        if (library != *first && storedKey(library->url()) == path) return;
     }
+    (*first)->setURL(url);
 }
 
 std::vector<ScannedLibrarySource> LibraryController::librarySources() const {

@@ -55,8 +55,9 @@ public:
     void removeLibrary(qsizetype index);
     // The first library with that URL is loaded without an error, or not loaded with one.
     void markLoaded(const QUrl& url, const std::optional<QString>& error);
-    // Follows the first library of that name to where Final Cut Pro has it open. The stored
-    // bookmarks stay: the next launch brings the library back where it was added.
+    // Follows the first library of that name to where Final Cut Pro has it open, unless another
+    // watched library is at that path already (its paths compared without trailing slashes). The
+    // stored bookmarks stay: the next launch brings the library back where it was added.
     void updateLiveURL(const QString& name, const QUrl& url);
 
     // The watched libraries as the scanners take them; the bookmark id is the library's id.

@@ -1,7 +1,9 @@
 #include "QuilloToDo/Controllers/LibraryController.h"
+#include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 
 #include "AwaitFuture.h"
 #include "Platform/Bookmark/Bookmark.h"
+#include "Platform/Foundation/UUID.h"
 #include "testing/FinalCutProProcess.h"
 #include "testing/LibraryBuilder.h"
 
@@ -140,6 +142,42 @@ TEST_F(LibraryControllerTest, ALibraryFollowedToItsLivePathIsRemovedForGood) {
 
     controller.removeLibrary(0);
     EXPECT_EQ(restoredURLs(), (QList<QUrl>{urlOf(otherSpot)}));
+}
+
+// Final Cut Pro has the second of two watched libraries of one name open: following the first onto it
+// would scan that bundle twice and show every to-do of it twice.
+TEST_F(LibraryControllerTest, NoLibraryIsFollowedOntoThePathOfAnotherWatchedOne) {
+    const std::string name =
+        "Twin " + platform::UUID::random().uuidString().substr(0, 8);  // no parallel stand-in has it
+    const fs::path first = bundle("first", name);
+    const fs::path second = bundle("second", name);
+    const fs::path elsewhere = bundle("elsewhere", name);
+    auto settings = openSettings();
+    LibraryController controller(*settings);
+    controller.addLibrary(urlOf(first));
+    controller.addLibrary(urlOf(second));
+
+    FinalCutProProcess application(dir_.path(), {qPath(second / "Day 1/CurrentVersion.fcpevent")});
+    ASSERT_TRUE(application.isReady());
+    PostlabLibraryLocator locator;
+    locator.setWatchedNames({QString::fromStdString(name)});
+    int located = 0;
+    locator.setOnLocated([&](const QString& found, const QUrl& url) {
+        ++located;
+        controller.updateLiveURL(found, url);
+    });
+    ASSERT_TRUE(test::awaitFuture(locator.locateOnce()));
+    EXPECT_EQ(located, 1);
+    // The same path written otherwise is the same bundle.
+    controller.updateLiveURL(QString::fromStdString(name), QUrl::fromLocalFile(qPath(second) + "/"));
+    const auto sources = controller.librarySources();
+    ASSERT_EQ(sources.size(), 2U);
+    EXPECT_EQ(sources[0].url, first);
+    EXPECT_EQ(sources[1].url, second);
+
+    // A path no watched library has: the first of the name follows it.
+    controller.updateLiveURL(QString::fromStdString(name), urlOf(elsewhere));
+    EXPECT_EQ(controller.librarySources()[0].url, elsewhere);
 }
 
 TEST_F(LibraryControllerTest, ABookmarkThatResolvesElsewhereIsStoredUnderItsNewPath) {
