@@ -49,6 +49,12 @@ def main():
         "markers": int(turns["markers"]),
         # The largest gap of a 5 ms main-thread timer while the index refreshes.
         "refresh_main_stall_ms": controllers["refresh_main_stall"][1]["main_stall_ms"],
+        # The most processor time the main thread spent itself between two ticks: the stall without
+        # what other processes of a loaded machine take from it.
+        "refresh_main_busy_ms": controllers["refresh_main_stall"][1]["main_busy_ms"],
+        # The same, for the refresh whose list differs from the one before: it replaces and frees it.
+        "refresh_change_stall_ms": controllers["refresh_main_stall"][1]["change_stall_ms"],
+        "refresh_change_busy_ms": controllers["refresh_main_stall"][1]["change_busy_ms"],
         "refresh_floor_stall_ms": controllers["refresh_main_stall"][1]["floor_stall_ms"],
         "filtered_items_search_ms": controllers["filtered_items_search"][0] * 1e3,
         "filtered_items_empty_ms": controllers["filtered_items_empty"][0] * 1e3,
@@ -89,8 +95,12 @@ def main():
          r["blob_decode_ours_s"] <= r["blob_decode_libplist_s"]),
         ("blobs, libplist plist_from_bin", f"{r['blob_decode_libplist_s']:.3f} s", "", None),
         ("markers the scan returned", f"{r['markers']}", "80000", r["markers"] == 80000),
-        ("IndexController.refresh, longest main-thread stall", f"{r['refresh_main_stall_ms']:.0f} ms", "<= 50 ms",
+        ("IndexController.refresh, longest main-thread stall",
+         f"{r['refresh_main_stall_ms']:.0f} ms (busy {r['refresh_main_busy_ms']:.1f} ms)", "<= 50 ms",
          r["refresh_main_stall_ms"] <= 50),
+        ("IndexController.refresh changing the list, longest stall",
+         f"{r['refresh_change_stall_ms']:.0f} ms (busy {r['refresh_change_busy_ms']:.1f} ms)", "<= 50 ms",
+         r["refresh_change_stall_ms"] <= 50),
         # The same timer while the same scan runs without the controller: the machine's own share.
         ("  the same scan on a plain thread, longest stall", f"{r['refresh_floor_stall_ms']:.0f} ms", "", None),
         ("filteredItems, search text, 100 timelines off", f"{r['filtered_items_search_ms']:.2f} ms", "<= 40 ms",

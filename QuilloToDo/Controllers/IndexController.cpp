@@ -39,11 +39,12 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
         .then(this,
               [this, refresh, sources](SidebarStructure structure) {
                   publishStructure(refresh, std::move(structure));
-                  return QtConcurrent::run(&scanPool_, [this, sources, previous = items_] {
+                  return QtConcurrent::run(&scanPool_, [this, sources, previous = items_]() mutable {
                       auto items = std::make_shared<const TodoItems>(scanner_.scan(*sources));
                       // Compared here, not on the main thread: 80,000 items take a while.
                       const bool equal = *items == *previous;
-                      return ScanResult{std::move(items), previous, equal};
+                      auto lists = std::make_shared<ScanResult::Lists>(std::move(items), std::move(previous));
+                      return ScanResult{std::move(lists), equal};
                   });
               })
         .unwrap()
@@ -60,15 +61,18 @@ void IndexController::publishStructure(quint64 refresh, SidebarStructure structu
 }
 
 void IndexController::publishItems(quint64 refresh, ScanResult result) {
+    ScanResult::Lists lists = std::move(*result.lists);
+    // The comparison made off the main thread holds only while the list it was made with is current.
+    const bool unchanged = result.equalsCompared && lists.compared == items_;
+    release(std::move(lists.compared));  // before items_ lets go of it: else it would be freed here
     if (refresh != newestRefresh_) {
-        release(std::move(result.items));
+        release(std::move(lists.items));
         return;
     }
-    // The comparison made off the main thread holds only while the list it was made with is current.
-    if (result.equalsCompared && result.compared == items_) {
-        release(std::move(result.items));
+    if (unchanged) {
+        release(std::move(lists.items));
     } else {
-        setItems(std::move(result.items));
+        setItems(std::move(lists.items));
     }
     const QDateTime now = QDateTime::currentDateTimeUtc();
     if (lastRefreshDate_ != now) {
@@ -93,8 +97,9 @@ void IndexController::finishRefresh() {
 }
 
 void IndexController::release(std::shared_ptr<const TodoItems> items) {
-    // Freeing a large list takes milliseconds the main thread does not have; nobody else holds it.
-    if (items && items.use_count() == 1 && items->size() > 1000) {
+    // Freeing a large list takes milliseconds the main thread does not have. Whoever lets go last
+    // frees it: a worker, unless another holder on the main thread outlives it.
+    if (items && items->size() > 1000) {
         QThreadPool::globalInstance()->start([items = std::move(items)]() mutable { items.reset(); });
     }
 }

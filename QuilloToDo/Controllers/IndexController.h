@@ -62,8 +62,14 @@ signals:
 
 private:
     struct ScanResult {
-        std::shared_ptr<const TodoItems> items;
-        std::shared_ptr<const TodoItems> compared;  // the list current when the scan began
+        // Qt's future chain copies a result and frees the copies on whichever thread lets go last,
+        // often the main one: the lists travel in one box that the main thread empties, so that no
+        // copy keeps a list alive.
+        struct Lists {
+            std::shared_ptr<const TodoItems> items;
+            std::shared_ptr<const TodoItems> compared;  // the list current when the scan began
+        };
+        std::shared_ptr<Lists> lists;
         bool equalsCompared = false;
     };
 
