@@ -1,6 +1,7 @@
 #include "testing/ScriptedHttpServer.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace quillo::testing {
 
@@ -37,8 +38,18 @@ void ScriptedHttpServer::readFrom(QTcpSocket* socket) {
     const Reply reply = replies_.empty() ? Reply{} : replies_.front();
     if (!replies_.empty()) replies_.pop_front();
     if (!reply.answer) return;
-    socket->write("HTTP/1.1 " + QByteArray::number(reply.status) + " Scripted\r\nContent-Length: " +
-                  QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n" + reply.body);
+    const QByteArray status = "HTTP/1.1 " + QByteArray::number(reply.status) + " " + reply.reason + "\r\n";
+    if (reply.trickle.count() > 0 && !reply.body.isEmpty()) {
+        socket->write(status + "Content-Length: 1000000000\r\n\r\n");
+        auto* timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [socket, body = reply.body, sent = qsizetype{0}]() mutable {
+            socket->write(body.mid(sent++ % body.size(), 1));
+        });
+        timer->start(reply.trickle);
+        return;
+    }
+    socket->write(status + "Content-Length: " + QByteArray::number(reply.body.size()) +
+                  "\r\nConnection: close\r\n\r\n" + reply.body);
     socket->disconnectFromHost();
 }
 

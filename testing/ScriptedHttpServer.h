@@ -5,6 +5,7 @@
 #include <QMap>
 #include <QTcpServer>
 
+#include <chrono>
 #include <deque>
 
 namespace quillo::testing {
@@ -19,6 +20,10 @@ public:
         int status = 201;
         QByteArray body;
         bool answer = true;  // false: read the request and never answer
+        QByteArray reason = "Scripted";
+        // Above zero: the headers announce a body that never ends, of which one byte of `body` (over
+        // and over) is sent every `trickle`.
+        std::chrono::milliseconds trickle{0};
     };
     struct Request {
         QByteArray method;

@@ -4,6 +4,7 @@
 #include "Platform/Updater/VersionNumber.h"
 
 #include <QDesktopServices>
+#include <QLabel>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -12,11 +13,19 @@
 
 namespace platform {
 
-Updater::Updater(QUrl feedURL, QString runningVersion, QObject* parent)
+Updater::Updater(QUrl feedURL, QString runningVersion, QObject* parent, std::chrono::milliseconds checkDeadline)
     : QObject(parent),
       feedURL_(std::move(feedURL)),
       runningVersion_(std::move(runningVersion)),
-      network_(new QNetworkAccessManager(this)) {}
+      checkDeadline_(checkDeadline),
+      network_(new QNetworkAccessManager(this)) {
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] {
+        if (!reply_) return;
+        pastDeadline_ = true;
+        reply_->abort();
+    });
+}
 
 QUrl Updater::configuredFeedURL() {
     const QString overridden = qEnvironmentVariable("QUILLOTODO_UPDATE_FEED_URL").trimmed();
@@ -30,12 +39,18 @@ void Updater::startUpdater() {
 }
 
 void Updater::checkForUpdates() {
-    if (reply_) return;
+    if (reply_) {
+        showDialog(QStringLiteral("Checking for Updates …"),
+                   QStringLiteral("A check for updates is already running. Its result will be shown when it ends."),
+                   QMessageBox::Information, {});
+        return;
+    }
     QNetworkRequest request(feedURL_);
-    request.setTransferTimeout(kTransferTimeoutMilliseconds);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     feedTooLarge_ = false;
+    pastDeadline_ = false;
     reply_ = network_->get(request);
+    deadline_.start(checkDeadline_);
     connect(reply_, &QNetworkReply::downloadProgress, this, [this, reply = reply_](qint64 received, qint64) {
         if (received <= kMaximumFeedBytes || feedTooLarge_) return;
         feedTooLarge_ = true;
@@ -46,6 +61,7 @@ void Updater::checkForUpdates() {
 }
 
 void Updater::finishCheck(QNetworkReply* reply) {
+    deadline_.stop();
     reply->deleteLater();
     const UpdateCheckResult result = evaluate(reply);
     reply_ = nullptr;
@@ -60,6 +76,11 @@ UpdateCheckResult Updater::evaluate(QNetworkReply* reply) const {
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (feedTooLarge_) {
         result.reason = QStringLiteral("The update feed is larger than %1 MB.").arg(kMaximumFeedBytes / (1024 * 1024));
+        return result;
+    }
+    if (pastDeadline_) {
+        result.reason = QStringLiteral("The update server did not send the feed within %1 seconds.")
+                            .arg(QString::number(static_cast<double>(checkDeadline_.count()) / 1000));
         return result;
     }
     // Qt reports 4xx and 5xx as transport errors; the status line says more than its text does.
@@ -90,18 +111,29 @@ UpdateCheckResult Updater::evaluate(QNetworkReply* reply) const {
 }
 
 void Updater::present(const UpdateCheckResult& result) {
+    const bool failed = result.outcome == UpdateCheckResult::Outcome::failed;
+    const bool offered = result.outcome == UpdateCheckResult::Outcome::newerVersion;
+    showDialog(result.title(), result.message(), failed ? QMessageBox::Warning : QMessageBox::Information,
+               offered ? result.link : QUrl());
+}
+
+void Updater::showDialog(const QString& title, const QString& message, QMessageBox::Icon icon, const QUrl& link) {
     if (dialog_) dialog_->close();
     auto* dialog = new QMessageBox;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Software Update"));
-    dialog->setTextFormat(Qt::PlainText);  // the feed's texts are untrusted: never rich text
-    dialog->setIcon(result.outcome == UpdateCheckResult::Outcome::failed ? QMessageBox::Warning
-                                                                         : QMessageBox::Information);
-    dialog->setText(result.title());
-    dialog->setInformativeText(result.message());
-    if (result.outcome == UpdateCheckResult::Outcome::newerVersion && !result.link.isEmpty()) {
+    dialog->setIcon(icon);
+    dialog->setText(title);
+    dialog->setInformativeText(message);
+    // The feed's version and the server's reason phrase are untrusted: no label guesses rich text or
+    // opens links (a message box's informative label does both unless told otherwise).
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+        label->setOpenExternalLinks(false);
+    }
+    if (!link.isEmpty()) {
         QPushButton* open = dialog->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
-        connect(open, &QPushButton::clicked, dialog, [link = result.link] { QDesktopServices::openUrl(link); });
+        connect(open, &QPushButton::clicked, dialog, [link] { QDesktopServices::openUrl(link); });
         dialog->addButton(QMessageBox::Close);
         dialog->setDefaultButton(open);
     } else {

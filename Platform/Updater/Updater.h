@@ -5,7 +5,10 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
+
+#include <chrono>
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -16,7 +19,9 @@ namespace platform {
 // starting schedules no automatic checks (on Linux the package manager updates programs). A check
 // happens only when the user asks: it reads the update feed (RSS, see newestRelease), compares the
 // newest version with the running one and tells the user in a dialog: a newer version with its
-// link, up to date, or that the check failed and why. One check runs at a time.
+// link, up to date, or that the check failed and why. One check runs at a time; asking for another
+// meanwhile says so. Every text in the dialog is plain text: the feed's and the server's words are
+// untrusted, and the only link is the http(s) one the button opens.
 class Updater : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool started READ isStarted NOTIFY startedChanged)
@@ -24,9 +29,11 @@ class Updater : public QObject {
 public:
     // A feed larger than this is refused rather than held in memory.
     static constexpr qint64 kMaximumFeedBytes = 4 * 1024 * 1024;
-    static constexpr int kTransferTimeoutMilliseconds = 30'000;
+    // A check that has not ended this long after it began fails, however steadily bytes arrive.
+    static constexpr std::chrono::milliseconds kCheckDeadline{30'000};
 
-    Updater(QUrl feedURL, QString runningVersion, QObject* parent = nullptr);
+    Updater(QUrl feedURL, QString runningVersion, QObject* parent = nullptr,
+            std::chrono::milliseconds checkDeadline = kCheckDeadline);
 
     // QUILLOTODO_UPDATE_FEED_URL when set and not empty, else the URL the build was configured with.
     static QUrl configuredFeedURL();
@@ -37,9 +44,10 @@ public:
 
     // Marks the updater started; a second start changes nothing.
     void startUpdater();
-    // A user-initiated check; ignored while one runs. Ends in checkFinished and the dialog.
+    // A user-initiated check, ending in checkFinished and the dialog. While one runs, a dialog says so.
     void checkForUpdates();
-    // The dialog of the last check while it is open (tests and screenshots read it).
+    // The dialog of the last check (or the one saying a check runs) while it is open (tests and
+    // screenshots read it).
     QMessageBox* resultDialog() const { return dialog_; }
 
 Q_SIGNALS:
@@ -51,11 +59,15 @@ private:
     void finishCheck(QNetworkReply* reply);
     UpdateCheckResult evaluate(QNetworkReply* reply) const;
     void present(const UpdateCheckResult& result);
+    void showDialog(const QString& title, const QString& message, QMessageBox::Icon icon, const QUrl& link);
 
     QUrl feedURL_;
     QString runningVersion_;
+    std::chrono::milliseconds checkDeadline_;
     bool started_ = false;
     bool feedTooLarge_ = false;
+    bool pastDeadline_ = false;
+    QTimer deadline_;
     QNetworkAccessManager* network_;
     QNetworkReply* reply_ = nullptr;
     QPointer<QMessageBox> dialog_;

@@ -6,12 +6,15 @@ namespace platform {
 
 namespace {
 
-// "1.10b2" -> "1", "10", "b", "2"; separators vanish.
+// "1.10b2" -> "1", "10", "b", "2"; separators vanish, and so does the "v" of "v2.0".
 QStringList components(const QString& version) {
     QStringList parts;
     QString run;
     bool runIsDigits = false;
-    for (const QChar c : version.trimmed()) {
+    QStringView text = QStringView(version).trimmed();
+    if (text.size() > 1 && (text[0] == u'v' || text[0] == u'V') && text[1].isDigit() && text[1].unicode() < 128)
+        text = text.mid(1);
+    for (const QChar c : text) {
         if (c == u'.' || c == u'-' || c == u'_' || c == u'+' || c.isSpace()) {
             if (!run.isEmpty()) parts.append(std::exchange(run, {}));
             continue;

@@ -2,6 +2,7 @@
 
 #include "testing/ScriptedHttpServer.h"
 
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -85,6 +86,56 @@ TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
     server.script({.status = 200, .body = QByteArray(Updater::kMaximumFeedBytes + 1, ' ')});
     result = check(updater);
     EXPECT_EQ(result.reason, "The update feed is larger than 4 MB.");
+}
+
+// The feed's version and the server's reason phrase are the network's words: shown as they are, never
+// as markup or links.
+TEST_F(UpdaterTest, MarkupFromTheFeedOrTheServerIsShownAsPlainText) {
+    const auto expectPlainText = [](const QMessageBox* dialog) {
+        ASSERT_NE(dialog, nullptr);
+        const auto labels = dialog->findChildren<QLabel*>();
+        ASSERT_GE(labels.size(), 2);
+        for (const QLabel* label : labels) {
+            EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
+            EXPECT_FALSE(label->openExternalLinks()) << label->text().toStdString();
+        }
+    };
+    const QByteArray markup = R"(<a href="file:///etc/passwd">here</a>)";
+    server.script({.status = 200,
+                   .body = QByteArray(kFeedOffering020)
+                               .replace("<up:version>0.2.0",
+                                        "<up:version>0.2.0" + QString::fromUtf8(markup).toHtmlEscaped().toUtf8())});
+    UpdateCheckResult result = check(updater);
+    EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::newerVersion);
+    EXPECT_EQ(result.offeredVersion, "0.2.0" + markup);
+    expectPlainText(updater.resultDialog());
+    EXPECT_TRUE(updater.resultDialog()->informativeText().contains(markup));
+
+    server.script({.status = 503, .body = "", .reason = "<b>Down</b> " + markup});
+    result = check(updater);
+    EXPECT_EQ(result.reason, "The update server answered HTTP 503 <b>Down</b> " + markup + ".");
+    expectPlainText(updater.resultDialog());
+}
+
+// A server that sends a byte now and then never lets the transfer go idle: the check's own deadline
+// ends it. Asking again meanwhile says that a check runs.
+TEST(Updater, ATricklingServerEndsTheCheckAtItsDeadline) {
+    ScriptedHttpServer server;
+    Updater updater(QUrl(server.baseURL() + "/appcast.xml"), "0.1.0", nullptr, std::chrono::milliseconds(500));
+    server.script({.status = 200, .body = kFeedOffering020, .trickle = std::chrono::milliseconds(20)});
+    QSignalSpy finished(&updater, &Updater::checkFinished);
+    updater.checkForUpdates();
+    updater.checkForUpdates();
+    ASSERT_NE(updater.resultDialog(), nullptr);
+    EXPECT_EQ(updater.resultDialog()->text(), "Checking for Updates …");
+
+    ASSERT_TRUE(finished.wait(20'000));
+    const auto result = finished.takeFirst().at(0).value<UpdateCheckResult>();
+    EXPECT_EQ(result.reason, "The update server did not send the feed within 0.5 seconds.");
+    ASSERT_NE(updater.resultDialog(), nullptr);
+    EXPECT_EQ(updater.resultDialog()->text(), "Update Error!");
+    EXPECT_EQ(server.requests().size(), 1);  // the second request started nothing
+    updater.resultDialog()->close();
 }
 
 TEST(Updater, AClosedPortFailsTheCheckInsteadOfHanging) {

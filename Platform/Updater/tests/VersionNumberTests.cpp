@@ -18,6 +18,12 @@ TEST(VersionNumber, MissingComponentsCountAsZero) {
     EXPECT_EQ(compareVersions("0.1.1", "0.1"), std::strong_ordering::greater);
 }
 
+TEST(VersionNumber, ALeadingVBeforeTheFirstDigitIsNoComponent) {
+    EXPECT_EQ(compareVersions("v2.0", "2.0"), std::strong_ordering::equal);
+    EXPECT_EQ(compareVersions(" V2.0", "1.9.9"), std::strong_ordering::greater);
+    EXPECT_EQ(compareVersions("va", "a"), std::strong_ordering::greater);  // a label, not a prefix
+}
+
 TEST(VersionNumber, PreReleaseLabelsComeBeforeTheRelease) {
     EXPECT_EQ(compareVersions("1.0b2", "1.0"), std::strong_ordering::less);
     EXPECT_EQ(compareVersions("1.0-beta", "1.0.1"), std::strong_ordering::less);
