@@ -85,7 +85,9 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
             std::vector<std::array<TextSpan, 3>> spans;
             {
                 // Room for the usual store, numbered without gaps; a far larger span is not trusted.
-                SQLiteStatement span(db, "SELECT MAX(Z_PK) - MIN(Z_PK) FROM ZCOLLECTION");
+                // Two lookups at the ends of the table's key order; one query with both would read it whole.
+                SQLiteStatement span(
+                    db, "SELECT (SELECT MAX(Z_PK) FROM ZCOLLECTION) - (SELECT MIN(Z_PK) FROM ZCOLLECTION)");
                 const auto rows = span.step() ? column::integer(span.get(), 0) : std::nullopt;
                 if (rows && *rows >= 0 && *rows < (std::int64_t{1} << 22)) {
                     index->rowKeys_.reserve(static_cast<std::size_t>(*rows) + 1);

@@ -97,17 +97,19 @@ private:
 };
 
 // One event of a scan: what its first reader finds (its timelines and roles, read-only afterwards)
-// and each timeline's items, made by whichever worker reads the timeline.
+// and what the walks of each timeline found, by whichever worker read it.
 struct EventScan {
     const ScannedLibrarySource* source = nullptr;
     const brimlock::FCPEvent* event = nullptr;
     std::vector<brimlock::FCPTimelineInfo> timelines;
     brimlock::RoleResolver roles;
-    // The first reader's index, which the other readers of the event share; nullptr when it has none.
+    // The first reader's index, which the other readers of the event share; nullptr when it has none,
+    // and once every timeline is read, so that it goes with the event's last reader.
     std::shared_ptr<const brimlock::CollectionIndex> index;
-    std::atomic<bool> opened = false;  // the fields above are final
+    std::atomic<bool> opened = false;  // the fields above are final, but for `index`
     std::atomic<std::size_t> nextTimeline = 0;
-    std::vector<std::vector<TodoItem>> items;  // by timeline
+    std::atomic<std::size_t> unread = 0;                // timelines taken by no worker or still being read
+    std::vector<std::optional<TimelineMarkers>> found;  // by timeline; nothing for one that cannot be read
     // Faults of ours, rethrown below where a serial scan would stop: opening the event, then by timeline.
     std::exception_ptr openFailure;
     std::vector<std::exception_ptr> failures;
@@ -139,9 +141,9 @@ std::unique_ptr<EventReader> joinEvent(const EventScan& scan) {
     return reader;
 }
 
-// The items of one timeline's markers, appended to `items`; the markers' texts move into them.
-void appendItems(const EventScan& scan, const brimlock::FCPTimelineInfo& timeline, TimelineMarkers& found,
-                 std::vector<TodoItem>& items) {
+// The items of one timeline's markers, written from `out` on; the markers' texts move into them.
+void makeItems(const EventScan& scan, const brimlock::FCPTimelineInfo& timeline, TimelineMarkers& found,
+               std::vector<TodoItem>::iterator out) {
     const ScannedLibrarySource& source = *scan.source;
     const double fps = brimlock::fps(found.rate);  // the exact ratio, 24000/1001 and so on
     std::map<std::int64_t, int> occurrences;
@@ -156,7 +158,7 @@ void appendItems(const EventScan& scan, const brimlock::FCPTimelineInfo& timelin
         }
         const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
         const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
-        items.push_back(TodoItem{
+        *out++ = TodoItem{
             .id = TodoScanner::itemID(source.name, timeline.id, marker.markerPK, occurrence),
             .kind = kind,
             .status = status,
@@ -177,24 +179,30 @@ void appendItems(const EventScan& scan, const brimlock::FCPTimelineInfo& timelin
             .timelinePositionSeconds = marker.timelinePositionSeconds,
             .timelineTimecode = brimlock::TimecodeCalculator::framesToTimecode(frames, found.rate),
             .frameRateFPS = fps,
-        });
+        };
     }
 }
 
-// Reads the event's timelines that no worker has taken yet, each into its own list of items.
+// Reads the event's timelines that no worker has taken yet.
 void readTimelines(EventScan& scan, std::unique_ptr<EventReader>& reader) {
     for (std::size_t t = scan.nextTimeline++; t < scan.timelines.size(); t = scan.nextTimeline++) {
         try {
             if (!reader) reader = joinEvent(scan);
-            if (!reader) continue;
-            auto found = reader->read(scan.timelines[t], scan.roles);
-            if (!found) continue;
-            scan.items[t].reserve(found->markers.size());
-            appendItems(scan, scan.timelines[t], *found, scan.items[t]);
+            if (reader) scan.found[t] = reader->read(scan.timelines[t], scan.roles);
         } catch (...) {
             scan.failures[t] = std::current_exception();
         }
+        // Every worker that could still join the event has taken its timeline before this one ended.
+        if (--scan.unread == 0) scan.index.reset();
     }
+}
+
+// Runs `work` on the calling thread and on up to `threads` - 1 more.
+template <class Work>
+void onThreads(std::size_t threads, const Work& work) {
+    std::vector<std::jthread> helpers;
+    for (std::size_t k = 1; k < threads; ++k) helpers.emplace_back(work);
+    work();
 }
 
 }  // namespace
@@ -242,19 +250,22 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
     // on a connection of its own that shares the event's index. So no core idles while one event
     // with many timelines is still being read.
     std::atomic<std::size_t> nextEvent = 0;
-    const auto work = [&events, &nextEvent] {
+    const auto read = [&events, &nextEvent] {
         for (std::size_t e = nextEvent++; e < events.size(); e = nextEvent++) {
             EventScan& scan = events[e];
             std::unique_ptr<EventReader> reader;
             try {
                 reader = openEvent(scan);
-                scan.items.resize(scan.timelines.size());
+                scan.found.resize(scan.timelines.size());
                 scan.failures.resize(scan.timelines.size());
+                scan.unread = scan.timelines.size();
+                if (scan.timelines.empty()) scan.index.reset();
             } catch (...) {
                 scan.openFailure = std::current_exception();
                 reader.reset();
+                scan.index.reset();
                 scan.timelines.clear();
-                scan.items.clear();
+                scan.found.clear();
                 scan.failures.clear();
             }
             scan.opened = true;
@@ -267,27 +278,45 @@ std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>&
             readTimelines(scan, reader);
         }
     };
-    const std::size_t workers = std::min<std::size_t>(maximumThreads_, events.size());
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t k = 1; k < workers; ++k) helpers.emplace_back(work);
-        work();
-    }
+    const std::size_t threads = std::min<std::size_t>(maximumThreads_, events.size());
+    onThreads(threads, read);
 
+    // Every marker is found: the items go straight into one list sized once, each timeline's from
+    // its place on, so that no item is moved or copied after it is made.
+    struct Placed {
+        EventScan* scan;
+        std::size_t timeline;
+        std::size_t first;  // in `items`
+    };
+    std::vector<Placed> placed;
     std::size_t total = 0;
-    for (const auto& scan : events) {
-        for (const auto& timelineItems : scan.items) total += timelineItems.size();
-    }
-    std::vector<TodoItem> items;
-    items.reserve(total);
     for (auto& scan : events) {
         if (scan.openFailure) std::rethrow_exception(scan.openFailure);
-        for (std::size_t t = 0; t < scan.items.size(); ++t) {
+        for (std::size_t t = 0; t < scan.found.size(); ++t) {
             if (scan.failures[t]) std::rethrow_exception(scan.failures[t]);
-            items.insert(items.end(), std::make_move_iterator(scan.items[t].begin()),
-                         std::make_move_iterator(scan.items[t].end()));
-            scan.items[t] = {};
+            if (!scan.found[t]) continue;
+            placed.push_back({&scan, t, total});
+            total += scan.found[t]->markers.size();
         }
+    }
+    std::vector<TodoItem> items(total);
+    std::atomic<std::size_t> nextPlaced = 0;
+    std::vector<std::exception_ptr> failures(placed.size());
+    const auto make = [&] {
+        for (std::size_t p = nextPlaced++; p < placed.size(); p = nextPlaced++) {
+            auto& [scan, t, first] = placed[p];
+            try {
+                makeItems(*scan, scan->timelines[t], *scan->found[t],
+                          items.begin() + static_cast<std::ptrdiff_t>(first));
+            } catch (...) {
+                failures[p] = std::current_exception();
+            }
+            scan->found[t].reset();
+        }
+    };
+    onThreads(std::min(threads, placed.size()), make);
+    for (const auto& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
     }
     return items;
 }
