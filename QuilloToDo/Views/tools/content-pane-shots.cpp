@@ -3,8 +3,8 @@
 //   quillo-content-pane-shots BUNDLE --screenshots D renders each state to D/content-<state>.png
 // scripts/screenshots runs it over the demo library.
 
-#include "QuilloToDo/Views/ContentPane.h"
-#include "QuilloToDo/Views/SearchBar.h"
+#include "QuilloToDo/Views/Content/ContentPane.h"
+#include "QuilloToDo/Views/Content/SearchBar.h"
 
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"

@@ -10,7 +10,7 @@
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
-#include "QuilloToDo/Views/MainWindow.h"
+#include "QuilloToDo/Views/Shell/MainWindow.h"
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Reminders/ReminderStore.h"
 

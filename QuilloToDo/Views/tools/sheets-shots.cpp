@@ -3,10 +3,10 @@
 // writes settings.png, feedback*.png and export-*.png; scripts/screenshots runs it over the demo
 // library. Settings, reminders and feedback live in a temporary folder: nothing of the user's is read.
 
-#include "QuilloToDo/Views/DarkColorScheme.h"
-#include "QuilloToDo/Views/FeedbackSheet.h"
-#include "QuilloToDo/Views/RemindersExportSheet.h"
-#include "QuilloToDo/Views/SettingsView.h"
+#include "QuilloToDo/Views/Shell/DarkColorScheme.h"
+#include "QuilloToDo/Views/Sheets/FeedbackSheet.h"
+#include "QuilloToDo/Views/Sheets/RemindersExportSheet.h"
+#include "QuilloToDo/Views/SettingsWindow/SettingsView.h"
 
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Reminders/ReminderStore.h"
