@@ -1,6 +1,5 @@
 #include "QuilloToDo/IPC/LoopbackListener.h"
 
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <arpa/inet.h>
@@ -23,7 +22,7 @@ LoopbackListener::LoopbackListener(std::chrono::milliseconds retryDelay, QObject
     : QObject(parent), retryDelay_(retryDelay) {}
 
 LoopbackListener::~LoopbackListener() {
-    delete notifier_;  // before its descriptor goes
+    notifier_.setEnabled(false);  // before its descriptor goes
     if (fd_ >= 0) ::close(fd_);
 }
 
@@ -42,8 +41,9 @@ bool LoopbackListener::listen() {
     }
     fd_ = fd;
     port_ = ntohs(address.sin_port);
-    notifier_ = new QSocketNotifier(fd_, QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, &LoopbackListener::acceptPending);
+    notifier_.setSocket(fd_);
+    connect(&notifier_, &QSocketNotifier::activated, this, &LoopbackListener::acceptPending);
+    notifier_.setEnabled(true);
     return true;
 }
 
@@ -58,8 +58,8 @@ void LoopbackListener::acceptPending() {
         if (error == EINTR || error == ECONNABORTED) continue;  // the next one may be fine
         if (error == EAGAIN || error == EWOULDBLOCK) return;    // none left
         // Out of descriptors or memory: the waiting connections stay queued until the next try.
-        notifier_->setEnabled(false);
-        QTimer::singleShot(retryDelay_, notifier_, [notifier = notifier_] { notifier->setEnabled(true); });
+        notifier_.setEnabled(false);
+        QTimer::singleShot(retryDelay_, &notifier_, [this] { notifier_.setEnabled(true); });
         emit acceptFailed(errorText(error));
         return;
     }

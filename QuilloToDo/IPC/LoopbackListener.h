@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 
 #include <chrono>
-
-class QSocketNotifier;
 
 namespace quillo {
 
@@ -39,7 +38,10 @@ private:
     std::chrono::milliseconds retryDelay_;
     int fd_ = -1;
     quint16 port_ = 0;
-    QSocketNotifier* notifier_ = nullptr;
+    // A member, not a child on the heap: reached without a pointer, its calls need no type check, and
+    // an undefined-behaviour sanitizer checking one needs file descriptors, of which there may be none
+    // left when accepting fails.
+    QSocketNotifier notifier_{QSocketNotifier::Read};
     QString error_;
 };
 
