@@ -34,6 +34,7 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent), field_(new QLineEdit(th
     layout->addWidget(glass, 0, Qt::AlignVCenter);
 
     field_->setPlaceholderText(QStringLiteral("Search markers..."));
+    field_->setAccessibleName(QStringLiteral("Search markers"));
     field_->setFont(quilloFont(kFontSize, QuilloFontWeight::regular));
     field_->setFrame(false);
     field_->setAttribute(Qt::WA_MacShowFocusRect, false);
