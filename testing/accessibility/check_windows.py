@@ -102,37 +102,34 @@ def check_tab_order_and_sidebar_keys(app):
     header, _ = tab_until(app, lambda node: has(node, pyatspi.STATE_EXPANDABLE))
     if not check(header is not None, "an event header takes the focus"):
         return
-    name = header.name
-    was_open = has(header, pyatspi.STATE_EXPANDED)
-    press("space")
-    now = focused(app)
-    check(now is not None and now.name == name and has(now, pyatspi.STATE_EXPANDED) != was_open,
-          "Space folds an event header and the focus stays on it")
-    press("Return")
-    now = focused(app)
-    check(now is not None and now.name == name and has(now, pyatspi.STATE_EXPANDED) == was_open,
-          "Return folds it back")
-    if not has(now, pyatspi.STATE_EXPANDED):
+    same_header = named(header.name)
+    now = flips(app, "space", header, pyatspi.STATE_EXPANDED, same_header,
+                "Space folds an event header and the focus stays on it")
+    now = flips(app, "Return", now, pyatspi.STATE_EXPANDED, same_header, "Return folds it back")
+    if now is not None and not has(now, pyatspi.STATE_EXPANDED):
         press("space")
 
-    box, _ = tab_until(app, lambda node: role(node) == "check box" and "all timelines" in node.name, limit=3)
+    all_timelines = lambda node: role(node) == "check box" and "all timelines" in node.name  # noqa: E731
+    box, _ = tab_until(app, all_timelines, limit=3)
     if check(box is not None, "the card's all-timelines check box follows its header"):
-        checked = has(box, pyatspi.STATE_CHECKED)
-        press("space")
-        now = focused(app)
-        check(now is not None and "all timelines" in now.name and has(now, pyatspi.STATE_CHECKED) != checked,
+        flips(app, "space", box, pyatspi.STATE_CHECKED, all_timelines,
               "Space switches all timelines and the focus stays on the check box")
         press("space")
 
-    timeline, _ = tab_until(app, lambda node: role(node) == "check box" and "all timelines" not in node.name, limit=3)
+    timeline, _ = tab_until(app, lambda node: role(node) == "check box" and not all_timelines(node), limit=3)
     if check(timeline is not None, "a timeline row follows the check box"):
-        name = timeline.name
-        included = has(timeline, pyatspi.STATE_CHECKED)
-        press("space")
-        now = focused(app)
-        check(now is not None and now.name == name and has(now, pyatspi.STATE_CHECKED) != included,
+        flips(app, "space", timeline, pyatspi.STATE_CHECKED, named(timeline.name),
               "Space switches a timeline and the focus stays on its row")
         press("space")
+
+
+def flips(app, key, node, state, same_control, what):
+    """Presses `key` on the focused `node`: the focus must stay on it and `state` flip. The node after."""
+    before = has(node, state)
+    press(key)
+    now = focused(app)
+    check(now is not None and same_control(now) and has(now, state) != before, what)
+    return now
 
 
 def check_selected_row(app):

@@ -63,8 +63,9 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     segments->setStyleSheet(
         QStringLiteral(
             "QPushButton { padding: 4px 10px; border: 1px solid rgba(255, 255, 255, 40); background: rgba(255, 255, 255, 15); }"
-            "QPushButton:checked { background: %1; border-color: %1; }")
-            .arg(Color::quilloAccent().name()));
+            "QPushButton:checked { background: %1; border-color: %1; }"
+            "QPushButton:focus { border: 2px solid %2; }")
+            .arg(Color::quilloAccent().name(), Color::quilloAccent().lighter(170).name()));
     destination->addRow(segments);
     newListTitle_ = new QLineEdit;
     newListTitle_->setPlaceholderText(QStringLiteral("Name of the new list"));
