@@ -5,9 +5,9 @@
 //                                  without a display)
 // Settings live in $XDG_CONFIG_HOME/QuilloToDo/QuilloToDo.conf, data in $XDG_DATA_HOME/QuilloToDo/.
 #include "QuilloToDo/App/QuilloToDoApp.h"
-#include "QuilloToDo/Views/DarkColorScheme.h"
-#include "QuilloToDo/Views/MainWindow.h"
-#include "QuilloToDo/Views/RefreshRoutine.h"
+#include "QuilloToDo/Views/Shell/DarkColorScheme.h"
+#include "QuilloToDo/Views/Shell/MainWindow.h"
+#include "QuilloToDo/Views/Shell/RefreshRoutine.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -2,10 +2,10 @@
 //   quillo-views-bench [--benchmark_...] BUNDLE
 // bench/run builds and runs it beside quillo-bench; its JSON output joins the results table.
 
-#include "QuilloToDo/Views/ContentPane.h"
-#include "QuilloToDo/Views/SearchBar.h"
-#include "QuilloToDo/Views/TodoListModel.h"
-#include "QuilloToDo/Views/TodoListView.h"
+#include "QuilloToDo/Views/Content/ContentPane.h"
+#include "QuilloToDo/Views/Content/SearchBar.h"
+#include "QuilloToDo/Views/List/TodoListModel.h"
+#include "QuilloToDo/Views/List/TodoListView.h"
 
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"

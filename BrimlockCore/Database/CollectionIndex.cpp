@@ -5,6 +5,7 @@
 #include "Platform/Foundation/UnicodeText.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace brimlock {
@@ -19,6 +20,12 @@ bool isWellFormed(std::string_view text) noexcept {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }) ||
            platform::isValidUTF8(text);
 }
+
+// Where a row's text lies in the index's texts while they are still being read.
+struct TextSpan {
+    std::size_t offset = 0;
+    std::size_t size = std::string::npos;  // npos: no text
+};
 
 }  // namespace
 
@@ -51,17 +58,40 @@ std::optional<std::size_t> CollectionIndex::KeyTable::find(std::int64_t key) con
     return static_cast<std::size_t>(found - keys_.begin());
 }
 
+bool CollectionIndex::Groups::append(std::int64_t owner, std::int64_t member) {
+    if (owners.size() == 0 || owners.back() != owner) {
+        if (!owners.append(owner)) return false;
+        first.push_back(members.size());
+    }
+    members.push_back(member);
+    return true;
+}
+
+void CollectionIndex::Groups::finish() {
+    first.push_back(members.size());
+    owners.finish();
+}
+
+std::span<const std::int64_t> CollectionIndex::Groups::of(std::int64_t owner) const noexcept {
+    const auto position = owners.find(owner);
+    if (!position) return {};
+    return std::span(members).subspan(first[*position], first[*position + 1] - first[*position]);
+}
+
 std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
-    std::unique_ptr<CollectionIndex> index(new CollectionIndex(db));
+    std::unique_ptr<CollectionIndex> index(new CollectionIndex());
     const bool whole = whenStoreReadable(
         [&] {
+            std::vector<std::array<TextSpan, 3>> spans;
             {
                 // Room for the usual store, numbered without gaps; a far larger span is not trusted.
-                SQLiteStatement span(db, "SELECT MAX(Z_PK) - MIN(Z_PK) FROM ZCOLLECTION");
+                // Two lookups at the ends of the table's key order; one query with both would read it whole.
+                SQLiteStatement span(
+                    db, "SELECT (SELECT MAX(Z_PK) FROM ZCOLLECTION) - (SELECT MIN(Z_PK) FROM ZCOLLECTION)");
                 const auto rows = span.step() ? column::integer(span.get(), 0) : std::nullopt;
                 if (rows && *rows >= 0 && *rows < (std::int64_t{1} << 22)) {
                     index->rowKeys_.reserve(static_cast<std::size_t>(*rows) + 1);
-                    index->rows_.reserve(static_cast<std::size_t>(*rows) + 1);
+                    spans.reserve(static_cast<std::size_t>(*rows) + 1);
                 }
             }
             SQLiteStatement rows(db, "SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME FROM ZCOLLECTION ORDER BY Z_PK");
@@ -69,16 +99,26 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
                 const auto pk = column::integer(rows.get(), 0);
                 if (!pk) continue;
                 if (!index->rowKeys_.append(*pk)) return false;  // keys out of order: a damaged table
-                std::optional<std::string> texts[3];
+                auto& texts = spans.emplace_back();
                 for (int at = 1; at <= 3; ++at) {
                     const auto stored = column::storedText(rows.get(), at);
                     if (!stored) continue;
                     if (!isWellFormed(*stored)) return false;  // ill-formed text
-                    texts[at - 1].emplace(*stored);
+                    texts[at - 1] = {index->texts_.size(), stored->size()};
+                    index->texts_.append(*stored);
                 }
-                index->rows_.push_back({std::move(texts[0]), std::move(texts[1]), std::move(texts[2])});
             }
             index->rowKeys_.finish();
+            // The texts are complete: only now can views into them be taken.
+            index->rows_.reserve(spans.size());
+            const std::string_view texts = index->texts_;
+            const auto view = [texts](const TextSpan& span) -> std::optional<std::string_view> {
+                if (span.size == std::string::npos) return std::nullopt;
+                return texts.substr(span.offset, span.size);
+            };
+            for (const auto& [type, identifier, name] : spans)
+                index->rows_.push_back({view(type), view(identifier), view(name)});
+
             SQLiteStatement links(db,
                                   "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "
                                   "ORDER BY Z_3PARENTCOLLECTIONS");
@@ -86,14 +126,20 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
                 const auto parent = column::integer(links.get(), 0);
                 const auto child = column::integer(links.get(), 1);
                 if (!parent || !child) continue;
-                if (index->parents_.size() == 0 || index->parents_.back() != *parent) {
-                    if (!index->parents_.append(*parent)) return false;  // parents out of order: a damaged index
-                    index->firstChild_.push_back(index->children_.size());
-                }
-                index->children_.push_back(*child);
+                if (!index->children_.append(*parent, *child)) return false;  // parents out of order: a damaged index
             }
-            index->firstChild_.push_back(index->children_.size());
-            index->parents_.finish();
+            index->children_.finish();
+
+            SQLiteStatement metadata(db, "SELECT ZCOLLECTION, Z_PK FROM ZCOLLECTIONMD ORDER BY ZCOLLECTION, Z_PK");
+            while (metadata.step()) {
+                if (sqlite3_column_type(metadata.get(), 0) == SQLITE_NULL) continue;  // owned by nothing
+                // An owner stored as text or a real could still equal a key bound as a parameter.
+                const auto owner = column::integer(metadata.get(), 0);
+                const auto row = column::integer(metadata.get(), 1);
+                if (!owner || !row) return false;
+                if (!index->metadata_.append(*owner, *row)) return false;
+            }
+            index->metadata_.finish();
             return true;
         },
         false);
@@ -103,63 +149,48 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
 
 CollectionIndex::~CollectionIndex() = default;
 
-const CollectionInfo* CollectionIndex::info(std::int64_t pk) {
+const CollectionInfo* CollectionIndex::info(std::int64_t pk) const noexcept {
     static const CollectionInfo missingRow;
     const auto position = rowKeys_.find(pk);
     return position ? &rows_[*position] : &missingRow;
 }
 
-std::optional<std::span<const std::int64_t>> CollectionIndex::children(std::int64_t parent) {
-    const auto position = parents_.find(parent);
-    if (!position) return std::span<const std::int64_t>();
-    return std::span(children_).subspan(firstChild_[*position], firstChild_[*position + 1] - firstChild_[*position]);
+std::span<const std::int64_t> CollectionIndex::children(std::int64_t parent) const noexcept {
+    return children_.of(parent);
 }
 
-std::optional<std::int64_t> CollectionIndex::childNamed(std::int64_t parent, std::string_view name) {
+std::optional<std::int64_t> CollectionIndex::childNamed(std::int64_t parent, std::string_view name) const noexcept {
     const std::string_view bound = boundText(name);
-    const auto list = children(parent);
-    for (const auto child : *list) {
+    for (const auto child : children(parent)) {
         if (const auto position = rowKeys_.find(child); position && rows_[*position].name == bound) return child;
     }
     return std::nullopt;
 }
 
-std::optional<std::int64_t> CollectionIndex::pkForIdentifier(std::string_view identifier) {
-    if (!keysByIdentifier_) {
-        auto& keys = keysByIdentifier_.emplace();
-        keys.reserve(rows_.size());
+std::optional<std::int64_t> CollectionIndex::pkForIdentifier(std::string_view identifier) const {
+    std::call_once(identifiersMade_, [this] {
+        keysByIdentifier_.reserve(rows_.size());
         // Rows in ascending key order: the first to claim an identifier has the lowest key.
         for (std::size_t i = 0; i < rows_.size(); ++i) {
-            if (const auto& text = rows_[i].identifier) keys.try_emplace(*text, rowKeys_.key(i));
+            if (const auto& text = rows_[i].identifier) keysByIdentifier_.try_emplace(*text, rowKeys_.key(i));
         }
-    }
-    const auto found = keysByIdentifier_->find(boundText(identifier));
-    if (found == keysByIdentifier_->end()) return std::nullopt;
+    });
+    const auto found = keysByIdentifier_.find(boundText(identifier));
+    if (found == keysByIdentifier_.end()) return std::nullopt;
     return found->second;
 }
 
-std::vector<CollectionRow> CollectionIndex::collections(std::string_view ofType) {
-    const std::string_view bound = boundText(ofType);
-    if (!blobs_)
-        blobs_ =
-            std::make_unique<SQLiteStatement>(db_, "SELECT ZDICTIONARYDATA FROM ZCOLLECTIONMD WHERE ZCOLLECTION = ?");
-    // As the outer join answers: rows in key order (the table's own), each once per metadata row in
-    // the metadata index's order, or once without a blob when it has none.
-    std::vector<CollectionRow> rows;
+std::vector<std::int64_t> CollectionIndex::keysOfType(std::string_view type) const {
+    const std::string_view bound = boundText(type);
+    std::vector<std::int64_t> keys;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
-        const auto& info = rows_[i];
-        if (info.type != bound) continue;
-        const std::int64_t pk = rowKeys_.key(i);
-        SQLiteStatement::Run run(*blobs_);
-        blobs_->bind(1, pk);
-        bool hasMetadata = false;
-        while (blobs_->step()) {
-            rows.push_back({pk, info.identifier, column::blob(blobs_->get(), 0)});
-            hasMetadata = true;
-        }
-        if (!hasMetadata) rows.push_back({pk, info.identifier, std::nullopt});
+        if (rows_[i].type == bound) keys.push_back(rowKeys_.key(i));
     }
-    return rows;
+    return keys;
+}
+
+std::span<const std::int64_t> CollectionIndex::metadataRows(std::int64_t ofCollection) const noexcept {
+    return metadata_.of(ofCollection);
 }
 
 }  // namespace brimlock

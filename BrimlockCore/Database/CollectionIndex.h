@@ -3,30 +3,39 @@
 #include "BrimlockCore/Database/CollectionLookup.h"
 
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 
 struct sqlite3;
 
 namespace brimlock {
 
-class SQLiteStatement;
-
-// Every collection row and child link of one event database, read in two sequential passes and then
-// answered from memory exactly as the lookups' queries answer; only the blobs of collections() are
-// still read from the store. A timeline walk visits nearly every collection of its event, and two
-// passes cost far less than a query or three per collection. Lives as long as its connection.
-class CollectionIndex final : public CollectionLookup {
+// Every collection row, child link and metadata row key of one event database, read in three
+// sequential passes and then answered from memory exactly as the lookups' queries answer; the blobs
+// are still read from the store, by their metadata row key. A timeline walk visits nearly every
+// collection of its event, and three passes cost far less than a query or three per collection.
+//
+// Read-only once read: connections to the same store, on any threads, may share one.
+class CollectionIndex {
 public:
     // The index of the store; nullptr when it cannot be read whole and in key order (a damaged store)
-    // or holds ill-formed text, which the queries compare as stored and the index could not.
+    // or holds ill-formed text, which the queries compare as stored and the index could not, or a
+    // metadata row whose owner is no integer key.
     static std::unique_ptr<CollectionIndex> read(sqlite3* db);
-    ~CollectionIndex() override;
+    ~CollectionIndex();
+    CollectionIndex(const CollectionIndex&) = delete;
+    CollectionIndex& operator=(const CollectionIndex&) = delete;
 
-    const CollectionInfo* info(std::int64_t pk) override;
-    std::optional<std::span<const std::int64_t>> children(std::int64_t parent) override;
-    std::optional<std::int64_t> childNamed(std::int64_t parent, std::string_view name) override;
-    std::optional<std::int64_t> pkForIdentifier(std::string_view identifier) override;
-    std::vector<CollectionRow> collections(std::string_view ofType) override;
+    // As CollectionLookup's, but never failing: the store was read whole.
+    const CollectionInfo* info(std::int64_t pk) const noexcept;
+    std::span<const std::int64_t> children(std::int64_t parent) const noexcept;
+    std::optional<std::int64_t> childNamed(std::int64_t parent, std::string_view name) const noexcept;
+    std::optional<std::int64_t> pkForIdentifier(std::string_view identifier) const;
+    // The keys of the rows of a type, ascending.
+    std::vector<std::int64_t> keysOfType(std::string_view type) const;
+    // The keys of the collection's metadata rows, ascending: the order of the metadata table's index
+    // on its owner, which the blob queries follow.
+    std::span<const std::int64_t> metadataRows(std::int64_t ofCollection) const noexcept;
 
 private:
     // Positions of ascending, distinct keys. A store numbers its rows 1, 2, 3..., so a table indexed
@@ -49,19 +58,30 @@ private:
         std::vector<std::uint32_t> slots_;  // key - first_ to position + 1; 0 where no key is
     };
 
-    explicit CollectionIndex(sqlite3* db) : db_(db) {}
+    // Keys grouped under ascending owners: the children of a parent, the metadata rows of a collection.
+    struct Groups {
+        KeyTable owners;
+        std::vector<std::size_t> first;  // owner i's members are members[first[i], first[i + 1])
+        std::vector<std::int64_t> members;
 
-    sqlite3* db_;
-    std::unique_ptr<SQLiteStatement> blobs_;  // prepared on the first collections()
+        // False for an owner below the last one.
+        bool append(std::int64_t owner, std::int64_t member);
+        void finish();
+        std::span<const std::int64_t> of(std::int64_t owner) const noexcept;
+    };
+
+    CollectionIndex() = default;
+
     KeyTable rowKeys_;
-    std::vector<CollectionInfo> rows_;  // rows_[i] has key i of rowKeys_
-    KeyTable parents_;
-    std::vector<std::size_t> firstChild_;  // parent i's children are children_[firstChild_[i], firstChild_[i + 1])
+    std::string texts_;                 // every text of every row, one after the other
+    std::vector<CollectionInfo> rows_;  // rows_[i] has key i of rowKeys_; its texts view texts_
     // Each parent's children in the order the child query returns them: that of the table's
     // (parent, child) primary-key index, which the pass ordered by parent reads too.
-    std::vector<std::int64_t> children_;
+    Groups children_;
+    Groups metadata_;
     // Identifier to the lowest key holding it; made on the first lookup by identifier.
-    std::optional<std::unordered_map<std::string_view, std::int64_t>> keysByIdentifier_;
+    mutable std::once_flag identifiersMade_;
+    mutable std::unordered_map<std::string_view, std::int64_t> keysByIdentifier_;
 };
 
 }  // namespace brimlock

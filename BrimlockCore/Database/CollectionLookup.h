@@ -12,11 +12,11 @@ namespace brimlock {
 // Raw bytes of a ZDICTIONARYDATA blob.
 using Data = std::vector<std::uint8_t>;
 
-// A ZCOLLECTION row as the lookups give it.
+// A ZCOLLECTION row as the lookups give it; its texts live as long as the lookup that gave it.
 struct CollectionInfo {
-    std::optional<std::string> type;
-    std::optional<std::string> identifier;
-    std::optional<std::string> name;
+    std::optional<std::string_view> type;
+    std::optional<std::string_view> identifier;
+    std::optional<std::string_view> name;
 };
 
 // A row of a collection type with its attribute blob.

@@ -9,6 +9,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <limits>
 #include <unordered_map>
 #include <utility>
@@ -43,17 +44,18 @@ public:
         auto [slot, inserted] = infos_.try_emplace(pk);
         if (inserted) {
             slot->second = whenStoreReadable(
-                [&]() -> std::optional<CollectionInfo> {
+                [&]() -> std::optional<StoredInfo> {
                     auto& statement = prepared(Fixed::collectionInfo);
                     SQLiteStatement::Run run(statement);
                     statement.bind(1, pk);
-                    if (!statement.step()) return CollectionInfo{};
-                    return CollectionInfo{column::text(statement.get(), 0), column::text(statement.get(), 1),
-                                          column::text(statement.get(), 2)};
+                    if (!statement.step()) return StoredInfo{};
+                    return StoredInfo{column::text(statement.get(), 0), column::text(statement.get(), 1),
+                                      column::text(statement.get(), 2)};
                 },
                 std::nullopt);
+            if (slot->second) slot->second->view();
         }
-        return slot->second ? &*slot->second : nullptr;
+        return slot->second ? &slot->second->info : nullptr;
     }
 
     std::optional<std::span<const std::int64_t>> children(std::int64_t parent) override {
@@ -138,12 +140,64 @@ private:
         return *slot;
     }
 
+    // A row's texts and the info that views them.
+    struct StoredInfo {
+        std::optional<std::string> type;
+        std::optional<std::string> identifier;
+        std::optional<std::string> name;
+        CollectionInfo info;
+
+        // Once the texts are in their final place.
+        void view() { info = {type, identifier, name}; }
+    };
+
     sqlite3* db_;
     std::unique_ptr<SQLiteStatement> statements_[static_cast<int>(Fixed::count)];
-    // std::nullopt marks a failure. Node-based maps: the pointers and spans handed out stay valid.
-    std::unordered_map<std::int64_t, std::optional<CollectionInfo>> infos_;
+    // std::nullopt marks a failure. Node-based maps: the pointers, views and spans handed out stay valid.
+    std::unordered_map<std::int64_t, std::optional<StoredInfo>> infos_;
     std::unordered_map<std::int64_t, std::optional<std::vector<std::int64_t>>> children_;
     std::unordered_map<std::int64_t, std::vector<std::pair<std::string, std::optional<std::int64_t>>>> namedChildren_;
+};
+
+// The lookups answered from an index of the whole store, which other connections may share; only
+// the blobs of collections() are read, through this connection.
+class IndexedLookup final : public CollectionLookup {
+public:
+    IndexedLookup(std::shared_ptr<const CollectionIndex> index, std::function<std::optional<Data>(std::int64_t)> blob)
+        : index_(std::move(index)), blob_(std::move(blob)) {}
+
+    const CollectionInfo* info(std::int64_t pk) override { return index_->info(pk); }
+    std::optional<std::span<const std::int64_t>> children(std::int64_t parent) override {
+        return index_->children(parent);
+    }
+    std::optional<std::int64_t> childNamed(std::int64_t parent, std::string_view name) override {
+        return index_->childNamed(parent, name);
+    }
+    std::optional<std::int64_t> pkForIdentifier(std::string_view identifier) override {
+        return index_->pkForIdentifier(identifier);
+    }
+
+    std::vector<CollectionRow> collections(std::string_view ofType) override {
+        // As the outer join answers: rows in key order (the table's own), each once per metadata row in
+        // the metadata index's order, or once without a blob when it has none.
+        std::vector<CollectionRow> rows;
+        for (const std::int64_t pk : index_->keysOfType(ofType)) {
+            const auto& identifier = index_->info(pk)->identifier;
+            const auto metadata = index_->metadataRows(pk);
+            if (metadata.empty()) rows.push_back({pk, toString(identifier), std::nullopt});
+            for (const std::int64_t row : metadata) rows.push_back({pk, toString(identifier), blob_(row)});
+        }
+        return rows;
+    }
+
+private:
+    static std::optional<std::string> toString(const std::optional<std::string_view>& text) {
+        if (!text) return std::nullopt;
+        return std::string(*text);
+    }
+
+    std::shared_ptr<const CollectionIndex> index_;
+    std::function<std::optional<Data>(std::int64_t)> blob_;  // by metadata row key; throws as a query does
 };
 
 }  // namespace
@@ -173,6 +227,7 @@ FCPDatabaseConnection::~FCPDatabaseConnection() {
     // Statements must be finalised before the close.
     lookup_.reset();
     blobStatement_.reset();
+    metadataRowStatement_.reset();
     sqlite3_close(db_);
 }
 
@@ -214,12 +269,20 @@ std::vector<FCPDatabaseConnection::Row> FCPDatabaseConnection::query(const std::
 }
 
 bool FCPDatabaseConnection::loadCollectionIndex() {
-    if (indexed_) return true;
-    auto index = CollectionIndex::read(db_);
+    if (index_) return true;
+    std::shared_ptr<const CollectionIndex> index = CollectionIndex::read(db_);
     if (!index) return false;
-    lookup_ = std::move(index);
-    indexed_ = true;
+    useCollectionIndex(std::move(index));
     return true;
+}
+
+void FCPDatabaseConnection::useCollectionIndex(std::shared_ptr<const CollectionIndex> index) {
+    index_ = std::move(index);
+    lookup_ = std::make_unique<IndexedLookup>(index_, [this](std::int64_t row) {
+        std::optional<Data> blob;
+        readMetadataRow(row, [&](std::span<const std::uint8_t> bytes) { blob.emplace(bytes.begin(), bytes.end()); });
+        return blob;
+    });
 }
 
 std::optional<std::int64_t> FCPDatabaseConnection::resolveActivePick(std::int64_t ofStackPK) {
@@ -232,6 +295,13 @@ std::optional<std::int64_t> FCPDatabaseConnection::resolveActivePick(std::int64_
 
 template <class Use>
 void FCPDatabaseConnection::readBlob(std::int64_t forCollectionPK, Use&& use) {
+    if (index_) {
+        // The first of the collection's metadata rows, as the query by owner answers, read by its key:
+        // one search of the table instead of one of its index and then one of the table.
+        const auto rows = index_->metadataRows(forCollectionPK);
+        if (!rows.empty()) readMetadataRow(rows.front(), use);
+        return;
+    }
     if (!blobStatement_)
         blobStatement_ =
             std::make_unique<SQLiteStatement>(db_, "SELECT ZDICTIONARYDATA FROM ZCOLLECTIONMD WHERE ZCOLLECTION = ?");
@@ -239,6 +309,17 @@ void FCPDatabaseConnection::readBlob(std::int64_t forCollectionPK, Use&& use) {
     blobStatement_->bind(1, forCollectionPK);
     if (!blobStatement_->step()) return;
     if (const auto bytes = column::blobBytes(blobStatement_->get(), 0)) use(*bytes);
+}
+
+template <class Use>
+void FCPDatabaseConnection::readMetadataRow(std::int64_t row, Use&& use) {
+    if (!metadataRowStatement_)
+        metadataRowStatement_ =
+            std::make_unique<SQLiteStatement>(db_, "SELECT ZDICTIONARYDATA FROM ZCOLLECTIONMD WHERE Z_PK = ?");
+    SQLiteStatement::Run run(*metadataRowStatement_);
+    metadataRowStatement_->bind(1, row);
+    if (!metadataRowStatement_->step()) return;
+    if (const auto bytes = column::blobBytes(metadataRowStatement_->get(), 0)) use(*bytes);
 }
 
 std::optional<Data> FCPDatabaseConnection::fetchBlob(std::int64_t forCollectionPK) {

@@ -17,6 +17,7 @@ struct sqlite3;
 
 namespace brimlock {
 
+class CollectionIndex;
 class SQLiteStatement;
 
 // One read-only, immutable connection to one event database ("CurrentVersion.fcpevent"). Every read
@@ -57,6 +58,12 @@ public:
     // the same. False, leaving the lookups on their queries, when the store cannot be indexed (a
     // damaged store). Called before the first lookup: what earlier lookups handed out is released.
     bool loadCollectionIndex();
+    // The index this connection reads through, to hand to another connection to the same store
+    // (useCollectionIndex); nullptr while it has none.
+    const std::shared_ptr<const CollectionIndex>& collectionIndex() const noexcept { return index_; }
+    // From here on reads through `index`, which another connection to the same store read: as
+    // loadCollectionIndex would, without reading the store again.
+    void useCollectionIndex(std::shared_ptr<const CollectionIndex> index);
 
     // The fixed reads of the library reader, through the connection's CollectionLookup: a row (nullptr
     // when it cannot be read; every field absent when there is none), the children in row order
@@ -83,13 +90,17 @@ private:
     // are none. Throws FCPDatabaseError(queryFailed).
     template <class Use>
     void readBlob(std::int64_t forCollectionPK, Use&& use);
+    // The same for one metadata row by its key.
+    template <class Use>
+    void readMetadataRow(std::int64_t row, Use&& use);
 
     std::string path_;
     sqlite3* db_ = nullptr;
     // Prepared once per connection: blobs are read thousands of times in one scan.
     std::unique_ptr<SQLiteStatement> blobStatement_;
+    std::unique_ptr<SQLiteStatement> metadataRowStatement_;
+    std::shared_ptr<const CollectionIndex> index_;
     std::unique_ptr<CollectionLookup> lookup_;
-    bool indexed_ = false;
 };
 
 }  // namespace brimlock

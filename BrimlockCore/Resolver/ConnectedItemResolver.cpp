@@ -230,8 +230,8 @@ void handleAudition(std::int64_t stack, const DecodedBlob& stackBlob, Walk& walk
         (anchorOffset(stackBlob) + (range ? range->start : 0.0)) - containerStart + containerAbs;
 
     PathStep step(walk.path, stack);
-    appendWithAnchored(makeRecord(*pick, *pickBlob, *pickRow->type, lane, timelineStart, enabled, walk), walk, depth,
-                       out);
+    appendWithAnchored(makeRecord(*pick, *pickBlob, std::string(*pickRow->type), lane, timelineStart, enabled, walk),
+                       walk, depth, out);
 }
 
 // A connected storyline: no record of its own; its clips lie end to end from `base` on its lane.
@@ -248,7 +248,7 @@ void handleStoryline(std::int64_t storyline, Walk& walk, double base, std::int64
         if (!blob) continue;
         const auto* row = walk.cache.info(member);
         std::int64_t key = member;
-        std::string type = row && row->type ? *row->type : "?";
+        std::string type(row && row->type ? *row->type : "?");
         const bool memberEnabled = enabled && isClipEnabled(*blob);
         if (type == store::kAnchoredStack) {
             const auto pick = walk.cache.activePick(member);
@@ -288,9 +288,9 @@ void handle(std::int64_t pk, Walk& walk, double containerAbs, double containerSt
     if (depth > kMaximumDepth || isOnPath(walk, pk) || !walk.budget.spend()) return;
     const auto* row = walk.cache.info(pk);
     if (!row || !row->type) return;
-    const std::string& type = *row->type;
+    const std::string_view type = *row->type;
     // Markers are not connected items, and nothing hangs below them.
-    if (type.find("Marker") != std::string::npos) return;
+    if (type.find("Marker") != std::string_view::npos) return;
     const DecodedBlob* blob = walk.cache.blob(pk);
     if (!blob) return;
     if (type == store::kAnchoredStack) {
@@ -307,7 +307,7 @@ void handle(std::int64_t pk, Walk& walk, double containerAbs, double containerSt
         return;
     }
 
-    appendWithAnchored(makeRecord(pk, *blob, type, lane, timelineStart, enabled, walk), walk, depth, out);
+    appendWithAnchored(makeRecord(pk, *blob, std::string(type), lane, timelineStart, enabled, walk), walk, depth, out);
 }
 
 void handleAnchoredItems(std::int64_t containerPK, Walk& walk, double containerAbs, double containerStart,

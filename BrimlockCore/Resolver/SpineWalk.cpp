@@ -145,7 +145,7 @@ double SpineWalk::layInCompound(std::int64_t clip, CollectionCache& cache, doubl
 double SpineWalk::loadSpineClip(std::int64_t pk, CollectionCache& cache, double timelineStart, int stackDepth) {
     const auto* row = cache.info(pk);
     if (!row || !row->type) return 0.0;
-    const std::string& type = *row->type;
+    const std::string_view type = *row->type;
 
     if (type == store::kAnchoredStack) {
         if (stackDepth > kMaximumStackDepth || isOnPath(cache, pk)) return 0.0;
@@ -199,7 +199,7 @@ double SpineWalk::layInGenerator(std::int64_t generator, CollectionCache& cache,
     return range->duration;
 }
 
-double SpineWalk::layInClip(std::int64_t clip, const std::string& type, CollectionCache& cache, double timelineStart) {
+double SpineWalk::layInClip(std::int64_t clip, std::string_view type, CollectionCache& cache, double timelineStart) {
     const DecodedBlob* blob = cache.blob(clip);
     if (!blob) return 0.0;
     std::string name = BlobFields::ownedText(*blob, store::kDisplayName).value_or("Unknown");

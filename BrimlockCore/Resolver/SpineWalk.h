@@ -51,7 +51,7 @@ private:
     double loadSpineClip(std::int64_t pk, CollectionCache& cache, double timelineStart, int stackDepth);
     double layInGap(std::int64_t gap, CollectionCache& cache, double timelineStart);
     double layInGenerator(std::int64_t generator, CollectionCache& cache, double timelineStart);
-    double layInClip(std::int64_t clip, const std::string& type, CollectionCache& cache, double timelineStart);
+    double layInClip(std::int64_t clip, std::string_view type, CollectionCache& cache, double timelineStart);
     // The enabled items connected to a storyline item, into the result.
     void collectAnchoredItems(std::int64_t pk, CollectionCache& cache, double timelineStart, double sourceStart,
                               bool enabled);

@@ -171,11 +171,16 @@ TEST(FCPDatabaseConnection, FixedQueriesOverAnEventStore) {
 namespace {
 
 // Every lookup the collection index takes over, asked of a connection that queries and of one that
-// answers from its index, for every key the store holds and its neighbours.
+// answers from an index, for every key the store holds and its neighbours. The index is read by
+// another connection, gone by then, as the scan's workers share one.
 void expectIndexAnswersAsQueries(const fs::path& path) {
     FCPDatabaseConnection queried(path.string());
     FCPDatabaseConnection indexed(path.string());
-    ASSERT_TRUE(indexed.loadCollectionIndex());
+    {
+        FCPDatabaseConnection reader(path.string());
+        ASSERT_TRUE(reader.loadCollectionIndex());
+        indexed.useCollectionIndex(reader.collectionIndex());
+    }
 
     std::set<std::int64_t> keys{-1, 0};
     for (const auto& row :
@@ -216,6 +221,7 @@ void expectIndexAnswersAsQueries(const fs::path& path) {
                   std::vector<std::int64_t>(children->begin(), children->end()));
         for (const auto& name : names) EXPECT_EQ(indexed.childPK(pk, name), queried.childPK(pk, name)) << name;
         EXPECT_EQ(indexed.resolveActivePick(pk), queried.resolveActivePick(pk));
+        EXPECT_EQ(indexed.fetchBlob(pk), queried.fetchBlob(pk));
         if (info->identifier) {
             EXPECT_EQ(indexed.pkForIdentifier(*info->identifier), queried.pkForIdentifier(*info->identifier));
         }
@@ -243,7 +249,8 @@ TEST(FCPDatabaseConnection, TheCollectionIndexAnswersAsTheQueriesDo) {
         "(1, 8), (1, 2), (2, 4), (2, 3), (2, 99), (1, 7), (6, 10), (10, 6), ('10', 11), (NULL, 3), "
         "(11, NULL), (11, 'x'), (40, 11), (40, 1), (3, 3), (8, 40), (0, 5);"
         "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES "
-        "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05');";
+        "(1, 4, x'0102'), (2, 3, x'03'), (3, 4, NULL), (4, 4, x'04'), (5, 11, x''), (6, '40', x'05'), "
+        "(7, 99, x'06'), (8, NULL, x'07'), (9, 3, x'08'), (10, 1, 'text'), (11, 1, x'09');";
     expectIndexAnswersAsQueries(writeDatabase(dir.path() / "odd.fcpevent", sql));
     // Keys far apart are looked up another way than keys numbered without gaps.
     expectIndexAnswersAsQueries(writeDatabase(
@@ -305,6 +312,20 @@ TEST(FCPDatabaseConnection, AStoreHoldingIllFormedTextKeepsItsLookupsOnTheirQuer
     EXPECT_EQ(db.collectionInfo(2)->name, "a\xEF\xBF\xBD");
     EXPECT_EQ(db.childPK(1, "a\xEF\xBF\xBD"), std::nullopt);
     EXPECT_EQ(db.pkForIdentifier("P\xEF\xBF\xBD"), std::nullopt);
+}
+
+// A metadata row owned by a text could still match a key bound as text; the index files blobs
+// under integer keys only.
+TEST(FCPDatabaseConnection, AStoreWhoseMetadataIsOwnedByNoKeyKeepsItsLookupsOnTheirQueries) {
+    TemporaryDirectory dir;
+    std::string sql;
+    for (const auto& statement : quillo::testing::EventDatabase::schemaStatements()) sql += statement + ";";
+    sql +=
+        "INSERT INTO ZCOLLECTION (Z_PK, ZTYPE) VALUES (1, 'NSSet');"
+        "INSERT INTO ZCOLLECTIONMD (Z_PK, ZCOLLECTION, ZDICTIONARYDATA) VALUES (1, 'one', x'01'), (2, 1, x'02');";
+    FCPDatabaseConnection db(writeDatabase(dir.path() / "owner.fcpevent", sql).string());
+    EXPECT_FALSE(db.loadCollectionIndex());
+    EXPECT_EQ(db.fetchBlob(1), (Data{2}));
 }
 
 // A damaged table can hand out its rows out of key order without any error; the index must then

@@ -10,11 +10,11 @@
 #include "QuilloToDo/Settings/AppNotifications.h"
 #include "QuilloToDo/Settings/NotificationNames.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
-#include "QuilloToDo/Views/FeedbackSheet.h"
-#include "QuilloToDo/Views/MainWindow.h"
-#include "QuilloToDo/Views/MainWindowSheets.h"
-#include "QuilloToDo/Views/MenuShortcuts.h"
-#include "QuilloToDo/Views/SettingsView.h"
+#include "QuilloToDo/Views/Sheets/FeedbackSheet.h"
+#include "QuilloToDo/Views/Shell/MainWindow.h"
+#include "QuilloToDo/Views/Shell/MainWindowSheets.h"
+#include "QuilloToDo/Views/Shared/MenuShortcuts.h"
+#include "QuilloToDo/Views/SettingsWindow/SettingsView.h"
 
 #include <QAction>
 #include <QCoreApplication>

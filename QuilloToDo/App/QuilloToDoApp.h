@@ -1,8 +1,8 @@
 #pragma once
 
 #include "QuilloToDo/IPC/TodoIPCServer.h"
-#include "QuilloToDo/Views/MainWindow.h"
-#include "QuilloToDo/Views/SettingsView.h"
+#include "QuilloToDo/Views/Shell/MainWindow.h"
+#include "QuilloToDo/Views/SettingsWindow/SettingsView.h"
 
 #include <QObject>
 #include <QPointer>

@@ -22,6 +22,8 @@
 #include <cmath>
 #include <exception>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace quillo {
@@ -60,91 +62,147 @@ brimlock::FrameRate timecodeRate(brimlock::TimelineResolver& resolver, std::int6
     return brimlock::FrameRate::fps24;
 }
 
-// What one event's walks found: its timelines, its roles and each readable timeline's markers, the
-// items not made yet.
-struct EventMarkers {
-    struct Timeline {
-        std::size_t timeline;  // in `timelines`
-        brimlock::FrameRate rate;
-        std::vector<brimlock::ScannedMarker> markers;
-    };
-    std::vector<brimlock::FCPTimelineInfo> timelines;
-    brimlock::RoleResolver roles;
-    std::vector<Timeline> found;
-    std::size_t count = 0;  // markers in `found`
+// What the walks of one readable timeline found, the items not made yet.
+struct TimelineMarkers {
+    brimlock::FrameRate rate;
+    std::vector<brimlock::ScannedMarker> markers;
 };
 
-EventMarkers readMarkers(const brimlock::FCPEvent& event) {
-    EventMarkers read;
-    // An event whose database cannot be opened, or whose timelines cannot be listed, yields nothing.
-    std::optional<brimlock::FCPDatabaseConnection> db;
-    if (!brimlock::whenStoreReadable([&] { db.emplace(event.databaseURL.string()); })) return read;
-    db->loadCollectionIndex();  // the walks below visit nearly every collection of the event
-    if (!brimlock::whenStoreReadable([&] { read.timelines = brimlock::LibraryScanner::discoverTimelines(*db); }))
-        return read;
-    // Which sequence a compound clip refers to is a property of the event database: looked up once
-    // per event, not once per timeline.
-    brimlock::LocalSequenceIndex sequences(*db);
-    // Roles that cannot be read stay unknown: assignees then come from at-sign prefixes only.
-    brimlock::whenStoreReadable([&] { read.roles.loadRoles(*db); });
-    for (std::size_t t = 0; t < read.timelines.size(); ++t) {
-        const auto& timeline = read.timelines[t];
+// One connection to an event database and the sequence index its timeline walks share. Which
+// sequence a compound clip refers to is a property of the event database: looked up once per
+// connection, not once per timeline. Used by one thread at a time.
+class EventReader {
+public:
+    // Throws what opening the database throws.
+    explicit EventReader(const brimlock::FCPEvent& event) : db_(event.databaseURL.string()), sequences_(db_) {}
+
+    brimlock::FCPDatabaseConnection& db() noexcept { return db_; }
+
+    // Nothing when the timeline's markers cannot be read.
+    std::optional<TimelineMarkers> read(const brimlock::FCPTimelineInfo& timeline,
+                                        const brimlock::RoleResolver& roles) {
         brimlock::AssetStore assets;
         brimlock::MulticamMediaIndex multicam;
-        brimlock::TimelineResolver resolver(*db, assets, read.roles, multicam, &sequences);
-        // A timeline whose markers cannot be read yields nothing.
+        brimlock::TimelineResolver resolver(db_, assets, roles, multicam, &sequences_);
         std::vector<brimlock::ScannedMarker> markers;
         if (!brimlock::whenStoreReadable(
-                [&] { markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, *db, resolver); }))
-            continue;
-        read.count += markers.size();
-        read.found.push_back({t, timecodeRate(resolver, timeline.collectionPK), std::move(markers)});
+                [&] { markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, db_, resolver); }))
+            return std::nullopt;
+        return TimelineMarkers{timecodeRate(resolver, timeline.collectionPK), std::move(markers)};
     }
-    return read;
+
+private:
+    brimlock::FCPDatabaseConnection db_;
+    brimlock::LocalSequenceIndex sequences_;
+};
+
+// One event of a scan: what its first reader finds (its timelines and roles, read-only afterwards)
+// and what the walks of each timeline found, by whichever worker read it.
+struct EventScan {
+    const ScannedLibrarySource* source = nullptr;
+    const brimlock::FCPEvent* event = nullptr;
+    std::vector<brimlock::FCPTimelineInfo> timelines;
+    brimlock::RoleResolver roles;
+    // The first reader's index, which the other readers of the event share; nullptr when it has none,
+    // and once every timeline is read, so that it goes with the event's last reader.
+    std::shared_ptr<const brimlock::CollectionIndex> index;
+    std::atomic<bool> opened = false;  // the fields above are final, but for `index`
+    std::atomic<std::size_t> nextTimeline = 0;
+    std::atomic<std::size_t> unread = 0;                // timelines taken by no worker or still being read
+    std::vector<std::optional<TimelineMarkers>> found;  // by timeline; nothing for one that cannot be read
+    // Faults of ours, rethrown below where a serial scan would stop: opening the event, then by timeline.
+    std::exception_ptr openFailure;
+    std::vector<std::exception_ptr> failures;
+};
+
+// The event's first reader: reads its timelines and roles into `scan`. nullptr when the database
+// cannot be opened or its timelines cannot be listed, which leaves the event without timelines.
+std::unique_ptr<EventReader> openEvent(EventScan& scan) {
+    std::unique_ptr<EventReader> reader;
+    if (!brimlock::whenStoreReadable([&] { reader = std::make_unique<EventReader>(*scan.event); })) return nullptr;
+    reader->db().loadCollectionIndex();  // the walks visit nearly every collection of the event
+    if (!brimlock::whenStoreReadable(
+            [&] { scan.timelines = brimlock::LibraryScanner::discoverTimelines(reader->db()); })) {
+        scan.timelines.clear();
+        return nullptr;
+    }
+    // Roles that cannot be read stay unknown: assignees then come from at-sign prefixes only.
+    brimlock::whenStoreReadable([&] { scan.roles.loadRoles(reader->db()); });
+    scan.index = reader->db().collectionIndex();
+    return reader;
 }
 
-// The items of what readMarkers found, appended to `items`; the markers' texts move into them.
-void appendItems(const ScannedLibrarySource& source, const brimlock::FCPEvent& event, EventMarkers& read,
-                 std::vector<TodoItem>& items) {
-    for (auto& [t, rate, markers] : read.found) {
-        const auto& timeline = read.timelines[t];
-        const double fps = brimlock::fps(rate);  // the exact ratio, 24000/1001 and so on
-        std::map<std::int64_t, int> occurrences;
-        for (auto& marker : markers) {
-            const int occurrence = ++occurrences[marker.markerPK];
-            auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, read.roles);
-            std::optional<std::string> roleName;
-            std::optional<std::string> topLevelRoleUID;
-            if (marker.roleUID) {
-                roleName = read.roles.resolve(*marker.roleUID);
-                topLevelRoleUID = read.roles.topLevelUID(*marker.roleUID);
-            }
-            const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
-            const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
-            items.push_back(TodoItem{
-                .id = TodoScanner::itemID(source.name, timeline.id, marker.markerPK, occurrence),
-                .kind = kind,
-                .status = status,
-                .completedRaw = marker.completed,
-                .text = std::move(assignment.display),
-                .rawText = std::move(marker.text),
-                .chapterNote = std::move(marker.chapterNote),
-                .assigneeName = std::move(assignment.assignee),
-                .assigneeSource = assignment.source,
-                .roleUID = std::move(marker.roleUID),
-                .roleName = std::move(roleName),
-                .topLevelRoleUID = std::move(topLevelRoleUID),
-                .libraryName = source.name,
-                .libraryBookmarkID = source.bookmarkID,
-                .eventName = event.name,
-                .timelineID = timeline.id,
-                .timelineName = timeline.name,
-                .timelinePositionSeconds = marker.timelinePositionSeconds,
-                .timelineTimecode = brimlock::TimecodeCalculator::framesToTimecode(frames, rate),
-                .frameRateFPS = fps,
-            });
+// Another reader of an event its first reader opened; nullptr when the database cannot be opened
+// now, which drops the timelines it would have read.
+std::unique_ptr<EventReader> joinEvent(const EventScan& scan) {
+    std::unique_ptr<EventReader> reader;
+    if (!brimlock::whenStoreReadable([&] { reader = std::make_unique<EventReader>(*scan.event); })) return nullptr;
+    if (scan.index) reader->db().useCollectionIndex(scan.index);
+    return reader;
+}
+
+// The items of one timeline's markers, written from `out` on; the markers' texts move into them.
+void makeItems(const EventScan& scan, const brimlock::FCPTimelineInfo& timeline, TimelineMarkers& found,
+               std::vector<TodoItem>::iterator out) {
+    const ScannedLibrarySource& source = *scan.source;
+    const double fps = brimlock::fps(found.rate);  // the exact ratio, 24000/1001 and so on
+    std::map<std::int64_t, int> occurrences;
+    for (auto& marker : found.markers) {
+        const int occurrence = ++occurrences[marker.markerPK];
+        auto assignment = AssigneeResolver::derive(marker.text, marker.roleUID, scan.roles);
+        std::optional<std::string> roleName;
+        std::optional<std::string> topLevelRoleUID;
+        if (marker.roleUID) {
+            roleName = scan.roles.resolve(*marker.roleUID);
+            topLevelRoleUID = scan.roles.topLevelUID(*marker.roleUID);
         }
+        const auto [kind, status] = kindAndStatus(marker.type, marker.completed);
+        const std::int64_t frames = frameCount(marker.timelinePositionSeconds, fps);
+        *out++ = TodoItem{
+            .id = TodoScanner::itemID(source.name, timeline.id, marker.markerPK, occurrence),
+            .kind = kind,
+            .status = status,
+            .completedRaw = marker.completed,
+            .text = std::move(assignment.display),
+            .rawText = std::move(marker.text),
+            .chapterNote = std::move(marker.chapterNote),
+            .assigneeName = std::move(assignment.assignee),
+            .assigneeSource = assignment.source,
+            .roleUID = std::move(marker.roleUID),
+            .roleName = std::move(roleName),
+            .topLevelRoleUID = std::move(topLevelRoleUID),
+            .libraryName = source.name,
+            .libraryBookmarkID = source.bookmarkID,
+            .eventName = scan.event->name,
+            .timelineID = timeline.id,
+            .timelineName = timeline.name,
+            .timelinePositionSeconds = marker.timelinePositionSeconds,
+            .timelineTimecode = brimlock::TimecodeCalculator::framesToTimecode(frames, found.rate),
+            .frameRateFPS = fps,
+        };
     }
+}
+
+// Reads the event's timelines that no worker has taken yet.
+void readTimelines(EventScan& scan, std::unique_ptr<EventReader>& reader) {
+    for (std::size_t t = scan.nextTimeline++; t < scan.timelines.size(); t = scan.nextTimeline++) {
+        try {
+            if (!reader) reader = joinEvent(scan);
+            if (reader) scan.found[t] = reader->read(scan.timelines[t], scan.roles);
+        } catch (...) {
+            scan.failures[t] = std::current_exception();
+        }
+        // Every worker that could still join the event has taken its timeline before this one ended.
+        if (--scan.unread == 0) scan.index.reset();
+    }
+}
+
+// Runs `work` on the calling thread and on up to `threads` - 1 more.
+template <class Work>
+void onThreads(std::size_t threads, const Work& work) {
+    std::vector<std::jthread> helpers;
+    for (std::size_t k = 1; k < threads; ++k) helpers.emplace_back(work);
+    work();
 }
 
 }  // namespace
@@ -170,67 +228,95 @@ TodoScanner::TodoScanner(unsigned maximumThreads) : maximumThreads_(std::max(max
 std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>& libraries) {
     const std::lock_guard serialised(scanning_);
     std::vector<brimlock::FCPLibrary> listed(libraries.size());
-    struct EventScan {
-        const ScannedLibrarySource* source;
-        const brimlock::FCPEvent* event;
-        EventMarkers markers;
-        std::vector<TodoItem> items;
-        std::exception_ptr failure;
-    };
-    // The events of all libraries in scan order: one pool of workers serves them all.
-    std::vector<EventScan> events;
+    // The events of all libraries in scan order.
+    std::size_t eventCount = 0;
     for (std::size_t i = 0; i < libraries.size(); ++i) {
-        // Only the folders here: each worker reads its event's timelines on its own connection. A
-        // library that cannot be listed yields nothing.
+        // Only the folders here: the workers read the events' timelines. A library that cannot be
+        // listed yields nothing.
         if (!brimlock::whenStoreReadable([&] { listed[i] = brimlock::LibraryScanner::listEvents(libraries[i].url); }))
             continue;
-        for (const auto& event : listed[i].events) events.push_back({&libraries[i], &event, {}, {}, {}});
+        eventCount += listed[i].events.size();
+    }
+    std::vector<EventScan> events(eventCount);
+    for (std::size_t i = 0, e = 0; i < libraries.size(); ++i) {
+        for (const auto& event : listed[i].events) {
+            events[e].source = &libraries[i];
+            events[e++].event = &event;
+        }
     }
 
-    std::vector<TodoItem> items;
-    const std::size_t workers = std::min<std::size_t>(maximumThreads_, events.size());
-    if (workers <= 1) {
-        // On one thread every event's markers come first, so that the items go straight into one
-        // list sized once: no second copy of every item, no memory touched twice.
-        std::size_t total = 0;
-        for (auto& event : events) {
-            event.markers = readMarkers(*event.event);
-            total += event.markers.count;
-        }
-        items.reserve(total);
-        for (auto& event : events) {
-            appendItems(*event.source, *event.event, event.markers, items);
-            event.markers = {};
-        }
-        return items;
-    }
-
-    std::atomic<std::size_t> next = 0;
-    const auto work = [&events, &next] {
-        for (std::size_t i = next++; i < events.size(); i = next++) {
+    // One pool of workers serves every timeline of every event: each worker first opens an event
+    // nobody has opened and reads its timelines, then helps with the timelines left in the others,
+    // on a connection of its own that shares the event's index. So no core idles while one event
+    // with many timelines is still being read.
+    std::atomic<std::size_t> nextEvent = 0;
+    const auto read = [&events, &nextEvent] {
+        for (std::size_t e = nextEvent++; e < events.size(); e = nextEvent++) {
+            EventScan& scan = events[e];
+            std::unique_ptr<EventReader> reader;
             try {
-                auto markers = readMarkers(*events[i].event);
-                events[i].items.reserve(markers.count);
-                appendItems(*events[i].source, *events[i].event, markers, events[i].items);
+                reader = openEvent(scan);
+                scan.found.resize(scan.timelines.size());
+                scan.failures.resize(scan.timelines.size());
+                scan.unread = scan.timelines.size();
+                if (scan.timelines.empty()) scan.index.reset();
             } catch (...) {
-                events[i].failure = std::current_exception();  // rethrown below, where a serial scan would stop
+                scan.openFailure = std::current_exception();
+                reader.reset();
+                scan.index.reset();
+                scan.timelines.clear();
+                scan.found.clear();
+                scan.failures.clear();
             }
+            scan.opened = true;
+            scan.opened.notify_all();
+            if (reader) readTimelines(scan, reader);
+        }
+        for (auto& scan : events) {
+            scan.opened.wait(false);
+            std::unique_ptr<EventReader> reader;
+            readTimelines(scan, reader);
         }
     };
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t k = 1; k < workers; ++k) helpers.emplace_back(work);
-        work();
-    }
+    const std::size_t threads = std::min<std::size_t>(maximumThreads_, events.size());
+    onThreads(threads, read);
 
+    // Every marker is found: the items go straight into one list sized once, each timeline's from
+    // its place on, so that no item is moved or copied after it is made.
+    struct Placed {
+        EventScan* scan;
+        std::size_t timeline;
+        std::size_t first;  // in `items`
+    };
+    std::vector<Placed> placed;
     std::size_t total = 0;
-    for (const auto& event : events) total += event.items.size();
-    items.reserve(total);
-    for (auto& event : events) {
-        if (event.failure) std::rethrow_exception(event.failure);
-        items.insert(items.end(), std::make_move_iterator(event.items.begin()),
-                     std::make_move_iterator(event.items.end()));
-        event.items = {};
+    for (auto& scan : events) {
+        if (scan.openFailure) std::rethrow_exception(scan.openFailure);
+        for (std::size_t t = 0; t < scan.found.size(); ++t) {
+            if (scan.failures[t]) std::rethrow_exception(scan.failures[t]);
+            if (!scan.found[t]) continue;
+            placed.push_back({&scan, t, total});
+            total += scan.found[t]->markers.size();
+        }
+    }
+    std::vector<TodoItem> items(total);
+    std::atomic<std::size_t> nextPlaced = 0;
+    std::vector<std::exception_ptr> failures(placed.size());
+    const auto make = [&] {
+        for (std::size_t p = nextPlaced++; p < placed.size(); p = nextPlaced++) {
+            auto& [scan, t, first] = placed[p];
+            try {
+                makeItems(*scan, scan->timelines[t], *scan->found[t],
+                          items.begin() + static_cast<std::ptrdiff_t>(first));
+            } catch (...) {
+                failures[p] = std::current_exception();
+            }
+            scan->found[t].reset();
+        }
+    };
+    onThreads(std::min(threads, placed.size()), make);
+    for (const auto& failure : failures) {
+        if (failure) std::rethrow_exception(failure);
     }
     return items;
 }

@@ -12,12 +12,12 @@
 namespace quillo {
 
 // Turns every marker on every timeline of the watched libraries into a to-do item. Keeps nothing
-// between scans: each call reads the bundles afresh, one connection per event database, one resolver
-// per timeline. Calls run one at a time, like an actor's.
+// between scans: each call reads the bundles afresh, one resolver per timeline. Calls run one at a
+// time, like an actor's.
 class TodoScanner {
 public:
-    // Up to `maximumThreads` events are read at once (0 counts as 1), each on its own connection; the
-    // items come in the same order whatever the count.
+    // Up to `maximumThreads` timelines are read at once (0 counts as 1), each thread on connections of
+    // its own; the items come in the same order whatever the count.
     explicit TodoScanner(unsigned maximumThreads = std::thread::hardware_concurrency());
 
     // Library after library in the given order; never fails: a library, event or timeline that cannot

@@ -3,8 +3,8 @@
 //   quillo-content-pane-shots BUNDLE --screenshots D renders each state to D/content-<state>.png
 // scripts/screenshots runs it over the demo library.
 
-#include "QuilloToDo/Views/ContentPane.h"
-#include "QuilloToDo/Views/SearchBar.h"
+#include "QuilloToDo/Views/Content/ContentPane.h"
+#include "QuilloToDo/Views/Content/SearchBar.h"
 
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
@@ -12,14 +12,13 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 
-#include "QuilloDesignKit/QuilloAnimation.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloHudBackground.h"
 
 #include "Platform/QtBridge/QtText.h"
+#include "testing/ScreenshotRun.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -33,10 +32,6 @@ using namespace quillo;
 
 namespace {
 
-void settle() {
-    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-}
-
 const TodoItem* firstItem(const IndexController& index, const std::function<bool(const TodoItem&)>& wanted) {
     for (const TodoItem& item : index.items()) {
         if (wanted(item)) return &item;
@@ -49,12 +44,10 @@ const TodoItem* firstItem(const IndexController& index, const std::function<bool
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const QStringList arguments = QApplication::arguments();
-    const qsizetype flag = arguments.indexOf(QStringLiteral("--screenshots"));
-    if (arguments.size() < 2 || (flag >= 0 && flag + 1 >= arguments.size())) {
-        std::fprintf(stderr, "usage: quillo-content-pane-shots BUNDLE [--screenshots DIRECTORY]\n");
-        return 2;
-    }
-    if (flag >= 0) QuilloAnimation::setEnabled(false);
+    const char* const usage = "quillo-content-pane-shots BUNDLE [--screenshots DIRECTORY]";
+    ScreenshotRun shots(arguments);
+    if (const auto failure = shots.failure(usage)) return *failure;
+    if (arguments.size() < 2) return ScreenshotRun::usageError(usage);
 
     // A settings file of its own: the stored grouping of a real user stays untouched.
     QTemporaryDir settingsDir;
@@ -77,24 +70,9 @@ int main(int argc, char** argv) {
     layout->addWidget(pane);
     window.resize(1180, 780);
     window.show();
-    settle();
-    if (flag < 0) return QApplication::exec();
-
-    const QDir directory(arguments.at(flag + 1));
-    if (!QDir().mkpath(directory.path())) {
-        std::fprintf(stderr, "cannot create %s\n", qPrintable(directory.path()));
-        return 1;
-    }
-    int status = 0;
-    const auto shoot = [&](const char* state) {
-        settle();
-        const QString path = directory.filePath(QStringLiteral("content-%1.png").arg(QLatin1String(state)));
-        if (!window.grab().save(path)) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            status = 1;
-        } else {
-            std::printf("%s\n", qPrintable(path));
-        }
+    if (!shots.wanted()) return QApplication::exec();
+    const auto shoot = [&](const std::string& state) {
+        shots.shoot(window, QString::fromStdString("content-" + state));
     };
 
     // A done to-do whose reminder was ticked off shows the Reminders mark.
@@ -103,7 +81,7 @@ int main(int argc, char** argv) {
     }
     for (ListGrouping grouping : kAllListGroupings) {
         settings.setListGroupingRaw(platform::toQString(rawValue(grouping)));
-        shoot(("grouping-" + std::string(rawValue(grouping))).c_str());
+        shoot("grouping-" + std::string(rawValue(grouping)));
     }
     settings.setListGroupingRaw(QStringLiteral("assignee"));
 
@@ -123,5 +101,5 @@ int main(int argc, char** argv) {
     pane->setSidebarCollapsed(true);
     pane->searchBar()->field()->setText(QStringLiteral("no marker says this"));
     shoot("empty-filter");
-    return status;
+    return shots.status();
 }

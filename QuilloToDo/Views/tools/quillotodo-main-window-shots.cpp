@@ -1,64 +1,36 @@
 // Renders the main window for people to look at (scripts/screenshots runs it under Xvfb):
-//   quillotodo-main-window-shots DIRECTORY
+//   quillotodo-main-window-shots --screenshots DIRECTORY
 // writes first-run.png, then, with the demo library watched, main-window.png (every event open),
 // main-window-timelines-off.png (the first event's timelines switched off) and
 // main-window-sidebar-collapsed.png. Works in a temporary settings file; touches nothing of the user's.
-#include "QuilloDesignKit/QuilloAnimation.h"
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/LibraryController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
-#include "QuilloToDo/Views/MainWindow.h"
+#include "QuilloToDo/Views/Shell/MainWindow.h"
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Reminders/ReminderStore.h"
+#include "testing/ScreenshotRun.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <functional>
-
-namespace {
-
-bool settle(const std::function<bool()>& done, int limitMs = 30'000) {
-    const QDeadlineTimer deadline(limitMs);
-    while (!done() && !deadline.hasExpired()) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    // Let layouts and repaints catch up with the last change.
-    for (int turn = 0; turn < 10; ++turn) QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
-bool save(QWidget& window, const QDir& directory, const QString& name) {
-    const QString path = directory.filePath(name);
-    if (!window.grab().save(path)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        return false;
-    }
-    std::printf("%s\n", qPrintable(path));
-    return true;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quillotodo-main-window-shots DIRECTORY\n");
-        return 2;
-    }
-    const QDir directory(QString::fromLocal8Bit(argv[1]));
+    quillo::ScreenshotRun shots(QApplication::arguments());
+    if (const auto failure = shots.failure("quillotodo-main-window-shots --screenshots DIRECTORY", true))
+        return *failure;
     QTemporaryDir work;
-    if (!QDir().mkpath(directory.path()) || !work.isValid()) {
-        std::fprintf(stderr, "cannot prepare %s\n", argv[1]);
+    if (!work.isValid()) {
+        std::fprintf(stderr, "cannot make a temporary folder\n");
         return 1;
     }
-    quillo::QuilloAnimation::setEnabled(false);
 
     QSettings settings(work.filePath("QuilloToDo.conf"), QSettings::IniFormat);
     quillo::WindowSettings windowSettings(settings);
@@ -79,7 +51,7 @@ int main(int argc, char** argv) {
     });
     window.resize(1180, 760);
     window.show();
-    bool written = settle([&] { return window.showsEmptyState(); }) && save(window, directory, "first-run.png");
+    shots.shoot(window, "first-run", [&] { return window.showsEmptyState(); });
 
     QProcess demo;
     demo.start(QStringLiteral(QUILLOTODO_DEMO_LIBRARY_TOOL), {work.path()});
@@ -94,15 +66,14 @@ int main(int argc, char** argv) {
     windowSettings.setExpandedEvents(
         QStringLiteral("Demo|Interviews\x01"
                        "Demo|Pickups"));
-    written = settle(loaded) && save(window, directory, "main-window.png") && written;
+    shots.shoot(window, "main-window", loaded);
 
     std::vector<std::string> firstEvent;
     for (const auto& timeline : index.structure().front().events.front().timelines) firstEvent.push_back(timeline.id);
     filter.setTimelines(firstEvent, false);
-    written = settle(loaded) && save(window, directory, "main-window-timelines-off.png") && written;
+    shots.shoot(window, "main-window-timelines-off", loaded);
 
     window.setSidebarCollapsed(true);
-    written = settle([&] { return window.isSidebarCollapsed(); }) &&
-              save(window, directory, "main-window-sidebar-collapsed.png") && written;
-    return written ? 0 : 1;
+    shots.shoot(window, "main-window-sidebar-collapsed", [&] { return window.isSidebarCollapsed(); });
+    return shots.status();
 }

@@ -64,3 +64,19 @@ TEST(TodoScannerThreads, EventsReadInParallelGiveTheSameListAsOneAfterTheOther) 
     ASSERT_NE(serial.find("\"i inside\""), std::string::npos);
     for (const unsigned threads : {2u, 3u, 8u, 32u}) EXPECT_EQ(todoListText(threads, libraries), serial) << threads;
 }
+
+// Workers that finish their own event help with the timelines left in the others, on connections of
+// their own sharing the event's index.
+TEST(TodoScannerThreads, TheTimelinesOfOneEventReadInParallelGiveTheSameListAsOneAfterTheOther) {
+    TemporaryDirectory dir;
+    LibraryBuilder library(dir.path(), "Wide");
+    auto& event = library.event("Event");
+    for (int i = 0; i < 6; ++i) addTimelines(event, "t" + std::to_string(i));
+    addTimelines(library.event("Small"), "s");
+    library.finish();
+    const std::vector<ScannedLibrarySource> libraries{{library.bundlePath(), "Wide", "1"}};
+
+    const std::string serial = todoListText(1, libraries);
+    ASSERT_NE(serial.find("\"t5 tail\""), std::string::npos);
+    for (const unsigned threads : {2u, 5u, 16u}) EXPECT_EQ(todoListText(threads, libraries), serial) << threads;
+}

@@ -1,0 +1,68 @@
+#include "QuilloToDo/Views/Sidebar/TimelineToggleRow.h"
+
+#include "QuilloDesignKit/QuilloColor.h"
+#include "QuilloDesignKit/QuilloCountBadge.h"
+#include "QuilloDesignKit/QuilloFont.h"
+#include "QuilloDesignKit/QuilloSymbol.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace quillo {
+
+namespace {
+constexpr double kLeadingPadding = 16;
+constexpr double kVerticalPadding = 1;
+constexpr double kSpacing = 6;
+constexpr double kCheckSide = 12;
+}  // namespace
+
+TimelineToggleRow::TimelineToggleRow(const QString& name, bool isIncluded, std::int64_t count, QWidget* parent)
+    : QAbstractButton(parent),
+      isIncluded_(isIncluded),
+      badge_(
+          new QuilloCountBadge(count, count < 1 ? Color::quilloTextTertiary() : Color::quilloTextSecondary(), this)) {
+    setText(name);
+    setAccessibleName(name);
+    setFont(quilloFont(12, QuilloFontWeight::regular));
+    setFocusPolicy(Qt::NoFocus);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    badge_->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QSize TimelineToggleRow::sizeHint() const {
+    const QFontMetricsF metrics(font());
+    const double height = std::max({metrics.height(), kCheckSide, double(badge_->sizeHint().height())});
+    const double width = kLeadingPadding + kCheckSide + kSpacing + metrics.horizontalAdvance(text()) + kSpacing +
+                         badge_->sizeHint().width();
+    return {int(std::ceil(width)), int(std::ceil(height + 2 * kVerticalPadding))};
+}
+
+QSize TimelineToggleRow::minimumSizeHint() const {
+    return {int(kLeadingPadding + kCheckSide + kSpacing + badge_->sizeHint().width()), sizeHint().height()};
+}
+
+void TimelineToggleRow::resizeEvent(QResizeEvent*) {
+    const QSize badge = badge_->sizeHint();
+    badge_->setGeometry(width() - badge.width(), (height() - badge.height()) / 2, badge.width(), badge.height());
+}
+
+void TimelineToggleRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (isDown()) painter.setOpacity(0.7);
+    const QRectF check(kLeadingPadding, (height() - kCheckSide) / 2, kCheckSide, kCheckSide);
+    QuilloSymbol::paint(painter, check,
+                        isIncluded_ ? QStringLiteral("checkmark.square.fill") : QStringLiteral("square"),
+                        isIncluded_ ? Color::quilloAccent() : Color::quilloTextTertiary());
+
+    const double nameLeft = check.right() + kSpacing;
+    const double nameWidth = std::max(0.0, badge_->x() - kSpacing - nameLeft);
+    painter.setFont(font());
+    painter.setPen(isIncluded_ ? QColor(Qt::white) : Color::quilloTextSecondary());
+    painter.drawText(QRectF(nameLeft, 0, nameWidth, height()), Qt::AlignVCenter | Qt::AlignLeft,
+                     QFontMetricsF(font()).elidedText(text(), Qt::ElideMiddle, nameWidth));
+}
+
+}  // namespace quillo
