@@ -7,7 +7,9 @@
 #include "Platform/QtBridge/QtText.h"
 
 #include <algorithm>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace quillo::RemindersExporter {
@@ -27,6 +29,16 @@ std::optional<std::string> sourceForNewList(const platform::ReminderStore& store
     return std::nullopt;
 }
 
+// A new list never takes the name of a list already there (todoman refuses a folder in which two
+// lists share a name): the first free of "NAME", "NAME 2", "NAME 3", ...
+std::string freeListTitle(const platform::ReminderStore& store, const std::string& wanted) {
+    std::unordered_set<std::string> taken;
+    for (const auto& calendar : store.calendars()) taken.insert(calendar.title);
+    std::string title = wanted;
+    for (int number = 2; taken.contains(title); ++number) title = wanted + ' ' + std::to_string(number);
+    return title;
+}
+
 platform::ReminderCalendar targetList(platform::ReminderStore& store, const QString& newListTitle,
                                       const std::optional<QString>& existingListID) {
     if (existingListID) {
@@ -36,7 +48,7 @@ platform::ReminderCalendar targetList(platform::ReminderStore& store, const QStr
     }
     const QString title = newListTitle.trimmed();
     auto list = store.newCalendar();
-    list.title = platform::toStdString(title.isEmpty() ? QStringLiteral("QuilloToDo") : title);
+    list.title = freeListTitle(store, platform::toStdString(title.isEmpty() ? QStringLiteral("QuilloToDo") : title));
     const auto source = sourceForNewList(store);
     if (!source) throw ExportError(ExportError::Kind::noSourceForNewList);
     list.sourceIdentifier = *source;

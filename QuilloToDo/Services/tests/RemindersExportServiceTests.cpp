@@ -225,6 +225,21 @@ TEST_F(RemindersExportServiceTest, ReexportingIntoAnotherListMovesTheReminders) 
     for (const auto& todo : todomanList()) EXPECT_EQ(todo.toObject()["list"].toString(), "Second");
 }
 
+// The sheet suggests the same name again: the new list takes the first free "NAME n", and todoman
+// still reads the folder, each reminder once.
+TEST_F(RemindersExportServiceTest, ANewListNeverTakesTheNameOfAListThere) {
+    auto& export_ = makeService();
+    const std::vector<TodoItem> items{item("One", MarkerKind::todo, TodoStatus::open),
+                                      item("Two", MarkerKind::standard, TodoStatus::unknown)};
+    EXPECT_EQ(await(export_.exportItems(items, QString("Cut"), std::nullopt)).listTitle, "Cut");
+    EXPECT_EQ(await(export_.exportItems(items, QString(" Cut "), std::nullopt)).listTitle, "Cut 2");
+    EXPECT_EQ(await(export_.exportItems(items, QString("Cut"), std::nullopt)).listTitle, "Cut 3");
+    EXPECT_EQ(await(export_.exportItems(items, QString("Cut 2"), std::nullopt)).listTitle, "Cut 2 2");
+    const auto todos = todomanList();
+    ASSERT_EQ(todos.size(), 2);
+    for (const auto& todo : todos) EXPECT_EQ(todo.toObject()["list"].toString(), "Cut 2 2");
+}
+
 TEST_F(RemindersExportServiceTest, ADoneToDoLosesItsPriorityAndKeepsItsFirstCompletionDate) {
     auto& export_ = makeService();
     auto todo = item("Fix", MarkerKind::todo, TodoStatus::open);

@@ -91,10 +91,13 @@ MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
     connect(contentPane_, &ContentPane::remindersExportRequested, this, [this] { setShowRemindersExport(true); });
     connect(remindersExport_, &RemindersExportService::completedInRemindersChanged, this,
             [this] { contentPane_->setCompletedInReminders(remindersExport_->completedInReminders()); });
-    connect(&AppNotifications::defaultCenter(), &AppNotifications::showFeedbackSheet, this,
-            [this] { setShowFeedback(true); });
-    connect(&AppNotifications::defaultCenter(), &AppNotifications::showRemindersExportSheet, this,
-            [this] { setShowRemindersExport(true); });
+    // A closed (hidden) window presents no sheet: the command does nothing then.
+    connect(&AppNotifications::defaultCenter(), &AppNotifications::showFeedbackSheet, this, [this] {
+        if (isVisible()) setShowFeedback(true);
+    });
+    connect(&AppNotifications::defaultCenter(), &AppNotifications::showRemindersExportSheet, this, [this] {
+        if (isVisible()) setShowRemindersExport(true);
+    });
     // Reminders ticked off elsewhere show as completed when the user comes back.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) remindersExport_->refreshCompletionState();

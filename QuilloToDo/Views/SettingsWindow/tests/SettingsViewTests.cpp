@@ -167,8 +167,9 @@ TEST(SettingsTexts, AccessStatusTexts) {
 }
 
 TEST(SettingsTexts, ShortcutCaptionsUseThePlatformsKeyNames) {
-    EXPECT_TRUE(SettingsTexts::remindersCaption().contains("(File menu, Ctrl+Shift+E)"));
-    EXPECT_TRUE(SettingsTexts::feedbackCaption().endsWith("Also available via Ctrl+? in the Help menu."));
+    EXPECT_TRUE(SettingsTexts::remindersCaption().contains("(main window's context menu, Ctrl+Shift+E)"));
+    EXPECT_TRUE(
+        SettingsTexts::feedbackCaption().endsWith("Also available via Ctrl+? in the main window's context menu."));
 }
 
 TEST(SettingsTexts, TheOpenSourceNoticeNamesWhatTheProgramLinks) {

@@ -88,7 +88,9 @@ TEST_F(MainWindowTest, TheCollapseButtonHidesAndShowsTheSidebar) {
 }
 
 TEST_F(MainWindowTest, TheSheetNotificationsAndTheExportButtonAskForTheirSheets) {
-    EXPECT_FALSE(window_->showFeedback());
+    AppNotifications::defaultCenter().post(QStringLiteral("showFeedbackSheet"));
+    EXPECT_FALSE(window_->showFeedback());  // a closed window presents nothing
+    window_->show();
     AppNotifications::defaultCenter().post(QStringLiteral("showFeedbackSheet"));
     EXPECT_TRUE(window_->showFeedback());
     EXPECT_FALSE(window_->showRemindersExport());

@@ -11,7 +11,10 @@
 #include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
 #include "testing/FinalCutProProcess.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -59,6 +62,8 @@ TEST_F(SidebarTest, TheAddButtonAddsTheBundleThePanelAnswersAndACancelAddsNothin
     panel_.answer = urlOf(cut);
     sidebar().addButton()->click();
     EXPECT_EQ(watchedNames(), QStringList{"Cut"});
+    sidebar().addButton()->click();
+    EXPECT_EQ(panel_.startFolder, qPath(dir_.path() / "a"));
     ASSERT_EQ(sidebar().libraryCards().size(), 1);
     EXPECT_EQ(sidebar().libraryCards()[0]->accessibleName(), "Cut");
     EXPECT_TRUE(sidebar().libraryCards()[0]->showsProgress());
@@ -66,6 +71,36 @@ TEST_F(SidebarTest, TheAddButtonAddsTheBundleThePanelAnswersAndACancelAddsNothin
     EXPECT_FALSE(sidebar().libraryCards()[0]->showsProgress());
     EXPECT_EQ(sidebar().addButton()->text(), "Add Library...");
     EXPECT_EQ(sidebar().detectButton()->text(), "Detect from Final Cut Pro");
+}
+
+// The real dialog: it opens where the last library lies (the home folder before any), refuses a
+// plain folder by opening it, and adds a bundle whose path is typed into its field.
+TEST_F(SidebarTest, TheFileDialogAddsATypedBundleAndOpensWhereTheLastLibraryLies) {
+    EXPECT_EQ(addLibraryStartFolder(libraries_), QDir::homePath());
+    libraries_.addLibrary(urlOf(bundle("first", "Old")));
+    const auto cut = bundle("second", "Cut");
+    FileDialogAddLibraryPanel panel;
+    QWidget window;
+    window.show();
+    presentAddLibraryPanel(panel, libraries_, &window);
+    auto* dialog = window.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    EXPECT_EQ(dialog->directory().absolutePath(), qPath(dir_.path() / "first"));
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(field, nullptr);
+
+    field->setText(qPath(dir_.path() / "second"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->directory().absolutePath(), qPath(dir_.path() / "second"));
+
+    field->clear();
+    QTest::keyClicks(field, qPath(cut));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(watchedNames(), (QStringList{"Old", "Cut"}));
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QFileDialog*>() == nullptr, 10'000);
+    EXPECT_EQ(addLibraryStartFolder(libraries_), qPath(dir_.path() / "second"));
 }
 
 TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral) {
