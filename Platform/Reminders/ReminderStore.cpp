@@ -108,6 +108,10 @@ ReminderAuthorizationStatus ReminderStore::authorizationStatus() const {
 bool ReminderStore::requestFullAccess() {
     std::error_code error;
     fs::create_directories(root_, error);
+    if (error) {
+        throw ReminderStoreError("The reminders folder " + root_.string() + " cannot be created: " + error.message() +
+                                 ".");
+    }
     return authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
 }
 

@@ -35,7 +35,8 @@ public:
     const std::filesystem::path& root() const noexcept { return root_; }
 
     ReminderAuthorizationStatus authorizationStatus() const;
-    // Creates the root folder; true when the store grants full access afterwards.
+    // Creates the root folder; true when the store grants full access afterwards. Fails with a
+    // ReminderStoreError saying why when the folder cannot be created.
     bool requestFullAccess();
 
     // Every list, ordered by identifier; folders whose names begin with a dot are not lists.

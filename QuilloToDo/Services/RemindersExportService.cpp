@@ -60,22 +60,41 @@ RemindersExportService::RemindersExportService(QSettings* defaults, std::unique_
     exportedReminderIDs_ = ReminderMappingStore::load(*defaults_);
     onStore([](platform::ReminderStore& s) {
         return s.authorizationStatus();
-    }).then(this, [this](ReminderAuthorizationStatus status) { setAuthorizationStatus(status); });
+    }).then(this, [this](ReminderAuthorizationStatus status) {
+        isAuthorizationStatusKnown_ = true;
+        if (status == authorizationStatus_) {
+            emit authorizationStatusChanged();
+        } else {
+            setAuthorizationStatus(status);
+        }
+    });
 }
 
 RemindersExportService::~RemindersExportService() { storeThread_.waitForDone(); }
 
 QFuture<bool> RemindersExportService::requestAccess() {
+    struct Answer {
+        ReminderAuthorizationStatus status;
+        QString deniedReason;
+    };
     return onStore([](platform::ReminderStore& store) {
-               // A failed request counts as a refusal.
+               // A failed request counts as a refusal, with the store's reason.
                try {
                    store.requestFullAccess();
-               } catch (...) {
+               } catch (const std::exception& error) {
+                   return Answer{ReminderAuthorizationStatus::denied, QString::fromStdString(error.what())};
                }
-               return store.authorizationStatus();
+               return Answer{store.authorizationStatus(), QString()};
            })
-        .then(this, [this](ReminderAuthorizationStatus status) {
-            setAuthorizationStatus(status);
+        .then(this, [this](const Answer& answer) {
+            const ReminderAuthorizationStatus status = answer.status;
+            const bool reasonChanged = answer.deniedReason != accessDeniedReason_;
+            accessDeniedReason_ = answer.deniedReason;
+            if (status != authorizationStatus_) {
+                setAuthorizationStatus(status);
+            } else if (reasonChanged) {
+                emit authorizationStatusChanged();
+            }
             const bool granted = status == ReminderAuthorizationStatus::fullAccess;
             if (granted) reloadLists();
             return granted;

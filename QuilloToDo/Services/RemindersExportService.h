@@ -46,8 +46,13 @@ public:
                                     QObject* parent = nullptr);
     ~RemindersExportService() override;
 
-    // Read from the store shortly after creation (notDetermined until then) and after each request.
+    // Read from the store shortly after creation (notDetermined until then) and after each request;
+    // denied after a request that could not create the store's folder.
     platform::ReminderAuthorizationStatus authorizationStatus() const noexcept { return authorizationStatus_; }
+    // Whether the first read has returned; authorizationStatusChanged is emitted then in any case.
+    bool isAuthorizationStatusKnown() const noexcept { return isAuthorizationStatusKnown_; }
+    // Why the last request was refused, when the store said (the folder could not be created); else empty.
+    const QString& accessDeniedReason() const noexcept { return accessDeniedReason_; }
     const QList<ReminderList>& availableLists() const noexcept { return availableLists_; }
     const ReminderMapping& exportedReminderIDs() const noexcept { return exportedReminderIDs_; }
     const ReminderIDSet& completedInReminders() const noexcept { return completedInReminders_; }
@@ -93,6 +98,8 @@ private:
     // One thread: the store is never used from two at once.
     QThreadPool storeThread_;
     platform::ReminderAuthorizationStatus authorizationStatus_ = platform::ReminderAuthorizationStatus::notDetermined;
+    bool isAuthorizationStatusKnown_ = false;
+    QString accessDeniedReason_;
     QList<ReminderList> availableLists_;
     ReminderMapping exportedReminderIDs_;
     ReminderIDSet completedInReminders_;

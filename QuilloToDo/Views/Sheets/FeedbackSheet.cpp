@@ -80,7 +80,7 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     layout->addWidget(new QuilloDivider);
 
     auto* form = new GroupedForm;
-    form->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    form->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(form, 1);
 
     GroupedFormSection* feedback = form->addSection(QStringLiteral("Your Feedback"));

@@ -98,6 +98,8 @@ TEST_F(RemindersExportSheetTest, TheNewListNameIsSuggestedOnceAndABlankNameDisab
     EXPECT_TRUE(button(sheet, "Export")->isEnabled());
     name->setText(" \t ");
     EXPECT_FALSE(button(sheet, "Export")->isEnabled());
+    name->setText(QString::fromUtf8("\u00A0\u3000\u2009\t"));  // Unicode space separators are blank too
+    EXPECT_FALSE(button(sheet, "Export")->isEnabled());
     name->setText("\n");  // only blanks and tabs are trimmed here
     EXPECT_TRUE(sheet.canExport());
     name->clear();

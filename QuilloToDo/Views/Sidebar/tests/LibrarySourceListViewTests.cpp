@@ -259,3 +259,23 @@ TEST_F(SidebarTest, ALoneEventIsAlwaysOpenAndHasNoHeader) {
     EXPECT_EQ(card->rows()[0]->text(), "Main Cut");
     EXPECT_EQ(card->rows()[0]->badge().count(), 3);
 }
+
+// A card opens over the layout animation: it starts at the folded card's height and grows to its own.
+TEST_F(SidebarTest, AnEventCardUnfoldsOverTheLayoutAnimation) {
+    libraries_.addLibrary(urlOf(bundle("a", "QuilloFoldA")));
+    libraries_.addLibrary(urlOf(bundle("b", "QuilloFoldB")));
+    refreshIndex();
+    sidebar().resize(240, 400);
+    sidebar().show();
+    ASSERT_TRUE(
+        waitUntil([&] { return sidebar().eventCards().size() == 2 && sidebar().eventCards()[0]->isVisible(); }));
+    const int folded = sidebar().eventCards()[0]->height();
+
+    sidebar().eventCards()[0]->headerButton()->click();
+    EventCard* opened = sidebar().eventCards()[0];
+    const int open = opened->sizeHint().height();
+    ASSERT_GT(open, folded);
+    EXPECT_EQ(opened->maximumHeight(), folded);  // still at the old height, and growing
+    ASSERT_TRUE(waitUntil([&] { return opened->height() == open; }));
+    EXPECT_EQ(opened->maximumHeight(), QWIDGETSIZE_MAX);  // free again once grown
+}
