@@ -4,14 +4,13 @@
 
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
+#include "bench/MainThreadStall.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -23,9 +22,10 @@
 
 namespace {
 
+using quillo::bench::longestStall;
+
 constexpr int kRefreshRepetitions = 5;
 constexpr int kFilterRepetitions = 9;
-constexpr int kTickMs = 5;
 constexpr const char* kSearchText = "horizon";
 constexpr std::size_t kExcludedTimelines = 100;
 
@@ -33,21 +33,6 @@ struct Library {
     std::vector<quillo::ScannedLibrarySource> sources;
     std::vector<quillo::TodoItem> items;
 };
-
-// The longest the main thread went without serving a timer that ticks every 5 ms while `work`
-// ran to its end, in milliseconds.
-double longestStall(const QFuture<void>& work) {
-    QElapsedTimer sinceTick;
-    qint64 longest = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, [&] { longest = std::max(longest, sinceTick.restart()); });
-    ticker.start(kTickMs);
-    sinceTick.start();
-    while (!work.isFinished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    longest = std::max(longest, sinceTick.elapsed());
-    return static_cast<double>(longest);
-}
 
 // A refresh into an empty index, then one that finds the same items again (the "Refresh now" case).
 // The floor is the same scan on a thread of its own, with no controller: what the machine's load
