@@ -69,7 +69,6 @@ void QuilloToDoApp::createCommands() {
     // The main window's closing only hides it: quitting is the one way to end the program.
     quit_ = new QAction(QStringLiteral("Quit"), this);
     quit_->setShortcut(MenuShortcuts::quit());
-    quit_->setMenuRole(QAction::QuitRole);
     connect(quit_, &QAction::triggered, this, [] { QCoreApplication::quit(); });
     quitSeparator_ = new QAction(this);
     quitSeparator_->setSeparator(true);

@@ -101,6 +101,21 @@ TEST_F(SidebarTest, TheFileDialogAddsATypedBundleAndOpensWhereTheLastLibraryLies
     EXPECT_EQ(watchedNames(), (QStringList{"Old", "Cut"}));
     QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QFileDialog*>() == nullptr, 10'000);
     EXPECT_EQ(addLibraryStartFolder(libraries_), qPath(dir_.path() / "second"));
+
+    // Opened (as a double-click does) and taken with the default button.
+    const auto reel = bundle("second", "Reel");
+    presentAddLibraryPanel(panel, libraries_, &window);
+    dialog = window.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->setDirectory(qPath(reel));
+    QPushButton* add = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == "Add Library") add = button;
+    }
+    ASSERT_NE(add, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(add->isEnabled(), 10'000);
+    add->click();
+    EXPECT_EQ(watchedNames(), (QStringList{"Old", "Cut", "Reel"}));
 }
 
 TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral) {
