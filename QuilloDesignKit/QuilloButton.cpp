@@ -1,5 +1,6 @@
 #include "QuilloDesignKit/QuilloButton.h"
 
+#include "QuilloDesignKit/QuilloAccessibility.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloFont.h"
 #include "QuilloDesignKit/QuilloPainting.h"
@@ -18,6 +19,9 @@ constexpr double kSymbolGap = 6;
 
 QuilloButton::QuilloButton(const QString& text, const QString& symbol, QWidget* parent)
     : QAbstractButton(parent), symbol_(symbol) {
+    QuilloAccessibility::install();
+    // Reached with Tab; a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setText(text);
     setFont(quilloControl().font);
     setCursor(Qt::ArrowCursor);
@@ -71,10 +75,13 @@ void QuilloButton::paintEvent(QPaintEvent*) {
     }
     painter.setPen(Qt::white);
     painter.drawText(QRectF(x, bounds.top(), textWidth + 1, bounds.height()), Qt::AlignVCenter | Qt::AlignLeft, shown);
+    if (hasFocus()) QuilloPainting::strokeFocusRing(painter, bounds, QuilloButtonStyle::kCornerRadius);
 }
 
 QuilloIconButton::QuilloIconButton(const QString& symbol, double size, QWidget* parent)
     : QAbstractButton(parent), style_{size}, symbol_(symbol) {
+    QuilloAccessibility::install();
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
@@ -94,6 +101,7 @@ void QuilloIconButton::paintEvent(QPaintEvent*) {
     const double glyph = std::round(side * 0.45);
     QuilloSymbol::paint(painter, QRectF(circle.center() - QPointF(glyph / 2, glyph / 2), QSizeF(glyph, glyph)), symbol_,
                         Color::quilloTextSecondary(), QFont::Medium);
+    if (hasFocus()) QuilloPainting::strokeFocusRing(painter, circle, side / 2);
 }
 
 }  // namespace quillo

@@ -1,5 +1,6 @@
 #include "QuilloDesignKit/QuilloChip.h"
 
+#include "QuilloDesignKit/QuilloAccessibility.h"
 #include "QuilloDesignKit/QuilloFont.h"
 #include "QuilloDesignKit/QuilloPainting.h"
 #include "QuilloDesignKit/QuilloSymbol.h"
@@ -18,6 +19,7 @@ constexpr double kSpacing = 4;
 QuilloChip::QuilloChip(const QString& label, const QuilloChipOptions& options, QWidget* trailing,
                        std::function<void()> action, QWidget* parent)
     : QAbstractButton(parent), options_(options), trailing_(trailing), action_(std::move(action)) {
+    QuilloAccessibility::install();
     setText(label);
     setCheckable(true);
     setChecked(options_.isSelected);
@@ -117,6 +119,7 @@ void QuilloChip::paintEvent(QPaintEvent*) {
     painter.setPen(color);
     const double textWidth = QFontMetricsF(font).horizontalAdvance(text());
     painter.drawText(QRectF(x, 0, textWidth + 1, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    if (hasFocus()) QuilloPainting::strokeFocusRing(painter, rect(), QuilloChipChrome::kCornerRadius);
 }
 
 }  // namespace quillo

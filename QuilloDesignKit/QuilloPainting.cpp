@@ -1,5 +1,7 @@
 #include "QuilloDesignKit/QuilloPainting.h"
 
+#include "QuilloDesignKit/QuilloColor.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -57,6 +59,10 @@ void strokeInsideCircle(QPainter& painter, const QRectF& rect, const QColor& col
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(rect.adjusted(half, half, -half, -half));
     painter.restore();
+}
+
+void strokeFocusRing(QPainter& painter, const QRectF& rect, double radius) {
+    strokeInsideRoundedRect(painter, rect, radius, Color::quilloAccent(), 2);
 }
 
 }  // namespace quillo::QuilloPainting

@@ -20,5 +20,8 @@ void strokeInsideRoundedRect(QPainter& painter, const QRectF& rect, double radiu
 void fillCapsule(QPainter& painter, const QRectF& rect, const QColor& color);
 void fillCircle(QPainter& painter, const QRectF& rect, const QColor& color);
 void strokeInsideCircle(QPainter& painter, const QRectF& rect, const QColor& color, double width = 1);
+// The ring of a control that has the keyboard focus: a 2-point line in the accent colour inside
+// the control's rounded outline.
+void strokeFocusRing(QPainter& painter, const QRectF& rect, double radius);
 
 }  // namespace quillo::QuilloPainting

@@ -7,7 +7,7 @@
 namespace quillo {
 
 // A toolbar symbol (13 points, medium) in the accent colour while its panel is open and in the
-// secondary text colour otherwise, with the help text as tooltip below it.
+// secondary text colour otherwise, with the help text as tooltip below it; checked while open.
 class QuilloPanelToggleButton : public QuilloSymbolButton {
     Q_OBJECT
 public:

@@ -1,5 +1,7 @@
 #include "QuilloDesignKit/QuilloSymbolButton.h"
 
+#include "QuilloDesignKit/QuilloAccessibility.h"
+#include "QuilloDesignKit/QuilloPainting.h"
 #include "QuilloDesignKit/QuilloSymbol.h"
 #include "QuilloDesignKit/QuilloTooltip.h"
 
@@ -13,6 +15,7 @@ QuilloSymbolButton::QuilloSymbolButton(const QString& symbol, double pointSize, 
                                        const QColor& color, const QString& tooltip, QuilloEdge tooltipEdge,
                                        QWidget* parent)
     : QAbstractButton(parent), symbol_(symbol), pointSize_(pointSize), weight_(weight), color_(color) {
+    QuilloAccessibility::install();
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setFocusPolicy(Qt::TabFocus);
     tooltip_ = quilloTooltip(this, tooltip, std::nullopt, tooltipEdge);
@@ -31,7 +34,7 @@ void QuilloSymbolButton::setColor(const QColor& color) {
 }
 
 QSize QuilloSymbolButton::sizeHint() const {
-    const int side = int(std::ceil(pointSize_)) + 4;  // a little room to hit
+    const int side = int(std::ceil(pointSize_)) + 6;  // a little room to hit, and for the focus ring
     return {side, side};
 }
 
@@ -45,6 +48,10 @@ void QuilloSymbolButton::paintEvent(QPaintEvent*) {
     QuilloSymbol::paint(painter,
                         QRectF(centre - QPointF(pointSize_ / 2, pointSize_ / 2), QSizeF(pointSize_, pointSize_)),
                         symbol_, color_, weight_);
+    if (hasFocus()) {
+        painter.setOpacity(1);
+        QuilloPainting::strokeFocusRing(painter, rect(), 4);
+    }
 }
 
 }  // namespace quillo

@@ -32,6 +32,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A checkable symbol button shows its owner's state: a click does not flip it.
+    void nextCheckState() override {}
 
 private:
     QString symbol_;

@@ -43,6 +43,9 @@ void QuilloTooltip::setText(const QString& text) {
 }
 
 bool QuilloTooltip::eventFilter(QObject* watched, QEvent* event) {
+    // A shown pill follows its control when the control or any widget around it moves or is
+    // resized (a layout change, the window resized).
+    if (isShown_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) place();
     if (watched != control_) return false;
     switch (event->type()) {
     case QEvent::Enter: pointerEntered(); break;
@@ -76,6 +79,10 @@ void QuilloTooltip::show() {
     else if (pill_->parentWidget() != window)
         pill_->setParent(window);
     isShown_ = true;
+    for (QWidget* around = control_->parentWidget(); around; around = around->parentWidget()) {
+        around->installEventFilter(this);
+        if (around == window) break;
+    }
     place();
     pill_->raise();
 
@@ -97,6 +104,11 @@ void QuilloTooltip::show() {
 }
 
 void QuilloTooltip::hide() {
+    if (isShown_) {
+        for (QWidget* around = control_->parentWidget(); around; around = around->parentWidget()) {
+            around->removeEventFilter(this);
+        }
+    }
     isShown_ = false;
     if (pill_) pill_->hide();  // at once, without a fade
 }

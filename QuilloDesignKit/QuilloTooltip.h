@@ -18,7 +18,8 @@ class QuilloTooltipPill;
 // The application's own hover tooltip on one control. 350 ms after the pointer comes to rest on
 // the control a pill fades in (0.1 s) above or below it, inside the control's window; leaving
 // hides it at once, and so does a press, which still reaches the control. Waits are not
-// cancelled: the first to end while the pointer is over the control shows the pill.
+// cancelled: the first to end while the pointer is over the control shows the pill. A shown pill
+// follows the control when it moves or the window is resized.
 // The control's accessible name becomes the text, its description "Shortcut " and the shortcut.
 class QuilloTooltip : public QObject {
     Q_OBJECT

@@ -4,6 +4,9 @@
 //                                  been published, prints FILE and quits (scripts/run on a machine
 //                                  without a display)
 // Settings live in $XDG_CONFIG_HOME/QuilloToDo/QuilloToDo.conf, data in $XDG_DATA_HOME/QuilloToDo/.
+// One copy runs per settings folder: launched again, it shows the running copy's main window and
+// exits 0. Closing the main window only hides it; Quit (Ctrl+Q) ends the program.
+#include "QuilloToDo/App/LaunchHandover.h"
 #include "QuilloToDo/App/QuilloToDoApp.h"
 #include "QuilloToDo/Views/Shell/DarkColorScheme.h"
 #include "QuilloToDo/Views/Shell/MainWindow.h"
@@ -60,10 +63,27 @@ int main(int argc, char** argv) {
     parser.addOption(screenshot);
     parser.process(application);
 
-    QSettings defaults(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                           QStringLiteral("/QuilloToDo/QuilloToDo.conf"),
-                       QSettings::IniFormat);
+    const QString settingsFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/QuilloToDo");
+    quillo::LaunchHandover handover(settingsFolder);
+    if (!handover.claim()) {
+        QObject::connect(&handover, &quillo::LaunchHandover::handedOver, [&settingsFolder](bool answered) {
+            if (!answered) {
+                std::fprintf(stderr, "QuilloToDo: a running copy holds %s but does not answer\n",
+                             qPrintable(settingsFolder));
+            }
+            QCoreApplication::exit(answered ? 0 : 1);
+        });
+        handover.handOver();
+        return QApplication::exec();
+    }
+    // The program serves the extension's panel with its window closed, until the user quits.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QSettings defaults(settingsFolder + QStringLiteral("/QuilloToDo.conf"), QSettings::IniFormat);
     quillo::QuilloToDoApp quillo(defaults);
+    QObject::connect(&handover, &quillo::LaunchHandover::showRequested, &quillo,
+                     [&quillo] { quillo.showMainWindow(); });
     quillo::MainWindow& window = quillo.showMainWindow();
     if (parser.isSet(screenshot)) screenshotAfterFirstRefresh(window, parser.value(screenshot));
     return QApplication::exec();

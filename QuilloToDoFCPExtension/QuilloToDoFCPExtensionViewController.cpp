@@ -42,7 +42,7 @@ void QuilloToDoFCPExtensionViewController::loadView() {
     statusLabel_ = new QLabel(extensionpaneltext::kConnecting, this);
     statusLabel_->setTextInteractionFlags(Qt::NoTextInteraction);
     QFont statusFont = statusLabel_->font();
-    statusFont.setPointSize(11);
+    statusFont.setPixelSize(11);  // sizes are device-independent pixels, as in the application's design kit
     statusLabel_->setFont(statusFont);
     statusLabel_->setForegroundRole(QPalette::PlaceholderText);  // the secondary text colour
 
@@ -65,7 +65,7 @@ void QuilloToDoFCPExtensionViewController::loadView() {
     tableView_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     tableView_->setStyleSheet(QStringLiteral("QTableView::item { padding-left: 6px; padding-right: 6px; }"));
     QFont cellFont = tableView_->font();
-    cellFont.setPointSize(12);
+    cellFont.setPixelSize(12);
     tableView_->setFont(cellFont);
     connect(tableView_, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { rowDoubleClicked(index.row()); });

@@ -4,31 +4,30 @@
 
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
+#include "bench/MainThreadStall.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
-
-#include <time.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
 
+using quillo::bench::longestStall;
+using quillo::bench::mainThreadStall;
+using quillo::bench::Stall;
+
 constexpr int kRefreshRepetitions = 5;
 constexpr int kFilterRepetitions = 9;
-constexpr int kTickMs = 5;
 constexpr const char* kSearchText = "horizon";
 constexpr std::size_t kExcludedTimelines = 100;
 
@@ -39,59 +38,23 @@ struct Library {
     std::vector<quillo::TodoItem> items;
 };
 
-// What the main thread went through while a timer ticked every 5 ms until `work` ran to its end, in
-// milliseconds.
-struct Stall {
-    double wallMs = 0;  // the longest it went without serving the timer
-    // The most processor time it spent itself between two ticks: the stall without what other
-    // processes of a loaded machine take from it.
-    double busyMs = 0;
-};
-
-double mainThreadCpuMs() {
-    timespec now{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-Stall longestStall(const QFuture<void>& work) {
-    Stall longest;
-    QElapsedTimer sinceTick;
-    double cpuAtTick = mainThreadCpuMs();
-    const auto tick = [&] {
-        longest.wallMs = std::max(longest.wallMs, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
-        sinceTick.restart();
-        const double cpu = mainThreadCpuMs();
-        longest.busyMs = std::max(longest.busyMs, cpu - std::exchange(cpuAtTick, cpu));
-    };
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, tick);
-    ticker.start(kTickMs);
-    sinceTick.start();
-    // Sleeps until an event comes (a tick at the latest): a busy wait would count as work.
-    while (!work.isFinished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    tick();
-    return longest;
-}
-
 // A refresh into an empty index, then one that finds the same items again (the "Refresh now" case),
 // then one whose list differs, which replaces (and frees) the whole list before it. The floor is the
 // same scan on a thread of its own, with no controller: what the machine's load alone costs the timer.
 void refreshStall(benchmark::State& state, const Library& library) {
     Stall stall;
     Stall changeStall;
-    Stall floor;
+    double floor = 0;
     for (auto _ : state) {
         floor = longestStall(QtConcurrent::run([&library] {
             auto items = quillo::TodoScanner().scan(library.sources);
             benchmark::DoNotOptimize(items.data());
         }));
         quillo::IndexController index;
-        const Stall first = longestStall(index.refresh(library.sources));
-        const Stall again = longestStall(index.refresh(library.sources));
+        const Stall first = mainThreadStall(index.refresh(library.sources));
+        const Stall again = mainThreadStall(index.refresh(library.sources));
         stall = {std::max(first.wallMs, again.wallMs), std::max(first.busyMs, again.busyMs)};
-        changeStall = longestStall(index.refresh(library.changedSources));
+        changeStall = mainThreadStall(index.refresh(library.changedSources));
         if (index.items().size() != library.items.size()) state.SkipWithError("the refresh lost items");
         if (index.items().empty() || index.items().front().libraryBookmarkID != library.changedSources[0].bookmarkID)
             state.SkipWithError("the last refresh did not change the list");
@@ -100,7 +63,7 @@ void refreshStall(benchmark::State& state, const Library& library) {
     state.counters["main_busy_ms"] = stall.busyMs;
     state.counters["change_stall_ms"] = changeStall.wallMs;
     state.counters["change_busy_ms"] = changeStall.busyMs;
-    state.counters["floor_stall_ms"] = floor.wallMs;
+    state.counters["floor_stall_ms"] = floor;
 }
 
 void filteredItems(benchmark::State& state, const Library& library, bool searchAndExclude) {

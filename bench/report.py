@@ -2,8 +2,11 @@
 """Turns quillo-bench's JSON output and the scan's peak memory into the results table and results.json.
 
 usage: report.py BENCHMARKS_JSON PEAK_RSS_KB PROCESS_WALL RESULTS_JSON CONTROLLERS_JSON VIEWS_JSON IPC_JSON
+                 VIEWS_A11Y_JSON LAUNCH_JSON SERVICES_JSON
 PROCESS_WALL is GNU time's elapsed "[h:]m:ss.ss" of the same quillotodo-scan process; CONTROLLERS_JSON
-is quillo-controllers-bench's output, VIEWS_JSON quillo-views-bench's, IPC_JSON quillo-ipc-bench's.
+is quillo-controllers-bench's output, VIEWS_JSON quillo-views-bench's, IPC_JSON quillo-ipc-bench's,
+VIEWS_A11Y_JSON quillo-views-bench's with the accessibility bridge on, LAUNCH_JSON
+quillo-launch-bench's, SERVICES_JSON quillo-services-bench's.
 Exits 1 when a target is missed.
 """
 
@@ -32,6 +35,9 @@ def main():
     controllers = medians(sys.argv[5])
     views = medians(sys.argv[6])
     publish = medians(sys.argv[7])["ipc_publish"][1]  # four clients, each repetition's figures
+    views_a11y = medians(sys.argv[8])
+    launch = medians(sys.argv[9])["launch_to_list"]
+    reminders_refresh = medians(sys.argv[10])["reminders_refresh"]
     seconds = {name: value for name, (value, _) in m.items()}
     turns = m["floor_and_scans"][1]  # the floor and both scans, measured in turn each repetition
     results = {
@@ -63,9 +69,21 @@ def main():
         "search_keystroke_ms": views["search_keystroke"][0] * 1e3,
         "list_viewport_paint_ms": views["list_viewport_paint"][0] * 1e3,
         "details_open_ms": views["details_open"][0] * 1e3,
+        # The whole main window, sidebar and content: a keystroke until both are updated and painted.
+        "window_search_keystroke_ms": views["window_search_keystroke"][0] * 1e3,
+        "window_search_keystroke_a11y_ms": views_a11y["window_search_keystroke"][0] * 1e3,
+        # Process start until the list's model holds every item, and the process's peak by then.
+        "launch_to_list_s": launch[0],
+        "launch_peak_rss_mb": launch[1]["peak_rss_mib"],
         "publish_main_ms": publish["publish_main_ms"],
         "publish_one_encode_ms": publish["publish_one_encode_ms"],
         "publish_all_decoded_s": publish["publish_all_decoded_s"],
+        # 5,000 exported reminders: one completion refresh, and the export that wrote them.
+        "reminders_refresh_s": reminders_refresh[0],
+        "reminders_refresh_main_stall_ms": reminders_refresh[1]["main_stall_ms"],
+        "reminders_export_s": reminders_refresh[1]["export_s"],
+        "reminders_export_main_stall_ms": reminders_refresh[1]["export_main_stall_ms"],
+        "reminders_export_floor_stall_ms": reminders_refresh[1]["export_floor_stall_ms"],
     }
     with open(results_path, "w", encoding="utf-8") as f:
         json.dump(results, f, indent=2)
@@ -80,7 +98,7 @@ def main():
         ("floor: read 3 tables, decode every blob", f"{r['floor_s']:.3f} s", "", None),
         ("TodoScanner.scan, 1 thread", f"{r['scan_s']:.3f} s = {ratio:.1f}x floor", "<= 1.5x floor", ratio <= 1.5),
         ("TodoScanner.scan, events in parallel", f"{r['scan_parallel_s']:.3f} s = {parallel_ratio:.2f}x floor",
-         "<= 0.5x floor", parallel_ratio <= 0.5),
+         "<= 0.35x floor", parallel_ratio <= 0.35),
         # A fresh heap: what the first refresh after start-up costs, the todoList encoding included.
         ("quillotodo-scan process, wall clock", f"{process_s:.1f} s", "", None),
         ("LibraryStructureScanner.structure", f"{r['structure_s']:.3f} s", "", None),
@@ -112,12 +130,30 @@ def main():
         ("one viewport of list rows painted", f"{r['list_viewport_paint_ms']:.2f} ms", "<= 16 ms",
          r["list_viewport_paint_ms"] <= 16),
         ("Details opened on a click", f"{r['details_open_ms']:.2f} ms", "<= 16 ms", r["details_open_ms"] <= 16),
+        ("search keystroke to the whole window painted", f"{r['window_search_keystroke_ms']:.1f} ms", "<= 25 ms",
+         r["window_search_keystroke_ms"] <= 25),
+        ("  the same, accessibility bridge on", f"{r['window_search_keystroke_a11y_ms']:.1f} ms", "<= 30 ms",
+         r["window_search_keystroke_a11y_ms"] <= 30),
+        ("launch until the first list is shown", f"{r['launch_to_list_s']:.2f} s", "<= 0.9 s",
+         r["launch_to_list_s"] <= 0.9),
+        ("peak RSS of the program, list shown", f"{r['launch_peak_rss_mb']:.0f} MiB", "<= 300 MiB",
+         r["launch_peak_rss_mb"] <= 300),
         ("TodoIPCServer.publish to 4 clients, main thread",
          f"{r['publish_main_ms']:.0f} ms = {publish['main_to_encode']:.2f}x one encode", "<= 1.2x one encode",
          publish["main_to_encode"] <= 1.2),
         ("todoList, one encode beside the publish", f"{r['publish_one_encode_ms']:.0f} ms", "", None),
         ("publish until 4 clients decoded the list", f"{r['publish_all_decoded_s']:.2f} s", "<= 1.5 s",
          r["publish_all_decoded_s"] <= 1.5),
+        ("completion refresh over 5,000 reminders", f"{r['reminders_refresh_s']:.3f} s", "<= 0.5 s",
+         r["reminders_refresh_s"] <= 0.5),
+        ("  longest main-thread stall during it", f"{r['reminders_refresh_main_stall_ms']:.0f} ms", "<= 20 ms",
+         r["reminders_refresh_main_stall_ms"] <= 20),
+        ("export of 5,000 new reminders", f"{r['reminders_export_s']:.1f} s", "", None),
+        ("  longest main-thread stall during it", f"{r['reminders_export_main_stall_ms']:.0f} ms", "<= 20 ms",
+         r["reminders_export_main_stall_ms"] <= 20),
+        # The timer while the same export runs on a plain thread: the machine's and the disk's share.
+        ("  the same export on a plain thread, longest stall", f"{r['reminders_export_floor_stall_ms']:.0f} ms", "",
+         None),
     ]
     header = ("figure (median)", "value", "target", "met")
     cells = [header] + [(a, b, c, "" if ok is None else ("yes" if ok else "NO")) for a, b, c, ok in rows]

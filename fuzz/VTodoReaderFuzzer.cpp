@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the VTODO reader as the content of a reminder file. Whatever reads as a
-// reminder must survive a rewrite: written back and read again, it keeps the fields the store maps.
+// reminder must survive a rewrite: written back and read again, it keeps the fields the store maps,
+// and its completion when that is left alone or flipped.
 #include "Platform/Reminders/VTodoCoding.h"
 
 #include "Platform/Foundation/UnicodeText.h"
@@ -31,10 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     reminder->title = "Edited: " + reminder->title;
     const auto now = platform::Reminder::Date::clock::from_time_t(1700000000);
-    const auto again = platform::VTodoCoding::read(platform::VTodoCoding::write(*reminder, now), "fuzz", "list");
+    auto again = platform::VTodoCoding::read(platform::VTodoCoding::write(*reminder, now), "fuzz", "list");
     require(again.has_value());
     require(trimmed(again->title) == trimmed(reminder->title));
     require(again->priority == reminder->priority);
     require(again->isCompleted == reminder->isCompleted);
+
+    again->isCompleted = !again->isCompleted;
+    const auto flipped = platform::VTodoCoding::read(platform::VTodoCoding::write(*again, now), "fuzz", "list");
+    require(flipped.has_value());
+    require(flipped->isCompleted == again->isCompleted);
     return 0;
 }

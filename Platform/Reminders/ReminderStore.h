@@ -5,9 +5,12 @@
 #include "Platform/Reminders/ReminderCalendar.h"
 #include "Platform/Reminders/ReminderSource.h"
 
+#include <deque>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -19,8 +22,9 @@ namespace platform {
 // reminders.
 //
 // Saves are pending until commit(), which writes each file atomically (a temporary file renamed over
-// the target) and moves a reminder's file when its list changed; reset() drops what is pending.
-// Reads see the disk, overlaid with pending reminders. Not thread-safe: use one store from one
+// the target), makes a new list folder complete under a hidden name before renaming it into place,
+// and moves a reminder's file when its list changed; reset() drops what is pending. Reads see the
+// disk, overlaid with pending reminders. Not thread-safe: use one store from one
 // thread at a time. Failures throw ReminderStoreError.
 class ReminderStore {
 public:
@@ -35,7 +39,8 @@ public:
     const std::filesystem::path& root() const noexcept { return root_; }
 
     ReminderAuthorizationStatus authorizationStatus() const;
-    // Creates the root folder; true when the store grants full access afterwards.
+    // Creates the root folder; true when the store grants full access afterwards. Fails with a
+    // ReminderStoreError saying why when the folder cannot be created.
     bool requestFullAccess();
 
     // Every list, ordered by identifier; folders whose names begin with a dot are not lists.
@@ -47,21 +52,38 @@ public:
     ReminderCalendar newCalendar() const;
     virtual void saveCalendar(const ReminderCalendar& calendar);
 
-    // The reminder with this identifier in any list; nothing when there is none or the file holds no
-    // VTODO. An identifier that could name a path outside a list folder names nothing.
+    // The reminder with this identifier in any list; nothing when there is no "<identifier>.ics" or
+    // the file holds an event or a journal entry instead. A file that cannot be read or parsed is
+    // still the reminder: it comes with nothing but its identifiers, and saving it replaces the file.
+    // An identifier that could name a path outside a list folder names nothing.
     std::optional<Reminder> calendarItemWithIdentifier(const std::string& identifier) const;
+    // calendarItemWithIdentifier for each identifier, in their order, listing each list folder once.
+    virtual std::vector<std::optional<Reminder>> calendarItemsWithIdentifiers(
+        const std::vector<std::string>& identifiers) const;
     // A reminder that is not saved yet, with a fresh identifier.
     Reminder newReminder() const;
     // Fails when the reminder's list neither exists nor is pending.
     virtual void saveReminder(const Reminder& reminder);
 
+    // Writes what is pending, lists first. A failure stops it: what was written stays written and
+    // leaves the pending changes, the rest stays pending.
     virtual void commit();
     void reset();
 
+protected:
+    // Each file of a commit goes through here, written atomically.
+    virtual void writeFile(const std::filesystem::path& target, std::string_view bytes);
+
 private:
+    const Reminder* pendingReminder(const std::string& identifier) const;
+    void commitCalendar(const ReminderCalendar& calendar);
+    void commitReminder(const Reminder& reminder, Reminder::Date now);
+
     std::filesystem::path root_;
     std::vector<ReminderCalendar> pendingCalendars_;
-    std::vector<Reminder> pendingReminders_;
+    std::unordered_map<std::string, Reminder> pendingReminders_;
+    // The identifiers of pendingReminders_ in the order they were first saved.
+    std::deque<std::string> pendingOrder_;
 };
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <libical/ical.h>
 
+#include <ctime>
 #include <memory>
 
 namespace platform::VTodoCoding {
@@ -21,10 +22,28 @@ Component parse(std::string_view text) {
     return Component(icalparser_parse_string(terminated.c_str()));
 }
 
-icalcomponent* firstTodo(icalcomponent* root) {
+icalcomponent* first(icalcomponent* root, icalcomponent_kind kind) {
     if (root == nullptr) return nullptr;
-    if (icalcomponent_isa(root) == ICAL_VTODO_COMPONENT) return root;
-    return icalcomponent_get_first_component(root, ICAL_VTODO_COMPONENT);
+    if (icalcomponent_isa(root) == kind) return root;
+    return icalcomponent_get_first_component(root, kind);
+}
+
+icalcomponent* firstTodo(icalcomponent* root) { return first(root, ICAL_VTODO_COMPONENT); }
+
+// An event or a journal entry: a calendar item of another kind, not a damaged reminder.
+bool holdsOtherItem(icalcomponent* root) {
+    return first(root, ICAL_VEVENT_COMPONENT) != nullptr || first(root, ICAL_VJOURNAL_COMPONENT) != nullptr;
+}
+
+// Any STATUS:COMPLETED counts, not only the first STATUS: libical may write a damaged one back in a
+// form it then drops, and what is completed must stay so across a rewrite that leaves it alone.
+bool isCompleted(icalcomponent* todo) {
+    if (icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY) != nullptr) return true;
+    for (icalproperty* status = icalcomponent_get_first_property(todo, ICAL_STATUS_PROPERTY); status != nullptr;
+         status = icalcomponent_get_next_property(todo, ICAL_STATUS_PROPERTY)) {
+        if (icalproperty_get_status(status) == ICAL_STATUS_COMPLETED) return true;
+    }
+    return false;
 }
 
 // Well-formed UTF-8 without the control characters iCalendar text cannot carry (line feeds and
@@ -52,9 +71,11 @@ void removeAll(icalcomponent* component, icalproperty_kind kind) {
     }
 }
 
+// Whole seconds since 1970, as stored.
+std::time_t storedSeconds(Reminder::Date date) { return std::chrono::system_clock::to_time_t(date); }
+
 icaltimetype utcTime(Reminder::Date date) {
-    return icaltime_from_timet_with_zone(std::chrono::system_clock::to_time_t(date), 0,
-                                         icaltimezone_get_utc_timezone());
+    return icaltime_from_timet_with_zone(storedSeconds(date), 0, icaltimezone_get_utc_timezone());
 }
 
 std::optional<Reminder::Date> completionOf(icalcomponent* todo) {
@@ -87,18 +108,49 @@ Component newCalendar(const std::string& uid, Reminder::Date now) {
     return calendar;
 }
 
+void replaceCompletionDate(icalcomponent* todo, Reminder::Date date) {
+    removeAll(todo, ICAL_COMPLETED_PROPERTY);
+    icalcomponent_add_property(todo, icalproperty_new_completed(utcTime(date)));
+}
+
+// Completion is written only when it changed: what another client set (IN-PROCESS, a percentage,
+// its own completion date) stays while the reminder's completion stays as it was.
+void writeCompletion(icalcomponent* todo, const Reminder& reminder, bool isNew, Reminder::Date now) {
+    const bool wasCompleted = !isNew && isCompleted(todo);
+    if (reminder.isCompleted && !wasCompleted) {
+        removeAll(todo, ICAL_STATUS_PROPERTY);
+        removeAll(todo, ICAL_PERCENTCOMPLETE_PROPERTY);
+        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_COMPLETED));
+        icalcomponent_add_property(todo, icalproperty_new_percentcomplete(100));
+        replaceCompletionDate(todo, reminder.completionDate.value_or(now));
+    } else if (!reminder.isCompleted && (wasCompleted || isNew)) {
+        removeAll(todo, ICAL_STATUS_PROPERTY);
+        removeAll(todo, ICAL_COMPLETED_PROPERTY);
+        removeAll(todo, ICAL_PERCENTCOMPLETE_PROPERTY);
+        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
+    } else if (reminder.isCompleted && reminder.completionDate) {
+        const auto stored = completionOf(todo);
+        if (!stored || storedSeconds(*stored) != storedSeconds(*reminder.completionDate)) {
+            replaceCompletionDate(todo, *reminder.completionDate);
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<Reminder> read(std::string_view text, const std::string& identifier,
                              const std::string& calendarIdentifier) {
     icalerror_set_errors_are_fatal(0);
     const Component root = parse(text);
-    icalcomponent* todo = firstTodo(root.get());
-    if (todo == nullptr) return std::nullopt;
-
     Reminder reminder;
     reminder.calendarItemIdentifier = identifier;
     reminder.calendarIdentifier = calendarIdentifier;
+    reminder.storedCalendarIdentifier = calendarIdentifier;
+    icalcomponent* todo = firstTodo(root.get());
+    if (todo == nullptr) {
+        if (holdsOtherItem(root.get())) return std::nullopt;
+        return reminder;
+    }
     reminder.title = textOf(todo, ICAL_SUMMARY_PROPERTY).value_or("");
     reminder.notes = textOf(todo, ICAL_DESCRIPTION_PROPERTY);
     if (icalproperty* priority = icalcomponent_get_first_property(todo, ICAL_PRIORITY_PROPERTY)) {
@@ -106,10 +158,8 @@ std::optional<Reminder> read(std::string_view text, const std::string& identifie
         reminder.priority = value >= 1 && value <= 9 ? value : 0;
     }
     reminder.completionDate = completionOf(todo);
-    reminder.isCompleted = icalcomponent_get_status(todo) == ICAL_STATUS_COMPLETED ||
-                           icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY) != nullptr;
+    reminder.isCompleted = isCompleted(todo);
     reminder.storedText = std::string(text);
-    reminder.storedCalendarIdentifier = calendarIdentifier;
     return reminder;
 }
 
@@ -117,7 +167,8 @@ std::string write(const Reminder& reminder, Reminder::Date now) {
     icalerror_set_errors_are_fatal(0);
     Component root = reminder.storedText.empty() ? nullptr : parse(reminder.storedText);
     icalcomponent* todo = firstTodo(root.get());
-    if (todo == nullptr) {
+    const bool isNew = todo == nullptr;
+    if (isNew) {
         root = newCalendar(reminder.calendarItemIdentifier, now);
         todo = firstTodo(root.get());
     } else if (icalcomponent_isa(root.get()) != ICAL_VCALENDAR_COMPONENT) {
@@ -129,6 +180,8 @@ std::string write(const Reminder& reminder, Reminder::Date now) {
         todo = copy;
     }
 
+    // libical's notes on what it could not parse are not the file's content.
+    icalcomponent_strip_errors(root.get());
     removeAll(todo, ICAL_SUMMARY_PROPERTY);
     icalcomponent_add_property(todo, icalproperty_new_summary(textValue(reminder.title).c_str()));
     removeAll(todo, ICAL_DESCRIPTION_PROPERTY);
@@ -139,16 +192,7 @@ std::string write(const Reminder& reminder, Reminder::Date now) {
     if (reminder.priority >= 1 && reminder.priority <= 9) {
         icalcomponent_add_property(todo, icalproperty_new_priority(reminder.priority));
     }
-    removeAll(todo, ICAL_STATUS_PROPERTY);
-    removeAll(todo, ICAL_COMPLETED_PROPERTY);
-    removeAll(todo, ICAL_PERCENTCOMPLETE_PROPERTY);
-    if (reminder.isCompleted) {
-        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_COMPLETED));
-        icalcomponent_add_property(todo, icalproperty_new_completed(utcTime(reminder.completionDate.value_or(now))));
-        icalcomponent_add_property(todo, icalproperty_new_percentcomplete(100));
-    } else {
-        icalcomponent_add_property(todo, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
-    }
+    writeCompletion(todo, reminder, isNew, now);
     removeAll(todo, ICAL_DTSTAMP_PROPERTY);
     icalcomponent_add_property(todo, icalproperty_new_dtstamp(utcTime(now)));
     removeAll(todo, ICAL_LASTMODIFIED_PROPERTY);

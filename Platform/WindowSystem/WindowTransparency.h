@@ -10,8 +10,9 @@ class QWidget;
 namespace platform {
 
 // Whether windows can really be see-through: a compositor blends them with what lies behind.
-// Wayland always composites; on X11 (and offscreen) windows stay opaque, which keeps them
-// readable without a compositing manager.
+// Wayland always composites; X11 does while a compositing manager runs (it owns the selection
+// _NET_WM_CM_S<screen> of the display's default screen), asked anew at each call. Elsewhere
+// (offscreen, X11 without one) windows stay opaque, which keeps them readable.
 bool compositorAvailable();
 
 // Removes the title bar and the window buttons (a frameless window), makes the window see-through

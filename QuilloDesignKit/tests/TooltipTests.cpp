@@ -120,6 +120,30 @@ TEST_F(TooltipTest, PassingOverQuicklyNeverShowsAndAnEarlierWaitMayShowOnReentry
     EXPECT_TRUE(tooltip->isShown());
 }
 
+// The control moves inside a container that moves, and then the window is resized: the pill stays
+// under the control.
+TEST_F(TooltipTest, AShownPillFollowsItsControl) {
+    auto* box = new QWidget(&window);
+    box->setGeometry(0, 0, 300, 200);
+    box->show();
+    auto* control = new QPushButton("Chip", box);
+    control->setGeometry(100, 50, 60, 20);
+    control->show();
+    auto* tooltip = new QuilloTooltip(control, "Refresh now", std::nullopt, QuilloEdge::bottom, &clock);
+    enter(control);
+    clock.advanceTo(400);
+    ASSERT_TRUE(tooltip->isShown());
+    const auto offset = [&] { return tooltip->pill()->geometry().center() - control->mapTo(&window, QPoint(30, 10)); };
+    const QPoint start = offset();
+
+    control->move(140, 60);
+    EXPECT_EQ(offset(), start);
+    box->move(20, 30);
+    EXPECT_EQ(offset(), start);
+    window.resize(420, 320);
+    EXPECT_EQ(offset(), start);
+}
+
 TEST_F(TooltipTest, APressHidesThePillAndTheClickStillGoesThrough) {
     auto* tooltip = new QuilloTooltip(button, "Refresh now", std::nullopt, QuilloEdge::bottom, &clock);
     QSignalSpy clicked(button, &QPushButton::clicked);

@@ -58,7 +58,7 @@ void QuilloToDoApp::createCommands() {
             [] { AppNotifications::defaultCenter().post(NotificationName::kShowRemindersExportSheet); });
 
     sendFeedback_ = new QAction(QStringLiteral("Send Feedback …"), this);
-    sendFeedback_->setShortcuts(MenuShortcuts::sendFeedbackAlternates());
+    sendFeedback_->setShortcut(MenuShortcuts::sendFeedback());
     connect(sendFeedback_, &QAction::triggered, this,
             [] { AppNotifications::defaultCenter().post(NotificationName::kShowFeedbackSheet); });
 
@@ -66,7 +66,14 @@ void QuilloToDoApp::createCommands() {
     settings_->setShortcut(MenuShortcuts::settings());
     connect(settings_, &QAction::triggered, this, [this] { showSettings(); });
 
-    for (QAction* action : {checkForUpdates_, exportReminders_, sendFeedback_, settings_}) {
+    // The main window's closing only hides it: quitting is the one way to end the program.
+    quit_ = new QAction(QStringLiteral("Quit"), this);
+    quit_->setShortcut(MenuShortcuts::quit());
+    connect(quit_, &QAction::triggered, this, [] { QCoreApplication::quit(); });
+    quitSeparator_ = new QAction(this);
+    quitSeparator_->setSeparator(true);
+
+    for (QAction* action : {checkForUpdates_, exportReminders_, sendFeedback_, settings_, quit_}) {
         action->setShortcutContext(Qt::ApplicationShortcut);
         action->setShortcutVisibleInContextMenu(true);
     }
@@ -75,7 +82,7 @@ void QuilloToDoApp::createCommands() {
 void QuilloToDoApp::offerCommands(QWidget* window) const {
     // No window shows a menu bar: the shortcuts work from every window, and the main window lists
     // the commands in its context menu.
-    window->addActions({checkForUpdates_, exportReminders_, sendFeedback_, settings_});
+    window->addActions({checkForUpdates_, exportReminders_, sendFeedback_, settings_, quitSeparator_, quit_});
 }
 
 MainWindow& QuilloToDoApp::showMainWindow() {
@@ -99,6 +106,7 @@ MainWindow& QuilloToDoApp::showMainWindow() {
                              *indexController_, *filterController_);
         mainWindow_->installEventFilter(this);
     }
+    mainWindow_->setWindowState(mainWindow_->windowState() & ~Qt::WindowMinimized);
     mainWindow_->show();
     mainWindow_->raise();
     mainWindow_->activateWindow();

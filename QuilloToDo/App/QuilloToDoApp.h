@@ -62,7 +62,8 @@ public:
     PostlabLibraryLocator& postlabLocator() const { return *postlabLocator_; }
     WindowSettings& windowSettings() const { return *windowSettings_; }
 
-    // The main window, made on first use, and shown.
+    // The main window, made on first use, and shown; closing it only hides it, and this brings it
+    // back (unminimised, raised) as it was.
     MainWindow& showMainWindow();
     MainWindow* mainWindow() const { return mainWindow_; }
     // The settings window, made when it opens and closed with it; raised when already open.
@@ -70,11 +71,14 @@ public:
     SettingsView* settingsWindow() const { return settingsWindow_; }
 
     // "Check for Updates …", "Export Shown To-Dos as Reminders List …" (Ctrl+Shift+E), "Send
-    // Feedback …" (Ctrl+?) and the settings window (Ctrl+,); never disabled.
+    // Feedback …" (Ctrl+?), the settings window (Ctrl+,) and "Quit" (Ctrl+Q), which ends the
+    // program; never disabled. The two that ask for a sheet do nothing while the main window is
+    // closed.
     QAction* checkForUpdatesAction() const { return checkForUpdates_; }
     QAction* exportRemindersAction() const { return exportReminders_; }
     QAction* sendFeedbackAction() const { return sendFeedback_; }
     QAction* settingsAction() const { return settings_; }
+    QAction* quitAction() const { return quit_; }
 
 Q_SIGNALS:
     // The main window's content appeared: the server listens, the locator polls.
@@ -105,6 +109,8 @@ private:
     QAction* exportReminders_ = nullptr;
     QAction* sendFeedback_ = nullptr;
     QAction* settings_ = nullptr;
+    QAction* quitSeparator_ = nullptr;
+    QAction* quit_ = nullptr;
 };
 
 }  // namespace quillo

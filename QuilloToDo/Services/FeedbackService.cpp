@@ -21,9 +21,13 @@ FeedbackService::Configuration FeedbackService::defaultConfiguration() {
     Configuration configuration;
     configuration.storePath = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                               QStringLiteral("/QuilloToDo/feedback_queue.json");
-    const QString override = qEnvironmentVariable("QUILLOTODO_FEEDBACK_URL");
-    configuration.baseURL = override.isEmpty() ? QStringLiteral(QUILLO_FEEDBACK_URL) : override;
+    configuration.baseURL = configuredBaseURL();
     return configuration;
+}
+
+QString FeedbackService::configuredBaseURL() {
+    const QString override = qEnvironmentVariable("QUILLOTODO_FEEDBACK_URL");
+    return override.isEmpty() ? QStringLiteral(QUILLO_FEEDBACK_URL) : override;
 }
 
 FeedbackService& FeedbackService::shared() {

@@ -44,6 +44,9 @@ public:
     // The application's configuration: the queue file in the Application Support folder, the server
     // from QUILLOTODO_FEEDBACK_URL or else the one the build was configured with.
     static Configuration defaultConfiguration();
+    // The server this build sends to: QUILLOTODO_FEEDBACK_URL, else the one the build was configured
+    // with; empty when neither names one (the build has no feedback address).
+    static QString configuredBaseURL();
 
     // The one instance, made on first use (thread-safe); its thread stops when the application quits.
     static FeedbackService& shared();

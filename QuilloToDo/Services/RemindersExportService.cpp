@@ -10,6 +10,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <exception>
+#include <utility>
 
 namespace quillo {
 
@@ -20,13 +21,16 @@ using platform::ReminderAuthorizationStatus;
 // An export's outcome carried back from the worker: the exception travels as it was thrown, not
 // wrapped the way QtConcurrent wraps foreign exceptions.
 struct ExportAttempt {
-    std::optional<RemindersExporter::Outcome> outcome;
+    ExportResult result;
     std::exception_ptr failure;
+    // The mapping afterwards, also after a failure.
+    ReminderMapping mapping;
 };
 
 struct CompletionAttempt {
-    bool hasAccess = false;
-    RemindersExporter::CompletionState state;
+    ReminderIDSet completed;
+    // The mapping when entries were dropped.
+    std::optional<ReminderMapping> mapping;
 };
 
 struct ListsAttempt {
@@ -53,29 +57,49 @@ auto RemindersExportService::onStore(Work work) {
 RemindersExportService::RemindersExportService(QSettings* defaults, std::unique_ptr<platform::ReminderStore> store,
                                                QObject* parent)
     : QObject(parent),
-      defaults_(defaults),
+      mappingFile_(defaults->fileName()),
+      mappingFormat_(defaults->format()),
       store_(store ? std::move(store)
                    : std::make_unique<platform::ReminderStore>(platform::ReminderStore::defaultRoot())) {
     storeThread_.setMaxThreadCount(1);
-    exportedReminderIDs_ = ReminderMappingStore::load(*defaults_);
+    exportedReminderIDs_ = mapping_ = ReminderMappingStore::load(*defaults);
     onStore([](platform::ReminderStore& s) {
         return s.authorizationStatus();
-    }).then(this, [this](ReminderAuthorizationStatus status) { setAuthorizationStatus(status); });
+    }).then(this, [this](ReminderAuthorizationStatus status) {
+        isAuthorizationStatusKnown_ = true;
+        if (status == authorizationStatus_) {
+            emit authorizationStatusChanged();
+        } else {
+            setAuthorizationStatus(status);
+        }
+    });
 }
 
 RemindersExportService::~RemindersExportService() { storeThread_.waitForDone(); }
 
 QFuture<bool> RemindersExportService::requestAccess() {
+    struct Answer {
+        ReminderAuthorizationStatus status;
+        QString deniedReason;
+    };
     return onStore([](platform::ReminderStore& store) {
-               // A failed request counts as a refusal.
+               // A failed request counts as a refusal, with the store's reason.
                try {
                    store.requestFullAccess();
-               } catch (...) {
+               } catch (const std::exception& error) {
+                   return Answer{ReminderAuthorizationStatus::denied, QString::fromStdString(error.what())};
                }
-               return store.authorizationStatus();
+               return Answer{store.authorizationStatus(), QString()};
            })
-        .then(this, [this](ReminderAuthorizationStatus status) {
-            setAuthorizationStatus(status);
+        .then(this, [this](const Answer& answer) {
+            const ReminderAuthorizationStatus status = answer.status;
+            const bool reasonChanged = answer.deniedReason != accessDeniedReason_;
+            accessDeniedReason_ = answer.deniedReason;
+            if (status != authorizationStatus_) {
+                setAuthorizationStatus(status);
+            } else if (reasonChanged) {
+                emit authorizationStatusChanged();
+            }
             const bool granted = status == ReminderAuthorizationStatus::fullAccess;
             if (granted) reloadLists();
             return granted;
@@ -129,26 +153,25 @@ QFuture<ExportResult> RemindersExportService::exportWithAccess(std::vector<TodoI
                                                                std::optional<QString> existingListID) {
     auto promise = std::make_shared<QPromise<ExportResult>>();
     promise->start();
-    onStore([items = std::move(items), mapping = exportedReminderIDs_, newListTitle,
-             existingListID](platform::ReminderStore& store) {
+    onStore([this, items = std::move(items), newListTitle, existingListID](platform::ReminderStore& store) {
         ExportAttempt attempt;
         try {
-            attempt.outcome = RemindersExporter::run(store, items, mapping, newListTitle, existingListID);
+            attempt.result = RemindersExporter::run(store, items, mapping_, newListTitle, existingListID,
+                                                    [this](const ReminderMapping& mapping) { saveMapping(mapping); });
         } catch (...) {
             attempt.failure = std::current_exception();
         }
+        attempt.mapping = mapping_;
         return attempt;
     }).then(this, [this, promise](const ExportAttempt& attempt) {
+        setExportedReminderIDs(attempt.mapping);
         if (attempt.failure) {
             promise->setException(attempt.failure);
             promise->finish();
             return;
         }
-        setExportedReminderIDs(attempt.outcome->mapping);
-        ReminderMappingStore::save(*defaults_, exportedReminderIDs_);
         reloadLists();
-        const ExportResult result = attempt.outcome->result;
-        refreshCompletionState().then(this, [promise, result] {
+        refreshCompletionState().then(this, [promise, result = attempt.result] {
             promise->addResult(result);
             promise->finish();
         });
@@ -157,22 +180,44 @@ QFuture<ExportResult> RemindersExportService::exportWithAccess(std::vector<TodoI
 }
 
 QFuture<void> RemindersExportService::refreshCompletionState() {
-    return onStore([mapping = exportedReminderIDs_](const platform::ReminderStore& store) {
+    if (!refreshRunning_) return startRefresh();
+    if (!nextRefresh_) {
+        nextRefresh_ = std::make_shared<QPromise<void>>();
+        nextRefresh_->start();
+    }
+    return nextRefresh_->future();
+}
+
+QFuture<void> RemindersExportService::startRefresh() {
+    refreshRunning_ = true;
+    return onStore([this](const platform::ReminderStore& store) {
                CompletionAttempt attempt;
-               attempt.hasAccess = store.authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
-               if (attempt.hasAccess && !mapping.empty())
-                   attempt.state = RemindersExporter::completionState(store, mapping);
+               if (store.authorizationStatus() != ReminderAuthorizationStatus::fullAccess || mapping_.empty())
+                   return attempt;
+               auto state = RemindersExporter::completionState(store, mapping_);
+               attempt.completed = std::move(state.completed);
+               if (!state.gone.empty()) {
+                   for (const auto& id : state.gone) mapping_.erase(id);
+                   saveMapping(mapping_);
+                   attempt.mapping = mapping_;
+               }
                return attempt;
            })
         .then(this, [this](const CompletionAttempt& attempt) {
-            if (!attempt.state.gone.empty()) {
-                ReminderMapping mapping = exportedReminderIDs_;
-                for (const auto& id : attempt.state.gone) mapping.erase(id);
-                setExportedReminderIDs(std::move(mapping));
-                ReminderMappingStore::save(*defaults_, exportedReminderIDs_);
+            if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
+            setCompletedInReminders(attempt.completed);
+            refreshRunning_ = false;
+            if (auto next = std::exchange(nextRefresh_, nullptr)) {
+                startRefresh().then(this, [next] { next->finish(); });
             }
-            setCompletedInReminders(attempt.state.completed);
         });
+}
+
+void RemindersExportService::saveMapping(const ReminderMapping& mapping) const {
+    // The caller's settings object belongs to the main thread; one per thread may share the file.
+    QSettings defaults(mappingFile_, mappingFormat_);
+    ReminderMappingStore::save(defaults, mapping);
+    defaults.sync();
 }
 
 QString RemindersExportService::reminderTitle(const TodoItem& item) { return ReminderTexts::reminderTitle(item); }

@@ -7,6 +7,10 @@
 #include "Platform/QtBridge/QtText.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
 
 namespace quillo::RemindersExporter {
 
@@ -25,6 +29,16 @@ std::optional<std::string> sourceForNewList(const platform::ReminderStore& store
     return std::nullopt;
 }
 
+// A new list never takes the name of a list already there (todoman refuses a folder in which two
+// lists share a name): the first free of "NAME", "NAME 2", "NAME 3", ...
+std::string freeListTitle(const platform::ReminderStore& store, const std::string& wanted) {
+    std::unordered_set<std::string> taken;
+    for (const auto& calendar : store.calendars()) taken.insert(calendar.title);
+    std::string title = wanted;
+    for (int number = 2; taken.contains(title); ++number) title = wanted + ' ' + std::to_string(number);
+    return title;
+}
+
 platform::ReminderCalendar targetList(platform::ReminderStore& store, const QString& newListTitle,
                                       const std::optional<QString>& existingListID) {
     if (existingListID) {
@@ -34,7 +48,7 @@ platform::ReminderCalendar targetList(platform::ReminderStore& store, const QStr
     }
     const QString title = newListTitle.trimmed();
     auto list = store.newCalendar();
-    list.title = platform::toStdString(title.isEmpty() ? QStringLiteral("QuilloToDo") : title);
+    list.title = freeListTitle(store, platform::toStdString(title.isEmpty() ? QStringLiteral("QuilloToDo") : title));
     const auto source = sourceForNewList(store);
     if (!source) throw ExportError(ExportError::Kind::noSourceForNewList);
     list.sourceIdentifier = *source;
@@ -42,46 +56,96 @@ platform::ReminderCalendar targetList(platform::ReminderStore& store, const QStr
     return list;
 }
 
-Outcome write(platform::ReminderStore& store, const std::vector<TodoItem>& items, ReminderMapping mapping,
-              const QString& newListTitle, const std::optional<QString>& existingListID) {
-    const auto list = targetList(store, newListTitle, existingListID);
-    Outcome outcome;
-    for (const auto& item : items) {
-        std::optional<platform::Reminder> reminder;
-        if (const auto mapped = mapping.find(item.id); mapped != mapping.end()) {
-            reminder = store.calendarItemWithIdentifier(mapped->second);
+// The mapping after a failed commit: `planned`, except that a new entry whose reminder did not
+// reach the disk goes back to what `before` had.
+ReminderMapping landed(const platform::ReminderStore& store, const ReminderMapping& before,
+                       const ReminderMapping& planned) {
+    std::vector<std::pair<platform::UUID, std::string>> changed;
+    for (const auto& [id, identifier] : planned) {
+        const auto old = before.find(id);
+        if (old == before.end() || old->second != identifier) changed.emplace_back(id, identifier);
+    }
+    std::vector<std::string> identifiers;
+    for (const auto& entry : changed) identifiers.push_back(entry.second);
+    const auto written = store.calendarItemsWithIdentifiers(identifiers);
+    ReminderMapping mapping = planned;
+    for (std::size_t i = 0; i < changed.size(); ++i) {
+        if (written[i]) continue;
+        const auto old = before.find(changed[i].first);
+        if (old != before.end()) {
+            mapping[changed[i].first] = old->second;
+        } else {
+            mapping.erase(changed[i].first);
         }
-        if (reminder) {
-            ++outcome.result.updatedCount;
+    }
+    return mapping;
+}
+
+ExportResult write(platform::ReminderStore& store, const std::vector<TodoItem>& items, ReminderMapping& mapping,
+                   const QString& newListTitle, const std::optional<QString>& existingListID,
+                   const MappingSaver& save) {
+    const auto list = targetList(store, newListTitle, existingListID);
+
+    // The mapped reminders, from one listing of the lists, then each reminder as last saved here: an
+    // item given twice is written once.
+    std::vector<std::string> mapped;
+    for (const auto& item : items) {
+        if (const auto entry = mapping.find(item.id); entry != mapping.end()) mapped.push_back(entry->second);
+    }
+    const auto found = store.calendarItemsWithIdentifiers(mapped);
+    std::unordered_map<std::string, platform::Reminder> reminders;
+    for (std::size_t i = 0; i < mapped.size(); ++i) {
+        if (found[i]) reminders.try_emplace(mapped[i], *found[i]);
+    }
+
+    ReminderMapping planned = mapping;
+    ExportResult result;
+    for (const auto& item : items) {
+        const auto entry = planned.find(item.id);
+        const auto existing = entry != planned.end() ? reminders.find(entry->second) : reminders.end();
+        platform::Reminder reminder;
+        if (existing != reminders.end()) {
+            reminder = existing->second;
+            ++result.updatedCount;
         } else {
             reminder = store.newReminder();
-            ++outcome.result.createdCount;
+            ++result.createdCount;
         }
-        reminder->calendarIdentifier = list.calendarIdentifier;
-        reminder->title = platform::toStdString(ReminderTexts::reminderTitle(item));
-        reminder->notes = platform::toStdString(ReminderTexts::reminderNotes(item));
-        reminder->priority = item.kind == MarkerKind::todo && item.status == TodoStatus::open ? 1 : 0;
+        reminder.calendarIdentifier = list.calendarIdentifier;
+        reminder.title = platform::toStdString(ReminderTexts::reminderTitle(item));
+        reminder.notes = platform::toStdString(ReminderTexts::reminderNotes(item));
+        reminder.priority = item.kind == MarkerKind::todo && item.status == TodoStatus::open ? 1 : 0;
         // Completion only ever gets added: one the user ticked off stays, with its own date.
-        if (item.status == TodoStatus::done && !reminder->isCompleted) {
-            reminder->isCompleted = true;
-            reminder->completionDate = platform::Reminder::Date::clock::now();
+        if (item.status == TodoStatus::done && !reminder.isCompleted) {
+            reminder.isCompleted = true;
+            reminder.completionDate = platform::Reminder::Date::clock::now();
         }
-        store.saveReminder(*reminder);
-        mapping[item.id] = reminder->calendarItemIdentifier;
+        store.saveReminder(reminder);
+        planned[item.id] = reminder.calendarItemIdentifier;
+        reminders.insert_or_assign(reminder.calendarItemIdentifier, std::move(reminder));
     }
-    store.commit();
+
+    save(planned);
+    try {
+        store.commit();
+    } catch (...) {
+        store.reset();
+        mapping = landed(store, mapping, planned);
+        save(mapping);
+        throw;
+    }
+    mapping = std::move(planned);
     const auto written = store.calendarWithIdentifier(list.calendarIdentifier);
-    outcome.result.listTitle = platform::toQString(std::string_view(written ? written->title : list.title));
-    outcome.mapping = std::move(mapping);
-    return outcome;
+    result.listTitle = platform::toQString(std::string_view(written ? written->title : list.title));
+    return result;
 }
 
 }  // namespace
 
-Outcome run(platform::ReminderStore& store, const std::vector<TodoItem>& items, ReminderMapping mapping,
-            const QString& newListTitle, const std::optional<QString>& existingListID) {
+ExportResult run(platform::ReminderStore& store, const std::vector<TodoItem>& items, ReminderMapping& mapping,
+                 const QString& newListTitle, const std::optional<QString>& existingListID, const MappingSaver& save) {
     try {
-        return write(store, items, std::move(mapping), newListTitle, existingListID);
+        return write(store, items, mapping, newListTitle, existingListID, save);
     } catch (...) {
         // Left pending, the list and reminders of a failed export would go out with the next commit.
         store.reset();
@@ -90,13 +154,19 @@ Outcome run(platform::ReminderStore& store, const std::vector<TodoItem>& items, 
 }
 
 CompletionState completionState(const platform::ReminderStore& store, const ReminderMapping& mapping) {
-    CompletionState state;
+    std::vector<platform::UUID> ids;
+    std::vector<std::string> identifiers;
     for (const auto& [id, identifier] : mapping) {
-        const auto reminder = store.calendarItemWithIdentifier(identifier);
-        if (!reminder) {
-            state.gone.insert(id);
-        } else if (reminder->isCompleted) {
-            state.completed.insert(id);
+        ids.push_back(id);
+        identifiers.push_back(identifier);
+    }
+    const auto reminders = store.calendarItemsWithIdentifiers(identifiers);
+    CompletionState state;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        if (!reminders[i]) {
+            state.gone.insert(ids[i]);
+        } else if (reminders[i]->isCompleted) {
+            state.completed.insert(ids[i]);
         }
     }
     return state;

@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -16,26 +17,31 @@
 // runs these on its store's worker thread.
 namespace quillo::RemindersExporter {
 
-struct Outcome {
-    ExportResult result;
-    // The mapping as it stands after the export.
-    ReminderMapping mapping;
-};
+// Keeps a mapping where it outlives the process.
+using MappingSaver = std::function<void(const ReminderMapping&)>;
 
 // Writes one reminder per item, in order, into the list `existingListID` names or, without one, into
 // a new list titled `newListTitle` ("QuilloToDo" when empty), and commits once. A mapped reminder
-// that still exists is rewritten and moved into that list; any other item gets a new one.
+// that still has its file (readable or not) is rewritten and moved into that list; any other item
+// gets a new one.
 //
-// Throws ExportError (listNotFound, noSourceForNewList) or the store's error. A failure leaves nothing
-// behind: the store's pending changes are dropped, and the caller's mapping was never touched.
-Outcome run(platform::ReminderStore& store, const std::vector<TodoItem>& items, ReminderMapping mapping,
-            const QString& newListTitle, const std::optional<QString>& existingListID);
+// `mapping` is updated in place. `save` gets the new mapping before the commit writes its first
+// file, so wherever the commit stops, even with the process, every reminder written is mapped (a
+// mapped one that was not written counts as deleted). When the commit fails, `mapping` keeps only
+// the new entries whose reminder reached the disk and is saved again.
+//
+// Throws ExportError (listNotFound, noSourceForNewList) or the store's error; the store's pending
+// changes are dropped. A failure before the commit leaves `mapping` as it was.
+ExportResult run(platform::ReminderStore& store, const std::vector<TodoItem>& items, ReminderMapping& mapping,
+                 const QString& newListTitle, const std::optional<QString>& existingListID, const MappingSaver& save);
 
 struct CompletionState {
     ReminderIDSet completed;
     // Mapped to-dos whose reminder no longer exists.
     ReminderIDSet gone;
 };
+// Reads each mapped reminder, listing the lists once. A reminder whose file cannot be read is not
+// gone, and not known to be completed.
 CompletionState completionState(const platform::ReminderStore& store, const ReminderMapping& mapping);
 
 // The lists that allow changes, by title (locale-aware, ignoring case; equal titles keep the store's

@@ -143,5 +143,35 @@ TEST_F(ReminderStoreTest, OnlyAVTodoInsideAListIsAReminder) {
     EXPECT_THROW(store.saveReminder(stray), ReminderStoreError);
 }
 
+TEST_F(ReminderStoreTest, ADamagedFileIsStillItsReminderAndSavingItReplacesTheFile) {
+    ReminderStore store(root());
+    store.requestFullAccess();
+    const auto list = makeList(store, "L");
+    store.commit();
+    writeFile(root() / list.calendarIdentifier / "damaged.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTO");
+    writeFile(root() / list.calendarIdentifier / "event.ics",
+              "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    auto pending = store.newReminder();
+    pending.calendarIdentifier = list.calendarIdentifier;
+    store.saveReminder(pending);
+
+    const auto found = store.calendarItemsWithIdentifiers(
+        {"missing", "damaged", "event", "../" + list.calendarIdentifier + "/damaged", pending.calendarItemIdentifier});
+    ASSERT_EQ(found.size(), 5u);
+    EXPECT_FALSE(found[0] || found[2] || found[3]);
+    ASSERT_TRUE(found[1] && found[4]);
+    EXPECT_EQ(found[1]->calendarIdentifier, list.calendarIdentifier);
+    EXPECT_TRUE(found[1]->title.empty());
+    EXPECT_EQ(found[4]->calendarItemIdentifier, pending.calendarItemIdentifier);
+
+    auto damaged = *store.calendarItemWithIdentifier("damaged");
+    damaged.title = "Mended";
+    store.saveReminder(damaged);
+    store.commit();
+    const std::string text = readFile(root() / list.calendarIdentifier / "damaged.ics");
+    EXPECT_NE(text.find("UID:damaged"), std::string::npos) << text;
+    EXPECT_EQ(ReminderStore(root()).calendarItemWithIdentifier("damaged")->title, "Mended");
+}
+
 }  // namespace
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "QuilloToDo/App/QuilloToDoApp.h"
 
+#include "QuilloToDo/App/LaunchHandover.h"
 #include "Platform/DNSSD/ServiceBrowser.h"
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Updater/Updater.h"
@@ -142,8 +143,64 @@ TEST_F(QuilloToDoAppTest, TheCommandsAskTheMainWindowForItsSheets) {
     QTRY_VERIFY_WITH_TIMEOUT(!window.showFeedback(), 10'000);
 
     EXPECT_EQ(app->exportRemindersAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+E")));
-    EXPECT_TRUE(app->sendFeedbackAction()->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+?"))));
+    EXPECT_EQ(app->sendFeedbackAction()->shortcuts(), QList{QKeySequence(QStringLiteral("Ctrl+?"))});
+    EXPECT_EQ(app->quitAction()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
     EXPECT_TRUE(window.actions().contains(app->checkForUpdatesAction()));
+    EXPECT_TRUE(window.actions().contains(app->quitAction()));
+}
+
+// Closing hides the window: the server keeps its listener, the sheet commands do nothing, and
+// showing it again runs the on-appear action anew.
+TEST_F(QuilloToDoAppTest, AClosedWindowKeepsServingIgnoresItsCommandsAndComesBack) {
+    auto app = makeApp();
+    MainWindow& window = showAndWait(*app);
+    const quint16 port = app->ipcServer().port();
+    QSignalSpy appeared(app.get(), &QuilloToDoApp::mainWindowAppeared);
+    EXPECT_TRUE(window.close());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(app->mainWindow(), &window);
+    EXPECT_EQ(app->ipcServer().port(), port);
+    EXPECT_TRUE(app->postlabLocator().isPolling());
+
+    app->showSettings();
+    app->exportRemindersAction()->trigger();
+    app->sendFeedbackAction()->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window.showRemindersExport());
+    EXPECT_FALSE(window.showFeedback());
+    EXPECT_EQ(window.findChild<QDialog*>(), nullptr);
+
+    EXPECT_EQ(&app->showMainWindow(), &window);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(appeared.count(), 1);
+    EXPECT_EQ(app->ipcServer().port(), port);
+    app->sendFeedbackAction()->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<FeedbackSheet*>() != nullptr, 10'000);
+    window.findChild<FeedbackSheet*>()->reject();
+}
+
+// A later launch for the same settings folder hands over to the one that holds it; another folder
+// is a copy of its own, and a claim dies with its holder.
+TEST_F(QuilloToDoAppTest, ALaterLaunchAsksTheRunningCopyToShowItsWindow) {
+    const QString folder = platform::toQString(directory.path() / "config");
+    auto running = std::make_unique<LaunchHandover>(folder);
+    ASSERT_TRUE(running->claim());
+    QSignalSpy shown(running.get(), &LaunchHandover::showRequested);
+    LaunchHandover later(folder);
+    ASSERT_FALSE(later.claim());
+    LaunchHandover elsewhere(platform::toQString(directory.path() / "other"));
+    EXPECT_TRUE(elsewhere.claim());
+    EXPECT_EQ(LaunchHandover::socketPath(folder), LaunchHandover::socketPath(folder + "/../config/"));
+
+    QSignalSpy answered(&later, &LaunchHandover::handedOver);
+    later.handOver();
+    ASSERT_TRUE(answered.wait(10'000));
+    EXPECT_EQ(answered.front().front().toBool(), true);
+    EXPECT_EQ(shown.count(), 1);
+
+    running.reset();
+    LaunchHandover next(folder);
+    EXPECT_TRUE(next.claim());
 }
 
 TEST_F(QuilloToDoAppTest, ASettingsChangeReachesTheRunningWindowAtOnce) {

@@ -15,6 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
 #include <stdexcept>
 
 namespace quillo {
@@ -50,14 +55,35 @@ T await(QFuture<T> future) {
     }
 }
 
-// Fails its n-th reminder save (counted from 1), as a store that runs out of room would.
+// Fails its n-th reminder save or its n-th file write (counted from 1), as a store that runs out of
+// room would; counts the lookups of many reminders.
 class FailingStore : public platform::ReminderStore {
 public:
     using ReminderStore::ReminderStore;
     int failAt = 0;
+    int failWriteAt = 0;
+    int writes = 0;
+    mutable int lookups = 0;
+    // Called where the failing write would have begun: what the disk holds if the process died there.
+    std::function<void()> beforeFailedWrite;
+
     void saveReminder(const platform::Reminder& reminder) override {
         if (++saves == failAt) throw platform::ReminderStoreError("The disk is full.");
         ReminderStore::saveReminder(reminder);
+    }
+    std::vector<std::optional<platform::Reminder>> calendarItemsWithIdentifiers(
+        const std::vector<std::string>& identifiers) const override {
+        ++lookups;
+        return ReminderStore::calendarItemsWithIdentifiers(identifiers);
+    }
+
+protected:
+    void writeFile(const fs::path& target, std::string_view bytes) override {
+        if (++writes == failWriteAt) {
+            if (beforeFailedWrite) beforeFailedWrite();
+            throw platform::ReminderStoreError("The disk is full.");
+        }
+        ReminderStore::writeFile(target, bytes);
     }
 
 private:
@@ -106,6 +132,24 @@ protected:
         }
         ADD_FAILURE() << "todoman does not list " << summary.toStdString();
         return {};
+    }
+    // Every reminder file under the root, in any list.
+    std::vector<fs::path> reminderFiles() const {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root())) {
+            if (entry.path().extension() == ".ics") files.push_back(entry.path());
+        }
+        return files;
+    }
+    // What is on disk agrees with `mapping`: each reminder has one file, and every file is mapped.
+    static void expectAgreement(const std::vector<fs::path>& files, const ReminderMapping& mapping) {
+        std::set<std::string> mapped;
+        for (const auto& entry : mapping) mapped.insert(entry.second);
+        std::set<std::string> seen;
+        for (const auto& file : files) {
+            EXPECT_TRUE(mapped.contains(file.stem().string())) << file << " is no mapped reminder";
+            EXPECT_TRUE(seen.insert(file.stem().string()).second) << file << " is a second copy";
+        }
     }
     std::vector<fs::path> filesIn(const std::string& listID) const {
         std::vector<fs::path> files;
@@ -181,6 +225,21 @@ TEST_F(RemindersExportServiceTest, ReexportingIntoAnotherListMovesTheReminders) 
     for (const auto& todo : todomanList()) EXPECT_EQ(todo.toObject()["list"].toString(), "Second");
 }
 
+// The sheet suggests the same name again: the new list takes the first free "NAME n", and todoman
+// still reads the folder, each reminder once.
+TEST_F(RemindersExportServiceTest, ANewListNeverTakesTheNameOfAListThere) {
+    auto& export_ = makeService();
+    const std::vector<TodoItem> items{item("One", MarkerKind::todo, TodoStatus::open),
+                                      item("Two", MarkerKind::standard, TodoStatus::unknown)};
+    EXPECT_EQ(await(export_.exportItems(items, QString("Cut"), std::nullopt)).listTitle, "Cut");
+    EXPECT_EQ(await(export_.exportItems(items, QString(" Cut "), std::nullopt)).listTitle, "Cut 2");
+    EXPECT_EQ(await(export_.exportItems(items, QString("Cut"), std::nullopt)).listTitle, "Cut 3");
+    EXPECT_EQ(await(export_.exportItems(items, QString("Cut 2"), std::nullopt)).listTitle, "Cut 2 2");
+    const auto todos = todomanList();
+    ASSERT_EQ(todos.size(), 2);
+    for (const auto& todo : todos) EXPECT_EQ(todo.toObject()["list"].toString(), "Cut 2 2");
+}
+
 TEST_F(RemindersExportServiceTest, ADoneToDoLosesItsPriorityAndKeepsItsFirstCompletionDate) {
     auto& export_ = makeService();
     auto todo = item("Fix", MarkerKind::todo, TodoStatus::open);
@@ -225,6 +284,150 @@ TEST_F(RemindersExportServiceTest, AFailedExportLeavesNoTraceForTheNextOne) {
     ASSERT_EQ(export_.availableLists().size(), 1) << "the failed export's list was published";
     EXPECT_EQ(filesIn(platform::toStdString(keptList)).size(), 2u);
     EXPECT_EQ(todomanList().size(), 2);
+}
+
+TEST_F(RemindersExportServiceTest, ACommitCutShortAtAnyFileLeavesEveryWrittenReminderMapped) {
+    const auto a = item("A", MarkerKind::todo, TodoStatus::open);
+    const auto b = item("B", MarkerKind::todo, TodoStatus::open);
+    const auto c = item("C", MarkerKind::todo, TodoStatus::done);
+    // The failing commit writes the new list's title, then A (moved there), B (its old file deleted
+    // in Reminders) and C (never exported).
+    for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE("failing at file " + std::to_string(n));
+        fs::remove_all(root());
+        defaults.clear();
+        auto& export_ = makeService();
+        await(export_.exportItems({a, b}, QString("First"), std::nullopt));
+        fs::remove(root() / platform::toStdString(export_.availableLists()[0].id) /
+                   (export_.exportedReminderIDs().at(b.id) + ".ics"));
+        failing->failWriteAt = failing->writes + n;
+        failing->beforeFailedWrite = [&] {
+            QSettings stored(defaults.fileName(), QSettings::IniFormat);
+            expectAgreement(reminderFiles(), ReminderMappingStore::load(stored));
+        };
+        auto failed = export_.exportItems({a, b, c}, QString("Second"), std::nullopt);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 60000));
+        EXPECT_STREQ(testing::thrownBy<platform::ReminderStoreError>([&] { failed.result(); }).what(),
+                     "The disk is full.");
+        EXPECT_EQ(ReminderMappingStore::load(defaults), export_.exportedReminderIDs());
+        expectAgreement(reminderFiles(), export_.exportedReminderIDs());
+        for (const auto& entry : fs::directory_iterator(root())) {
+            EXPECT_NE(entry.path().filename().string().front(), '.') << "left behind: " << entry.path();
+        }
+
+        const auto next = await(export_.exportItems({a, b, c}, QString("Third"), std::nullopt));
+        EXPECT_EQ(next.createdCount, n == 4 ? 1 : 2);
+        EXPECT_EQ(reminderFiles().size(), 3u);
+        expectAgreement(reminderFiles(), export_.exportedReminderIDs());
+        const auto todos = todomanList();
+        EXPECT_EQ(todos.size(), 3);
+        for (const auto& summary : {"A", "B", "C"}) EXPECT_EQ(bySummary(todos, summary)["list"].toString(), "Third");
+    }
+}
+
+TEST_F(RemindersExportServiceTest, ExportsAndRefreshesAskedForTogetherEachSeeWhatTheOneBeforeLeft) {
+    auto& export_ = makeService();
+    const auto a = item("A", MarkerKind::todo, TodoStatus::open);
+    const auto b = item("B", MarkerKind::todo, TodoStatus::open);
+    auto first = export_.exportItems({a, b}, QString("One"), std::nullopt);
+    auto second = export_.exportItems({a, b}, QString("Two"), std::nullopt);
+    EXPECT_EQ(await(first).createdCount, 2);
+    EXPECT_EQ(await(second).updatedCount, 2);
+    EXPECT_EQ(todomanList().size(), 2);
+
+    // B deleted in Reminders: the export makes it anew, and the refresh asked for after it keeps that.
+    fs::remove(root() / platform::toStdString(export_.availableLists()[1].id) /
+               (export_.exportedReminderIDs().at(b.id) + ".ics"));
+    auto again = export_.exportItems({a, b}, std::nullopt, export_.availableLists()[1].id);
+    auto refresh = export_.refreshCompletionState();
+    EXPECT_EQ(await(again).createdCount, 1);
+    await(refresh);
+    EXPECT_EQ(export_.exportedReminderIDs().size(), 2u);
+    EXPECT_EQ(ReminderMappingStore::load(defaults), export_.exportedReminderIDs());
+    expectAgreement(reminderFiles(), export_.exportedReminderIDs());
+    EXPECT_EQ(await(export_.exportItems({a, b}, std::nullopt, export_.availableLists()[1].id)).updatedCount, 2);
+    EXPECT_EQ(todomanList().size(), 2);
+}
+
+TEST_F(RemindersExportServiceTest, RefreshesAskedForWhileOneRunsRunOnceMore) {
+    auto& export_ = makeService();
+    const auto done = item("Done", MarkerKind::todo, TodoStatus::done);
+    await(export_.exportItems({done, item("Open", MarkerKind::todo, TodoStatus::open)}, QString("L"), std::nullopt));
+    failing->lookups = 0;
+    std::vector<QFuture<void>> refreshes;
+    for (int i = 0; i < 10; ++i) refreshes.push_back(export_.refreshCompletionState());
+    for (auto& refresh : refreshes) await(refresh);
+    EXPECT_EQ(failing->lookups, 2);
+    EXPECT_EQ(export_.completedInReminders(), ReminderIDSet{done.id});
+}
+
+TEST_F(RemindersExportServiceTest, AReminderWhoseFileCannotBeReadKeepsItsEntryAndIsRewrittenInPlace) {
+    auto& export_ = makeService();
+    const auto garbled = item("Garbled", MarkerKind::todo, TodoStatus::open);
+    const auto huge = item("Huge", MarkerKind::todo, TodoStatus::open);
+    const auto deleted = item("Deleted", MarkerKind::todo, TodoStatus::open);
+    await(export_.exportItems({garbled, huge, deleted}, QString("L"), std::nullopt));
+    const auto list = platform::toStdString(export_.availableLists()[0].id);
+    const auto fileOf = [&](const TodoItem& todo) {
+        return root() / list / (export_.exportedReminderIDs().at(todo.id) + ".ics");
+    };
+    const auto garbledFile = fileOf(garbled), hugeFile = fileOf(huge);
+    std::ofstream(garbledFile, std::ios::binary | std::ios::trunc) << "BEGIN:VCALENDAR\r\nBEGIN:VTO";
+    fs::resize_file(hugeFile, std::uintmax_t{17} * 1024 * 1024);  // beyond what the store reads
+    fs::remove(fileOf(deleted));
+
+    await(export_.refreshCompletionState());
+    EXPECT_TRUE(export_.exportedReminderIDs().contains(garbled.id));
+    EXPECT_TRUE(export_.exportedReminderIDs().contains(huge.id));
+    EXPECT_FALSE(export_.exportedReminderIDs().contains(deleted.id));
+
+    const auto again =
+        await(export_.exportItems({garbled, huge, deleted}, std::nullopt, export_.availableLists()[0].id));
+    EXPECT_EQ(again.updatedCount, 2);
+    EXPECT_EQ(again.createdCount, 1);
+    EXPECT_EQ(fileOf(garbled), garbledFile);
+    EXPECT_EQ(fileOf(huge), hugeFile);
+    EXPECT_EQ(reminderFiles().size(), 3u);
+    const auto todos = todomanList();
+    EXPECT_EQ(todos.size(), 3);
+    EXPECT_EQ(bySummary(todos, "Garbled")["priority"].toInt(), 1);
+    bySummary(todos, "Huge");
+}
+
+TEST_F(RemindersExportServiceTest, ReexportKeepsWhatOtherClientsSet) {
+    auto& export_ = makeService();
+    auto grade = item("Grade", MarkerKind::todo, TodoStatus::open);
+    const auto mix = item("Mix", MarkerKind::todo, TodoStatus::open);
+    await(export_.exportItems({grade, mix}, QString("L"), std::nullopt));
+    const QString gradeID = QString::number(bySummary(todomanList(), "Grade")["id"].toInt());
+    todoman({"edit", gradeID, "--due", "2031-03-04", "--location", "Suite 4"});
+    todoman({"done", gradeID});
+    // A phone marked Mix as in progress.
+    const auto mixFile = root() / platform::toStdString(export_.availableLists()[0].id) /
+                         (export_.exportedReminderIDs().at(mix.id) + ".ics");
+    std::string text = [&] {
+        std::ifstream stream(mixFile, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(stream), {});
+    }();
+    const auto status = text.find("STATUS:NEEDS-ACTION");
+    ASSERT_NE(status, std::string::npos) << text;
+    text.replace(status, std::strlen("STATUS:NEEDS-ACTION"), "STATUS:IN-PROCESS\r\nPERCENT-COMPLETE:40");
+    std::ofstream(mixFile, std::ios::binary | std::ios::trunc) << text;
+    const auto edited = bySummary(todomanList(), "Grade");
+
+    grade.text = "Grade again";
+    await(export_.exportItems({grade, mix}, std::nullopt, export_.availableLists()[0].id));
+    const auto todos = todomanList();
+    const auto regraded = bySummary(todos, "Grade again");
+    EXPECT_EQ(regraded["due"], edited["due"]);
+    EXPECT_EQ(regraded["location"].toString(), "Suite 4");
+    EXPECT_TRUE(regraded["completed"].toBool());
+    EXPECT_EQ(regraded["completed_at"], edited["completed_at"]);
+    EXPECT_EQ(regraded["priority"].toInt(), 1);
+    const auto inProgress = bySummary(todos, "Mix");
+    EXPECT_EQ(inProgress["percent"].toInt(), 40);
+    EXPECT_FALSE(inProgress["completed"].toBool());
+    EXPECT_EQ(export_.completedInReminders(), ReminderIDSet{grade.id});
 }
 
 TEST_F(RemindersExportServiceTest, RefusalsAndListTitles) {

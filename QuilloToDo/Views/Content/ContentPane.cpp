@@ -90,6 +90,7 @@ QScrollArea* scrolling(QWidget* content) {
     area->setWidget(content);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area->setAutoFillBackground(false);
     area->viewport()->setAutoFillBackground(false);
@@ -392,8 +393,13 @@ void ContentPane::fadeIn(QWidget* page) {
     animation->start();
 }
 
+void ContentPane::setLibrarySearchRunning(bool running) {
+    librarySearchRunning_ = running;
+    showRefreshing();
+}
+
 void ContentPane::showRefreshing() {
-    const bool refreshing = index_.isRefreshing();
+    const bool refreshing = index_.isRefreshing() || librarySearchRunning_;
     refreshButton_->setEnabled(!refreshing);
     // The progress indicator stands in the button's place while it cannot be clicked.
     refreshButton_->setSymbol(refreshing ? QString() : QStringLiteral("arrow.clockwise"));

@@ -65,6 +65,9 @@ public:
     bool isSidebarCollapsed() const noexcept { return isSidebarCollapsed_; }
     void setSidebarCollapsed(bool collapsed);
 
+    // While the open-library search of a refresh runs, "Refresh now" waits as it does during the scan.
+    void setLibrarySearchRunning(bool running);
+
     // Ids whose exported reminder was completed in Reminders, from the window's export service.
     void setCompletedInReminders(const std::set<platform::UUID>& ids);
 
@@ -118,6 +121,7 @@ private:
     std::optional<platform::UUID> selectedItemID_;
     RightPanelState panels_;
     bool isSidebarCollapsed_ = false;
+    bool librarySearchRunning_ = false;
 
     SearchBar* searchBar_ = nullptr;
     MarkerTypeFilterView* typeFilter_ = nullptr;

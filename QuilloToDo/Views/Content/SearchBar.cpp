@@ -8,6 +8,7 @@
 #include "QuilloDesignKit/QuilloTooltip.h"
 #include "QuilloDesignKit/QuilloTooltipPill.h"  // QuilloTooltip holds a QPointer to it
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
@@ -34,6 +35,7 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent), field_(new QLineEdit(th
     layout->addWidget(glass, 0, Qt::AlignVCenter);
 
     field_->setPlaceholderText(QStringLiteral("Search markers..."));
+    field_->setAccessibleName(QStringLiteral("Search markers"));
     field_->setFont(quilloFont(kFontSize, QuilloFontWeight::regular));
     field_->setFrame(false);
     field_->setAttribute(Qt::WA_MacShowFocusRect, false);
@@ -43,6 +45,7 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent), field_(new QLineEdit(th
     palette.setColor(QPalette::PlaceholderText, Color::quilloTextTertiary());
     field_->setPalette(palette);
     field_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
+    field_->installEventFilter(this);  // the bar draws the field's focus ring
     layout->addWidget(field_, 1);
 
     // The clear button never takes the focus: clearing leaves the cursor in the field.
@@ -70,10 +73,16 @@ void SearchBar::setText(const QString& text) {
     if (field_->text() != text) field_->setText(text);
 }
 
+bool SearchBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == field_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) update();
+    return QWidget::eventFilter(watched, event);
+}
+
 void SearchBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     QuilloPainting::fillRoundedRect(painter, rect(), kCornerRadius, Color::quilloChipFill());
+    if (field_->hasFocus()) QuilloPainting::strokeFocusRing(painter, rect(), kCornerRadius);
 }
 
 }  // namespace quillo

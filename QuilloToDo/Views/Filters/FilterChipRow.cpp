@@ -20,6 +20,7 @@ constexpr double kUnitsPerNotch = 120.0;
 
 FilterChipRow::FilterChipRow(QWidget* parent)
     : QScrollArea(parent), strip_(new QWidget), layout_(new QHBoxLayout(strip_)) {
+    setFocusPolicy(Qt::NoFocus);  // its chips take the focus; the row follows them
     layout_->setSpacing(kChipSpacing);
     layout_->setContentsMargins(kPaddingHorizontal, kPaddingVertical, kPaddingHorizontal, kPaddingVertical);
     layout_->setSizeConstraint(QLayout::SetFixedSize);

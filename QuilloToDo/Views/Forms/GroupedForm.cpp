@@ -14,6 +14,7 @@ GroupedForm::GroupedForm(QWidget* parent) : QScrollArea(parent) {
     setWidget(content);
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::NoFocus);  // its controls take the focus; the form scrolls to them
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);

@@ -66,7 +66,8 @@ void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping 
         // Rows that stayed may carry edited markers after a refresh.
         if (itemsReplaced && anyRowStayed) {
             emit dataChanged(index(0), index(static_cast<int>(shown_.size()) - 1),
-                             {Qt::DisplayRole, Qt::AccessibleTextRole, IsSelectedRole, IsDoneInRemindersRole});
+                             {Qt::DisplayRole, Qt::AccessibleTextRole, Qt::AccessibleDescriptionRole, IsSelectedRole,
+                              IsDoneInRemindersRole});
         }
         return;
     }
@@ -224,7 +225,7 @@ void TodoListModel::setCompletedInReminders(const std::set<platform::UUID>& ids)
         if (completedInReminders_.contains(id) != ids.contains(id)) changed.push_back(static_cast<int>(row));
     }
     completedInReminders_ = std::unordered_set<platform::UUID>(ids.begin(), ids.end());
-    emitRowsChanged(changed, {IsDoneInRemindersRole});
+    emitRowsChanged(changed, {IsDoneInRemindersRole, Qt::AccessibleDescriptionRole});
 }
 
 void TodoListModel::emitRowsChanged(const std::vector<int>& rows, const QList<int>& roles) {
@@ -274,6 +275,9 @@ QVariant TodoListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         return row.item ? itemDisplayText(*row.item) : platform::toQString(std::string_view(*row.key));
+    case Qt::AccessibleDescriptionRole:
+        return row.item ? QString::fromStdString(rowAccessibleDescription(*row.item, isDoneInReminders(*row.item)))
+                        : QVariant();
     case RowKindRole: return static_cast<int>(row.item ? RowKind::item : RowKind::header);
     case RowIDRole:
         return platform::toQString(
@@ -285,7 +289,11 @@ QVariant TodoListModel::data(const QModelIndex& index, int role) const {
 }
 
 Qt::ItemFlags TodoListModel::flags(const QModelIndex& index) const {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+    if (!index.isValid()) return Qt::NoItemFlags;
+    // Item rows are selectable for assistive technology, which reads the selected one as selected;
+    // the view itself never changes the selection.
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+    return rowKind(index) == RowKind::item ? flags | Qt::ItemIsSelectable : flags;
 }
 
 QHash<int, QByteArray> TodoListModel::roleNames() const {

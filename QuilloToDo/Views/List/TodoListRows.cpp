@@ -109,6 +109,19 @@ TodoListRows::TodoListRows(const std::vector<const TodoItem*>& items, ListGroupi
     keys_ = std::move(sortedKeys);
 }
 
+std::string rowAccessibleDescription(const TodoItem& item, bool isDoneInReminders) {
+    std::string description(displayName(item.kind));
+    if (item.kind == MarkerKind::todo) {
+        switch (item.status) {
+        case TodoStatus::open: description += ", open"; break;
+        case TodoStatus::done: description += ", done"; break;
+        case TodoStatus::unknown: description += ", status unknown"; break;
+        }
+    }
+    if (isDoneInReminders) description += ", completed in Reminders";
+    return description;
+}
+
 std::string rowDetailLine(const TodoItem& item) {
     std::string line;
     line.reserve(item.eventName.size() + item.timelineName.size() + item.timelineTimecode.size() + 8);

@@ -19,6 +19,10 @@ std::string groupKey(const TodoItem& item, ListGrouping grouping);
 // The second line of an item's row: event name + " / " + timeline name + " · " + timecode.
 std::string rowDetailLine(const TodoItem& item);
 
+// What a screen reader says of an item's row after its text: the kind, a to-do's status, and
+// whether its reminder was completed: "To-Do, open", "Chapter", "To-Do, done, completed in Reminders".
+std::string rowAccessibleDescription(const TodoItem& item, bool isDoneInReminders);
+
 // The flat sequence of the to-do list: for each group, in key order, its header and then its items by
 // position on the timeline (a stable sort: equal positions keep their order in the given items).
 // Keys sort by the Unicode code points of their canonical (NFC) forms, case-sensitive and not

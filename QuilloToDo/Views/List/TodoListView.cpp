@@ -11,6 +11,7 @@
 #include "QuilloDesignKit/QuilloTooltip.h"
 #include "QuilloDesignKit/QuilloTooltipPill.h"  // QuilloTooltip holds a QPointer to it
 
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QLabel>
@@ -20,6 +21,32 @@
 
 namespace quillo {
 namespace {
+
+// The rows' list. Its selection mirrors the selected id, so that assistive technology reads the
+// selected row as selected; clicks and keys never change it (they only report the row).
+class RowList : public QListView {
+public:
+    using QListView::QListView;
+
+protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex&, const QEvent*) const override {
+        return QItemSelectionModel::NoUpdate;
+    }
+
+    // Reached with the keyboard, the list starts on its first to-do rather than on the header above it.
+    void focusInEvent(QFocusEvent* event) override {
+        const bool hadCurrent = currentIndex().isValid();
+        QListView::focusInEvent(event);
+        if (hadCurrent || event->reason() == Qt::MouseFocusReason) return;
+        for (int row = 0; row < model()->rowCount(); ++row) {
+            const QModelIndex index = model()->index(row, 0);
+            if (TodoListModel::rowKind(index) == TodoListModel::RowKind::item) {
+                selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+                return;
+            }
+        }
+    }
+};
 
 // The content-unavailable notice: a symbol, a title and a description, centred in the list's place.
 QWidget* makeNotice(QWidget* parent) {
@@ -56,13 +83,13 @@ TodoListView::TodoListView(QWidget* parent)
     : QWidget(parent),
       model_(new TodoListModel(this)),
       delegate_(new TodoRowDelegate(this)),
-      list_(new QListView(this)),
+      list_(new RowList(this)),
       empty_(makeNotice(this)),
       stack_(new QStackedLayout(this)),
       doneMark_(new QWidget(list_->viewport())) {
     list_->setModel(model_);
     list_->setItemDelegate(delegate_);
-    list_->setSelectionMode(QAbstractItemView::NoSelection);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setFrameShape(QFrame::NoFrame);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -89,6 +116,10 @@ TodoListView::TodoListView(QWidget* parent)
     connect(model_, &QAbstractItemModel::modelReset, doneMark_, &QWidget::hide);
     connect(model_, &QAbstractItemModel::rowsRemoved, doneMark_, &QWidget::hide);
     connect(model_, &QAbstractItemModel::rowsInserted, doneMark_, &QWidget::hide);
+    // Rows that come and go move the selected one, or bring it back.
+    connect(model_, &QAbstractItemModel::modelReset, this, &TodoListView::showSelection);
+    connect(model_, &QAbstractItemModel::rowsInserted, this, &TodoListView::showSelection);
+    connect(model_, &QAbstractItemModel::rowsRemoved, this, &TodoListView::showSelection);
     connect(model_, &QAbstractItemModel::modelReset, this, &TodoListView::showListOrNotice);
     connect(model_, &QAbstractItemModel::rowsInserted, this, &TodoListView::showListOrNotice);
     connect(model_, &QAbstractItemModel::rowsRemoved, this, &TodoListView::showListOrNotice);
@@ -99,7 +130,22 @@ void TodoListView::setContent(std::vector<const TodoItem*> items, ListGrouping g
     model_->setContent(std::move(items), grouping, itemsReplaced);
 }
 
-void TodoListView::setSelectedID(const std::optional<platform::UUID>& id) { model_->setSelectedID(id); }
+void TodoListView::setSelectedID(const std::optional<platform::UUID>& id) {
+    model_->setSelectedID(id);
+    showSelection();
+}
+
+void TodoListView::showSelection() {
+    const std::optional<platform::UUID>& id = model_->selectedID();
+    const int row = id ? model_->rowOf(*id) : -1;
+    QItemSelectionModel* selection = list_->selectionModel();
+    if (row < 0) {
+        if (selection->hasSelection()) selection->clearSelection();
+        return;
+    }
+    const QModelIndex index = model_->index(row);
+    if (!selection->isSelected(index)) selection->select(index, QItemSelectionModel::ClearAndSelect);
+}
 
 void TodoListView::setCompletedInReminders(const std::set<platform::UUID>& ids) {
     model_->setCompletedInReminders(ids);

@@ -49,6 +49,7 @@ protected:
 
 private:
     void showListOrNotice();
+    void showSelection();
     void placeDoneMarkHotspot(const QPoint& pointer);
 
     TodoListModel* model_;

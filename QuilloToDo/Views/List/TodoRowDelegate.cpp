@@ -65,6 +65,14 @@ void TodoRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     } else {
         paintHeader(*painter, option.rect, index.data(Qt::DisplayRole).toString());
     }
+    // The row the keyboard is on, while the list has the focus.
+    if (option.state & QStyle::State_HasFocus) {
+        QuilloPainting::strokeFocusRing(
+            *painter,
+            QRectF(option.rect)
+                .adjusted(kRowInsetHorizontal, kRowInsetVertical, -kRowInsetHorizontal, -kRowInsetVertical),
+            kCornerRadius);
+    }
     painter->restore();
 }
 

@@ -1,6 +1,11 @@
 #include "QuilloToDo/Views/Panels/MiddleElidedLabel.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QFontMetricsF>
 #include <QTextLayout>
 
@@ -99,6 +104,30 @@ void MiddleElidedLabel::changeEvent(QEvent* event) {
         heightAtWidth_.clear();
         recut();
     }
+}
+
+void MiddleElidedLabel::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        copySelection();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void MiddleElidedLabel::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QStringLiteral("Copy"), this, &MiddleElidedLabel::copySelection);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(hasSelectedText());
+    menu.addAction(QStringLiteral("Select All"), this, [this] { setSelection(0, int(text().size())); });
+    menu.exec(event->globalPos());
+}
+
+// Part of a cut text is no value of its own: the whole value is copied.
+void MiddleElidedLabel::copySelection() const {
+    if (!hasSelectedText()) return;
+    QGuiApplication::clipboard()->setText(text() == fullText_ ? selectedText() : fullText_);
 }
 
 void MiddleElidedLabel::recut() {

@@ -11,7 +11,8 @@ namespace quillo {
 QStringList middleElidedLines(const QString& text, const QFont& font, qreal width, int maxLines);
 
 // A selectable label that wraps its text to at most `maxLines` lines and cuts a longer text in the
-// middle (Qt elides single lines only). It re-cuts the text whenever its width changes.
+// middle (Qt elides single lines only). It re-cuts the text whenever its width changes. Copying
+// from a cut text (Ctrl+C or the context menu's Copy) copies the whole text.
 class MiddleElidedLabel : public QLabel {
     Q_OBJECT
 
@@ -29,9 +30,12 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void recut();
+    void copySelection() const;
 
     int maxLines_;
     QString fullText_;

@@ -27,13 +27,15 @@ QString remindersAccess(platform::ReminderAuthorizationStatus status) {
 
 QString remindersCaption() {
     return QStringLiteral(
-               "Optional export: the shown to-dos as a new Reminders list (File menu, %1). Nothing happens "
-               "automatically; changes made in Reminders don't flow back into Final Cut.")
+               "Optional export: the shown to-dos as a new Reminders list (main window's context menu, %1). "
+               "Nothing happens automatically; changes made in Reminders don't flow back into Final Cut.")
         .arg(MenuShortcuts::exportReminders().toString(QKeySequence::NativeText));
 }
 
 QString feedbackCaption() {
-    return QStringLiteral("Goes straight to Jorv, including diagnostic info. Also available via %1 in the Help menu.")
+    return QStringLiteral(
+               "Goes straight to Jorv, including diagnostic info. Also available via %1 in the main "
+               "window's context menu.")
         .arg(MenuShortcuts::sendFeedback().toString(QKeySequence::NativeText));
 }
 

@@ -15,7 +15,8 @@ QString transparencyPercent(double glassDarkness);
 // "Write-only access"; anything else "Unknown".
 QString remindersAccess(platform::ReminderAuthorizationStatus status);
 
-// The captions that name a keyboard shortcut, with the platform's key names.
+// The captions that name a keyboard shortcut, with the platform's key names, and where the command
+// is: no window has a menu bar here, so they point at the main window's context menu.
 QString remindersCaption();
 QString feedbackCaption();
 

@@ -102,9 +102,9 @@ void SettingsView::buildWindow(GroupedForm* form) {
 
     auto* sliderRow = new QHBoxLayout;
     transparencySlider_ = new QSlider(Qt::Horizontal);
-    transparencySlider_->setRange(0, kTransparencySteps);
-    transparencySlider_->setSingleStep(1);
-    transparencySlider_->setPageStep(2);
+    transparencySlider_->setRange(0, 100);
+    transparencySlider_->setSingleStep(kTransparencyStepPercent);
+    transparencySlider_->setPageStep(2 * kTransparencyStepPercent);
     transparencySlider_->setAccessibleName(QStringLiteral("Window Transparency"));
     transparencyPercent_ = new QLabel;
     QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -124,16 +124,19 @@ void SettingsView::buildWindow(GroupedForm* form) {
                        "window. Fine-tunes whichever preset is picked above."));
     showGlassDarkness(settings_.windowGlassDarkness());
 
-    connect(transparencySlider_, &QSlider::valueChanged, this,
-            [this](int step) { settings_.setWindowGlassDarkness(step * 0.05); });
+    connect(transparencySlider_, &QSlider::valueChanged, this, [this](int percent) {
+        const int step = static_cast<int>(std::lround(percent / double(kTransparencyStepPercent)));
+        settings_.setWindowGlassDarkness(step * 0.05);
+        showGlassDarkness(settings_.windowGlassDarkness());  // a dragged handle snaps to the step
+    });
     connect(&settings_, &WindowSettings::windowGlassDarknessChanged, this, &SettingsView::showGlassDarkness);
 }
 
 void SettingsView::showGlassDarkness(double value) {
     const QSignalBlocker blocker(transparencySlider_);
     const double step =
-        std::isfinite(value) ? std::clamp(std::round(value / 0.05), 0.0, double(kTransparencySteps)) : 0;
-    transparencySlider_->setValue(static_cast<int>(step));
+        std::isfinite(value) ? std::clamp(std::round(value / 0.05), 0.0, 100.0 / kTransparencyStepPercent) : 0;
+    transparencySlider_->setValue(static_cast<int>(step) * kTransparencyStepPercent);
     transparencyPercent_->setText(SettingsTexts::transparencyPercent(value));
 }
 
@@ -150,6 +153,7 @@ void SettingsView::buildIntegrations(GroupedForm* form) {
     statusLayout->addWidget(accessText_, 0, Qt::AlignVCenter);
     statusLayout->addWidget(accessButton_, 0, Qt::AlignVCenter);
     section->addLabeledRow(QStringLiteral("Apple Reminders"), status);
+    accessDeniedReason_ = section->addCaption(QString());
     section->addCaption(SettingsTexts::remindersCaption());
     showRemindersAccess();
 
@@ -172,11 +176,18 @@ void SettingsView::setRemindersRequesting(bool requesting) {
 }
 
 void SettingsView::showRemindersAccess() {
+    // Nothing until the store has been read: never a state that is not the real one.
+    const bool known = remindersExport_->isAuthorizationStatusKnown();
+    for (QWidget* part : {static_cast<QWidget*>(accessDot_), static_cast<QWidget*>(accessText_)})
+        part->setVisible(known);
+    const QString& reason = remindersExport_->accessDeniedReason();
+    accessDeniedReason_->setText(reason);
+    accessDeniedReason_->setVisible(known && !reason.isEmpty());
     const ReminderAuthorizationStatus status = remindersExport_->authorizationStatus();
     const bool granted = status == ReminderAuthorizationStatus::fullAccess;
     accessDot_->setColor(granted ? Color::green() : Color::withOpacity(Color::quilloTextSecondary(), 0.35));
     accessText_->setText(SettingsTexts::remindersAccess(status));
-    accessButton_->setVisible(!granted);
+    accessButton_->setVisible(known && !granted);
     accessButton_->setText(remindersRequesting_ ? QStringLiteral("Asking …") : QStringLiteral("Allow Access"));
     accessButton_->setEnabled(!remindersRequesting_);
 }

@@ -25,8 +25,9 @@ class SettingsView : public QWidget {
     Q_PROPERTY(bool showFeedback READ showFeedback NOTIFY showFeedbackChanged)
     Q_PROPERTY(bool remindersRequesting READ remindersRequesting NOTIFY remindersRequestingChanged)
 public:
-    // The slider moves in steps of 0.05 over 0...1.
-    static constexpr int kTransparencySteps = 20;
+    // The slider's value is the transparency in percent, which moves in steps of 5 (0.05 over 0...1);
+    // assistive technology reads the percentage.
+    static constexpr int kTransparencyStepPercent = 5;
 
     // `defaults` holds the reminders mapping the view's own export service reads; `sources` are
     // only handed on to the feedback sheet. Both and `settings` outlive the view.
@@ -68,6 +69,7 @@ private:
     QuilloStatusDot* accessDot_ = nullptr;
     QLabel* accessText_ = nullptr;
     QPushButton* accessButton_ = nullptr;
+    QLabel* accessDeniedReason_ = nullptr;  // why a request was refused, under the row
 };
 
 }  // namespace quillo

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QKeySequence>
-#include <QList>
 
 // The keyboard shortcuts of the application's commands, shared by the commands themselves and by
 // the captions that name them.
@@ -9,14 +8,14 @@ namespace quillo::MenuShortcuts {
 
 // "Export Shown To-Dos as Reminders List …": Ctrl+Shift+E.
 inline QKeySequence exportReminders() { return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E); }
-// "Send Feedback …": Ctrl+?. Keyboard layouts that put "?" on a shifted key deliver Ctrl+Shift+?
-// or Ctrl+Shift+/, which sendFeedbackAlternates() lists.
+// "Send Feedback …": Ctrl+?, one sequence only. X11 reports a shifted key press under every key
+// it could mean (US: Ctrl+? and Ctrl+Shift+/; German: Ctrl+? and Ctrl+Shift+ß): a second
+// sequence of the same command would match the same press and make the shortcut ambiguous, and Qt
+// then triggers nothing.
 inline QKeySequence sendFeedback() { return QKeySequence(Qt::CTRL | Qt::Key_Question); }
-inline QList<QKeySequence> sendFeedbackAlternates() {
-    return {sendFeedback(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Question),
-            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Slash)};
-}
 // The settings window: the platform's settings shortcut (Ctrl+,).
 inline QKeySequence settings() { return QKeySequence(Qt::CTRL | Qt::Key_Comma); }
+// Quit: Ctrl+Q, as on every Linux desktop (QKeySequence::Quit is empty on some platforms).
+inline QKeySequence quit() { return QKeySequence(Qt::CTRL | Qt::Key_Q); }
 
 }  // namespace quillo::MenuShortcuts

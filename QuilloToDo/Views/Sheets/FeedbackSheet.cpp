@@ -62,7 +62,10 @@ QPixmap roundedPreview(const QImage& image, int maxWidth) {
 }  // namespace
 
 FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget* parent)
-    : QDialog(parent), sources_(sources), herkunft_(std::move(herkunft)) {
+    : QDialog(parent),
+      sources_(sources),
+      herkunft_(std::move(herkunft)),
+      hasFeedbackAddress_(!FeedbackService::configuredBaseURL().isEmpty()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::WindowModal);
     setWindowTitle(QStringLiteral("Send Feedback"));
@@ -77,13 +80,14 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     layout->addWidget(new QuilloDivider);
 
     auto* form = new GroupedForm;
-    form->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    form->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     layout->addWidget(form, 1);
 
     GroupedFormSection* feedback = form->addSection(QStringLiteral("Your Feedback"));
     text_ = new QPlainTextEdit;
     text_->setMinimumHeight(140);
     text_->setAccessibleName(QStringLiteral("Your Feedback"));
+    text_->setTabChangesFocus(true);  // Tab goes on to the next control instead of into the text
     text_->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 1px solid rgba(255, 255, 255, 50); }"));
     feedback->addRow(text_);
     feedback->addCaption(QStringLiteral("What's broken / what would be cool / where are you stuck?"));
@@ -142,6 +146,11 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     connect(text_, &QPlainTextEdit::textChanged, this, &FeedbackSheet::updateSendButton);
     connect(screenshotMitschicken_, &QCheckBox::toggled, this, &FeedbackSheet::screenshotToggled);
 
+    // Feedback queued without a server would wait for ever: such a build says so and sends nothing.
+    if (!hasFeedbackAddress_) {
+        status_ = QStringLiteral("This build has no feedback address: feedback cannot be sent from it.");
+        statusOK_ = false;
+    }
     showScreenshot();
     showStatus();
     updateSendButton();
@@ -234,7 +243,7 @@ FeedbackPayload FeedbackSheet::payload(const QString& diagnose) const {
 }
 
 void FeedbackSheet::senden() {
-    if (sending_ || text_->toPlainText().trimmed().isEmpty()) return;
+    if (!canSend()) return;
     sending_ = true;
     updateSendButton();
     FeedbackService& service = FeedbackService::shared();
@@ -256,7 +265,11 @@ void FeedbackSheet::showStatus() { statusLine_->setStatus(status_, statusOK_.val
 
 void FeedbackSheet::updateSendButton() {
     sendButton_->setText(sending_ ? QStringLiteral("Sending …") : QStringLiteral("Send Feedback"));
-    sendButton_->setEnabled(!sending_ && !text_->toPlainText().trimmed().isEmpty());
+    sendButton_->setEnabled(canSend());
+}
+
+bool FeedbackSheet::canSend() const {
+    return hasFeedbackAddress_ && !sending_ && !text_->toPlainText().trimmed().isEmpty();
 }
 
 }  // namespace quillo

@@ -21,8 +21,8 @@ struct FeedbackPayload;
 // The form in which the user writes feedback: a text, optionally a screenshot of the main window,
 // an optional reply address and a preview of what is sent along. Sending hands the feedback to the
 // feedback service, which stores it and delivers it in the background; the sheet thanks the user at
-// once and closes 1.5 seconds later, whatever the network does. A window-modal dialog: Return
-// sends, Escape cancels.
+// once and closes 1.5 seconds later, whatever the network does. A build without a feedback address
+// says so and never sends. A window-modal dialog: Return sends, Escape cancels.
 class FeedbackSheet : public QDialog {
     Q_OBJECT
 public:
@@ -64,9 +64,11 @@ private:
     void showScreenshot();
     void showStatus();
     void updateSendButton();
+    bool canSend() const;
 
     FeedbackSources sources_;
     QString herkunft_;
+    bool hasFeedbackAddress_;
     bool loaded_ = false;
     bool sending_ = false;
     QString status_;

@@ -1,5 +1,6 @@
 #include "QuilloToDo/Views/Sheets/RemindersExportSheet.h"
 
+#include "Platform/Foundation/UnicodeText.h"
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Reminders/ReminderStore.h"
 #include "QuilloToDo/Services/RemindersExportService.h"
@@ -23,19 +24,6 @@
 #include <algorithm>
 
 namespace quillo {
-
-namespace {
-
-// Blanks and tabs only: a line break in the name is left for the service to trim.
-QString trimmedOfBlanks(const QString& text) {
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && (text[begin] == u' ' || text[begin] == u'\t')) ++begin;
-    while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t')) --end;
-    return text.mid(begin, end - begin);
-}
-
-}  // namespace
 
 RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, RemindersExportService& service,
                                            QWidget* parent)
@@ -75,8 +63,9 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     segments->setStyleSheet(
         QStringLiteral(
             "QPushButton { padding: 4px 10px; border: 1px solid rgba(255, 255, 255, 40); background: rgba(255, 255, 255, 15); }"
-            "QPushButton:checked { background: %1; border-color: %1; }")
-            .arg(Color::quilloAccent().name()));
+            "QPushButton:checked { background: %1; border-color: %1; }"
+            "QPushButton:focus { border: 2px solid %2; }")
+            .arg(Color::quilloAccent().name(), Color::quilloAccent().lighter(170).name()));
     destination->addRow(segments);
     newListTitle_ = new QLineEdit;
     newListTitle_->setPlaceholderText(QStringLiteral("Name of the new list"));
@@ -164,7 +153,9 @@ int RemindersExportSheet::alreadyExportedCount() const {
 
 bool RemindersExportSheet::canExport() const {
     if (isExporting_ || items_.empty()) return false;
-    if (target_ == Target::newList) return !trimmedOfBlanks(newListTitle_->text()).isEmpty();
+    // Space separators and tabs only: a line break in the name is left for the service to trim.
+    if (target_ == Target::newList)
+        return !platform::trimmedSpaceSeparatorsAndTabs(platform::toStdString(newListTitle_->text())).empty();
     return existingListID_.has_value();
 }
 

@@ -18,6 +18,7 @@
 #include "QuilloToDo/Views/Shell/EmptyStateView.h"
 #include "QuilloToDo/Views/Sidebar/LibrarySourceListView.h"
 #include "QuilloToDo/Views/Shell/RefreshRoutine.h"
+#include "QuilloToDo/Views/Shared/FocusChain.h"
 #include "QuilloToDo/Views/Shell/WindowAppearance.h"
 
 #include <QBoxLayout>
@@ -88,13 +89,17 @@ MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
             &MainWindow::showLibrariesOrInvitation);
     connect(&parts_.settings, &WindowSettings::changed, this, &MainWindow::applyAppearance);
     connect(contentPane_, &ContentPane::refreshRequested, this, [this] { refresh_->refreshAndMarkLoaded(); });
+    connect(refresh_, &RefreshRoutine::isSearchingChanged, contentPane_, &ContentPane::setLibrarySearchRunning);
     connect(contentPane_, &ContentPane::remindersExportRequested, this, [this] { setShowRemindersExport(true); });
     connect(remindersExport_, &RemindersExportService::completedInRemindersChanged, this,
             [this] { contentPane_->setCompletedInReminders(remindersExport_->completedInReminders()); });
-    connect(&AppNotifications::defaultCenter(), &AppNotifications::showFeedbackSheet, this,
-            [this] { setShowFeedback(true); });
-    connect(&AppNotifications::defaultCenter(), &AppNotifications::showRemindersExportSheet, this,
-            [this] { setShowRemindersExport(true); });
+    // A closed (hidden) window presents no sheet: the command does nothing then.
+    connect(&AppNotifications::defaultCenter(), &AppNotifications::showFeedbackSheet, this, [this] {
+        if (isVisible()) setShowFeedback(true);
+    });
+    connect(&AppNotifications::defaultCenter(), &AppNotifications::showRemindersExportSheet, this, [this] {
+        if (isVisible()) setShowRemindersExport(true);
+    });
     // Reminders ticked off elsewhere show as completed when the user comes back.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive) remindersExport_->refreshCompletionState();
@@ -120,6 +125,7 @@ QWidget* MainWindow::makeSidebar() {
     scroll->setWidget(padded);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);  // its cards and buttons take the focus; it scrolls to them
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     // The card behind shows through.
@@ -174,6 +180,13 @@ void MainWindow::showEvent(QShowEvent* event) {
         hasRefreshed_ = true;
         refresh_->start();
     }
+}
+
+// Cards and chips made since the last Tab press stand at the end of the focus chain: put it in
+// reading order first.
+bool MainWindow::focusNextPrevChild(bool next) {
+    orderFocusChain(this);
+    return QWidget::focusNextPrevChild(next);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -57,10 +57,12 @@ QFuture<void> RefreshRoutine::refreshAndMarkLoaded() {
     for (const auto* library : libraries_.watchedLibraries()) names.insert(library->name());
     locator_.setWatchedNames(names);
 
+    if (++runningSearches_ == 1) emit isSearchingChanged(true);
     // Without watched names the search is skipped and the future is ready at once.
     return locator_.locateOnce()
         .then(this,
               [this] {
+                  if (--runningSearches_ == 0) emit isSearchingChanged(false);
                   // Read after the search: a library it moved is scanned at its new path.
                   const quint64 refresh = ++newestIndexRefresh_;
                   return index_.refresh(libraries_.librarySources()).then(this, [this, refresh] {

@@ -33,9 +33,13 @@ public:
     // meanwhile never comes back. The future finishes when this refresh has ended; it never fails.
     QFuture<void> refreshAndMarkLoaded();
 
+    // While the open-library search of a refresh runs (lsof, before the scan).
+    bool isSearching() const { return runningSearches_ > 0; }
+
 signals:
     // A refresh began (step 1).
     void started();
+    void isSearchingChanged(bool searching);
     // A refresh published its items to the extension.
     void published();
 
@@ -54,6 +58,7 @@ private:
     QList<QMetaObject::Connection> urlConnections_;
     // Which refresh rebuilt the index last: only it may mark and publish.
     quint64 newestIndexRefresh_ = 0;
+    int runningSearches_ = 0;
 };
 
 }  // namespace quillo

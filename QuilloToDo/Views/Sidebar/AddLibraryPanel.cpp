@@ -2,6 +2,7 @@
 
 #include "QuilloToDo/Controllers/LibraryController.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPointer>
@@ -35,17 +36,30 @@ public:
 
 }  // namespace
 
-void FileDialogAddLibraryPanel::choose(QWidget* parent, std::function<void(const QUrl&)> chosen) {
+void FileDialogAddLibraryPanel::choose(QWidget* parent, const QString& startFolder,
+                                       std::function<void(const QUrl&)> chosen) {
     auto* dialog = new LibraryFileDialog(parent);
-    QObject::connect(dialog, &QFileDialog::urlSelected, dialog,
-                     [chosen = std::move(chosen)](const QUrl& url) { chosen(url); });
+    dialog->setDirectory(startFolder);
+    // Qt's own dialog reports the choice as a file name; only the desktop's reports URLs.
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
+                     [chosen = std::move(chosen)](const QString& path) { chosen(QUrl::fromLocalFile(path)); });
     dialog->open();
 }
 
+QString addLibraryStartFolder(const LibraryController& libraries) {
+    const auto& watched = libraries.watchedLibraries();
+    if (!watched.isEmpty()) {
+        const QFileInfo last(watched.back()->url().toLocalFile());
+        if (last.dir().exists()) return last.absolutePath();
+    }
+    return QDir::homePath();
+}
+
 void presentAddLibraryPanel(AddLibraryPanel& panel, LibraryController& libraries, QWidget* parent) {
-    panel.choose(parent, [libraries = QPointer<LibraryController>(&libraries)](const QUrl& url) {
-        if (libraries) libraries->addLibrary(url);
-    });
+    panel.choose(parent, addLibraryStartFolder(libraries),
+                 [libraries = QPointer<LibraryController>(&libraries)](const QUrl& url) {
+                     if (libraries) libraries->addLibrary(url);
+                 });
 }
 
 }  // namespace quillo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QUrl>
 
 #include <functional>
@@ -15,17 +16,22 @@ class LibraryController;
 class AddLibraryPanel {
 public:
     virtual ~AddLibraryPanel() = default;
-    // Asks for one bundle, modal to `parent`'s window, and calls `chosen` with it; a cancelled
-    // panel never calls it.
-    virtual void choose(QWidget* parent, std::function<void(const QUrl&)> chosen) = 0;
+    // Asks for one bundle, modal to `parent`'s window, starting in `startFolder`, and calls `chosen`
+    // with it; a cancelled panel never calls it.
+    virtual void choose(QWidget* parent, const QString& startFolder, std::function<void(const QUrl&)> chosen) = 0;
 };
 
-// A file dialog in directory mode whose default button reads "Add Library" and that accepts only a
-// folder named "*.fcpbundle"; choosing any other folder opens it instead.
+// Qt's own file dialog (not the desktop's: that one cannot refuse a plain folder) in directory mode,
+// whose default button reads "Add Library" and that accepts only a folder named "*.fcpbundle",
+// typed into its field or selected; choosing any other folder opens it instead.
 class FileDialogAddLibraryPanel final : public AddLibraryPanel {
 public:
-    void choose(QWidget* parent, std::function<void(const QUrl&)> chosen) override;
+    void choose(QWidget* parent, const QString& startFolder, std::function<void(const QUrl&)> chosen) override;
 };
+
+// Where the panel opens: the folder holding the last watched library, while it exists; else the
+// home folder.
+QString addLibraryStartFolder(const LibraryController& libraries);
 
 // Runs the panel and adds the chosen bundle (the controller ignores anything but a bundle not yet
 // watched). The sidebar and the first-run view both add libraries this way.

@@ -7,6 +7,8 @@
 
 #include <string>
 
+class QVariantAnimation;
+
 namespace quillo {
 
 class QuilloCountBadge;
@@ -28,6 +30,13 @@ public:
     QuilloSymbolButton* checkbox() const { return checkbox_; }
     const QList<TimelineToggleRow*>& rows() const { return rows_; }
 
+    // Grows or shrinks from `height` to the card's own height over the layout animation (at once
+    // while the window is hidden or animations are off).
+    void growFrom(int height);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
     void toggleExpandedRequested();
     // Every timeline of the event, included or excluded as a whole.
@@ -35,10 +44,13 @@ signals:
     void timelineToggleRequested(const std::string& timelineID);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     SidebarEventCard card_;
+    QWidget* sheet_;  // the header and rows, at their own height
+    QVariantAnimation* growth_;
     QAbstractButton* headerButton_ = nullptr;
     QuilloCountBadge* badge_ = nullptr;
     QuilloSymbolButton* checkbox_ = nullptr;

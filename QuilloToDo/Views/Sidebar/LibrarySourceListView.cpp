@@ -8,15 +8,20 @@
 #include "QuilloToDo/Settings/WindowSettings.h"
 #include "QuilloToDo/Views/Sidebar/AddLibraryPanel.h"
 #include "QuilloToDo/Views/Sidebar/EventCard.h"
+#include "QuilloToDo/Views/Sidebar/TimelineToggleRow.h"
+#include "QuilloDesignKit/QuilloSymbolButton.h"
 #include "QuilloToDo/Views/SidebarModel/ExpandedEvents.h"
 #include "QuilloToDo/Views/Sidebar/LibraryCardRow.h"
 #include "Platform/QtBridge/QtText.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <unordered_map>
 
 namespace quillo {
 
@@ -122,7 +127,53 @@ void LibrarySourceListView::rebuildLibraryCards() {
     }
 }
 
+// Which control of which card has the focus: the same control of the card that replaces it takes
+// it back, so that a key press on a card's control leaves the focus where it was.
+struct LibrarySourceListView::CardFocus {
+    std::string storedID;
+    enum class Control { header, checkbox, timeline } control;
+    std::string timelineID;
+};
+
+std::optional<LibrarySourceListView::CardFocus> LibrarySourceListView::focusedCardControl() const {
+    const QWidget* focused = QApplication::focusWidget();
+    if (!focused) return std::nullopt;
+    for (const EventCard* card : eventCards_) {
+        if (!card->isAncestorOf(focused)) continue;
+        const std::string& id = card->card().storedID;
+        if (focused == card->headerButton()) return CardFocus{id, CardFocus::Control::header, {}};
+        if (focused == card->checkbox()) return CardFocus{id, CardFocus::Control::checkbox, {}};
+        for (qsizetype i = 0; i < card->rows().size(); ++i) {
+            if (focused == card->rows()[i])
+                return CardFocus{id, CardFocus::Control::timeline, card->card().timelines[std::size_t(i)].id};
+        }
+    }
+    return std::nullopt;
+}
+
+void LibrarySourceListView::restoreFocus(const CardFocus& focus) {
+    for (const EventCard* card : eventCards_) {
+        if (card->card().storedID != focus.storedID) continue;
+        QWidget* control = nullptr;
+        switch (focus.control) {
+        case CardFocus::Control::header: control = card->headerButton(); break;
+        case CardFocus::Control::checkbox: control = card->checkbox(); break;
+        case CardFocus::Control::timeline:
+            for (qsizetype i = 0; i < card->rows().size(); ++i) {
+                if (card->card().timelines[std::size_t(i)].id == focus.timelineID) control = card->rows()[i];
+            }
+            break;
+        }
+        if (control) control->setFocus(Qt::TabFocusReason);
+        return;
+    }
+}
+
 void LibrarySourceListView::rebuildEventCards() {
+    const std::optional<CardFocus> focus = focusedCardControl();
+    // A card whose folding changed grows or shrinks from the height it had.
+    std::unordered_map<std::string, std::pair<bool, int>> before;
+    for (const EventCard* card : eventCards_) before[card->card().storedID] = {card->card().isExpanded, card->height()};
     discard(eventCards_);
     const auto cards =
         sidebarEventCards(index_.structure(), index_.items(), filter_.filter(), filter_.excludedTimelineIDs(),
@@ -139,8 +190,11 @@ void LibrarySourceListView::rebuildEventCards() {
         });
         eventSection_->layout()->addWidget(card);
         eventCards_.append(card);
+        if (const auto old = before.find(model.storedID); old != before.end() && old->second.first != model.isExpanded)
+            card->growFrom(old->second.second);
     }
     eventSection_->setVisible(!eventCards_.isEmpty() && !libraries_.watchedLibraries().isEmpty());
+    if (focus) restoreFocus(*focus);
 }
 
 void LibrarySourceListView::toggleExpanded(const std::string& storedID) {

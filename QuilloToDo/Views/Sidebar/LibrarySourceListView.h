@@ -7,6 +7,9 @@
 #include <QFuture>
 #include <QWidget>
 
+#include <optional>
+#include <string>
+
 class QLabel;
 class QVBoxLayout;
 
@@ -49,6 +52,9 @@ public:
     const QList<QUrl>& multipleFound() const { return multipleFound_; }
 
 private:
+    struct CardFocus;
+    std::optional<CardFocus> focusedCardControl() const;
+    void restoreFocus(const CardFocus& focus);
     void rebuildLibraryCards();
     void rebuildEventCards();
     void showDetectionError();

@@ -1,8 +1,10 @@
 #include "QuilloToDo/Views/Sidebar/TimelineToggleRow.h"
 
+#include "QuilloDesignKit/QuilloAccessibility.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloCountBadge.h"
 #include "QuilloDesignKit/QuilloFont.h"
+#include "QuilloDesignKit/QuilloPainting.h"
 #include "QuilloDesignKit/QuilloSymbol.h"
 
 #include <QPainter>
@@ -16,6 +18,7 @@ constexpr double kLeadingPadding = 16;
 constexpr double kVerticalPadding = 1;
 constexpr double kSpacing = 6;
 constexpr double kCheckSide = 12;
+constexpr int kFocusRingRoom = 3;
 }  // namespace
 
 TimelineToggleRow::TimelineToggleRow(const QString& name, bool isIncluded, std::int64_t count, QWidget* parent)
@@ -23,10 +26,13 @@ TimelineToggleRow::TimelineToggleRow(const QString& name, bool isIncluded, std::
       isIncluded_(isIncluded),
       badge_(
           new QuilloCountBadge(count, count < 1 ? Color::quilloTextTertiary() : Color::quilloTextSecondary(), this)) {
+    QuilloAccessibility::install();
+    setCheckable(true);
+    setChecked(isIncluded);
     setText(name);
     setAccessibleName(name);
     setFont(quilloFont(12, QuilloFontWeight::regular));
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     badge_->setAttribute(Qt::WA_TransparentForMouseEvents);
 }
@@ -35,7 +41,7 @@ QSize TimelineToggleRow::sizeHint() const {
     const QFontMetricsF metrics(font());
     const double height = std::max({metrics.height(), kCheckSide, double(badge_->sizeHint().height())});
     const double width = kLeadingPadding + kCheckSide + kSpacing + metrics.horizontalAdvance(text()) + kSpacing +
-                         badge_->sizeHint().width();
+                         badge_->sizeHint().width() + kFocusRingRoom;
     return {int(std::ceil(width)), int(std::ceil(height + 2 * kVerticalPadding))};
 }
 
@@ -45,7 +51,9 @@ QSize TimelineToggleRow::minimumSizeHint() const {
 
 void TimelineToggleRow::resizeEvent(QResizeEvent*) {
     const QSize badge = badge_->sizeHint();
-    badge_->setGeometry(width() - badge.width(), (height() - badge.height()) / 2, badge.width(), badge.height());
+    // Clear of the focus ring along the row's edge.
+    badge_->setGeometry(width() - badge.width() - kFocusRingRoom, (height() - badge.height()) / 2, badge.width(),
+                        badge.height());
 }
 
 void TimelineToggleRow::paintEvent(QPaintEvent*) {
@@ -63,6 +71,10 @@ void TimelineToggleRow::paintEvent(QPaintEvent*) {
     painter.setPen(isIncluded_ ? QColor(Qt::white) : Color::quilloTextSecondary());
     painter.drawText(QRectF(nameLeft, 0, nameWidth, height()), Qt::AlignVCenter | Qt::AlignLeft,
                      QFontMetricsF(font()).elidedText(text(), Qt::ElideMiddle, nameWidth));
+    if (hasFocus()) {
+        painter.setOpacity(1);
+        QuilloPainting::strokeFocusRing(painter, rect(), 4);
+    }
 }
 
 }  // namespace quillo

@@ -9,7 +9,8 @@ namespace quillo {
 class QuilloCountBadge;
 
 // One timeline in an expanded event card: a check box, the name cut in the middle and the count of
-// its shown markers. The whole row is one button; a click asks to switch the timeline.
+// its shown markers. The whole row is one check box (checked while included); a click or Space
+// asks to switch the timeline.
 class TimelineToggleRow : public QAbstractButton {
     Q_OBJECT
 public:
@@ -24,6 +25,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    // The owner switches the timeline and shows the result.
+    void nextCheckState() override {}
 
 private:
     bool isIncluded_;

@@ -1,7 +1,7 @@
 // Renders the main window for people to look at (scripts/screenshots runs it under Xvfb):
 //   quillotodo-main-window-shots --screenshots DIRECTORY
 // writes first-run.png, then, with the demo library watched, main-window.png (every event open),
-// main-window-timelines-off.png (the first event's timelines switched off) and
+// main-window-sidebar-focus.png (the keyboard on a timeline row), main-window-timelines-off.png (the first event's timelines switched off) and
 // main-window-sidebar-collapsed.png. Works in a temporary settings file; touches nothing of the user's.
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/LibraryController.h"
@@ -10,6 +10,9 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 #include "QuilloToDo/Views/Shell/MainWindow.h"
+#include "QuilloToDo/Views/Sidebar/EventCard.h"
+#include "QuilloToDo/Views/Sidebar/LibrarySourceListView.h"
+#include "QuilloToDo/Views/Sidebar/TimelineToggleRow.h"
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Reminders/ReminderStore.h"
 #include "testing/ScreenshotRun.h"
@@ -67,6 +70,15 @@ int main(int argc, char** argv) {
         QStringLiteral("Demo|Interviews\x01"
                        "Demo|Pickups"));
     shots.shoot(window, "main-window", loaded);
+    // The keyboard on the first timeline row: its focus ring.
+    window.activateWindow();
+    const auto focusFirstRow = [&] {
+        const auto& cards = window.sidebar()->eventCards();
+        if (cards.isEmpty() || cards.front()->rows().isEmpty()) return false;
+        cards.front()->rows().front()->setFocus(Qt::TabFocusReason);
+        return cards.front()->rows().front()->hasFocus();
+    };
+    shots.shoot(window, "main-window-sidebar-focus", [&] { return loaded() && focusFirstRow(); });
 
     std::vector<std::string> firstEvent;
     for (const auto& timeline : index.structure().front().events.front().timelines) firstEvent.push_back(timeline.id);

@@ -5,9 +5,12 @@
 
 #include "QuilloDesignKit/QuilloColor.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -95,6 +98,25 @@ TEST(MiddleElidedLabel, CutsLongTextsInTheMiddleToTwoLines) {
     EXPECT_TRUE(shown.contains(QChar(0x2026)));
     const QFontMetricsF metrics(font);
     for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), 150.5);
+}
+
+// What is copied is the value, not the cut text shown; an uncut value copies what is selected.
+TEST(MiddleElidedLabel, CopyingACutValueCopiesTheWholeValue) {
+    MiddleElidedLabel label(2);
+    QString value = QStringLiteral("BEGIN ");
+    for (int i = 0; i < 60; ++i) value += QStringLiteral("word%1 ").arg(i);
+    label.setFullText(value + QStringLiteral("END"));
+    label.resize(150, 40);
+    ASSERT_TRUE(label.text().contains(QChar(0x2026)));
+    label.setSelection(0, int(label.text().size()));
+    QTest::keySequence(&label, QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), label.fullText());
+
+    label.setFullText(QStringLiteral("Main Edit"));
+    label.resize(300, 40);
+    label.setSelection(0, 4);
+    QTest::keySequence(&label, QKeySequence::Copy);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("Main"));
 }
 
 }  // namespace

@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace quillo {
 namespace {
 
@@ -96,9 +98,10 @@ TEST_F(SettingsViewTest, AStoredPresetThatIsNoneOfTheBuiltInOnesChangesNothing) 
 }
 
 TEST_F(SettingsViewTest, TheSliderMovesOnlyTheTransparencyAndShowsItsPercentage) {
-    EXPECT_EQ(slider().value(), 19);  // 0.95
+    EXPECT_EQ(slider().value(), 95);  // 0.95, in percent for assistive technology
     EXPECT_TRUE(shows("95%"));
-    slider().setValue(7);
+    slider().setValue(37);  // dragged between two steps: snaps to 35
+    EXPECT_EQ(slider().value(), 35);
     EXPECT_DOUBLE_EQ(settings.windowGlassDarkness(), 0.35);
     EXPECT_TRUE(shows("35%"));
     EXPECT_EQ(settings.appearancePresetID(), "claudeColors");
@@ -113,6 +116,9 @@ TEST_F(SettingsViewTest, TheSliderMovesOnlyTheTransparencyAndShowsItsPercentage)
 }
 
 TEST_F(SettingsViewTest, TheAccessButtonAsksOnceAndDisappearsWhenAccessIsGranted) {
+    // Until the store has been read the row shows no state at all, not one that may be wrong.
+    EXPECT_FALSE(shows("Not requested yet"));
+    EXPECT_FALSE(button("Allow Access")->isVisibleTo(&view));
     QTRY_VERIFY_WITH_TIMEOUT(shows("Not requested yet"), 10'000);
     QPushButton* allow = button("Allow Access");
     ASSERT_NE(allow, nullptr);
@@ -141,6 +147,30 @@ TEST_F(SettingsViewTest, TheAccessButtonAsksOnceAndDisappearsWhenAccessIsGranted
     EXPECT_TRUE(QDir(directory.filePath("calendars")).exists());
 }
 
+// The folder would have to be made inside a file: the request ends refused, saying why.
+TEST(SettingsViewAccess, AFolderThatCannotBeCreatedEndsInTheDeniedStateWithTheReason) {
+    QTemporaryDir directory;
+    QFile(directory.filePath("file")).open(QIODevice::WriteOnly);
+    RemindersRoot root{directory.filePath("file/calendars")};
+    QSettings file{directory.filePath("QuilloToDo.conf"), QSettings::IniFormat};
+    WindowSettings settings{file};
+    SettingsView view{FeedbackSources{}, settings, file};
+    QTRY_VERIFY_WITH_TIMEOUT(view.remindersExport().isAuthorizationStatusKnown(), 10'000);
+    for (QPushButton* b : view.findChildren<QPushButton*>()) {
+        if (b->text() == "Allow Access") b->click();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!view.remindersRequesting(), 10'000);
+    EXPECT_EQ(view.remindersExport().authorizationStatus(), ReminderAuthorizationStatus::denied);
+    const auto labels = view.findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+        return label->isVisibleTo(&view) && label->text().startsWith("Access denied");
+    }));
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+        return label->isVisibleTo(&view) && label->text().contains("cannot be created") &&
+               label->text().contains(directory.filePath("file/calendars"));
+    }));
+}
+
 TEST_F(SettingsViewTest, SendFeedbackOpensTheSheetForTheSettingsArea) {
     view.show();
     QSignalSpy shown(&view, &SettingsView::showFeedbackChanged);
@@ -167,8 +197,9 @@ TEST(SettingsTexts, AccessStatusTexts) {
 }
 
 TEST(SettingsTexts, ShortcutCaptionsUseThePlatformsKeyNames) {
-    EXPECT_TRUE(SettingsTexts::remindersCaption().contains("(File menu, Ctrl+Shift+E)"));
-    EXPECT_TRUE(SettingsTexts::feedbackCaption().endsWith("Also available via Ctrl+? in the Help menu."));
+    EXPECT_TRUE(SettingsTexts::remindersCaption().contains("(main window's context menu, Ctrl+Shift+E)"));
+    EXPECT_TRUE(
+        SettingsTexts::feedbackCaption().endsWith("Also available via Ctrl+? in the main window's context menu."));
 }
 
 TEST(SettingsTexts, TheOpenSourceNoticeNamesWhatTheProgramLinks) {

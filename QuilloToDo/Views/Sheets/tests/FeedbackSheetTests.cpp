@@ -26,10 +26,13 @@ namespace {
 class FeedbackSheetTest : public ::testing::Test {
 protected:
     FeedbackSheetTest() {
+        // A build with a feedback address, unless a test says otherwise.
+        qputenv("QUILLOTODO_FEEDBACK_URL", "https://feedback.invalid");
         window.setProperty(FeedbackSheet::kMainWindowProperty, true);
         window.resize(320, 200);
         window.show();
     }
+    ~FeedbackSheetTest() override { qunsetenv("QUILLOTODO_FEEDBACK_URL"); }
 
     FeedbackSheet& present(const QString& herkunft) {
         auto* sheet = new FeedbackSheet(sources, herkunft, &window);
@@ -118,6 +121,24 @@ TEST_F(FeedbackSheetTest, TheScreenshotIsTakenWhenSwitchedOnAndDroppedWhenSwitch
     EXPECT_FALSE(sheet.screenshotData().has_value());
     EXPECT_EQ(sheet.payload({}).screenshotPNG, std::nullopt);
     sheet.close();
+}
+
+TEST_F(FeedbackSheetTest, ABuildWithoutAFeedbackAddressSaysSoAndQueuesNothing) {
+    qunsetenv("QUILLOTODO_FEEDBACK_URL");
+    if (!FeedbackService::configuredBaseURL().isEmpty()) GTEST_SKIP() << "built with a feedback address";
+    qputenv("XDG_DATA_HOME", QFile::encodeName(platform::toQString(directory.path() / "data")));
+    FeedbackSheet& sheet = present(QString());
+    EXPECT_TRUE(shows(sheet, "This build has no feedback address: feedback cannot be sent from it."));
+    EXPECT_EQ(sheet.statusOK(), false);
+    sheet.findChild<QPlainTextEdit*>()->setPlainText("The list flickers.");
+    EXPECT_FALSE(button(sheet, "Send Feedback")->isEnabled());
+    QTest::keyClick(&sheet, Qt::Key_Return);
+    sheet.senden();
+    EXPECT_FALSE(sheet.isSending());
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_FALSE(std::filesystem::exists(directory.path() / "data"));
+    sheet.close();
+    qunsetenv("XDG_DATA_HOME");
 }
 
 TEST(FeedbackSheetBytes, KilobytesBelowOneMegabyteThenMegabytesWithOneDecimal) {

@@ -16,6 +16,10 @@
 #include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
 
 #include "Platform/Reminders/ReminderStore.h"
+#include "testing/PathPrefix.h"
+
+#include <filesystem>
+#include <fstream>
 
 using namespace quillo;
 using namespace quillo::test;
@@ -88,10 +92,30 @@ TEST_F(MainWindowTest, TheCollapseButtonHidesAndShowsTheSidebar) {
 }
 
 TEST_F(MainWindowTest, TheSheetNotificationsAndTheExportButtonAskForTheirSheets) {
-    EXPECT_FALSE(window_->showFeedback());
+    AppNotifications::defaultCenter().post(QStringLiteral("showFeedbackSheet"));
+    EXPECT_FALSE(window_->showFeedback());  // a closed window presents nothing
+    window_->show();
     AppNotifications::defaultCenter().post(QStringLiteral("showFeedbackSheet"));
     EXPECT_TRUE(window_->showFeedback());
     EXPECT_FALSE(window_->showRemindersExport());
     AppNotifications::defaultCenter().post(QStringLiteral("showRemindersExportSheet"));
     EXPECT_TRUE(window_->showRemindersExport());
+}
+
+// The open-library search that starts a refresh (an lsof of the test's own, which waits for a go)
+// keeps "Refresh now" disabled as the scan after it does.
+TEST_F(MainWindowTest, RefreshNowWaitsWhileTheRefreshSearchesForOpenLibraries) {
+    libraries_.addLibrary(urlOf(bundle("a", "QuilloWindowSearch")));
+    const std::filesystem::path bin = dir_.path() / "bin";
+    std::filesystem::create_directories(bin);
+    quillo::testing::writeShellScript(bin / "lsof",
+                                      "while [ ! -e '" + (bin / "go").string() + "' ]; do sleep 0.01; done\n");
+    const quillo::testing::PathPrefix path(bin);
+    window_->show();  // the first refresh starts with its search
+    QuilloSymbolButton* refresh = window_->contentPane()->refreshButton();
+    EXPECT_FALSE(refresh->isEnabled());
+    EXPECT_FALSE(index_.isRefreshing());  // searching, not scanning yet
+
+    std::ofstream(bin / "go").put('\n');
+    ASSERT_TRUE(waitUntil([&] { return refresh->isEnabled() && libraries_.watchedLibraries()[0]->isLoaded(); }));
 }

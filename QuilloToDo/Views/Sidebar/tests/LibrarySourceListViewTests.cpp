@@ -11,7 +11,10 @@
 #include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
 #include "testing/FinalCutProProcess.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -59,6 +62,8 @@ TEST_F(SidebarTest, TheAddButtonAddsTheBundleThePanelAnswersAndACancelAddsNothin
     panel_.answer = urlOf(cut);
     sidebar().addButton()->click();
     EXPECT_EQ(watchedNames(), QStringList{"Cut"});
+    sidebar().addButton()->click();
+    EXPECT_EQ(panel_.startFolder, qPath(dir_.path() / "a"));
     ASSERT_EQ(sidebar().libraryCards().size(), 1);
     EXPECT_EQ(sidebar().libraryCards()[0]->accessibleName(), "Cut");
     EXPECT_TRUE(sidebar().libraryCards()[0]->showsProgress());
@@ -66,6 +71,51 @@ TEST_F(SidebarTest, TheAddButtonAddsTheBundleThePanelAnswersAndACancelAddsNothin
     EXPECT_FALSE(sidebar().libraryCards()[0]->showsProgress());
     EXPECT_EQ(sidebar().addButton()->text(), "Add Library...");
     EXPECT_EQ(sidebar().detectButton()->text(), "Detect from Final Cut Pro");
+}
+
+// The real dialog: it opens where the last library lies (the home folder before any), refuses a
+// plain folder by opening it, and adds a bundle whose path is typed into its field.
+TEST_F(SidebarTest, TheFileDialogAddsATypedBundleAndOpensWhereTheLastLibraryLies) {
+    EXPECT_EQ(addLibraryStartFolder(libraries_), QDir::homePath());
+    libraries_.addLibrary(urlOf(bundle("first", "Old")));
+    const auto cut = bundle("second", "Cut");
+    FileDialogAddLibraryPanel panel;
+    QWidget window;
+    window.show();
+    presentAddLibraryPanel(panel, libraries_, &window);
+    auto* dialog = window.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    EXPECT_EQ(dialog->directory().absolutePath(), qPath(dir_.path() / "first"));
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(field, nullptr);
+
+    field->setText(qPath(dir_.path() / "second"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->directory().absolutePath(), qPath(dir_.path() / "second"));
+
+    field->clear();
+    QTest::keyClicks(field, qPath(cut));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(watchedNames(), (QStringList{"Old", "Cut"}));
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QFileDialog*>() == nullptr, 10'000);
+    EXPECT_EQ(addLibraryStartFolder(libraries_), qPath(dir_.path() / "second"));
+
+    // Opened (as a double-click does) and taken with the default button.
+    const auto reel = bundle("second", "Reel");
+    presentAddLibraryPanel(panel, libraries_, &window);
+    dialog = window.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->setDirectory(qPath(reel));
+    QPushButton* add = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+        if (button->text() == "Add Library") add = button;
+    }
+    ASSERT_NE(add, nullptr);
+    QTRY_VERIFY_WITH_TIMEOUT(add->isEnabled(), 10'000);
+    add->click();
+    EXPECT_EQ(watchedNames(), (QStringList{"Old", "Cut", "Reel"}));
 }
 
 TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral) {
@@ -208,4 +258,24 @@ TEST_F(SidebarTest, ALoneEventIsAlwaysOpenAndHasNoHeader) {
     ASSERT_EQ(card->rows().size(), 1);
     EXPECT_EQ(card->rows()[0]->text(), "Main Cut");
     EXPECT_EQ(card->rows()[0]->badge().count(), 3);
+}
+
+// A card opens over the layout animation: it starts at the folded card's height and grows to its own.
+TEST_F(SidebarTest, AnEventCardUnfoldsOverTheLayoutAnimation) {
+    libraries_.addLibrary(urlOf(bundle("a", "QuilloFoldA")));
+    libraries_.addLibrary(urlOf(bundle("b", "QuilloFoldB")));
+    refreshIndex();
+    sidebar().resize(240, 400);
+    sidebar().show();
+    ASSERT_TRUE(
+        waitUntil([&] { return sidebar().eventCards().size() == 2 && sidebar().eventCards()[0]->isVisible(); }));
+    const int folded = sidebar().eventCards()[0]->height();
+
+    sidebar().eventCards()[0]->headerButton()->click();
+    EventCard* opened = sidebar().eventCards()[0];
+    const int open = opened->sizeHint().height();
+    ASSERT_GT(open, folded);
+    EXPECT_EQ(opened->maximumHeight(), folded);  // still at the old height, and growing
+    ASSERT_TRUE(waitUntil([&] { return opened->height() == open; }));
+    EXPECT_EQ(opened->maximumHeight(), QWIDGETSIZE_MAX);  // free again once grown
 }

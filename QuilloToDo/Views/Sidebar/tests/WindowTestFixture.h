@@ -44,9 +44,11 @@ class AnsweringPanel : public AddLibraryPanel {
 public:
     std::optional<QUrl> answer;
     int shown = 0;
+    QString startFolder;
 
-    void choose(QWidget*, std::function<void(const QUrl&)> chosen) override {
+    void choose(QWidget*, const QString& folder, std::function<void(const QUrl&)> chosen) override {
         ++shown;
+        startFolder = folder;
         if (answer) chosen(*answer);
     }
 };
