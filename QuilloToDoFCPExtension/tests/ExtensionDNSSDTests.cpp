@@ -11,6 +11,7 @@
 #include "Platform/DNSSD/AvahiQtPoll.h"
 #include "Platform/DNSSD/ServiceAdvertiser.h"
 #include "Platform/DNSSD/ServiceBrowser.h"
+#include "Platform/Foundation/UUID.h"
 #include "testing/DNSSDTestLock.h"
 
 #include <avahi-client/client.h>
@@ -199,7 +200,9 @@ TEST_F(ExtensionDNSSDTest, AServiceThatFailedToResolveIsResolvedAgain) {
     const auto items = itemsNamed(1, "Resolved at last");
     server.publish(items);
 
-    const std::string instance = "QuilloToDo._quillotodo._tcp.local";
+    // A name of its own: a service that some other program announces as "QuilloToDo" would resolve.
+    const std::string name = "QuilloToDo " + platform::UUID::random().uuidString().substr(0, 8);
+    const std::string instance = name + "._quillotodo._tcp.local";
     RecordPublisher records;
     ASSERT_TRUE(records.publish({{"_quillotodo._tcp.local", AVAHI_DNS_TYPE_PTR, RecordPublisher::wireName(instance)}}));
     ExtensionNetworkClient client;
@@ -209,7 +212,7 @@ TEST_F(ExtensionDNSSDTest, AServiceThatFailedToResolveIsResolvedAgain) {
     ASSERT_NE(browser, nullptr);
     QSignalSpy unresolved(browser, &platform::ServiceBrowser::resolveFailed);
     ASSERT_TRUE(unresolved.wait(kTimeoutMs));
-    EXPECT_EQ(unresolved.front().at(0).toString(), "QuilloToDo");
+    EXPECT_EQ(unresolved.front().at(0).toString().toStdString(), name);
 
     // The name stays announced as it was; only the records that resolve it come.
     const quint16 port = server.port();
