@@ -1,5 +1,6 @@
 #include "QuilloToDo/Views/Forms/SheetFooter.h"
 
+#include "QuilloToDo/Views/Shared/FocusChain.h"
 #include "QuilloDesignKit/QuilloColor.h"
 
 #include <QHBoxLayout>
@@ -38,6 +39,12 @@ QPushButton* SheetFooter::addLeadingButton(const QString& text) {
     button->setAutoDefault(false);
     row_->insertWidget(row_->count() - 3, button);  // before the space and the two buttons
     return button;
+}
+
+// Leading buttons come after the others: Tab goes through the sheet as it reads.
+void SheetFooter::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    orderFocusChain(window());
 }
 
 }  // namespace quillo

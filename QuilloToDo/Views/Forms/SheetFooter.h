@@ -19,6 +19,9 @@ public:
     // A button before the flexible space; it never takes Return.
     QPushButton* addLeadingButton(const QString& text);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QHBoxLayout* row_;
     QPushButton* cancel_;

@@ -87,6 +87,7 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     text_ = new QPlainTextEdit;
     text_->setMinimumHeight(140);
     text_->setAccessibleName(QStringLiteral("Your Feedback"));
+    text_->setTabChangesFocus(true);  // Tab goes on to the next control instead of into the text
     text_->setStyleSheet(QStringLiteral("QPlainTextEdit { border: 1px solid rgba(255, 255, 255, 50); }"));
     feedback->addRow(text_);
     feedback->addCaption(QStringLiteral("What's broken / what would be cool / where are you stuck?"));

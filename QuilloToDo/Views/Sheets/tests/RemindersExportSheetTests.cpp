@@ -127,6 +127,15 @@ TEST_F(RemindersExportSheetTest, EveryAccessBranchThenExportsAndReExportsIntoThe
     EXPECT_EQ(first.statusOK(), true);
     EXPECT_TRUE(shows(first, "Done: 2 new in “Reel 1 – To-Dos”."));
     ASSERT_NE(button(first, "Open Reminders"), nullptr);
+    // Tab goes through the footer as it reads: "Open Reminders", "Cancel", "Done".
+    QWidget* next = button(first, "Open Reminders");
+    QStringList order;
+    for (int i = 0; i < 2; ++i) {
+        do next = next->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus));
+        order.append(static_cast<QPushButton*>(next)->text());
+    }
+    EXPECT_EQ(order, (QStringList{"Cancel", "Done"}));
     QTest::keyClick(&first, Qt::Key_Return);  // "Done" dismisses
     QTRY_VERIFY_WITH_TIMEOUT(!first.isVisible(), 10'000);
 
