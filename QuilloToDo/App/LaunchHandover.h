@@ -33,8 +33,8 @@ public:
     static QString socketPath(const QString& settingsFolder);
 
     // True when this process now holds the settings folder and listens for later launches (each
-    // then emits showRequested); false when a running copy holds it. A claim outlives nothing: it
-    // ends with this object (or the process).
+    // then emits showRequested); false when a running copy holds it. The claim lasts as long as
+    // this object; one left by a copy that died is taken over.
     bool claim();
 
     // In a later launch (claim() false): asks the running copy to show its window, then emits
