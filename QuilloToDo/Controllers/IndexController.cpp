@@ -43,7 +43,8 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
                       auto items = std::make_shared<const TodoItems>(scanner_.scan(*sources));
                       // Compared here, not on the main thread: 80,000 items take a while.
                       const bool equal = *items == *previous;
-                      auto lists = std::make_shared<ScanResult::Lists>(std::move(items), std::move(previous));
+                      auto lists =
+                          std::make_shared<ScanResult::Lists>(ScanResult::Lists{std::move(items), std::move(previous)});
                       return ScanResult{std::move(lists), equal};
                   });
               })
