@@ -24,7 +24,7 @@ IndexController::IndexController(QObject* parent)
 
 IndexController::~IndexController() { scanPool_.waitForDone(); }
 
-QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> libraries) {
+QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> libraries, QFuture<void> publishAfter) {
     // Every refresh, the empty one too, supersedes the ones before it.
     const quint64 refresh = ++newestRefresh_;
     if (libraries.empty()) {
@@ -35,10 +35,15 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
     if (++refreshesUnderWay_ == 1) emit isRefreshingChanged();
 
     auto sources = std::make_shared<const std::vector<ScannedLibrarySource>>(std::move(libraries));
-    return QtConcurrent::run([sources] { return LibraryStructureScanner::structure(*sources); })
+    // The structure is read at once, whether or not it may be published yet.
+    auto structureRead = QtConcurrent::run([sources] { return LibraryStructureScanner::structure(*sources); });
+    return publishAfter.then(this, [structureRead] { return structureRead; })
+        .unwrap()
         .then(this,
               [this, refresh, sources](SidebarStructure structure) {
-                  publishStructure(refresh, std::move(structure));
+                  // Overtaken before its items were read: reading them would only delay the newer scan.
+                  if (refresh != newestRefresh_) return QtFuture::makeReadyFuture(ScanResult{});
+                  setStructure(std::move(structure));
                   return QtConcurrent::run(&scanPool_, [this, sources, previous = items_]() mutable {
                       auto items = std::make_shared<const TodoItems>(scanner_.scan(*sources));
                       // Compared here, not on the main thread: 80,000 items take a while.
@@ -51,14 +56,11 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
         .unwrap()
         .then(this,
               [this, refresh](ScanResult result) {
-                  publishItems(refresh, std::move(result));
+                  if (result.lists) publishItems(refresh, std::move(result));
                   finishRefresh();
               })
-        .onFailed(this, [this] { finishRefresh(); });
-}
-
-void IndexController::publishStructure(quint64 refresh, SidebarStructure structure) {
-    if (refresh == newestRefresh_) setStructure(std::move(structure));
+        .onFailed(this, [this] { finishRefresh(); })
+        .onCanceled(this, [this] { finishRefresh(); });
 }
 
 void IndexController::publishItems(quint64 refresh, ScanResult result) {

@@ -48,10 +48,14 @@ public:
 
     // Rebuilds the index from `libraries`: the structure first (published before the items are
     // scanned), then the items, then the date. With no libraries it only empties the items and the
-    // structure. Only the newest refresh publishes: one started earlier that ends later changes
-    // nothing, so a removed library never comes back with a slow scan. The future finishes once the
-    // refresh has published (or been superseded); it never fails.
-    QFuture<void> refresh(std::vector<ScannedLibrarySource> libraries);
+    // structure, at once. Only the newest refresh publishes: one started earlier that ends later
+    // changes nothing, so a removed library never comes back with a slow scan, and one overtaken
+    // before its items are read reads none. The structure is read at once, but nothing is published
+    // (nor are the items read) before `publishAfter` has finished: whoever starts a refresh ahead of
+    // knowing it is wanted supersedes it by then if it is not. The future finishes once the refresh
+    // has published (or been superseded); it never fails.
+    QFuture<void> refresh(std::vector<ScannedLibrarySource> libraries,
+                          QFuture<void> publishAfter = QtFuture::makeReadyFuture());
 
 signals:
     void itemsChanged();
@@ -69,11 +73,10 @@ private:
             std::shared_ptr<const TodoItems> items;
             std::shared_ptr<const TodoItems> compared;  // the list current when the scan began
         };
-        std::shared_ptr<Lists> lists;
+        std::shared_ptr<Lists> lists;  // none when the items were not read
         bool equalsCompared = false;
     };
 
-    void publishStructure(quint64 refresh, SidebarStructure structure);
     void publishItems(quint64 refresh, ScanResult result);
     void setItems(std::shared_ptr<const TodoItems> items);
     void setStructure(SidebarStructure structure);

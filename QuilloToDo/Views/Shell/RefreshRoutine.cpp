@@ -5,7 +5,11 @@
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 
+#include <QPromise>
 #include <QSet>
+
+#include <memory>
+#include <optional>
 
 namespace quillo {
 
@@ -58,15 +62,34 @@ QFuture<void> RefreshRoutine::refreshAndMarkLoaded() {
     locator_.setWatchedNames(names);
 
     if (++runningSearches_ == 1) emit isSearchingChanged(true);
+    // The libraries are read where they are now while the search runs: it seldom moves one, and
+    // then this early scan is superseded before it publishes anything.
+    auto searched = std::make_shared<QPromise<void>>();
+    searched->start();
+    std::optional<IndexRebuild> early;
+    if (auto sources = libraries_.librarySources(); !sources.empty()) {
+        QFuture<void> rebuilt = index_.refresh(sources, searched->future());
+        early = IndexRebuild{++indexRebuilds_, std::move(sources), std::move(rebuilt)};
+    }
     // Without watched names the search is skipped and the future is ready at once.
     return locator_.locateOnce()
         .then(this,
-              [this] {
+              [this, searched, early] {
                   if (--runningSearches_ == 0) emit isSearchingChanged(false);
-                  // Read after the search: a library it moved is scanned at its new path.
-                  const quint64 refresh = ++newestIndexRefresh_;
-                  return index_.refresh(libraries_.librarySources()).then(this, [this, refresh] {
-                      if (refresh == newestIndexRefresh_) markLoadedAndPublish();
+                  // Read after the search: a library it moved is scanned at its new path. The early
+                  // scan counts only while no other rebuild has begun since.
+                  auto sources = libraries_.librarySources();
+                  QFuture<void> rebuilt;
+                  if (early && early->rebuild == indexRebuilds_ && early->sources == sources) {
+                      rebuilt = early->rebuilt;
+                  } else {
+                      ++indexRebuilds_;
+                      rebuilt = index_.refresh(std::move(sources));
+                  }
+                  searched->finish();  // the early scan publishes now, unless superseded just above
+                  const quint64 refresh = ++newestRefresh_;
+                  return rebuilt.then(this, [this, refresh, rebuild = indexRebuilds_] {
+                      if (refresh == newestRefresh_ && rebuild == indexRebuilds_) markLoadedAndPublish();
                   });
               })
         .unwrap();

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "QuilloToDoKit/QuilloToDoScan/ScannedLibrarySource.h"
+
 #include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QUrl>
+
+#include <vector>
 
 namespace quillo {
 
@@ -28,9 +32,12 @@ public:
 
     // In order: the watched names to the locator; one search whose hits reach its callback; the
     // library sources read after it, and the index rebuilt from them; every watched library marked
-    // loaded; all items of the index, unfiltered, published to the extension. Refreshes may
-    // overlap; only the one that rebuilt the index last marks and publishes, so a library removed
-    // meanwhile never comes back. The future finishes when this refresh has ended; it never fails.
+    // loaded; all items of the index, unfiltered, published to the extension. The index is rebuilt
+    // from the sources of before the search while it runs, and that rebuild is kept (and publishes)
+    // when the search moved nothing and no other rebuild began meanwhile. Refreshes may overlap;
+    // only the one that searched last marks and publishes, and only once the newest rebuild has
+    // ended, so a library removed meanwhile never comes back. The future finishes when this refresh
+    // has ended; it never fails.
     QFuture<void> refreshAndMarkLoaded();
 
     // While the open-library search of a refresh runs (lsof, before the scan).
@@ -56,8 +63,16 @@ private:
     bool isStarted_ = false;
     QList<QUrl> lastURLs_;
     QList<QMetaObject::Connection> urlConnections_;
-    // Which refresh rebuilt the index last: only it may mark and publish.
-    quint64 newestIndexRefresh_ = 0;
+    struct IndexRebuild {
+        quint64 rebuild;
+        std::vector<ScannedLibrarySource> sources;
+        QFuture<void> rebuilt;
+    };
+
+    // Which refresh ended its search last, and how many rebuilds of the index were begun: a refresh
+    // marks and publishes only when it is the former and its rebuild is the newest.
+    quint64 newestRefresh_ = 0;
+    quint64 indexRebuilds_ = 0;
     int runningSearches_ = 0;
 };
 

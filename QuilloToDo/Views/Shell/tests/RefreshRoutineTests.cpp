@@ -126,6 +126,36 @@ TEST_F(RefreshRoutineTest, ALibraryOpenElsewhereIsScannedAtItsLivePathAndRefresh
     EXPECT_EQ(extension->lists.back().size(), 4u);
 }
 
+// The libraries are scanned where they were while the search runs: a search that moves one leaves
+// nothing of that early scan in the index, neither its event nor its items, nor both bundles at once.
+TEST_F(RefreshRoutineTest, AnEarlyScanOfAMovedLibraryIsNeverShown) {
+    const auto added = bundle("added", "QuilloRefreshEarly", 1, "Day Added");
+    const auto live = bundle("live", "QuilloRefreshEarly", 4, "Day Live");
+    libraries_.addLibrary(urlOf(added));
+    quillo::testing::FinalCutProProcess application(dir_.path(), {qPath(live / "Day Live/CurrentVersion.fcpevent")});
+    ASSERT_TRUE(application.isReady());
+    std::vector<std::string> shownEvents;
+    std::vector<std::size_t> shownItemCounts;
+    QObject::connect(&index_, &IndexController::structureChanged, [&] {
+        for (const auto& library : index_.structure())
+            for (const auto& event : library.events) shownEvents.push_back(event.name);
+    });
+    QObject::connect(&index_, &IndexController::itemsChanged,
+                     [&] { shownItemCounts.push_back(index_.items().size()); });
+    auto extension = connectExtension();
+
+    routine_.start();
+    ASSERT_TRUE(waitUntil([&] {
+        return !index_.isRefreshing() && !routine_.isSearching() && libraries_.watchedLibraries()[0]->isLoaded() &&
+               !extension->lists.empty();
+    }));
+    EXPECT_EQ(libraries_.watchedLibraries()[0]->url(), urlOf(live));
+    EXPECT_FALSE(shownEvents.empty());
+    for (const auto& event : shownEvents) EXPECT_EQ(event, "Day Live");
+    EXPECT_EQ(shownItemCounts, std::vector<std::size_t>{4u});
+    for (const auto& list : extension->lists) EXPECT_EQ(list.size(), 4u);
+}
+
 // A refresh overtaken by a newer one neither marks nor publishes: the index may then still hold the
 // items of before, and the library removed in between would come back to the extension. An lsof of
 // the test's own lets both searches end together, so that the two refreshes overlap; which of their
