@@ -196,10 +196,16 @@ def main(argv):
     if len(argv) != 2:
         print(__doc__, file=sys.stderr)
         return 2
+    # The AT-SPI bus and registry are up before the application looks for them.
+    pyatspi.Registry.getDesktop(0)
     with tempfile.TemporaryDirectory() as work:
         program = start(os.path.abspath(argv[1]), work)
         try:
-            app = application(program.pid)
+            try:
+                app = application(program.pid)
+            except SystemExit:
+                failures.append("the application is on the AT-SPI bus")
+                raise
             find(app, lambda node: role(node) == "list item" and node.description, timeout=60)
             focus_window(program.pid)
             announcements = Announcements()

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <iterator>
 #include <set>
 #include <stdexcept>
@@ -64,6 +65,7 @@ public:
     int failWriteAt = 0;
     int writes = 0;
     mutable int lookups = 0;
+    std::function<void()> beforeLookup;  // on the worker, before each lookup
     // Called where the failing write would have begun: what the disk holds if the process died there.
     std::function<void()> beforeFailedWrite;
 
@@ -74,6 +76,7 @@ public:
     std::vector<std::optional<platform::Reminder>> calendarItemsWithIdentifiers(
         const std::vector<std::string>& identifiers) const override {
         ++lookups;
+        if (beforeLookup) beforeLookup();
         return ReminderStore::calendarItemsWithIdentifiers(identifiers);
     }
 
@@ -354,8 +357,13 @@ TEST_F(RemindersExportServiceTest, RefreshesAskedForWhileOneRunsRunOnceMore) {
     const auto done = item("Done", MarkerKind::todo, TodoStatus::done);
     await(export_.exportItems({done, item("Open", MarkerKind::todo, TodoStatus::open)}, QString("L"), std::nullopt));
     failing->lookups = 0;
+    // The first refresh's lookup waits until every refresh was asked for: else a busy machine may
+    // finish it between two asks.
+    std::promise<void> asked;
+    failing->beforeLookup = [askedAll = asked.get_future().share()] { askedAll.wait(); };
     std::vector<QFuture<void>> refreshes;
     for (int i = 0; i < 10; ++i) refreshes.push_back(export_.refreshCompletionState());
+    asked.set_value();
     for (auto& refresh : refreshes) await(refresh);
     EXPECT_EQ(failing->lookups, 2);
     EXPECT_EQ(export_.completedInReminders(), ReminderIDSet{done.id});

@@ -56,8 +56,20 @@ std::vector<TodoListModel::ShownRow> TodoListModel::shownRows(const std::vector<
     return result;
 }
 
+TodoListRows TodoListModel::rowsFor(const std::vector<const TodoItem*>& items, ListGrouping grouping,
+                                    bool itemsReplaced) {
+    // After a refresh the old pointers may name other items at the same addresses: never compared.
+    if (!itemsReplaced && grouping == widestGrouping_) {
+        if (auto rows = TodoListRows::narrowed(widestRows_, widestItems_, items)) return std::move(*rows);
+    }
+    widestItems_ = items;
+    widestGrouping_ = grouping;
+    widestRows_ = TodoListRows(items, grouping);
+    return widestRows_;
+}
+
 void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping grouping, bool itemsReplaced) {
-    TodoListRows rows(items, grouping);
+    TodoListRows rows = rowsFor(items, grouping, itemsReplaced);
     std::vector<ShownRow> after = shownRows(items, rows);
     const bool sameGrouping = grouping == grouping_;
     grouping_ = grouping;

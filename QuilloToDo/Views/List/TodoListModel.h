@@ -76,6 +76,9 @@ private:
         platform::UUID id;       // an item row's id
     };
 
+    // The rows of `items`, narrowed from the rows last built in full where they can be: typing in the
+    // search field then groups and sorts nothing again.
+    TodoListRows rowsFor(const std::vector<const TodoItem*>& items, ListGrouping grouping, bool itemsReplaced);
     static std::vector<ShownRow> shownRows(const std::vector<const TodoItem*>& items, const TodoListRows& rows);
     static std::optional<std::pair<std::vector<bool>, std::vector<bool>>> matchRows(const std::vector<ShownRow>& before,
                                                                                     const std::vector<ShownRow>& after,
@@ -89,6 +92,9 @@ private:
     ListGrouping grouping_ = ListGrouping::assignee;
     TodoListRows rows_;  // owns the header keys the shown rows point to
     std::vector<ShownRow> shown_;
+    std::vector<const TodoItem*> widestItems_;
+    ListGrouping widestGrouping_ = ListGrouping::assignee;
+    TodoListRows widestRows_;
     std::optional<platform::UUID> selectedID_;
     std::unordered_set<platform::UUID> completedInReminders_;
 };

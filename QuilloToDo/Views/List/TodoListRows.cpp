@@ -109,6 +109,40 @@ TodoListRows::TodoListRows(const std::vector<const TodoItem*>& items, ListGroupi
     keys_ = std::move(sortedKeys);
 }
 
+std::optional<TodoListRows> TodoListRows::narrowed(const TodoListRows& widerRows,
+                                                   const std::vector<const TodoItem*>& wider,
+                                                   const std::vector<const TodoItem*>& items) {
+    // Where each item of `wider` stands in `items`, if it does.
+    constexpr std::uint32_t kAbsent = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> place(wider.size(), kAbsent);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < wider.size() && next < items.size(); ++i) {
+        if (wider[i] == items[next]) place[i] = checkedIndex(next++);
+    }
+    if (next != items.size()) return std::nullopt;
+
+    // Within a group, positions that compare equal keep the order of `wider`, which `items` shares:
+    // the sorted order of `wider` restricted to `items` is the sorted order of `items`.
+    TodoListRows rows;
+    rows.rows_.reserve(items.size() + widerRows.keys_.size());
+    std::optional<std::uint32_t> pendingHeader;
+    for (const Row& row : widerRows.rows_) {
+        if (row.kind == Row::Kind::header) {
+            pendingHeader = row.index;
+            continue;
+        }
+        const std::uint32_t at = place[row.index];
+        if (at == kAbsent) continue;
+        if (pendingHeader) {
+            rows.rows_.push_back({Row::Kind::header, checkedIndex(rows.keys_.size())});
+            rows.keys_.push_back(widerRows.keys_[*pendingHeader]);
+            pendingHeader.reset();
+        }
+        rows.rows_.push_back({Row::Kind::item, at});
+    }
+    return rows;
+}
+
 std::string rowAccessibleDescription(const TodoItem& item, bool isDoneInReminders) {
     std::string description(displayName(item.kind));
     if (item.kind == MarkerKind::todo) {

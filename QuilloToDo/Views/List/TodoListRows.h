@@ -4,6 +4,7 @@
 #include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,6 +43,13 @@ public:
 
     TodoListRows() = default;
     TodoListRows(const std::vector<const TodoItem*>& items, ListGrouping grouping);
+
+    // The rows of `items` taken from `widerRows`, the rows of `wider` under the same grouping, without
+    // grouping and sorting again: the rows TodoListRows(items, grouping) builds, while `items` is a
+    // part of `wider` in the same order (as a narrower filter leaves it); else nothing.
+    static std::optional<TodoListRows> narrowed(const TodoListRows& widerRows,
+                                                const std::vector<const TodoItem*>& wider,
+                                                const std::vector<const TodoItem*>& items);
 
     std::size_t size() const noexcept { return rows_.size(); }
     bool empty() const noexcept { return rows_.empty(); }

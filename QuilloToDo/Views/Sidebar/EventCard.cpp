@@ -70,6 +70,12 @@ EventCard::EventCard(SidebarEventCard card, QWidget* parent)
     });
 }
 
+void EventCard::showCounts(const SidebarEventCard& card) {
+    for (std::size_t i = 0; i < card_.timelines.size(); ++i) card_.timelines[i].count = card.timelines[i].count;
+    if (badge_) badge_->setCount(card_.count());
+    for (qsizetype i = 0; i < rows_.size(); ++i) rows_[i]->setCount(card_.timelines[std::size_t(i)].count);
+}
+
 QSize EventCard::sizeHint() const { return sheet_->sizeHint(); }
 
 QSize EventCard::minimumSizeHint() const { return sheet_->minimumSizeHint(); }

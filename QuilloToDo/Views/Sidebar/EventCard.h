@@ -30,6 +30,11 @@ public:
     QuilloSymbolButton* checkbox() const { return checkbox_; }
     const QList<TimelineToggleRow*>& rows() const { return rows_; }
 
+    // Takes the counts of a card with the same controls (see hasSameControls), in place: a keystroke
+    // in the search field changes only the numbers, and new widgets would cost far more, above all
+    // for assistive technology.
+    void showCounts(const SidebarEventCard& card);
+
     // Grows or shrinks from `height` to the card's own height over the layout animation (at once
     // while the window is hidden or animations are off).
     void growFrom(int height);

@@ -170,14 +170,22 @@ void LibrarySourceListView::restoreFocus(const CardFocus& focus) {
 }
 
 void LibrarySourceListView::rebuildEventCards() {
+    const auto cards =
+        sidebarEventCards(index_.structure(), index_.items(), filter_.filter(), filter_.excludedTimelineIDs(),
+                          ExpandedEvents::decode(platform::toStdString(settings_.expandedEvents())));
+    const bool onlyCountsChanged = std::equal(
+        eventCards_.begin(), eventCards_.end(), cards.begin(), cards.end(),
+        [](const EventCard* card, const SidebarEventCard& model) { return hasSameControls(card->card(), model); });
+    if (onlyCountsChanged) {
+        for (qsizetype i = 0; i < eventCards_.size(); ++i) eventCards_[i]->showCounts(cards[std::size_t(i)]);
+        return;
+    }
+
     const std::optional<CardFocus> focus = focusedCardControl();
     // A card whose folding changed grows or shrinks from the height it had.
     std::unordered_map<std::string, std::pair<bool, int>> before;
     for (const EventCard* card : eventCards_) before[card->card().storedID] = {card->card().isExpanded, card->height()};
     discard(eventCards_);
-    const auto cards =
-        sidebarEventCards(index_.structure(), index_.items(), filter_.filter(), filter_.excludedTimelineIDs(),
-                          ExpandedEvents::decode(platform::toStdString(settings_.expandedEvents())));
     for (const auto& model : cards) {
         auto* card = new EventCard(model, eventSection_);
         connect(card, &EventCard::toggleExpandedRequested, this, [this, id = model.storedID] { toggleExpanded(id); });

@@ -19,13 +19,12 @@ constexpr double kVerticalPadding = 1;
 constexpr double kSpacing = 6;
 constexpr double kCheckSide = 12;
 constexpr int kFocusRingRoom = 3;
+
+QColor countTint(std::int64_t count) { return count < 1 ? Color::quilloTextTertiary() : Color::quilloTextSecondary(); }
 }  // namespace
 
 TimelineToggleRow::TimelineToggleRow(const QString& name, bool isIncluded, std::int64_t count, QWidget* parent)
-    : QAbstractButton(parent),
-      isIncluded_(isIncluded),
-      badge_(
-          new QuilloCountBadge(count, count < 1 ? Color::quilloTextTertiary() : Color::quilloTextSecondary(), this)) {
+    : QAbstractButton(parent), isIncluded_(isIncluded), badge_(new QuilloCountBadge(count, countTint(count), this)) {
     QuilloAccessibility::install();
     setCheckable(true);
     setChecked(isIncluded);
@@ -49,7 +48,18 @@ QSize TimelineToggleRow::minimumSizeHint() const {
     return {int(kLeadingPadding + kCheckSide + kSpacing + badge_->sizeHint().width()), sizeHint().height()};
 }
 
-void TimelineToggleRow::resizeEvent(QResizeEvent*) {
+void TimelineToggleRow::setCount(std::int64_t count) {
+    if (count == badge_->count()) return;
+    badge_->setCount(count);
+    badge_->setTint(countTint(count));
+    updateGeometry();
+    placeBadge();
+    update();
+}
+
+void TimelineToggleRow::resizeEvent(QResizeEvent*) { placeBadge(); }
+
+void TimelineToggleRow::placeBadge() {
     const QSize badge = badge_->sizeHint();
     // Clear of the focus ring along the row's edge.
     badge_->setGeometry(width() - badge.width() - kFocusRingRoom, (height() - badge.height()) / 2, badge.width(),

@@ -18,6 +18,7 @@ public:
 
     bool isIncluded() const { return isIncluded_; }
     const QuilloCountBadge& badge() const { return *badge_; }
+    void setCount(std::int64_t count);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -29,6 +30,8 @@ protected:
     void nextCheckState() override {}
 
 private:
+    void placeBadge();
+
     bool isIncluded_;
     QuilloCountBadge* badge_;
 };

@@ -29,6 +29,16 @@ std::vector<std::string> SidebarEventCard::timelineIDs() const {
     return ids;
 }
 
+bool hasSameControls(const SidebarEventCard& a, const SidebarEventCard& b) {
+    const auto sameRow = [](const SidebarTimelineRow& x, const SidebarTimelineRow& y) {
+        return x.id == y.id && x.name == y.name && x.isIncluded == y.isIncluded;
+    };
+    return a.libraryBookmarkID == b.libraryBookmarkID && a.libraryName == b.libraryName && a.eventName == b.eventName &&
+           a.storedID == b.storedID && a.showHeader == b.showHeader && a.showLibraryPrefix == b.showLibraryPrefix &&
+           a.isExpanded == b.isExpanded &&
+           std::equal(a.timelines.begin(), a.timelines.end(), b.timelines.begin(), b.timelines.end(), sameRow);
+}
+
 std::vector<SidebarEventCard> sidebarEventCards(const std::vector<SidebarLibrary>& structure,
                                                 const std::vector<TodoItem>& items, const MarkerFilter& filter,
                                                 const std::unordered_set<std::string>& excludedTimelineIDs,
@@ -40,10 +50,20 @@ std::vector<SidebarEventCard> sidebarEventCards(const std::vector<SidebarLibrary
         ++librariesByName[library.name];
     }
 
-    // One pass over the items: matched counts per (library, timeline).
+    // One pass over the items: matched counts per (library, timeline). Neighbours mostly share a
+    // timeline, so the last counter found serves them without a lookup.
     std::map<std::pair<std::string_view, std::string_view>, std::int64_t> counts;
+    std::int64_t* current = nullptr;
+    std::string_view currentLibrary;
+    std::string_view currentTimeline;
     for (const auto& item : items) {
-        if (filter.matches(item)) ++counts[{item.libraryBookmarkID, item.timelineID}];
+        if (!filter.matches(item)) continue;
+        if (!current || item.timelineID != currentTimeline || item.libraryBookmarkID != currentLibrary) {
+            currentLibrary = item.libraryBookmarkID;
+            currentTimeline = item.timelineID;
+            current = &counts[{currentLibrary, currentTimeline}];
+        }
+        ++*current;
     }
     const auto countOf = [&](const std::string& library, const std::string& timeline) -> std::int64_t {
         const auto found = counts.find({library, timeline});

@@ -47,6 +47,9 @@ struct SidebarEventCard {
     std::vector<std::string> timelineIDs() const;
 };
 
+// Whether two cards have the same controls in the same states: they differ in their counts at most.
+bool hasSameControls(const SidebarEventCard& a, const SidebarEventCard& b);
+
 // The event cards of the sidebar, in the order of the structure and of each library's events. A
 // lone event has no header and is always expanded; headers name the library while the structure
 // has more than one.

@@ -96,6 +96,16 @@ TEST_F(TodoListModelTest, AnotherGroupingResetsAndARefreshRepaintsRowsThatStay) 
     EXPECT_TRUE(model.index(model.rowOf(refreshed[4].id)).data().toString().startsWith(QStringLiteral("b0 edited\n")));
 }
 
+// A refresh may put the new items where the old ones were: rows are never narrowed from the old ones.
+TEST_F(TodoListModelTest, ARefreshAtTheSameAddressesGroupsTheNewItems) {
+    model.setContent(select(items, {0, 4}), ListGrouping::assignee, true);
+    items[0].assigneeName = "zed";
+    items[4].assigneeName = "amy";
+    model.setContent(select(items, {0, 4}), ListGrouping::assignee, true);
+    EXPECT_EQ(rowIDs(model), freshRowIDs(select(items, {0, 4}), ListGrouping::assignee));
+    EXPECT_EQ(model.index(0).data(TodoListModel::RowIDRole).toString(), "header-amy");
+}
+
 TEST_F(TodoListModelTest, ChangesInManyPlacesReset) {
     std::vector<TodoItem> many;
     for (int i = 0; i < 400; ++i) many.push_back(item("x" + std::to_string(i), "ann", i));

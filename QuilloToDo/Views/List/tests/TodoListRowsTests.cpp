@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <string>
 #include <vector>
 
@@ -94,6 +96,41 @@ TEST(TodoListRows, PositionsSortStablyEvenWithNaN) {
         item("two again", "a", 2),
     };
     EXPECT_EQ(rowTexts(items, ListGrouping::assignee), (Texts{"# a", "one", "two", "two again", "nan"}));
+}
+
+// Narrowed rows are the rows built anew, under every grouping, with equal positions, groups of
+// canonically equal keys and groups left empty; a list that is not a part of the wider one in its
+// order gets nothing.
+TEST(TodoListRows, NarrowedRowsAreTheRowsBuiltAnew) {
+    const std::vector<TodoItem> items = {
+        item("a", "Zoe", 2, "L", "Day 1", "Main"),       item("b", std::nullopt, 1, "L", "Day 1", "Main"),
+        item("c", "Zoe", 2, "L", "Day 2", "Main"),       item("d", "Ann", std::nan(""), "L", "Day 2", "Cut"),
+        item("e", "\u00C9mile", 0, "L", "Day 1", "Cut"), item("f", "E\u0301mile", 3, "L", "Day 1", "Cut"),
+        item("g", "Zoe", 1, "M", "Day 1", "Main"),
+    };
+    const auto all = pointers(items);
+    for (ListGrouping grouping : kAllListGroupings) {
+        const TodoListRows wide(all, grouping);
+        for (unsigned mask = 0; mask < (1u << items.size()); ++mask) {
+            std::vector<const TodoItem*> part;
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                if (mask & (1u << i)) part.push_back(all[i]);
+            }
+            const auto narrowed = TodoListRows::narrowed(wide, all, part);
+            ASSERT_TRUE(narrowed) << mask;
+            const TodoListRows anew(part, grouping);
+            ASSERT_EQ(narrowed->keys(), anew.keys()) << mask;
+            ASSERT_EQ(narrowed->size(), anew.size()) << mask;
+            for (std::size_t row = 0; row < anew.size(); ++row) {
+                ASSERT_EQ((*narrowed)[row].kind, anew[row].kind) << mask;
+                ASSERT_EQ((*narrowed)[row].index, anew[row].index) << mask;
+            }
+        }
+        EXPECT_FALSE(TodoListRows::narrowed(wide, all, {all[2], all[1]}));
+        EXPECT_FALSE(TodoListRows::narrowed(wide, all, {all[1], all[1]}));
+        const TodoItem stranger = item("x", "Zoe");
+        EXPECT_FALSE(TodoListRows::narrowed(wide, all, {all[0], &stranger}));
+    }
 }
 
 TEST(TodoListRows, IdsUseUpperCaseUUIDsAndNoItemsGiveNoRows) {

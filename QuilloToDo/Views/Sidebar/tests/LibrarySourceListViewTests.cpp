@@ -231,6 +231,47 @@ TEST_F(SidebarTest, EventCardsFoldOpenAndSwitchTheirTimelines) {
     EXPECT_EQ(windowSettings_.expandedEvents(), "");
 }
 
+// A search changes only the numbers: the same cards and rows show them, as the focus and a screen
+// reader found them; a timeline switched off still gets new cards.
+TEST_F(SidebarTest, ASearchChangesTheCountsOfTheCardsInPlace) {
+    fs::create_directories(dir_.path() / "cut");
+    {
+        quillo::testing::LibraryBuilder library(dir_.path() / "cut", "Cut");
+        for (const auto* day : {"Day 1", "Day 2"}) {
+            auto clip = library.event(day).sequence("Main").clip("Shot", 0.0, 9.0);
+            clip.marker("Fix the sky", quillo::testing::MarkerType::todo, 1.0, {.completed = false});
+            clip.marker("Grade", quillo::testing::MarkerType::todo, 2.0, {.completed = false});
+        }
+        libraries_.addLibrary(urlOf(library.finish()));
+    }
+    refreshIndex();
+    sidebar().eventCards()[0]->headerButton()->click();
+    ASSERT_EQ(sidebar().eventCards().size(), 2);
+    EventCard* dayOne = sidebar().eventCards()[0];
+    EventCard* dayTwo = sidebar().eventCards()[1];
+    TimelineToggleRow* main = dayOne->rows()[0];
+    EXPECT_EQ(main->badge().count(), 2);
+
+    filter_.setFilter(MarkerFilter({}, {}, {}, "sky"));
+    ASSERT_EQ(sidebar().eventCards().size(), 2);
+    EXPECT_EQ(sidebar().eventCards()[0], dayOne);
+    EXPECT_EQ(sidebar().eventCards()[1], dayTwo);
+    EXPECT_EQ(dayOne->rows()[0], main);
+    EXPECT_EQ(main->badge().count(), 1);
+    EXPECT_EQ(dayOne->card().timelines[0].count, 1);
+    EXPECT_EQ(dayTwo->badge()->count(), 1);
+
+    filter_.setFilter(MarkerFilter({}, {}, {}, "nothing matches this"));
+    EXPECT_EQ(sidebar().eventCards()[0], dayOne);
+    EXPECT_EQ(main->badge().count(), 0);
+    EXPECT_EQ(dayTwo->badge()->count(), 0);
+
+    main->click();
+    ASSERT_EQ(sidebar().eventCards().size(), 2);
+    EXPECT_NE(sidebar().eventCards()[0], dayOne);
+    EXPECT_FALSE(sidebar().eventCards()[0]->rows()[0]->isIncluded());
+}
+
 // Two bundles named "Cut" in different folders: each has its own card, count and fold.
 TEST_F(SidebarTest, LibrariesOfOneNameKeepTheirOwnEventCards) {
     libraries_.addLibrary(urlOf(bundle("a", "Cut", 2)));
