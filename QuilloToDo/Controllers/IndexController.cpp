@@ -32,12 +32,20 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
         setStructure({});
         return QtFuture::makeReadyFuture();
     }
-    if (++refreshesUnderWay_ == 1) emit isRefreshingChanged();
+    // A refresh held back is not under way for its observers until it is let through.
+    const bool held = !publishAfter.isFinished();
+    if (!held) startRefresh();
 
     auto sources = std::make_shared<const std::vector<ScannedLibrarySource>>(std::move(libraries));
     // The structure is read at once, whether or not it may be published yet.
     auto structureRead = QtConcurrent::run([sources] { return LibraryStructureScanner::structure(*sources); });
-    return publishAfter.then(this, [structureRead] { return structureRead; })
+    // A gate that is cancelled lets the refresh through, so that each one started also finishes.
+    return publishAfter.onCanceled([] {})
+        .then(this,
+              [this, held, structureRead] {
+                  if (held) startRefresh();
+                  return structureRead;
+              })
         .unwrap()
         .then(this,
               [this, refresh, sources](SidebarStructure structure) {
@@ -59,8 +67,7 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
                   if (result.lists) publishItems(refresh, std::move(result));
                   finishRefresh();
               })
-        .onFailed(this, [this] { finishRefresh(); })
-        .onCanceled(this, [this] { finishRefresh(); });
+        .onFailed(this, [this] { finishRefresh(); });
 }
 
 void IndexController::publishItems(quint64 refresh, ScanResult result) {
@@ -93,6 +100,10 @@ void IndexController::setItems(std::shared_ptr<const TodoItems> items) {
 void IndexController::setStructure(SidebarStructure structure) {
     structure_ = std::move(structure);
     emit structureChanged();
+}
+
+void IndexController::startRefresh() {
+    if (++refreshesUnderWay_ == 1) emit isRefreshingChanged();
 }
 
 void IndexController::finishRefresh() {

@@ -39,7 +39,7 @@ public:
     const TodoItems& items() const noexcept { return *items_; }
     // Notifies at every refresh that reaches it, equal or not.
     const SidebarStructure& structure() const noexcept { return structure_; }
-    // True while any refresh with libraries is under way.
+    // True while any refresh with libraries is under way (one held back is not, until let through).
     bool isRefreshing() const noexcept { return refreshesUnderWay_ > 0; }
     // A refresh cannot fail: this stays absent.
     const std::optional<QString>& lastRefreshError() const noexcept { return lastRefreshError_; }
@@ -80,6 +80,7 @@ private:
     void publishItems(quint64 refresh, ScanResult result);
     void setItems(std::shared_ptr<const TodoItems> items);
     void setStructure(SidebarStructure structure);
+    void startRefresh();
     void finishRefresh();
     void release(std::shared_ptr<const TodoItems> items);
 
