@@ -1,14 +1,17 @@
 // Renders the main window for people to look at (scripts/screenshots runs it under Xvfb):
 //   quillotodo-main-window-shots --screenshots DIRECTORY
 // writes first-run.png, then, with the demo library watched, main-window.png (every event open),
-// main-window-sidebar-focus.png (the keyboard on a timeline row), main-window-timelines-off.png (the first event's timelines switched off) and
-// main-window-sidebar-collapsed.png. Works in a temporary settings file; touches nothing of the user's.
+// main-window-sidebar-focus.png (the keyboard on a timeline row), main-window-search.png (a search
+// and the counts it leaves), main-window-timelines-off.png (the first event's timelines switched off)
+// and main-window-sidebar-collapsed.png. Works in a temporary settings file; touches nothing of the user's.
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/LibraryController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
+#include "QuilloToDo/Views/Content/ContentPane.h"
+#include "QuilloToDo/Views/Content/SearchBar.h"
 #include "QuilloToDo/Views/Shell/MainWindow.h"
 #include "QuilloToDo/Views/Sidebar/EventCard.h"
 #include "QuilloToDo/Views/Sidebar/LibrarySourceListView.h"
@@ -18,6 +21,7 @@
 #include "testing/ScreenshotRun.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -79,6 +83,12 @@ int main(int argc, char** argv) {
         return cards.front()->rows().front()->hasFocus();
     };
     shots.shoot(window, "main-window-sidebar-focus", [&] { return loaded() && focusFirstRow(); });
+
+    // A search: the sidebar's cards count what it finds.
+    QLineEdit* search = window.contentPane()->searchBar()->field();
+    search->setText(QStringLiteral("Lena"));
+    shots.shoot(window, "main-window-search", loaded);
+    search->clear();
 
     std::vector<std::string> firstEvent;
     for (const auto& timeline : index.structure().front().events.front().timelines) firstEvent.push_back(timeline.id);
