@@ -74,7 +74,8 @@ void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping 
     const bool sameGrouping = grouping == grouping_;
     grouping_ = grouping;
     bool anyRowStayed = false;
-    if (sameGrouping && applyRowByRow(items, rows, after, itemsReplaced, anyRowStayed)) {
+    // From no rows a reset tells views the same as one insertion, without matching every new row.
+    if (sameGrouping && !shown_.empty() && applyRowByRow(items, rows, after, itemsReplaced, anyRowStayed)) {
         // Rows that stayed may carry edited markers after a refresh.
         if (itemsReplaced && anyRowStayed) {
             emit dataChanged(index(0), index(static_cast<int>(shown_.size()) - 1),
