@@ -50,7 +50,7 @@ bool localeHasSpecialI() {
     return language == "tr" || language == "az";
 }
 
-icu::UnicodeString foldedForSearch(std::string_view text, bool specialI) {
+icu::UnicodeString foldedUnicode(std::string_view text, bool specialI) {
     icu::UnicodeString unicode = toUnicode(text);
     // Fold after normalising and normalise again: folding can split or expose composable sequences.
     unicode = normalized(unicode);
@@ -106,13 +106,26 @@ bool canonicallyEqual(std::string_view a, std::string_view b) {
     return canonicalForm(a) == canonicalForm(b);
 }
 
+bool usesTurkicCaseRules() { return localeHasSpecialI(); }
+
+std::string foldedForSearch(std::string_view text) {
+    const bool specialI = localeHasSpecialI();
+    if (!specialI && isASCII(text)) {
+        // ASCII is canonical already and folds to its lower case.
+        std::string out(text);
+        std::transform(out.begin(), out.end(), out.begin(), asciiLower);
+        return out;
+    }
+    return toUTF8(foldedUnicode(text, specialI));
+}
+
 bool localizedCaseInsensitiveContains(std::string_view text, std::string_view needle) {
     return CaseInsensitiveSearch(needle).foundIn(text);
 }
 
 CaseInsensitiveSearch::CaseInsensitiveSearch(std::string_view needle) : specialI_(localeHasSpecialI()) {
     if (needle.empty()) return;
-    const icu::UnicodeString folded = foldedForSearch(needle, specialI_);
+    const icu::UnicodeString folded = foldedUnicode(needle, specialI_);
     foldedNeedle_ = toUTF8(folded);
     foldedNeedle16_.assign(folded.getBuffer(), static_cast<std::size_t>(folded.length()));
     foldedNeedleIsASCII_ = isASCII(foldedNeedle_);
@@ -124,7 +137,7 @@ bool CaseInsensitiveSearch::foundIn(std::string_view text) const {
         // ASCII folds to ASCII, so a needle that folds to anything else cannot be inside.
         return foldedNeedleIsASCII_ && asciiContainsIgnoringCase(text, foldedNeedle_);
     }
-    const icu::UnicodeString foldedText = foldedForSearch(text, specialI_);
+    const icu::UnicodeString foldedText = foldedUnicode(text, specialI_);
     // A read-only alias: no copy of the needle per text.
     const icu::UnicodeString foldedNeedle(false, foldedNeedle16_.data(), static_cast<int32_t>(foldedNeedle16_.size()));
     for (int32_t from = 0;;) {
@@ -135,6 +148,22 @@ bool CaseInsensitiveSearch::foundIn(std::string_view text) const {
         if (end >= foldedText.length() || !isCombining(foldedText.char32At(end))) return true;
         from = at + 1;
     }
+}
+
+std::size_t CaseInsensitiveSearch::findInFolded(std::string_view folded, std::size_t from) const {
+    if (foldedNeedle_.empty()) return std::string_view::npos;
+    // Both sides are well-formed UTF-8 (folding replaced what was not): a byte match starts and ends
+    // on scalar boundaries.
+    const auto* data = reinterpret_cast<const uint8_t*>(folded.data());
+    const auto length = static_cast<int32_t>(std::min<std::size_t>(folded.size(), INT32_MAX));
+    for (std::size_t at; (at = folded.find(foldedNeedle_, from)) != std::string_view::npos; from = at + 1) {
+        auto end = static_cast<int32_t>(at + foldedNeedle_.size());
+        if (end >= length) return at;
+        UChar32 next;
+        U8_NEXT(data, end, length, next);
+        if (next < 0 || !isCombining(next)) return at;
+    }
+    return std::string_view::npos;
 }
 
 std::string lowercased(std::string_view text) {

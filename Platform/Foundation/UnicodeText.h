@@ -25,6 +25,15 @@ bool canonicallyEqual(std::string_view a, std::string_view b);
 // needle is contained nowhere.
 bool localizedCaseInsensitiveContains(std::string_view text, std::string_view needle);
 
+// Whether the current locale folds letter case by the Turkic rules (Turkish, Azerbaijani: "I" folds
+// to dotless "ı").
+bool usesTurkicCaseRules();
+
+// `text` as the containment test compares it, in UTF-8: canonical, case-folded under the current
+// locale's rules, canonical again. Text folded once can be searched for many needles
+// (CaseInsensitiveSearch::findInFolded).
+std::string foldedForSearch(std::string_view text);
+
 // The same containment test with the needle prepared once (under the locale current at preparation),
 // for searching many texts: an ASCII text costs no allocation, whatever the needle.
 class CaseInsensitiveSearch {
@@ -32,6 +41,16 @@ public:
     explicit CaseInsensitiveSearch(std::string_view needle);
 
     bool foundIn(std::string_view text) const;
+
+    // The case rules the needle was folded under: texts folded under others cannot be searched with it.
+    bool usesTurkicCaseRules() const noexcept { return specialI_; }
+    // The needle as foldedForSearch writes it: a match in folded text is this long.
+    const std::string& foldedNeedle() const noexcept { return foldedNeedle_; }
+    // The first byte offset at or after `from` where the needle stands in `folded` (a text from
+    // foldedForSearch under the same case rules) as foundIn finds it: not followed by a combining
+    // mark. npos when nowhere, also for the empty needle. A match that ends at the end of `folded`,
+    // or before a NUL byte, is whole: NUL-separated texts can be searched in one run.
+    std::size_t findInFolded(std::string_view folded, std::size_t from = 0) const;
 
 private:
     std::string foldedNeedle_;       // case-folded NFC, UTF-8 for the ASCII path

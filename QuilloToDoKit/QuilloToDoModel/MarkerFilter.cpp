@@ -52,7 +52,7 @@ void MarkerFilter::setSearchText(std::string searchText) {
 
 void MarkerFilter::setRoleUIDs(const std::set<std::string>& roleUIDs) { roleUIDs_ = canonicalForms(roleUIDs); }
 
-bool MarkerFilter::matches(const TodoItem& item) const {
+bool MarkerFilter::passesSets(const TodoItem& item) const {
     if (!kinds_.empty() && !kinds_.contains(item.kind)) return false;
     if (!roleUIDs_.empty()) {
         const auto& role = item.roleUID;
@@ -62,12 +62,32 @@ bool MarkerFilter::matches(const TodoItem& item) const {
             isASCII(*role) ? roleUIDs_.contains(*role) : roleUIDs_.contains(platform::canonicalForm(*role));
         if (!listed) return false;
     }
-    if (!statuses_.empty() && !statuses_.contains(item.status)) return false;
+    return statuses_.empty() || statuses_.contains(item.status);
+}
+
+bool MarkerFilter::matches(const TodoItem& item) const {
+    if (!passesSets(item)) return false;
     if (searchText_.empty()) return true;
 
     const auto found = [this](const std::string& candidate) { return search_.foundIn(candidate); };
     return found(item.text) || found(item.rawText) || (item.assigneeName && found(*item.assigneeName)) ||
            found(item.libraryName) || found(item.eventName) || found(item.timelineName);
+}
+
+std::vector<bool> MarkerFilter::matchesEach(const std::vector<TodoItem>& items, const MarkerSearchTexts& texts) const {
+    const bool sets = !kinds_.empty() || !roleUIDs_.empty() || !statuses_.empty();
+    std::vector<bool> matched(items.size(), true);
+    if (searchText_.empty()) {
+        if (sets) {
+            for (std::size_t i = 0; i < items.size(); ++i) matched[i] = passesSets(items[i]);
+        }
+    } else if (texts.size() != items.size() || texts.usesTurkicCaseRules() != search_.usesTurkicCaseRules()) {
+        for (std::size_t i = 0; i < items.size(); ++i) matched[i] = matches(items[i]);
+    } else {
+        const MarkerSearchTexts::Hits hits = texts.hits(search_);
+        for (std::size_t i = 0; i < items.size(); ++i) matched[i] = (!sets || passesSets(items[i])) && hits[i];
+    }
+    return matched;
 }
 
 bool operator==(const MarkerFilter& a, const MarkerFilter& b) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "QuilloToDoKit/QuilloToDoModel/MarkerKind.h"
+#include "QuilloToDoKit/QuilloToDoModel/MarkerSearchTexts.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoStatus.h"
 
@@ -10,6 +11,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quillo {
 
@@ -42,11 +44,19 @@ public:
     // count; canonically equivalent spellings are the same). Cheap: no allocation per item for ASCII
     // texts.
     bool matches(const TodoItem& item) const;
+    // matches() for every item of `items`, by position, with the text search run once over `texts`,
+    // the searched texts of the same items folded beforehand, instead of once per item: the same
+    // answers for a fraction of the work. Texts folded under other case rules than the search text
+    // (the locale changed), or of another number of items, are not used.
+    std::vector<bool> matchesEach(const std::vector<TodoItem>& items, const MarkerSearchTexts& texts) const;
 
     // The sets as sets, the search texts under canonical equivalence.
     friend bool operator==(const MarkerFilter& a, const MarkerFilter& b);
 
 private:
+    // The kind, role and status conditions: everything but the search.
+    bool passesSets(const TodoItem& item) const;
+
     std::set<MarkerKind> kinds_;
     std::set<std::string> roleUIDs_;
     std::set<TodoStatus> statuses_;

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
 
+#include <optional>
+#include <vector>
+
 using namespace quillo;
 using quillo::test::plausibleItem;
 using quillo::testing::thrownBy;
@@ -210,4 +213,77 @@ TEST(MarkerFilterCoding, EveryMemberIsRequiredAndChecked) {
         EXPECT_EQ(error.kind(), c.kind) << c.json.dump();
         EXPECT_EQ(error.codingPath(), c.path) << c.json.dump();
     }
+}
+
+namespace {
+
+// matches() item by item, as the folded search must answer.
+std::vector<bool> plainMatches(const MarkerFilter& filter, const std::vector<TodoItem>& items) {
+    std::vector<bool> matched;
+    for (const auto& item : items) matched.push_back(filter.matches(item));
+    return matched;
+}
+
+TodoItem textItem(std::string text, std::string rawText, std::optional<std::string> assignee = std::nullopt) {
+    TodoItem item = plausibleItem();
+    item.text = std::move(text);
+    item.rawText = std::move(rawText);
+    item.assigneeName = std::move(assignee);
+    item.libraryName = "Doc";
+    item.eventName = "Day";
+    item.timelineName = "Main";
+    return item;
+}
+
+}  // namespace
+
+// The folded texts of a list lie end to end: a search may not run from one text into the next, and
+// the end of a text ends a match there as the end of the text itself does.
+TEST_F(MarkerFilterSearch, FoldedTextsAnswerAsEachTextDoesAtTheirBoundaries) {
+    const std::string macronBelow = "\xCC\xB1";  // U+0331, a combining mark
+    const std::vector items{
+        textItem("ab", "cd"),
+        textItem("x", std::string("y\0z", 3)),  // a NUL inside a text is text
+        textItem("e", macronBelow + "x"),       // "e" whole, then a text that begins with a mark
+        textItem("e" + macronBelow, "e" + macronBelow),
+        textItem("\xFF"
+                 "abc",
+                 "\xFF"
+                 "abc"),  // an ill-formed byte reads as U+FFFD
+        textItem("Zo\xC3\xAB", "@ZO\xC3\xAB fix", "Zo\xC3\xAB"),
+        textItem("Act", "Act", ""),  // an empty assignee holds nothing, like none
+    };
+    const MarkerSearchTexts texts(items);
+    ASSERT_EQ(texts.size(), items.size());
+    for (const std::string& query :
+         std::vector<std::string>{"b", "bc", "abcd", std::string("b\0c", 3), std::string("y\0z", 3),
+                                  std::string("\0", 1), "dx", "e", "e" + macronBelow, macronBelow,
+                                  "\xEF\xBF\xBD"
+                                  "a",
+                                  "zo\xC3\xAB", "ZOE", "@zo", "mainmain", "day", "main", "docday", "t"}) {
+        const MarkerFilter filter = searchFor(query);
+        EXPECT_EQ(filter.matchesEach(items, texts), plainMatches(filter, items)) << query;
+    }
+    EXPECT_EQ(searchFor("e").matchesEach(items, texts)[3], false);  // the mark belongs to the "e"
+    EXPECT_EQ(searchFor("bc").matchesEach(items, texts)[0], false);
+}
+
+TEST_F(MarkerFilterSearch, FoldedTextsKeepTheSetConditionsAndTheCaseRulesTheyWereFoldedUnder) {
+    std::vector items{textItem("KIRMIZI", "KIRMIZI"), textItem("kirmizi", "kirmizi"), quillo::test::bareChapter()};
+    items[1].kind = MarkerKind::standard;
+    const MarkerSearchTexts english(items);
+    use("tr_TR");
+    const MarkerSearchTexts turkish(items);
+    for (const std::string query : {"kirmizi", "k\xC4\xB1rm\xC4\xB1z\xC4\xB1", "I", "\xC4\xB0"}) {
+        for (const MarkerFilter& filter : {searchFor(query), MarkerFilter({MarkerKind::todo}, {}, {}, query)}) {
+            const auto plain = plainMatches(filter, items);
+            EXPECT_EQ(filter.matchesEach(items, turkish), plain) << query;
+            // Folded under English rules: not used for a Turkish search, and the answers stay.
+            EXPECT_EQ(filter.matchesEach(items, english), plain) << query;
+        }
+    }
+    EXPECT_EQ(searchFor("k\xC4\xB1rm\xC4\xB1z\xC4\xB1").matchesEach(items, turkish), (std::vector{true, false, false}));
+    // Folded texts of another list are not used either.
+    const std::vector fewer(items.begin(), items.begin() + 1);
+    EXPECT_EQ(searchFor("I").matchesEach(items, MarkerSearchTexts(fewer)), plainMatches(searchFor("I"), items));
 }
