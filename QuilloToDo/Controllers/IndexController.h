@@ -37,6 +37,8 @@ public:
 
     // In the scanner's order. Notifies only when a refresh brings a list that differs.
     const TodoItems& items() const noexcept { return *items_; }
+    // The same list as its owners share it: the filter controller tells lists apart by it.
+    const std::shared_ptr<const TodoItems>& sharedItems() const noexcept { return items_; }
     // Notifies at every refresh that reaches it, equal or not.
     const SidebarStructure& structure() const noexcept { return structure_; }
     // True while any refresh with libraries is under way (one held back is not, until let through).

@@ -2,6 +2,8 @@
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 
 #include "ControllerTestItems.h"
+#include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
+#include "testing/LibraryBuilder.h"
 #include "testing/Projected.h"
 #include "testing/TemporaryDirectory.h"
 
@@ -9,10 +11,15 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
+
+#include <map>
+#include <set>
 
 using namespace quillo;
 using quillo::test::ItemSpec;
 using quillo::test::makeItem;
+using quillo::testing::MarkerType;
 using quillo::testing::projected;
 
 namespace {
@@ -41,26 +48,28 @@ std::vector<std::string> names(const std::vector<RoleFilterOption>& options) {
 TEST_F(MarkerFilterControllerTest, ShowsMatchingItemsOfIncludedTimelinesInTheirOrder) {
     auto settings = openSettings();
     MarkerFilterController controller(*settings);
-    const std::vector<TodoItem> items{makeItem({.timelineID = "A", .text = "one"}),
-                                      makeItem({.timelineID = kPrecomposed, .text = "two"}),
-                                      makeItem({.timelineID = "A", .text = "three"})};
+    const auto items = std::make_shared<const std::vector<TodoItem>>(
+        std::vector{makeItem({.timelineID = "A", .text = "one"}), makeItem({.timelineID = kPrecomposed, .text = "two"}),
+                    makeItem({.timelineID = "A", .text = "three"})});
+    const auto shown = [&] { return texts(controller.filteredItems(items)->items); };
 
     // The initial filter passes the input itself, element by element.
-    const auto all = controller.filteredItems(items);
+    const auto all = controller.filteredItems(items)->items;
     ASSERT_EQ(all.size(), 3U);
-    for (std::size_t i = 0; i < items.size(); ++i) EXPECT_EQ(all[i], &items[i]);
-    EXPECT_TRUE(controller.filteredItems({}).empty());
+    for (std::size_t i = 0; i < items->size(); ++i) EXPECT_EQ(all[i], &(*items)[i]);
+    EXPECT_TRUE(controller.filteredItems(std::make_shared<const std::vector<TodoItem>>())->items.empty());
+    EXPECT_TRUE(controller.filteredItems(nullptr)->items.empty());
 
     // An excluded timeline hides its items whatever the filter lets through; a canonically
     // equivalent spelling of the identifier is the same timeline.
     controller.setTimelines({kDecomposed}, false);
-    EXPECT_EQ(texts(controller.filteredItems(items)), (std::vector<std::string>{"one", "three"}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"one", "three"}));
     controller.setFilter(MarkerFilter({}, {}, {}, "THREE"));
-    EXPECT_EQ(texts(controller.filteredItems(items)), (std::vector<std::string>{"three"}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"three"}));
     controller.setTimelines({kPrecomposed, "A"}, true);
-    EXPECT_EQ(texts(controller.filteredItems(items)), (std::vector<std::string>{"three"}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"three"}));
     controller.setFilter(MarkerFilter({}, {}, {}, ""));
-    EXPECT_EQ(texts(controller.filteredItems(items)), (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"one", "two", "three"}));
 }
 
 TEST_F(MarkerFilterControllerTest, NotifiesFilterChangesOnlyAndEveryTimelineUpdate) {
@@ -144,4 +153,176 @@ TEST(ListGrouping, RawValuesAreExact) {
     EXPECT_EQ(rawValue(ListGrouping::event), "event");
     EXPECT_EQ(listGrouping("Event"), std::nullopt);
     EXPECT_EQ(listGrouping(""), std::nullopt);
+}
+
+namespace {
+
+// Marker texts as editors write them: any case, both spellings of accented letters, other scripts,
+// marks without a precomposed letter, assignees by prefix and by role.
+const std::vector<std::string> kMarkerTexts{
+    "@Maya fix the colour of the SKY",
+    "Trim the pause before the answer",
+    "Caf\xC3\xA9 scene needs a cutaway",  // é precomposed
+    "CAFE\xCC\x81 SCENE, second take",    // É as E + U+0301
+    "STRASSE sign is blurred",
+    "Stra\xC3\x9F"
+    "e at night",                                   // ß
+    "\xCE\x9F\xCE\x94\xCE\x9F\xCE\xA3 title card",  // ΟΔΟΣ
+    "\xD0\x98\xD1\x81\xD0\xBF\xD1\x80\xD0\xB0\xD0\xB2\xD0\xB8\xD1\x82\xD1\x8C \xD0\xA6\xD0\x92\xD0\x95\xD0\xA2",  // Исправить ЦВЕТ
+    "\xE8\x89\xB2\xE3\x82\x92\xE7\x9B\xB4\xE3\x81\x99",  // 色を直す
+    "@\xC3\x89lodie check the horizon line",             // @Élodie
+    "e\xCC\xB1 underlined vowel",                        // e + U+0331
+    "\xF0\x9F\x8E\xAC take two",                         // 🎬
+    "\xEF\xAC\x81nal \xE2\x84\xAA mix",                  // ﬁnal, Kelvin sign
+    "   ",
+};
+
+// A library of three events (names in other scripts too), each timeline carrying every text on a
+// clip, some of them under an assignee's role, with chapters whose notes are not searched.
+std::vector<TodoItem> scannedLibrary(const std::filesystem::path& directory) {
+    quillo::testing::LibraryBuilder builder(directory, "Doc\xC3\xBCmentary");
+    const std::vector<std::string> events{"Day 1", "\xCE\x97\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1 2", "Pickups"};
+    int n = 0;
+    for (const auto& eventName : events) {
+        auto& event = builder.event(eventName);
+        event.roles().addStandardRoles();
+        event.roles().role("anna", "Anna");
+        for (const std::string timelineName : {"Main Cut", "Teaser ARABIC \xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A"}) {
+            auto clip = event.sequence(timelineName).clip("Interview", 0.0, 600.0);
+            for (const auto& text : kMarkerTexts) {
+                const double at = 1.0 + n++ % 500;
+                if (n % 3 == 0) {
+                    clip.connected("B-roll", at, 0.0, 2.0).role("anna").marker(text, MarkerType::todo, 0.5);
+                } else {
+                    clip.marker(text, n % 2 ? MarkerType::todo : MarkerType::standard, at, {.completed = n % 4 == 1});
+                }
+            }
+            clip.marker("Act one", MarkerType::chapter, 0.0, {.chapterNote = "horizon notes"});
+        }
+    }
+    const auto bundle = builder.finish();
+    return TodoScanner().scan({{bundle, "Doc\xC3\xBCmentary", "B1"}});
+}
+
+}  // namespace
+
+// The folded texts answer every search as the filter's own rule does, item by item: the shown items,
+// in order, and every timeline's count, whatever the case, the spelling, the script or the field.
+TEST_F(MarkerFilterControllerTest, FoldedSearchShowsAndCountsWhatTheRuleMatches) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("en_US"), status);
+    auto settings = openSettings();
+    MarkerFilterController controller(*settings);
+    const auto items = std::make_shared<const std::vector<TodoItem>>(scannedLibrary(dir_.path()));
+    ASSERT_GT(items->size(), 80u);
+    controller.filteredItems(items);
+    controller.searchTextsFolded().waitForFinished();
+    controller.setTimelines({(*items)[0].timelineID}, false);
+
+    std::vector<std::string> queries{"",
+                                     " ",
+                                     "   ",
+                                     "h",
+                                     "H",
+                                     "colour of the sky",
+                                     "COLOUR OF THE SKY",
+                                     "caf",
+                                     "caf\xC3\xA9",
+                                     "cafe\xCC\x81",
+                                     "CAF\xC3\x89 SCENE",
+                                     "cafe",
+                                     "e",
+                                     "\xC3\xA9",
+                                     "ss",
+                                     "STRASSE",
+                                     "stra\xC3\x9F"
+                                     "e",
+                                     "\xCF\x83",
+                                     "\xCF\x82",
+                                     "\xCE\xBF\xCE\xB4\xCE\xBF\xCF\x82",
+                                     "\xD1\x86\xD0\xB2\xD0\xB5\xD1\x82",
+                                     "\xE8\x89\xB2",
+                                     "\xF0\x9F\x8E\xAC",
+                                     "fi",
+                                     "final",
+                                     "k mix",
+                                     "\xCC\xB1",
+                                     "e\xCC\xB1",
+                                     "@maya",
+                                     "maya",
+                                     "\xC3\xA9lodie",
+                                     "anna",
+                                     "day 1",
+                                     "\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1",
+                                     "pickups",
+                                     "d\xC3\xBCmentary",
+                                     "DOCU",
+                                     "main cut",
+                                     "\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A",
+                                     "horizon",
+                                     "notes",
+                                     "act",
+                                     "interview",
+                                     "nothing at all"};
+    // Every piece of every text the rule searches, in upper case too.
+    for (const std::string piece : {"the", "SCENE", "take", "line", "Cut", "Teaser"}) queries.push_back(piece);
+    const std::vector<MarkerFilter> sets{MarkerFilter({}, {}, {}, ""),
+                                         MarkerFilter({MarkerKind::todo}, {}, {TodoStatus::open}, ""),
+                                         MarkerFilter({}, {"anna"}, {}, "")};
+    for (const auto& query : queries) {
+        for (MarkerFilter filter : sets) {
+            filter.setSearchText(query);
+            controller.setFilter(filter);
+            const auto filtered = controller.filteredItems(items);
+            ShownItems expected;
+            std::map<std::pair<std::string, std::string>, std::int64_t> counts;
+            for (const auto& item : *items) {
+                if (!filter.matches(item)) continue;
+                ++counts[{item.libraryBookmarkID, item.timelineID}];
+                if (item.timelineID != (*items)[0].timelineID) expected.push_back(&item);
+            }
+            EXPECT_EQ(filtered->items, expected) << query;
+            for (const auto& item : *items) {
+                const auto found = counts.find({item.libraryBookmarkID, item.timelineID});
+                EXPECT_EQ(filtered->timelineCounts.count(item.libraryBookmarkID, item.timelineID),
+                          found == counts.end() ? 0 : found->second)
+                    << query << " on " << item.timelineName;
+            }
+        }
+    }
+    // Either spelling finds both, and only those.
+    controller.setFilter(MarkerFilter({}, {}, {}, "caf\xC3\xA9"));
+    const auto found = texts(controller.filteredItems(items)->items);
+    EXPECT_EQ(std::set<std::string>(found.begin(), found.end()),
+              (std::set<std::string>{kMarkerTexts[2], kMarkerTexts[3]}));
+}
+
+// One pass serves everyone until something it depends on changes; the pass over a new list is new.
+TEST_F(MarkerFilterControllerTest, APassIsRememberedUntilTheFilterTheTimelinesOrTheListChange) {
+    auto settings = openSettings();
+    MarkerFilterController controller(*settings);
+    auto items = std::make_shared<const std::vector<TodoItem>>(
+        std::vector{makeItem({.timelineID = "A", .text = "one"}), makeItem({.timelineID = "B", .text = "two"})});
+    const auto first = controller.filteredItems(items);
+    EXPECT_EQ(controller.filteredItems(items), first);
+    EXPECT_EQ(first->timelineCounts.count((*items)[0].libraryBookmarkID, "B"), 1);
+
+    controller.setFilter(MarkerFilter({}, {}, {}, "two"));
+    const auto searched = controller.filteredItems(items);
+    EXPECT_NE(searched, first);
+    EXPECT_EQ(texts(searched->items), std::vector<std::string>{"two"});
+    EXPECT_EQ(searched->timelineCounts.count((*items)[0].libraryBookmarkID, "A"), 0);
+
+    controller.setTimelines({"B"}, false);
+    const auto excluded = controller.filteredItems(items);
+    EXPECT_TRUE(excluded->items.empty());
+    EXPECT_EQ(excluded->timelineCounts.count((*items)[0].libraryBookmarkID, "B"), 1);  // counted while excluded
+
+    // An equal list is another list: its items are other items.
+    const auto copy = std::make_shared<const std::vector<TodoItem>>(*items);
+    const auto ofCopy = controller.filteredItems(copy);
+    EXPECT_NE(ofCopy, excluded);
+    controller.setTimelines({"B"}, true);
+    ASSERT_EQ(controller.filteredItems(copy)->items.size(), 1u);
+    EXPECT_EQ(controller.filteredItems(copy)->items[0], &(*copy)[1]);
 }

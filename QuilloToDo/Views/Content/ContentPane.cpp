@@ -321,9 +321,9 @@ void ContentPane::showFilter() {
 }
 
 void ContentPane::showItems(bool itemsReplaced) {
-    shown_ = filter_.filteredItems(index_.items());
-    list_->setContent(shown_, grouping(), itemsReplaced);
-    footer_->setItemCount(static_cast<qint64>(shown_.size()));
+    shown_ = filter_.filteredItems(index_.sharedItems());
+    list_->setContent(shown_->items, grouping(), itemsReplaced);
+    footer_->setItemCount(static_cast<qint64>(shown_->items.size()));
 }
 
 void ContentPane::showIndex() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QuilloToDo/Controllers/FilteredItems.h"
 #include "QuilloToDo/Controllers/ListGrouping.h"
 #include "QuilloToDo/Views/Panels/RightPanelState.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
@@ -8,6 +9,7 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -52,7 +54,7 @@ public:
     // The grouping in use: the stored one, or assignee for a stored text that names none.
     ListGrouping grouping() const;
     // The to-dos the list shows (pointers into the index's items).
-    const std::vector<const TodoItem*>& shownItems() const noexcept { return shown_; }
+    const std::vector<const TodoItem*>& shownItems() const noexcept { return shown_->items; }
 
     const std::optional<platform::UUID>& selectedItemID() const noexcept { return selectedItemID_; }
     void setSelectedItemID(const std::optional<platform::UUID>& id);
@@ -117,7 +119,7 @@ private:
     MarkerFilterController& filter_;
     WindowSettings& settings_;
 
-    std::vector<const TodoItem*> shown_;
+    std::shared_ptr<const FilteredItems> shown_ = std::make_shared<const FilteredItems>();
     std::optional<platform::UUID> selectedItemID_;
     RightPanelState panels_;
     bool isSidebarCollapsed_ = false;

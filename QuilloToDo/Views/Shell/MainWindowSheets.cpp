@@ -25,7 +25,7 @@ void MainWindowSheets::presentFeedback(bool shown) {
 void MainWindowSheets::presentRemindersExport(bool shown) {
     if (!shown || remindersExport_) return;
     std::vector<TodoItem> items;
-    for (const TodoItem* item : filter_.filteredItems(index_.items())) items.push_back(*item);
+    for (const TodoItem* item : filter_.filteredItems(index_.sharedItems())->items) items.push_back(*item);
     remindersExport_ = new RemindersExportSheet(std::move(items), window_.remindersExport(), &window_);
     connect(remindersExport_, &QDialog::finished, this, [this] { window_.setShowRemindersExport(false); });
     remindersExport_->open();

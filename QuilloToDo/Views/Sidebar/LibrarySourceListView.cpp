@@ -170,9 +170,9 @@ void LibrarySourceListView::restoreFocus(const CardFocus& focus) {
 }
 
 void LibrarySourceListView::rebuildEventCards() {
-    const auto cards =
-        sidebarEventCards(index_.structure(), index_.items(), filter_.filter(), filter_.excludedTimelineIDs(),
-                          ExpandedEvents::decode(platform::toStdString(settings_.expandedEvents())));
+    const auto cards = sidebarEventCards(
+        index_.structure(), filter_.filteredItems(index_.sharedItems())->timelineCounts, filter_.excludedTimelineIDs(),
+        ExpandedEvents::decode(platform::toStdString(settings_.expandedEvents())));
     const bool onlyCountsChanged = std::equal(
         eventCards_.begin(), eventCards_.end(), cards.begin(), cards.end(),
         [](const EventCard* card, const SidebarEventCard& model) { return hasSameControls(card->card(), model); });

@@ -40,7 +40,7 @@ bool hasSameControls(const SidebarEventCard& a, const SidebarEventCard& b) {
 }
 
 std::vector<SidebarEventCard> sidebarEventCards(const std::vector<SidebarLibrary>& structure,
-                                                const std::vector<TodoItem>& items, const MarkerFilter& filter,
+                                                const TimelineCounts& counts,
                                                 const std::unordered_set<std::string>& excludedTimelineIDs,
                                                 const ExpandedEvents::IDSet& expanded) {
     std::size_t eventCount = 0;
@@ -49,26 +49,6 @@ std::vector<SidebarEventCard> sidebarEventCards(const std::vector<SidebarLibrary
         eventCount += library.events.size();
         ++librariesByName[library.name];
     }
-
-    // One pass over the items: matched counts per (library, timeline). Neighbours mostly share a
-    // timeline, so the last counter found serves them without a lookup.
-    std::map<std::pair<std::string_view, std::string_view>, std::int64_t> counts;
-    std::int64_t* current = nullptr;
-    std::string_view currentLibrary;
-    std::string_view currentTimeline;
-    for (const auto& item : items) {
-        if (!filter.matches(item)) continue;
-        if (!current || item.timelineID != currentTimeline || item.libraryBookmarkID != currentLibrary) {
-            currentLibrary = item.libraryBookmarkID;
-            currentTimeline = item.timelineID;
-            current = &counts[{currentLibrary, currentTimeline}];
-        }
-        ++*current;
-    }
-    const auto countOf = [&](const std::string& library, const std::string& timeline) -> std::int64_t {
-        const auto found = counts.find({library, timeline});
-        return found == counts.end() ? 0 : found->second;
-    };
 
     std::vector<SidebarEventCard> cards;
     cards.reserve(eventCount);
@@ -92,7 +72,7 @@ std::vector<SidebarEventCard> sidebarEventCards(const std::vector<SidebarLibrary
                     .id = timeline.id,
                     .name = timeline.name,
                     .isIncluded = !excludedTimelineIDs.contains(platform::canonicalForm(timeline.id)),
-                    .count = countOf(library.bookmarkID, timeline.id),
+                    .count = counts.count(library.bookmarkID, timeline.id),
                 });
             }
             cards.push_back(std::move(card));

@@ -1,9 +1,8 @@
 #pragma once
 
+#include "QuilloToDo/Controllers/FilteredItems.h"
 #include "QuilloToDo/Views/SidebarModel/EventCheckbox.h"
 #include "QuilloToDo/Views/SidebarModel/ExpandedEvents.h"
-#include "QuilloToDoKit/QuilloToDoModel/MarkerFilter.h"
-#include "QuilloToDoKit/QuilloToDoModel/TodoItem.h"
 #include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
 
 #include <cstdint>
@@ -19,7 +18,7 @@ struct SidebarTimelineRow {
     std::string name;
     bool isIncluded = true;
     // Items of this timeline, of this library, that the filter matches; whether the timeline is
-    // excluded does not matter.
+    // excluded does not matter (FilteredItems::timelineCounts).
     std::int64_t count = 0;
 };
 
@@ -50,11 +49,11 @@ struct SidebarEventCard {
 // Whether two cards have the same controls in the same states: they differ in their counts at most.
 bool hasSameControls(const SidebarEventCard& a, const SidebarEventCard& b);
 
-// The event cards of the sidebar, in the order of the structure and of each library's events. A
-// lone event has no header and is always expanded; headers name the library while the structure
-// has more than one.
+// The event cards of the sidebar, in the order of the structure and of each library's events, with
+// the counts of the filter's pass over the index's items. A lone event has no header and is always
+// expanded; headers name the library while the structure has more than one.
 std::vector<SidebarEventCard> sidebarEventCards(const std::vector<SidebarLibrary>& structure,
-                                                const std::vector<TodoItem>& items, const MarkerFilter& filter,
+                                                const TimelineCounts& counts,
                                                 const std::unordered_set<std::string>& excludedTimelineIDs,
                                                 const ExpandedEvents::IDSet& expanded);
 

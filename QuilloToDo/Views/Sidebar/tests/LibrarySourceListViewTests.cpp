@@ -216,7 +216,7 @@ TEST_F(SidebarTest, EventCardsFoldOpenAndSwitchTheirTimelines) {
     EXPECT_FALSE(dayOne->rows()[1]->isIncluded());
     EXPECT_EQ(dayOne->rows()[1]->badge().count(), 1);  // counted while excluded
     EXPECT_EQ(dayOne->checkbox()->symbol(), "minus.square.fill");
-    EXPECT_EQ(filter_.filteredItems(index_.items()).size(), 3u);
+    EXPECT_EQ(filter_.filteredItems(index_.sharedItems())->items.size(), 3u);
 
     dayOne->checkbox()->click();  // partly included: all come back
     dayOne = sidebar().eventCards()[0];
@@ -225,7 +225,7 @@ TEST_F(SidebarTest, EventCardsFoldOpenAndSwitchTheirTimelines) {
     dayOne = sidebar().eventCards()[0];
     EXPECT_EQ(dayOne->checkbox()->symbol(), "square");
     EXPECT_EQ(dayOne->checkbox()->tooltip()->text(), "Include all timelines");
-    EXPECT_EQ(filter_.filteredItems(index_.items()).size(), 2u);
+    EXPECT_EQ(filter_.filteredItems(index_.sharedItems())->items.size(), 2u);
 
     dayOne->headerButton()->click();
     EXPECT_EQ(windowSettings_.expandedEvents(), "");

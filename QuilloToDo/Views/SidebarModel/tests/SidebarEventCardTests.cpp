@@ -7,15 +7,16 @@ using namespace quillo;
 
 namespace {
 
-const MarkerFilter kEverything({}, {}, {}, "");
+struct Count {
+    std::string library;
+    std::string timeline;
+    std::int64_t count;
+};
 
-TodoItem item(std::string library, std::string timeline, MarkerKind kind = MarkerKind::todo) {
-    TodoItem made;
-    made.kind = kind;
-    made.text = "x";
-    made.libraryBookmarkID = std::move(library);
-    made.timelineID = std::move(timeline);
-    return made;
+TimelineCounts countsOf(const std::vector<Count>& counts) {
+    TimelineCounts table;
+    for (const auto& [library, timeline, count] : counts) table.counter(library, timeline) = count;
+    return table;
 }
 
 SidebarLibrary library(std::string id, std::string name, std::vector<SidebarEvent> events) {
@@ -85,39 +86,39 @@ TEST(EventCheckbox, ThreeStatesWithTheirSymbolsTooltipsAndClicks) {
     EXPECT_EQ(empty.state(), EventCheckbox::State::allIncluded);
 }
 
-TEST(SidebarEventCards, CountsApplyTheFilterButNotTheExclusions) {
-    const std::vector structure{library("L1", "Cut", {event("Day", {{"T1", "Main"}, {"T2", "Teaser"}})})};
-    const std::vector items{item("L1", "T1"), item("L1", "T1", MarkerKind::chapter), item("L1", "T2"), item("L1", "T9"),
-                            item("Other", "T1")};
-    const MarkerFilter todos({MarkerKind::todo}, {}, {}, "");
-    const auto cards = sidebarEventCards(structure, items, todos, {"T1"}, {});
+TEST(SidebarEventCards, TimelinesTakeTheirCountsAndTheirStateOfExclusion) {
+    const std::vector structure{
+        library("L1", "Cut", {event("Day", {{"T1", "Main"}, {"T2", "Teaser"}, {"T3", "Promo"}})})};
+    // A timeline of another library with the same id, and one outside the structure, count for nothing.
+    const auto counts = countsOf({{"L1", "T1", 4}, {"L1", "T2", 1}, {"L1", "T9", 7}, {"Other", "T3", 5}});
+    const auto cards = sidebarEventCards(structure, counts, {"T1"}, {});
     ASSERT_EQ(cards.size(), 1u);
     const auto& card = cards[0];
-    ASSERT_EQ(card.timelines.size(), 2u);
+    ASSERT_EQ(card.timelines.size(), 3u);
     EXPECT_FALSE(card.timelines[0].isIncluded);
-    EXPECT_EQ(card.timelines[0].count, 1);  // the chapter is filtered out; the exclusion counts for nothing
+    EXPECT_EQ(card.timelines[0].count, 4);  // excluded, and still counted
     EXPECT_TRUE(card.timelines[1].isIncluded);
     EXPECT_EQ(card.timelines[1].count, 1);
-    EXPECT_EQ(card.count(), 2);
+    EXPECT_EQ(card.timelines[2].count, 0);
+    EXPECT_EQ(card.count(), 5);
     EXPECT_EQ(card.checkbox().state(), EventCheckbox::State::someIncluded);
-    EXPECT_EQ(sidebarEventCards(structure, items, MarkerFilter({}, {}, {}, "nothing"), {}, {})[0].count(), 0);
 }
 
 TEST(SidebarEventCards, ALoneEventIsOpenWithoutHeaderAndTitlesNameTheLibraryOnlyWithSeveral) {
-    const auto lone = sidebarEventCards({library("L1", "Cut", {event("Day", {})})}, {}, kEverything, {}, {});
+    const auto lone = sidebarEventCards({library("L1", "Cut", {event("Day", {})})}, {}, {}, {});
     ASSERT_EQ(lone.size(), 1u);
     EXPECT_FALSE(lone[0].showHeader);
     EXPECT_TRUE(lone[0].isExpanded);
 
     const std::vector one{library("L1", "Cut", {event("Day 1", {}), event("Day 2", {})})};
-    const auto two = sidebarEventCards(one, {}, kEverything, {}, {"Cut|Day 2"});
+    const auto two = sidebarEventCards(one, {}, {}, {"Cut|Day 2"});
     EXPECT_TRUE(two[0].showHeader);
     EXPECT_FALSE(two[0].isExpanded);
     EXPECT_TRUE(two[1].isExpanded);
     EXPECT_EQ(two[0].title(), "Day 1");
 
     const std::vector both{library("L1", "Cut", {event("Day 1", {})}), library("L2", "Promo", {event("Day 1", {})})};
-    const auto cards = sidebarEventCards(both, {}, kEverything, {}, {});
+    const auto cards = sidebarEventCards(both, {}, {}, {});
     EXPECT_EQ(cards[0].title(), "Cut / Day 1");
     EXPECT_EQ(cards[1].title(), "Promo / Day 1");
     EXPECT_EQ(cards[1].storedID, "Promo|Day 1");
@@ -127,8 +128,8 @@ TEST(SidebarEventCards, ALoneEventIsOpenWithoutHeaderAndTitlesNameTheLibraryOnly
 TEST(SidebarEventCards, LibrariesOfTheSameNameKeepTheirEventsApart) {
     const std::vector structure{library("B1", "Cut", {event("Day", {{"T", "Main"}})}),
                                 library("B2", "Cut", {event("Day", {{"T", "Main"}})})};
-    const std::vector items{item("B1", "T"), item("B1", "T"), item("B2", "T")};
-    const auto cards = sidebarEventCards(structure, items, kEverything, {}, {"B2|Day"});
+    const auto counts = countsOf({{"B1", "T", 2}, {"B2", "T", 1}});
+    const auto cards = sidebarEventCards(structure, counts, {}, {"B2|Day"});
     ASSERT_EQ(cards.size(), 2u);
     EXPECT_NE(cards[0].key(), cards[1].key());
     EXPECT_NE(cards[0].storedID, cards[1].storedID);
@@ -137,7 +138,7 @@ TEST(SidebarEventCards, LibrariesOfTheSameNameKeepTheirEventsApart) {
     EXPECT_EQ(cards[0].count(), 2);
     EXPECT_EQ(cards[1].count(), 1);
     // A stored "<library name>|<event name>" id would have opened both.
-    const auto byName = sidebarEventCards(structure, items, kEverything, {}, {"Cut|Day"});
+    const auto byName = sidebarEventCards(structure, counts, {}, {"Cut|Day"});
     EXPECT_FALSE(byName[0].isExpanded);
     EXPECT_FALSE(byName[1].isExpanded);
 }
