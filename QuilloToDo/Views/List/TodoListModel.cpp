@@ -3,6 +3,7 @@
 #include "Platform/QtBridge/QtText.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 
@@ -18,14 +19,15 @@ struct Run {
     int last;
 };
 
-// Runs of consecutive rows that are not present in the other list.
-std::vector<Run> absentRuns(const std::vector<bool>& present) {
+// Runs of consecutive rows that are not present in the other list; nothing beyond `limit` runs.
+std::optional<std::vector<Run>> absentRuns(const TodoListRows::RowFlags& present, std::size_t limit) {
     std::vector<Run> runs;
     for (std::size_t i = 0; i < present.size(); ++i) {
         if (present[i]) continue;
         if (!runs.empty() && runs.back().last == static_cast<int>(i) - 1) {
             runs.back().last = static_cast<int>(i);
         } else {
+            if (runs.size() == limit) return std::nullopt;
             runs.push_back({static_cast<int>(i), static_cast<int>(i)});
         }
     }
@@ -57,25 +59,41 @@ std::vector<TodoListModel::ShownRow> TodoListModel::shownRows(const std::vector<
 }
 
 TodoListRows TodoListModel::rowsFor(const std::vector<const TodoItem*>& items, ListGrouping grouping,
-                                    bool itemsReplaced) {
+                                    bool itemsReplaced, RowFlags& ofWidest, std::optional<MatchedRows>& matched) {
     // After a refresh the old pointers may name other items at the same addresses: never compared.
     if (!itemsReplaced && grouping == widestGrouping_) {
-        if (auto rows = TodoListRows::narrowed(widestRows_, widestItems_, items)) return std::move(*rows);
+        if (auto rows = TodoListRows::narrowed(widestRows_, widestItems_, items, &ofWidest)) {
+            // The rows shown and the new ones are both rows of the widest, in its order: they match
+            // where both hold the same row of it.
+            RowFlags kept(shown_.size());
+            RowFlags old(rows->size());
+            for (std::size_t row = 0, before = 0, after = 0; row < ofWidest.size(); ++row) {
+                if (widestShown_[row]) kept[before++] = ofWidest[row];
+                if (ofWidest[row]) old[after++] = widestShown_[row];
+            }
+            matched = MatchedRows{std::move(kept), std::move(old)};
+            return std::move(*rows);
+        }
     }
     widestItems_ = items;
     widestGrouping_ = grouping;
     widestRows_ = TodoListRows(items, grouping);
+    ofWidest.assign(widestRows_.size(), 1);
     return widestRows_;
 }
 
 void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping grouping, bool itemsReplaced) {
-    TodoListRows rows = rowsFor(items, grouping, itemsReplaced);
+    RowFlags ofWidest;
+    std::optional<MatchedRows> matched;
+    TodoListRows rows = rowsFor(items, grouping, itemsReplaced, ofWidest, matched);
     std::vector<ShownRow> after = shownRows(items, rows);
     const bool sameGrouping = grouping == grouping_;
     grouping_ = grouping;
+    widestShown_ = std::move(ofWidest);
     bool anyRowStayed = false;
     // From no rows a reset tells views the same as one insertion, without matching every new row.
-    if (sameGrouping && !shown_.empty() && applyRowByRow(items, rows, after, itemsReplaced, anyRowStayed)) {
+    if (sameGrouping && !shown_.empty() &&
+        applyRowByRow(items, rows, after, itemsReplaced, std::move(matched), anyRowStayed)) {
         // Rows that stayed may carry edited markers after a refresh.
         if (itemsReplaced && anyRowStayed) {
             emit dataChanged(index(0), index(static_cast<int>(shown_.size()) - 1),
@@ -95,8 +113,8 @@ void TodoListModel::setContent(std::vector<const TodoItem*> items, ListGrouping 
 // repeats, which no row-by-row change could describe. Headers match by key. Items match by address
 // while both lists point into the same list of items (cheap: a mark per item instead of a hash per
 // id), else by id.
-std::optional<std::pair<std::vector<bool>, std::vector<bool>>> TodoListModel::matchRows(
-    const std::vector<ShownRow>& before, const std::vector<ShownRow>& after, bool sameItems) {
+std::optional<TodoListModel::MatchedRows> TodoListModel::matchRows(const std::vector<ShownRow>& before,
+                                                                   const std::vector<ShownRow>& after, bool sameItems) {
     std::unordered_set<std::string_view> beforeKeys;
     std::unordered_set<std::string_view> afterKeys;
     for (const ShownRow& row : before) {
@@ -105,8 +123,8 @@ std::optional<std::pair<std::vector<bool>, std::vector<bool>>> TodoListModel::ma
     for (const ShownRow& row : after) {
         if (row.key && !afterKeys.insert(*row.key).second) return std::nullopt;
     }
-    std::vector<bool> kept(before.size());
-    std::vector<bool> old(after.size());
+    RowFlags kept(before.size());
+    RowFlags old(after.size());
     if (sameItems) {
         const TodoItem* first = nullptr;
         const TodoItem* last = nullptr;
@@ -161,11 +179,16 @@ std::optional<std::pair<std::vector<bool>, std::vector<bool>>> TodoListModel::ma
 }
 
 bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows, std::vector<ShownRow>& after,
-                                  bool itemsReplaced, bool& anyRowStayed) {
-    auto matched = matchRows(shown_, after, !itemsReplaced);
+                                  bool itemsReplaced, std::optional<MatchedRows> matched, bool& anyRowStayed) {
+    if (!matched) matched = matchRows(shown_, after, !itemsReplaced);
     if (!matched) return false;
-    const std::vector<bool>& kept = matched->first;
-    const std::vector<bool>& old = matched->second;
+    const RowFlags& kept = matched->first;
+    const RowFlags& old = matched->second;
+    // Counted first: a change in many places resets, and needs nothing more.
+    const auto removals = absentRuns(kept, kMaxRunsRowByRow);
+    if (!removals) return false;
+    const auto insertions = absentRuns(old, kMaxRunsRowByRow - removals->size());
+    if (!insertions) return false;
 
     // The rows both lists share must stand in the same order: only then is the change a matter of
     // removals and insertions. Meanwhile the shared rows are pointed at the new items and keys, so
@@ -188,9 +211,6 @@ bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListR
         ++i;
         ++j;
     }
-    const std::vector<Run> removals = absentRuns(kept);
-    const std::vector<Run> insertions = absentRuns(old);
-    if (removals.size() + insertions.size() > kMaxRunsRowByRow) return false;
 
     // Rows on their way out read nothing more of the old items; their keys stay alive in `previous`
     // until they are gone.
@@ -202,13 +222,13 @@ bool TodoListModel::applyRowByRow(std::vector<const TodoItem*>& items, TodoListR
     items_ = std::move(items);
 
     // Removals from the last run back, so that every row number refers to the rows as they stand.
-    for (auto run = removals.rbegin(); run != removals.rend(); ++run) {
+    for (auto run = removals->rbegin(); run != removals->rend(); ++run) {
         beginRemoveRows({}, run->first, run->last);
         shown_.erase(shown_.begin() + run->first, shown_.begin() + run->last + 1);
         endRemoveRows();
     }
     // Insertions from the first run on: every row before a run is in place when it is inserted.
-    for (const Run& run : insertions) {
+    for (const Run& run : *insertions) {
         beginInsertRows({}, run.first, run.last);
         shown_.insert(shown_.begin() + run.first, after.begin() + run.first, after.begin() + run.last + 1);
         endInsertRows();

@@ -76,15 +76,21 @@ private:
         platform::UUID id;       // an item row's id
     };
 
+    // For the rows before and after a change: which of each also stand in the other.
+    using RowFlags = TodoListRows::RowFlags;
+    using MatchedRows = std::pair<RowFlags, RowFlags>;
+
     // The rows of `items`, narrowed from the rows last built in full where they can be: typing in the
-    // search field then groups and sorts nothing again.
-    TodoListRows rowsFor(const std::vector<const TodoItem*>& items, ListGrouping grouping, bool itemsReplaced);
+    // search field then groups and sorts nothing again. `ofWidest` receives which rows of the rows
+    // built in full they are; `matched`, when they were narrowed, how they match the rows shown.
+    TodoListRows rowsFor(const std::vector<const TodoItem*>& items, ListGrouping grouping, bool itemsReplaced,
+                         RowFlags& ofWidest, std::optional<MatchedRows>& matched);
     static std::vector<ShownRow> shownRows(const std::vector<const TodoItem*>& items, const TodoListRows& rows);
-    static std::optional<std::pair<std::vector<bool>, std::vector<bool>>> matchRows(const std::vector<ShownRow>& before,
-                                                                                    const std::vector<ShownRow>& after,
-                                                                                    bool sameItems);
+    static std::optional<MatchedRows> matchRows(const std::vector<ShownRow>& before, const std::vector<ShownRow>& after,
+                                                bool sameItems);
+    // `matched` when it is known already, else found by matchRows.
     bool applyRowByRow(std::vector<const TodoItem*>& items, TodoListRows& rows, std::vector<ShownRow>& after,
-                       bool itemsReplaced, bool& anyRowStayed);
+                       bool itemsReplaced, std::optional<MatchedRows> matched, bool& anyRowStayed);
     // dataChanged over each run of consecutive rows among `rows` (ascending).
     void emitRowsChanged(const std::vector<int>& rows, const QList<int>& roles);
 
@@ -95,6 +101,7 @@ private:
     std::vector<const TodoItem*> widestItems_;
     ListGrouping widestGrouping_ = ListGrouping::assignee;
     TodoListRows widestRows_;
+    RowFlags widestShown_;  // which of widestRows_ the shown rows are
     std::optional<platform::UUID> selectedID_;
     std::unordered_set<platform::UUID> completedInReminders_;
 };

@@ -111,7 +111,11 @@ TodoListRows::TodoListRows(const std::vector<const TodoItem*>& items, ListGroupi
 
 std::optional<TodoListRows> TodoListRows::narrowed(const TodoListRows& widerRows,
                                                    const std::vector<const TodoItem*>& wider,
-                                                   const std::vector<const TodoItem*>& items) {
+                                                   const std::vector<const TodoItem*>& items, RowFlags* kept) {
+    if (items == wider) {  // the widest filter again
+        if (kept) kept->assign(widerRows.rows_.size(), 1);
+        return widerRows;
+    }
     // Where each item of `wider` stands in `items`, if it does.
     constexpr std::uint32_t kAbsent = std::numeric_limits<std::uint32_t>::max();
     std::vector<std::uint32_t> place(wider.size(), kAbsent);
@@ -125,20 +129,24 @@ std::optional<TodoListRows> TodoListRows::narrowed(const TodoListRows& widerRows
     // the sorted order of `wider` restricted to `items` is the sorted order of `items`.
     TodoListRows rows;
     rows.rows_.reserve(items.size() + widerRows.keys_.size());
-    std::optional<std::uint32_t> pendingHeader;
-    for (const Row& row : widerRows.rows_) {
+    if (kept) kept->assign(widerRows.rows_.size(), 0);
+    std::optional<std::size_t> pendingHeader;  // its row in widerRows
+    for (std::size_t i = 0; i < widerRows.rows_.size(); ++i) {
+        const Row& row = widerRows.rows_[i];
         if (row.kind == Row::Kind::header) {
-            pendingHeader = row.index;
+            pendingHeader = i;
             continue;
         }
         const std::uint32_t at = place[row.index];
         if (at == kAbsent) continue;
         if (pendingHeader) {
             rows.rows_.push_back({Row::Kind::header, checkedIndex(rows.keys_.size())});
-            rows.keys_.push_back(widerRows.keys_[*pendingHeader]);
+            rows.keys_.push_back(widerRows.keys_[widerRows.rows_[*pendingHeader].index]);
+            if (kept) (*kept)[*pendingHeader] = 1;
             pendingHeader.reset();
         }
         rows.rows_.push_back({Row::Kind::item, at});
+        if (kept) (*kept)[i] = 1;
     }
     return rows;
 }

@@ -35,6 +35,9 @@ std::string rowAccessibleDescription(const TodoItem& item, bool isDoneInReminder
 // hands out the shown items).
 class TodoListRows {
 public:
+    // One flag per row (1: set), bytes rather than bits: they are read and written row by row.
+    using RowFlags = std::vector<std::uint8_t>;
+
     struct Row {
         enum class Kind : std::uint8_t { header, item };
         Kind kind;
@@ -46,10 +49,11 @@ public:
 
     // The rows of `items` taken from `widerRows`, the rows of `wider` under the same grouping, without
     // grouping and sorting again: the rows TodoListRows(items, grouping) builds, while `items` is a
-    // part of `wider` in the same order (as a narrower filter leaves it); else nothing.
+    // part of `wider` in the same order (as a narrower filter leaves it); else nothing. `kept`, when
+    // given, receives for each row of `widerRows` whether it is among them.
     static std::optional<TodoListRows> narrowed(const TodoListRows& widerRows,
                                                 const std::vector<const TodoItem*>& wider,
-                                                const std::vector<const TodoItem*>& items);
+                                                const std::vector<const TodoItem*>& items, RowFlags* kept = nullptr);
 
     std::size_t size() const noexcept { return rows_.size(); }
     bool empty() const noexcept { return rows_.empty(); }
