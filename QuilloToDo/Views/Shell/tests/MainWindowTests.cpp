@@ -2,6 +2,7 @@
 
 #include "QuilloDesignKit/QuilloAnimation.h"
 #include "QuilloDesignKit/QuilloButton.h"
+#include "QuilloDesignKit/QuilloCountBadge.h"
 #include "QuilloDesignKit/QuilloSplitShell.h"
 #include "QuilloDesignKit/QuilloSymbolButton.h"
 #include "QuilloDesignKit/QuilloTooltip.h"
@@ -11,6 +12,13 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/AppNotifications.h"
 #include "QuilloToDo/Views/Content/ContentPane.h"
+#include "QuilloToDo/Views/Content/FooterView.h"
+#include "QuilloToDo/Views/Content/SearchBar.h"
+#include "QuilloToDo/Views/List/TodoListModel.h"
+#include "QuilloToDo/Views/List/TodoListView.h"
+#include "QuilloToDo/Views/Shared/ViewTexts.h"
+#include "QuilloToDo/Views/Sidebar/EventCard.h"
+#include "QuilloToDo/Views/Sidebar/TimelineToggleRow.h"
 #include "QuilloToDo/Views/Shell/EmptyStateView.h"
 #include "QuilloToDo/Views/Sidebar/LibrarySourceListView.h"
 #include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
@@ -18,8 +26,12 @@
 #include "Platform/Reminders/ReminderStore.h"
 #include "testing/PathPrefix.h"
 
+#include <QLineEdit>
+#include <QTest>
+
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 using namespace quillo;
 using namespace quillo::test;
@@ -118,4 +130,76 @@ TEST_F(MainWindowTest, RefreshNowWaitsWhileTheRefreshSearchesForOpenLibraries) {
 
     std::ofstream(bin / "go").put('\n');
     ASSERT_TRUE(waitUntil([&] { return refresh->isEnabled() && libraries_.watchedLibraries()[0]->isLoaded(); }));
+}
+
+// What the window shows while a search is typed key by key, real keys into the real field: the list
+// holds exactly the items the filter's rule matches, the footer counts them, and every event card and
+// timeline row counts its own, until Backspace has emptied the field and everything is back.
+TEST_F(MainWindowTest, TypingASearchShowsAndCountsWhatTheFilterMatchesAndClearingBringsEverythingBack) {
+    std::filesystem::create_directories(dir_.path() / "cut");
+    {
+        quillo::testing::LibraryBuilder library(dir_.path() / "cut", "Cut");
+        int n = 0;
+        for (const auto* day : {"Day 1", "Caf\xC3\xA9 night"}) {
+            for (const auto* timeline : {"Main", "TEASER"}) {
+                auto clip = library.event(day).sequence(timeline).clip("Shot", 0.0, 60.0);
+                for (const auto* text : {"Fix the sky", "@Ann check the HORIZON", "Grade cafe\xCC\x81 shot", "Act one"})
+                    clip.marker(text, quillo::testing::MarkerType::todo, 1.0 + n++, {.completed = false});
+            }
+        }
+        libraries_.addLibrary(urlOf(library.finish()));
+    }
+    window_->show();
+    ASSERT_TRUE(waitUntil([&] { return index_.items().size() == 16 && !index_.isRefreshing(); }));
+    filter_.searchTextsFolded().waitForFinished();
+    window_->sidebar()->eventCards()[0]->headerButton()->click();  // one card open, one folded
+
+    QLineEdit* field = window_->contentPane()->searchBar()->field();
+    field->setFocus();
+    const auto shows = [&](const std::string& typed) {
+        const MarkerFilter rule({}, {}, {}, typed);
+        std::vector<const TodoItem*> matched;
+        std::map<std::string, std::int64_t> perTimeline;
+        for (const TodoItem& item : index_.items()) {
+            if (!rule.matches(item)) continue;
+            matched.push_back(&item);
+            ++perTimeline[item.timelineID];
+        }
+        const TodoListModel& model = *window_->contentPane()->list()->model();
+        EXPECT_EQ(model.items(), matched) << typed;
+        // Row by row what grouping and sorting them anew gives.
+        const TodoListRows fresh(matched, window_->contentPane()->grouping());
+        std::vector<std::string> rows;
+        std::vector<std::string> freshRows;
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows.push_back(model.index(row).data(TodoListModel::RowIDRole).toString().toStdString());
+        for (std::size_t row = 0; row < fresh.size(); ++row) freshRows.push_back(fresh.id(row, matched));
+        EXPECT_EQ(rows, freshRows) << typed;
+        EXPECT_EQ(window_->contentPane()->footer()->text(), markerCountText(static_cast<qint64>(matched.size())))
+            << typed;
+        for (const EventCard* card : window_->sidebar()->eventCards()) {
+            std::int64_t ofEvent = 0;
+            for (std::size_t i = 0; i < card->card().timelines.size(); ++i) {
+                const std::int64_t expected = perTimeline[card->card().timelines[i].id];
+                ofEvent += expected;
+                if (!card->rows().isEmpty())
+                    EXPECT_EQ(card->rows()[static_cast<qsizetype>(i)]->badge().count(), expected) << typed;
+            }
+            if (card->badge()) EXPECT_EQ(card->badge()->count(), ofEvent) << typed;
+        }
+    };
+    shows("");
+    std::string typed;
+    for (const QString key :
+         {QStringLiteral("C"), QStringLiteral("A"), QStringLiteral("F"), QStringLiteral("\u00C9")}) {
+        QTest::keyClicks(field, key);
+        typed += key.toStdString();
+        shows(typed);  // "C" finds "check", then "CAF" both spellings of "café", then the event too
+    }
+    while (!typed.empty()) {
+        QTest::keyClick(field, Qt::Key_Backspace);
+        typed = field->text().toStdString();
+        shows(typed);
+    }
+    EXPECT_EQ(window_->contentPane()->list()->model()->items().size(), 16u);
 }
