@@ -51,8 +51,8 @@ Message encodedList(const std::vector<TodoItem>& items) {
 
 }  // namespace
 
-TodoIPCServer::TodoIPCServer(QObject* parent, Announcement announcement)
-    : QObject(parent), announcement_(announcement), lastList_(encodedList({})) {}
+TodoIPCServer::TodoIPCServer(QObject* parent, Announcement announcement, Clock now)
+    : QObject(parent), announcement_(announcement), now_(std::move(now)), lastList_(encodedList({})) {}
 
 // Sockets and listener are children; the connections go with the server.
 TodoIPCServer::~TodoIPCServer() = default;
@@ -97,18 +97,24 @@ void TodoIPCServer::accept(qintptr descriptor) {
     saidAcceptFailed_ = false;
     const int before = connectedExtensionCount();
     if (before >= kMaximumConnections) {
-        log("[TodoIPCServer] Refusing connection: " + std::to_string(kMaximumConnections) +
-            " connections are open already");
-        ::close(static_cast<int>(descriptor));
-        return;
+        QTcpSocket* silent = evictable();
+        if (!silent) {
+            if (!std::exchange(saidRefused_, true))
+                log("[TodoIPCServer] Refusing connection: " + std::to_string(kMaximumConnections) +
+                    " connections are open already");
+            ::close(static_cast<int>(descriptor));
+            return;
+        }
+        discard(silent);  // its place changes hands: the count is told only if the new one fails
     }
+    saidRefused_ = false;
     auto* socket = new QTcpSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         ::close(static_cast<int>(descriptor));
         delete socket;
         return;
     }
-    connections_.emplace(socket, std::make_unique<Connection>(socket));
+    connections_.emplace(socket, std::make_unique<Connection>(socket, now_()));
     countChanged(before);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { receive(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { handleError(socket); });
@@ -124,6 +130,17 @@ void TodoIPCServer::accept(qintptr descriptor) {
     receive(socket);  // bytes that came with the connection
 }
 
+// The oldest connection that has sent nothing for kSilenceBeforeEviction or more; none when there is
+// no such connection.
+QTcpSocket* TodoIPCServer::evictable() const {
+    const Connection* oldest = nullptr;
+    for (const auto& [socket, connection] : connections_)
+        if (!connection->heardFrom && (!oldest || connection->accepted < oldest->accepted)) oldest = connection.get();
+    // Accepted later, every other silent one has been silent for less.
+    if (!oldest || now_() - oldest->accepted < kSilenceBeforeEviction) return nullptr;
+    return oldest->socket;
+}
+
 void TodoIPCServer::receive(QTcpSocket* socket) {
     bool refreshAsked = false;
     for (;;) {
@@ -131,6 +148,7 @@ void TodoIPCServer::receive(QTcpSocket* socket) {
         if (found == connections_.end() || socket->bytesAvailable() <= 0) break;
         MessageLineBuffer& received = found->second->received;
         const QByteArray chunk = socket->read(kReadSize);
+        found->second->heardFrom = true;
         if (!received.append(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())))) {
             log("[TodoIPCServer] Dropping connection: unterminated message exceeds " + std::to_string(kReceiveLimit) +
                 " bytes");
@@ -208,15 +226,19 @@ std::vector<QTcpSocket*> TodoIPCServer::sockets() const {
 }
 
 void TodoIPCServer::drop(QTcpSocket* socket) {
+    const int before = connectedExtensionCount();
+    discard(socket);
+    countChanged(before);
+}
+
+void TodoIPCServer::discard(QTcpSocket* socket) {
     const auto found = connections_.find(socket);
     if (found == connections_.end()) return;
-    const int before = connectedExtensionCount();
     connections_.erase(found);
     // Disconnected first, so that closing reports nothing back into the tables.
     disconnect(socket, nullptr, this, nullptr);
     socket->abort();
     socket->deleteLater();
-    countChanged(before);
 }
 
 void TodoIPCServer::countChanged(int before) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -40,8 +41,12 @@ public:
     // Output a connection may leave unsent (a peer that stops reading); above it the connection is
     // dropped rather than let the server's memory grow with every publish.
     static constexpr qint64 kUnsentOutputLimit = qint64{256} * 1024 * 1024;
-    // Connections served at once; one more is closed as soon as it is accepted.
+    // Connections served at once. While all places are taken, a new connection takes the place of
+    // the oldest one that has sent nothing since it was accepted for at least kSilenceBeforeEviction
+    // (a panel says `hello` at once; a silent one holds a place for nobody); without one it is closed
+    // as soon as it is accepted.
     static constexpr int kMaximumConnections = 64;
+    static constexpr std::chrono::seconds kSilenceBeforeEviction{5};
     // After the listener could not accept (out of file descriptors, say), it tries again this much later.
     static constexpr std::chrono::milliseconds kAcceptRetryDelay{200};
 
@@ -50,7 +55,11 @@ public:
         none,   // tests that must not reach a DNS-SD daemon
     };
 
-    explicit TodoIPCServer(QObject* parent = nullptr, Announcement announcement = Announcement::dnssd);
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    // `now` tells how long connections have been silent; tests move it by hand.
+    explicit TodoIPCServer(QObject* parent = nullptr, Announcement announcement = Announcement::dnssd,
+                           Clock now = std::chrono::steady_clock::now);
     ~TodoIPCServer() override;
 
     // Listens and announces, once: a call while listening does nothing; a call after a failure to
@@ -81,9 +90,12 @@ private:
     };
 
     struct Connection {
-        explicit Connection(QTcpSocket* connected) : socket(connected) {}
+        Connection(QTcpSocket* connected, std::chrono::steady_clock::time_point acceptedAt)
+            : socket(connected), accepted(acceptedAt) {}
 
         QTcpSocket* socket;
+        std::chrono::steady_clock::time_point accepted;
+        bool heardFrom = false;  // a byte received since accepted
         MessageLineBuffer received{kReceiveLimit};
         // Messages not yet handed to the socket, the first one possibly in part (`sentOfFirst` bytes).
         // The socket gets them piecewise as it drains, so a list goes out without a copy per connection.
@@ -94,6 +106,7 @@ private:
     };
 
     void accept(qintptr descriptor);
+    QTcpSocket* evictable() const;
     void receive(QTcpSocket* socket);
     void answerRefresh();
     void handleError(QTcpSocket* socket);
@@ -101,13 +114,17 @@ private:
     void pump(Connection& connection);
     std::vector<QTcpSocket*> sockets() const;
     void drop(QTcpSocket* socket);
+    void discard(QTcpSocket* socket);  // drop() without telling the count
     void countChanged(int before);
 
     Announcement announcement_;
+    Clock now_;
     LoopbackListener* listener_ = nullptr;
     platform::ServiceAdvertiser* advertiser_ = nullptr;
     bool saidNotAnnounced_ = false;
-    bool saidAcceptFailed_ = false;  // since the last connection accepted
+    // Both since the last connection accepted: a burst of refusals (or failures) is one line.
+    bool saidAcceptFailed_ = false;
+    bool saidRefused_ = false;
     // Keyed by the socket's identity: two connections from one peer are two entries.
     std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
     // `todoList` of the last published items as it goes on the wire; nothing when that list could not

@@ -18,12 +18,15 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace quillo {
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr int kTimeoutMs = 20'000;
 
@@ -116,7 +119,9 @@ protected:
 
     std::vector<std::string> logged_;
     platform::systemlog::Capture capture_{[this](std::string_view text) { logged_.emplace_back(text); }};
-    TodoIPCServer server_{nullptr, TodoIPCServer::Announcement::none};
+    // How long a connection has been silent is read from this clock, which only the test moves.
+    std::chrono::steady_clock::time_point now_ = std::chrono::steady_clock::now();
+    TodoIPCServer server_{nullptr, TodoIPCServer::Announcement::none, [this] { return now_; }};
 };
 
 const std::string kHello = R"({"hello":{"appName":"QuilloToDo"}})";
@@ -323,20 +328,54 @@ TEST_F(TodoIPCServerTest, ListenerAcceptsAgainAfterRunningOutOfFileDescriptors) 
     ::close(waiting);
 }
 
-TEST_F(TodoIPCServerTest, ConnectionsBeyondTheSixtyFourthAreClosedAtOnce) {
+// While every place is taken, a new connection takes the place of the oldest one that has sent nothing
+// for 5 s or more; one that has spoken keeps its place. With none silent that long the new one is
+// refused, logged once until a connection is accepted again. Below the cap nobody is closed.
+TEST_F(TodoIPCServerTest, AtTheCapANewConnectionTakesThePlaceOfTheOldestSilentOneOrIsRefused) {
+    const auto start = now_;
     std::vector<std::unique_ptr<Client>> clients;
-    for (int i = 0; i < TodoIPCServer::kMaximumConnections; ++i) clients.push_back(connectClient());
-    Client refused(server_.port());
-    EXPECT_TRUE(refused.waitForDisconnect());
-    EXPECT_EQ(server_.connectedExtensionCount(), 64);
-    EXPECT_EQ(logged_,
-              std::vector<std::string>{"[TodoIPCServer] Refusing connection: 64 connections are open already"});
+    for (int i = 0; i < TodoIPCServer::kMaximumConnections; ++i) {
+        clients.push_back(connectClient());
+        now_ += 1ms;  // each accepted a little after the one before
+    }
+    // The oldest speaks; the answer shows the server has read it.
+    EXPECT_EQ(clients[0]->nextLine(), kHello);
+    clients[0]->write(kRefresh);
+    EXPECT_EQ(clients[0]->nextLine(), kEmptyList);
 
-    // A place that comes free is taken again.
-    clients.front().reset();
+    // The second oldest has been silent 1 ms short of the limit: three refusals, one line.
+    now_ = start + 1ms + TodoIPCServer::kSilenceBeforeEviction - 1ms;
+    for (int i = 0; i < 3; ++i) {
+        Client refused(server_.port());
+        EXPECT_TRUE(refused.waitForDisconnect());
+    }
+    EXPECT_EQ(server_.connectedExtensionCount(), 64);
+    const std::string refusal = "[TodoIPCServer] Refusing connection: 64 connections are open already";
+    EXPECT_EQ(logged_, std::vector<std::string>{refusal});
+
+    now_ += 1ms;
+    QSignalSpy changes(&server_, &TodoIPCServer::connectedExtensionCountChanged);
+    Client newcomer(server_.port());
+    EXPECT_EQ(newcomer.nextLine(), kHello);
+    EXPECT_TRUE(clients[1]->waitForDisconnect());
+    EXPECT_EQ(server_.connectedExtensionCount(), 64);
+    EXPECT_EQ(changes.count(), 0);  // a place changed hands; the count did not change
+    EXPECT_EQ(clients[0]->socket().state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(clients[2]->socket().state(), QAbstractSocket::ConnectedState);
+
+    // The accept ended the burst: the next refusal is logged again.
+    Client refusedAgain(server_.port());
+    EXPECT_TRUE(refusedAgain.waitForDisconnect());
+    EXPECT_EQ(logged_, (std::vector<std::string>{refusal, refusal}));
+
+    // A place that comes free is taken again, however long the others have been silent.
+    clients.back().reset();
     ASSERT_TRUE(waitForCount(63));
-    auto next = connectClient();
-    EXPECT_EQ(next->nextLine(), kHello);
+    now_ += std::chrono::hours(1);
+    Client next(server_.port());
+    EXPECT_EQ(next.nextLine(), kHello);
+    EXPECT_EQ(server_.connectedExtensionCount(), 64);
+    EXPECT_EQ(logged_.size(), 2u);
 }
 
 }  // namespace
