@@ -120,7 +120,10 @@ void TodoIPCServer::accept(qintptr descriptor) {
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { handleError(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
-        if (const auto found = connections_.find(socket); found != connections_.end()) pump(*found->second);
+        const auto found = connections_.find(socket);
+        if (found == connections_.end()) return;
+        found->second->untaken = 0;  // the peer reads
+        pump(*found->second);
     });
 
     // An accepted socket is connected already: greet it now, once.
@@ -166,12 +169,12 @@ void TodoIPCServer::receive(QTcpSocket* socket) {
 }
 
 void TodoIPCServer::answerRefresh() {
-    // A connection with a list still queued receives the newest one already; another copy would only
-    // grow its backlog, and a burst of requests from one client would push every connection past the
-    // output cap at once.
+    // A connection with a list still queued receives the newest one already (the last one queued is
+    // always the newest); another copy would only make it wait longer, and a burst of requests from
+    // one client would count against every connection's output cap at once.
     for (QTcpSocket* socket : sockets()) {
         const auto found = connections_.find(socket);
-        if (found != connections_.end() && found->second->listsQueued == 0) send(lastList_, Kind::list, socket);
+        if (found != connections_.end() && !found->second->hasList()) send(lastList_, Kind::list, socket);
     }
 }
 
@@ -188,14 +191,17 @@ void TodoIPCServer::handleError(QTcpSocket* socket) {
 void TodoIPCServer::send(const Message& message, Kind kind, QTcpSocket* socket) {
     if (!message) return;  // could not be encoded
     Connection& connection = *connections_.at(socket);
-    connection.outgoing.push_back({message, kind});
-    connection.queued += static_cast<qint64>(message->size()) + 1;
-    if (kind == Kind::list) ++connection.listsQueued;
-    if (connection.queued + socket->bytesToWrite() > kUnsentOutputLimit) {
+    connection.untaken += static_cast<qint64>(message->size()) + 1;
+    if (connection.untaken > kUnsentOutputLimit) {
         log("[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds " +
             std::to_string(kUnsentOutputLimit) + " bytes");
         drop(socket);
         return;
+    }
+    if (kind == Kind::list && connection.hasListNotBegun()) {
+        connection.outgoing.back().bytes = message;
+    } else {
+        connection.outgoing.push_back({message, kind});
     }
     pump(connection);
 }
@@ -207,14 +213,19 @@ void TodoIPCServer::pump(Connection& connection) {
         const auto piece = std::min<std::size_t>(kWriteChunk, bytes.size() - connection.sentOfFirst);
         socket->write(bytes.data() + connection.sentOfFirst, static_cast<qint64>(piece));
         connection.sentOfFirst += piece;
-        connection.queued -= static_cast<qint64>(piece);
         if (connection.sentOfFirst < bytes.size()) continue;
         socket->write("\n", 1);
-        --connection.queued;
-        if (connection.outgoing.front().kind == Kind::list) --connection.listsQueued;
         connection.outgoing.pop_front();
         connection.sentOfFirst = 0;
     }
+}
+
+bool TodoIPCServer::Connection::hasList() const {
+    return std::any_of(outgoing.begin(), outgoing.end(), [](const Outgoing& next) { return next.kind == Kind::list; });
+}
+
+bool TodoIPCServer::Connection::hasListNotBegun() const {
+    return !outgoing.empty() && outgoing.back().kind == Kind::list && !(outgoing.size() == 1 && sentOfFirst > 0);
 }
 
 // A send may drop a connection: loops that send walk this copy of the keys.

@@ -28,7 +28,8 @@ class LoopbackListener;
 // port the system picks, announced over DNS-SD as "QuilloToDo" of type "_quillotodo._tcp". Greets every
 // connection with `hello` and the last published list, sends each published list to every connection
 // and answers a `requestRefresh` by sending the last list to every connection that has no list queued
-// (it gets the newest one already). One message per line. Lives on the main thread; created once,
+// (it gets the newest one already). A connection slower than the publishes skips lists: one it has not
+// begun to receive is replaced by the newer one. One message per line. Lives on the main thread; created once,
 // started whenever the main window shows its content.
 class TodoIPCServer : public QObject {
     Q_OBJECT
@@ -38,8 +39,9 @@ public:
     // Unterminated input a connection may hold, that many bytes still accepted; above it the
     // connection is dropped.
     static constexpr std::size_t kReceiveLimit = 1'048'576;
-    // Output a connection may leave unsent (a peer that stops reading); above it the connection is
-    // dropped rather than let the server's memory grow with every publish.
+    // Output a connection may be given while it takes none (a peer that stops reading); above it the
+    // connection is dropped rather than left holding an old list for good. A slow reader never gets
+    // there: a list it has not begun gives way to the newer one.
     static constexpr qint64 kUnsentOutputLimit = qint64{256} * 1024 * 1024;
     // Connections served at once. While all places are taken, a new connection takes the place of
     // the oldest one that has sent nothing since it was accepted for at least kSilenceBeforeEviction
@@ -98,11 +100,16 @@ private:
         bool heardFrom = false;  // a byte received since accepted
         MessageLineBuffer received{kReceiveLimit};
         // Messages not yet handed to the socket, the first one possibly in part (`sentOfFirst` bytes).
-        // The socket gets them piecewise as it drains, so a list goes out without a copy per connection.
+        // The socket gets them piecewise as it drains, so a list goes out without a copy per connection,
+        // and one not yet begun can still give way to a newer one. In order: `hello` while not all
+        // handed over, the list under way, at most one list not begun.
         std::deque<Outgoing> outgoing;
         std::size_t sentOfFirst = 0;
-        qint64 queued = 0;    // bytes in `outgoing` not yet handed over, line feeds included
-        int listsQueued = 0;  // lists in `outgoing`
+        // Bytes given to it since the socket last took any, line feeds included.
+        qint64 untaken = 0;
+
+        bool hasList() const;
+        bool hasListNotBegun() const;
     };
 
     void accept(qintptr descriptor);

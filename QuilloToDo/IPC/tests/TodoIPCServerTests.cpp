@@ -21,6 +21,8 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillo {
@@ -261,6 +263,83 @@ TEST_F(TodoIPCServerTest, ConnectionThatStopsReadingIsDroppedOnceItsUnsentOutput
     EXPECT_EQ(logged_[0],
               "[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds "
               "268435456 bytes");
+}
+
+// The panel's end of a plain socket, read at the test's pace without blocking the server's event loop.
+class SlowReader {
+public:
+    explicit SlowReader(int fd) : fd_(fd) {}
+
+    // Reads until `done()`, splitting what arrives into lines; fails the test after the timeout.
+    template <class Done>
+    void readUntil(Done done) {
+        std::vector<char> chunk(65'536);
+        const bool arrived = QTest::qWaitFor(
+            [&] {
+                while (!done() && !ended_) {
+                    const ssize_t got = ::recv(fd_, chunk.data(), chunk.size(), MSG_DONTWAIT);
+                    if (got < 0) break;  // nothing more yet
+                    ended_ = got == 0;
+                    taken += static_cast<std::size_t>(got);
+                    for (const char c : std::string_view(chunk.data(), static_cast<std::size_t>(got))) {
+                        if (c != '\n') {
+                            partial_ += c;
+                        } else {
+                            lines.push_back(std::exchange(partial_, {}));
+                        }
+                    }
+                }
+                return done() || ended_;
+            },
+            kTimeoutMs);
+        EXPECT_TRUE(arrived && done()) << "read " << taken << " bytes, " << lines.size() << " lines"
+                                       << (ended_ ? ", then the server closed the connection" : "");
+    }
+
+    std::vector<std::string> lines;
+    std::size_t taken = 0;
+
+private:
+    int fd_;
+    std::string partial_;
+    bool ended_ = false;
+};
+
+// A panel that takes 1 MiB while each of ten lists of about 30 MiB is published: together more than
+// the output cap. The list under way when the publishes begin finishes, then the newest follows; the
+// ones between give way.
+TEST_F(TodoIPCServerTest, APanelThatReadsSlowlyGetsTheListUnderWayThenTheNewestAndStaysConnected) {
+    const auto list = [](int number) {
+        std::vector<TodoItem> items(28 + number, test::plausibleItem());
+        for (TodoItem& item : items) item.text = std::string(1024 * 1024, 'a');
+        return items;
+    };
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    connectRaw(server_.port(), fd);
+    ASSERT_TRUE(waitForCount(1));
+
+    SlowReader panel(fd);
+    std::size_t firstSize = 0;
+    for (int i = 0; i < 10; ++i) {
+        const std::vector<TodoItem> items = list(i);
+        if (i == 0) firstSize = line(TodoIPCMessage::todoList(items)).size();
+        server_.publish(items);
+        const std::size_t before = panel.taken;
+        panel.readUntil([&] { return panel.taken >= before + 1024 * 1024; });
+    }
+    ASSERT_LT(panel.lines.size(), 2u) << "the first list was read before the publishes ended";
+    panel.readUntil([&] { return panel.lines.size() >= 3; });
+    ASSERT_EQ(panel.lines.size(), 3u);
+    EXPECT_EQ(panel.lines[0], kHello);
+    EXPECT_EQ(panel.lines[1].size(), firstSize);
+    EXPECT_TRUE(panel.lines[2] == line(TodoIPCMessage::todoList(list(9))))
+        << "another list came last, of " << panel.lines[2].size() << " bytes";
+    EXPECT_EQ(server_.connectedExtensionCount(), 1);
+    EXPECT_TRUE(logged_.empty());
+    ::close(fd);
 }
 
 // Eight requests in one packet from a peer that reads nothing, beside a panel that reads everything:
