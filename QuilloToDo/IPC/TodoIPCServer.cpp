@@ -91,6 +91,7 @@ void TodoIPCServer::publish(const std::vector<TodoItem>& items) {
     lastItemsEmpty_ = items.empty();
     for (QTcpSocket* socket : sockets())
         if (connections_.contains(socket)) send(lastList_, Kind::list, socket);
+    emit listPublished();
 }
 
 void TodoIPCServer::accept(qintptr descriptor) {

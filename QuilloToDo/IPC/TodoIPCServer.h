@@ -80,6 +80,8 @@ public:
 
 signals:
     void connectedExtensionCountChanged(int count);
+    // A published list is stored and handed to every connection.
+    void listPublished();
 
 private:
     // One encoded message, shared by every connection it goes to; the line feed is sent after it.
