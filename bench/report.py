@@ -81,7 +81,9 @@ def main():
         "launch_main_busy_ms": launch[1]["launch_busy_ms"],
         "launch_change_stall_ms": launch[1]["change_stall_ms"],
         "launch_change_busy_ms": launch[1]["change_busy_ms"],
-        "publish_main_ms": publish["publish_main_ms"],
+        # The longest gap of a 5 ms main-thread timer from a publish until four clients decoded the list.
+        "publish_main_stall_ms": publish["publish_main_stall_ms"],
+        "publish_main_busy_ms": publish["publish_main_busy_ms"],
         "publish_one_encode_ms": publish["publish_one_encode_ms"],
         "publish_all_decoded_s": publish["publish_all_decoded_s"],
         # 5,000 exported reminders: one completion refresh, and the export that wrote them.
@@ -150,9 +152,9 @@ def main():
         ("  then a refresh changing the list, longest stall",
          f"{r['launch_change_stall_ms']:.0f} ms (busy {r['launch_change_busy_ms']:.1f} ms)", "<= 50 ms",
          r["launch_change_stall_ms"] <= 50),
-        ("TodoIPCServer.publish to 4 clients, main thread",
-         f"{r['publish_main_ms']:.0f} ms = {publish['main_to_encode']:.2f}x one encode", "<= 1.2x one encode",
-         publish["main_to_encode"] <= 1.2),
+        ("TodoIPCServer.publish to 4 clients, longest main-thread stall",
+         f"{r['publish_main_stall_ms']:.0f} ms (busy {r['publish_main_busy_ms']:.1f} ms)", "<= 50 ms",
+         r["publish_main_stall_ms"] <= 50),
         ("todoList, one encode beside the publish", f"{r['publish_one_encode_ms']:.0f} ms", "", None),
         ("publish until 4 clients decoded the list", f"{r['publish_all_decoded_s']:.2f} s", "<= 1.5 s",
          r["publish_all_decoded_s"] <= 1.5),

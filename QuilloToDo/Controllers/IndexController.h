@@ -37,6 +37,9 @@ public:
 
     // In the scanner's order. Notifies only when a refresh brings a list that differs.
     const TodoItems& items() const noexcept { return *items_; }
+    // The same list, shared with holders that read it off the main thread. Whoever lets go of it last
+    // frees it, which takes milliseconds: not the main thread.
+    std::shared_ptr<const TodoItems> sharedItems() const noexcept { return items_; }
     // Notifies at every refresh that reaches it, equal or not.
     const SidebarStructure& structure() const noexcept { return structure_; }
     // True while any refresh with libraries is under way (one held back is not, until let through).

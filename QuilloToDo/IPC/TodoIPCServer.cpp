@@ -11,6 +11,8 @@
 #include "Platform/SystemLog/SystemLog.h"
 
 #include <QTcpSocket>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <unistd.h>
 
@@ -49,13 +51,28 @@ Message encodedList(const std::vector<TodoItem>& items) {
     return encoded(TodoIPCMessage::todoList(items));
 }
 
+// Freeing the text of a large list takes milliseconds (its pages are unmapped) that the main thread
+// does not have. Whoever lets go last frees it: a worker, unless another holder outlives it.
+void letGo(Message message) {
+    if (message && message->size() > static_cast<std::size_t>(kWriteChunk))
+        QThreadPool::globalInstance()->start([message = std::move(message)]() mutable { message.reset(); });
+}
+
 }  // namespace
 
 TodoIPCServer::TodoIPCServer(QObject* parent, Announcement announcement, Clock now)
-    : QObject(parent), announcement_(announcement), now_(std::move(now)), lastList_(encodedList({})) {}
+    : QObject(parent),
+      announcement_(announcement),
+      now_(std::move(now)),
+      lastList_(encodedList({})),
+      encoder_(new QThreadPool(this)) {
+    encoder_->setMaxThreadCount(1);
+}
 
-// Sockets and listener are children; the connections go with the server.
-TodoIPCServer::~TodoIPCServer() = default;
+// Sockets and listener are children; the connections go with the server. An encoding under way is
+// awaited: its result is posted to this object, which must exist when it is posted, and then goes
+// with it unsent.
+TodoIPCServer::~TodoIPCServer() { encoder_->waitForDone(); }
 
 void TodoIPCServer::start() {
     if (listener_) return;
@@ -86,12 +103,32 @@ void TodoIPCServer::start() {
 
 quint16 TodoIPCServer::port() const { return listener_ ? listener_->port() : 0; }
 
-void TodoIPCServer::publish(const std::vector<TodoItem>& items) {
-    lastList_ = encodedList(items);
-    lastItemsEmpty_ = items.empty();
-    for (QTcpSocket* socket : sockets())
-        if (connections_.contains(socket)) send(lastList_, Kind::list, socket);
-    emit listPublished();
+void TodoIPCServer::publish(std::shared_ptr<const std::vector<TodoItem>> items) {
+    // Move-only: the future hands it over rather than keep a copy of the list to free on the main thread.
+    struct Encoded {
+        Message list;
+        bool empty = true;
+        Encoded() = default;
+        Encoded(Message encoded, bool emptyList) : list(std::move(encoded)), empty(emptyList) {}
+        Encoded(Encoded&&) = default;
+        Encoded& operator=(Encoded&&) = default;
+    };
+    const quint64 publish = ++newestPublish_;
+    QtConcurrent::run(encoder_, [items = std::move(items)]() mutable {
+        Encoded encoded(encodedList(*items), items->empty());
+        items.reset();  // freeing 80,000 items takes a while: here, if this is the last holder
+        return encoded;
+    }).then(this, [this, publish](Encoded encoded) {
+        if (publish != newestPublish_) {  // a newer list is on its way
+            letGo(std::move(encoded.list));
+            return;
+        }
+        letGo(std::exchange(lastList_, std::move(encoded.list)));
+        lastItemsEmpty_ = encoded.empty;
+        for (QTcpSocket* socket : sockets())
+            if (connections_.contains(socket)) send(lastList_, Kind::list, socket);
+        emit listPublished();
+    });
 }
 
 void TodoIPCServer::accept(qintptr descriptor) {
@@ -200,7 +237,7 @@ void TodoIPCServer::send(const Message& message, Kind kind, QTcpSocket* socket) 
         return;
     }
     if (kind == Kind::list && connection.hasListNotBegun()) {
-        connection.outgoing.back().bytes = message;
+        letGo(std::exchange(connection.outgoing.back().bytes, message));
     } else {
         connection.outgoing.push_back({message, kind});
     }
@@ -216,6 +253,7 @@ void TodoIPCServer::pump(Connection& connection) {
         connection.sentOfFirst += piece;
         if (connection.sentOfFirst < bytes.size()) continue;
         socket->write("\n", 1);
+        letGo(std::move(connection.outgoing.front().bytes));
         connection.outgoing.pop_front();
         connection.sentOfFirst = 0;
     }

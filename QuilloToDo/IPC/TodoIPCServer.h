@@ -15,6 +15,7 @@
 #include <vector>
 
 class QTcpSocket;
+class QThreadPool;
 
 namespace platform {
 class ServiceAdvertiser;
@@ -72,15 +73,19 @@ public:
     int connectedExtensionCount() const noexcept { return static_cast<int>(connections_.size()); }
 
     // Stores the list for later connections and refreshes, then sends it to every connection. Encoded
-    // once, whatever the number of connections.
-    void publish(const std::vector<TodoItem>& items);
+    // once, whatever the number of connections, off the main thread: stored and sent once encoded, in
+    // the order of the publishes, so a list still encoding when a newer one is published is never
+    // sent. Until then connections greeted and refreshes answered get the last list ready. The server
+    // lets go of `items` off the main thread.
+    void publish(std::shared_ptr<const std::vector<TodoItem>> items);
 
     // The listener's port; 0 until start() succeeded.
     quint16 port() const;
 
 signals:
     void connectedExtensionCountChanged(int count);
-    // A published list is stored and handed to every connection.
+    // A published list is stored and handed to every connection (one that gave way to a newer
+    // publish while it was encoded never is).
     void listPublished();
 
 private:
@@ -136,10 +141,13 @@ private:
     bool saidRefused_ = false;
     // Keyed by the socket's identity: two connections from one peer are two entries.
     std::map<QTcpSocket*, std::unique_ptr<Connection>> connections_;
-    // `todoList` of the last published items as it goes on the wire; nothing when that list could not
-    // be encoded.
+    // `todoList` of the last published items ready, as it goes on the wire; nothing when that list
+    // could not be encoded.
     Message lastList_;
     bool lastItemsEmpty_ = true;
+    quint64 newestPublish_ = 0;
+    // Encodes one list at a time; a child, so that tests can hold it up.
+    QThreadPool* encoder_;
 };
 
 }  // namespace quillo

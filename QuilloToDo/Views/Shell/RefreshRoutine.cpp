@@ -98,7 +98,7 @@ QFuture<void> RefreshRoutine::refreshAndMarkLoaded() {
 void RefreshRoutine::markLoadedAndPublish() {
     const auto watched = libraries_.watchedLibraries();
     for (const auto* library : watched) libraries_.markLoaded(library->url(), std::nullopt);
-    ipcServer_.publish(index_.items());
+    ipcServer_.publish(index_.sharedItems());
     emit published();
 }
 

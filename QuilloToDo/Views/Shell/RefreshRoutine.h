@@ -47,7 +47,7 @@ signals:
     // A refresh began (step 1).
     void started();
     void isSearchingChanged(bool searching);
-    // A refresh published its items to the extension.
+    // A refresh handed its items to the extension's server, which sends them once encoded.
     void published();
 
 private:
