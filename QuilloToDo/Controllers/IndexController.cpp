@@ -2,23 +2,11 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <thread>
 #include <utility>
 
 namespace quillo {
 
-namespace {
-
-// Events are read in parallel on every core but one, which stays free for the main thread.
-unsigned scanThreads() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 2 ? cores - 1 : 1;
-}
-
-}  // namespace
-
-IndexController::IndexController(QObject* parent)
-    : QObject(parent), scanner_(scanThreads()), items_(std::make_shared<const TodoItems>()) {
+IndexController::IndexController(QObject* parent) : QObject(parent), items_(std::make_shared<const TodoItems>()) {
     scanPool_.setMaxThreadCount(1);
 }
 

@@ -84,7 +84,7 @@ private:
     void finishRefresh();
     void release(std::shared_ptr<const TodoItems> items);
 
-    TodoScanner scanner_;
+    TodoScanner scanner_;  // on every core but one: the main thread keeps its own
     std::shared_ptr<const TodoItems> items_;
     SidebarStructure structure_;
     int refreshesUnderWay_ = 0;
