@@ -124,7 +124,7 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     appVersion_ = secondaryLabel();
     automatic->addLabeledRow(QStringLiteral("App Version"), appVersion_);
     osVersion_ = secondaryLabel();
-    automatic->addLabeledRow(QStringLiteral("macOS"), osVersion_);
+    automatic->addLabeledRow(QStringLiteral("Linux"), osVersion_);
     if (!herkunft_.isEmpty()) {
         QLabel* area = secondaryLabel();
         area->setText(herkunft_);
