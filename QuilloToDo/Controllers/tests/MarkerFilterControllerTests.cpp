@@ -8,7 +8,9 @@
 #include "testing/TemporaryDirectory.h"
 
 #include <QSettings>
+#include <QSemaphore>
 #include <QSignalSpy>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 #include <unicode/locid.h>
@@ -325,4 +327,46 @@ TEST_F(MarkerFilterControllerTest, APassIsRememberedUntilTheFilterTheTimelinesOr
     controller.setTimelines({"B"}, true);
     ASSERT_EQ(controller.filteredItems(copy)->items.size(), 1u);
     EXPECT_EQ(controller.filteredItems(copy)->items[0], &(*copy)[1]);
+}
+
+// A refresh brings a new list of as many items; keystrokes come before its texts are folded (the pool
+// that folds them is held busy) and after: each is answered from the new list, never from the folded
+// texts of the one before.
+TEST_F(MarkerFilterControllerTest, AKeystrokeBeforeTheNewListIsFoldedIsAnsweredFromTheNewList) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("en_US"), status);
+    auto settings = openSettings();
+    MarkerFilterController controller(*settings);
+    const auto before = std::make_shared<const std::vector<TodoItem>>(scannedLibrary(dir_.path()));
+    controller.filteredItems(before);
+    controller.searchTextsFolded().waitForFinished();
+    // The same items, each with its neighbour's texts.
+    std::vector<TodoItem> shifted = *before;
+    for (std::size_t i = 0; i < shifted.size(); ++i) {
+        shifted[i].text = (*before)[(i + 1) % before->size()].text;
+        shifted[i].rawText = (*before)[(i + 1) % before->size()].rawText;
+    }
+    const auto after = std::make_shared<const std::vector<TodoItem>>(std::move(shifted));
+
+    const auto expectRule = [&](const std::string& query) {
+        const MarkerFilter rule({}, {}, {}, query);
+        controller.setFilter(rule);
+        ShownItems expected;
+        for (const auto& item : *after) {
+            if (rule.matches(item)) expected.push_back(&item);
+        }
+        EXPECT_EQ(controller.filteredItems(after)->items, expected) << query;
+    };
+    QThreadPool& pool = *QThreadPool::globalInstance();
+    const int threads = pool.maxThreadCount();
+    pool.setMaxThreadCount(1);
+    QSemaphore release;
+    pool.start([&release] { release.acquire(); });
+    const std::vector<std::string> queries{"colour", "caf\xC3\xA9", "STRASSE", "\xE8\x89\xB2", "take"};
+    for (const auto& query : queries) expectRule(query);
+    EXPECT_FALSE(controller.searchTextsFolded().isFinished());  // every answer came before the fold
+    release.release();
+    controller.searchTextsFolded().waitForFinished();
+    pool.setMaxThreadCount(threads);
+    for (const auto& query : queries) expectRule(query);
 }

@@ -24,8 +24,10 @@ void MainWindowSheets::presentFeedback(bool shown) {
 
 void MainWindowSheets::presentRemindersExport(bool shown) {
     if (!shown || remindersExport_) return;
+    // Held here: a range over a member of a temporary would outlive it.
+    const auto filtered = filter_.filteredItems(index_.sharedItems());
     std::vector<TodoItem> items;
-    for (const TodoItem* item : filter_.filteredItems(index_.sharedItems())->items) items.push_back(*item);
+    for (const TodoItem* item : filtered->items) items.push_back(*item);
     remindersExport_ = new RemindersExportSheet(std::move(items), window_.remindersExport(), &window_);
     connect(remindersExport_, &QDialog::finished, this, [this] { window_.setShowRemindersExport(false); });
     remindersExport_->open();

@@ -182,15 +182,18 @@ TEST_F(MainWindowTest, TypingASearchShowsAndCountsWhatTheFilterMatchesAndClearin
             for (std::size_t i = 0; i < card->card().timelines.size(); ++i) {
                 const std::int64_t expected = perTimeline[card->card().timelines[i].id];
                 ofEvent += expected;
-                if (!card->rows().isEmpty())
+                if (!card->rows().isEmpty()) {
                     EXPECT_EQ(card->rows()[static_cast<qsizetype>(i)]->badge().count(), expected) << typed;
+                }
             }
-            if (card->badge()) EXPECT_EQ(card->badge()->count(), ofEvent) << typed;
+            if (card->badge()) {
+                EXPECT_EQ(card->badge()->count(), ofEvent) << typed;
+            }
         }
     };
     shows("");
     std::string typed;
-    for (const QString key :
+    for (const QString& key :
          {QStringLiteral("C"), QStringLiteral("A"), QStringLiteral("F"), QStringLiteral("\u00C9")}) {
         QTest::keyClicks(field, key);
         typed += key.toStdString();
