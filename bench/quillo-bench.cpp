@@ -10,6 +10,7 @@
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
 #include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
+#include "bench/Spread.h"
 
 #include <benchmark/benchmark.h>
 #include <plist/plist.h>
@@ -220,19 +221,13 @@ Library load(const std::filesystem::path& bundle) {
     return library;
 }
 
-double smallest(const std::vector<double>& values) { return *std::min_element(values.begin(), values.end()); }
-double largest(const std::vector<double>& values) { return *std::max_element(values.begin(), values.end()); }
-
 void registerBenchmarks(const Library& library) {
-    // The spread of the repetitions beside their median, for the times and the counters alike.
-    const auto spread = [](benchmark::internal::Benchmark* b) {
-        return b->ReportAggregatesOnly()->ComputeStatistics("min", smallest)->ComputeStatistics("max", largest);
-    };
+    using quillo::bench::withSpread;
     const auto slow = [&](benchmark::internal::Benchmark* b, int repetitions = kSlowRepetitions) {
-        spread(b->Iterations(1)->Repetitions(repetitions)->UseRealTime()->Unit(benchmark::kSecond));
+        withSpread(b->Iterations(1)->Repetitions(repetitions)->UseRealTime()->Unit(benchmark::kSecond));
     };
     const auto fast = [&](benchmark::internal::Benchmark* b) {
-        spread(b->Repetitions(kFastRepetitions)->UseRealTime()->Unit(benchmark::kMillisecond));
+        withSpread(b->Repetitions(kFastRepetitions)->UseRealTime()->Unit(benchmark::kMillisecond));
     };
     // The library is captured by reference: RegisterBenchmark copies extra arguments.
     const auto add = [&library](const char* name, auto pass) {

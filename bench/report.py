@@ -41,22 +41,27 @@ def spread(samples):
     return statistics.median(samples), min(samples), max(samples)
 
 
-def keystrokes(views, prefix=""):
-    """The window's two keystroke figures of one quillo-views-bench run, in milliseconds, and the
-    fewest paints of the list's viewport a keystroke of each made."""
-    first, clear = views["window_search_first_character"], views["window_search_clear"]
-    return {
-        prefix + "window_search_first_character_ms": first[0] * 1e3,
-        prefix + "window_search_clear_ms": clear[0] * 1e3,
-        prefix + "window_search_first_character_paints": first[1]["viewport_paints"],
-        prefix + "window_search_clear_paints": clear[1]["viewport_paints"],
-        prefix + "window_search_accessibility_active": first[1]["accessibility_active"],
-    }
+def keystrokes(path, prefix=""):
+    """The window's two keystroke figures of one quillo-views-bench run, in milliseconds: the median of
+    the repetitions and their smallest and largest; the fewest paints of the list's viewport a
+    keystroke of each made; and whether the accessibility bridge was on."""
+    median, low, high = (aggregates(path, aggregate) for aggregate in ("median", "min", "max"))
+    figures = {}
+    for which in ("first_character", "clear"):
+        name = "window_search_" + which
+        figures[prefix + name + "_ms"] = median[name][0] * 1e3
+        figures[prefix + name + "_min_ms"] = low[name][0] * 1e3
+        figures[prefix + name + "_max_ms"] = high[name][0] * 1e3
+        figures[prefix + name + "_paints"] = low[name][1]["viewport_paints"]
+    figures[prefix + "window_search_accessibility_active"] = median["window_search_first_character"][1][
+        "accessibility_active"]
+    return figures
 
 
 def keystroke(r, prefix, which):
-    return (f"{r[prefix + 'window_search_' + which + '_ms']:.1f} ms "
-            f"({r[prefix + 'window_search_' + which + '_paints']:.0f} list paint at least)")
+    name = prefix + "window_search_" + which
+    return (f"{r[name + '_ms']:.1f} ms (spread {r[name + '_min_ms']:.1f}-{r[name + '_max_ms']:.1f} ms; "
+            f"{r[name + '_paints']:.0f} list paint at least)")
 
 
 def painted(r, prefix):
@@ -68,7 +73,7 @@ def painted(r, prefix):
 def outside_figure(r, name, unit):
     median, low, high = r["outside_" + name]
     digits = 2 if unit == "s" else 1
-    return f"{median:.{digits}f} {unit} ({low:.{digits}f}-{high:.{digits}f})"
+    return f"{median:.{digits}f} {unit} (spread {low:.{digits}f}-{high:.{digits}f} {unit})"
 
 
 def main():
@@ -78,10 +83,8 @@ def main():
     controllers = medians(sys.argv[5])
     views = medians(sys.argv[6])
     publish = medians(sys.argv[7])["ipc_publish"][1]  # four clients, each repetition's figures
-    views_a11y = medians(sys.argv[8])
     launch = medians(sys.argv[9])["launch_to_list"]
     reminders_refresh = medians(sys.argv[10])["reminders_refresh"]
-    views_xcb = medians(sys.argv[11])
     with open(sys.argv[12], encoding="utf-8") as f:
         atspi_heard = int(f.read().strip() or 0)
     with open(sys.argv[13], encoding="utf-8") as f:
@@ -130,11 +133,11 @@ def main():
         # The whole main window, sidebar and content, offscreen: "h" typed into the empty field, and
         # the Backspace that empties it, each until the window is idle (nothing posted, laid out or
         # painted is left), with the list's paints.
-        **keystrokes(views),
+        **keystrokes(sys.argv[6]),
         # The same on a real X server with a screen reader's client listening, and without the bridge.
-        **keystrokes(views_a11y, "a11y_"),
+        **keystrokes(sys.argv[8], "a11y_"),
         "a11y_events_heard": atspi_heard,
-        **keystrokes(views_xcb, "xcb_"),
+        **keystrokes(sys.argv[11], "xcb_"),
         # From outside: the program on a real X server, keys through the X server, the footer's count
         # read through AT-SPI (so with the accessibility bridge on). Medians, lowest and highest.
         "outside_launch_to_count_s": spread(outside["launch_to_count_s"]),

@@ -20,6 +20,7 @@
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
+#include "bench/Spread.h"
 
 #include <benchmark/benchmark.h>
 #if __has_include(<valgrind/callgrind.h>)
@@ -214,11 +215,8 @@ void detailsOpen(benchmark::State& state, Window& window) {
 
 void registerBenchmarks(Window& window, WholeWindow& whole) {
     const auto configure = [](benchmark::internal::Benchmark* b) {
-        b->Iterations(kIterations)
-            ->Repetitions(kRepetitions)
-            ->ReportAggregatesOnly()
-            ->UseManualTime()
-            ->Unit(benchmark::kMillisecond);
+        quillo::bench::withSpread(
+            b->Iterations(kIterations)->Repetitions(kRepetitions)->UseManualTime()->Unit(benchmark::kMillisecond));
     };
     configure(benchmark::RegisterBenchmark("search_keystroke", [&window](benchmark::State& state) {
         searchKeystroke(state, window.pane->searchBar()->field());
