@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 
@@ -153,7 +154,13 @@ const MarkerFilterController::PreparedList* MarkerFilterController::prepared(
     if (!sameList(preparedList_, items)) {
         preparedList_ = items;
         // The worker holds the list while it works, and lets it go there.
-        preparing_ = QtConcurrent::run([items] { return std::make_shared<const PreparedList>(*items); });
+        preparing_ = QtConcurrent::run([items]() -> std::shared_ptr<const PreparedList> {
+            try {
+                return std::make_shared<const PreparedList>(*items);
+            } catch (const std::length_error&) {
+                return nullptr;  // more text than one folded block holds: searched item by item
+            }
+        });
         return nullptr;
     }
     // The future holds its result for as long as it is the one kept here.

@@ -360,13 +360,21 @@ TEST_F(MarkerFilterControllerTest, AKeystrokeBeforeTheNewListIsFoldedIsAnsweredF
     QThreadPool& pool = *QThreadPool::globalInstance();
     const int threads = pool.maxThreadCount();
     pool.setMaxThreadCount(1);
-    QSemaphore release;
-    pool.start([&release] { release.acquire(); });
+    // The gate outlives the test should the task outlive it; the test goes on once the task holds
+    // the pool's only thread.
+    const auto gate = std::make_shared<QSemaphore>();
+    QSemaphore holding;
+    pool.start([gate, &holding] {
+        holding.release();
+        gate->acquire();
+    });
+    holding.acquire();
     const std::vector<std::string> queries{"colour", "caf\xC3\xA9", "STRASSE", "\xE8\x89\xB2", "take"};
     for (const auto& query : queries) expectRule(query);
     EXPECT_FALSE(controller.searchTextsFolded().isFinished());  // every answer came before the fold
-    release.release();
+    gate->release();
     controller.searchTextsFolded().waitForFinished();
+    pool.waitForDone();
     pool.setMaxThreadCount(threads);
     for (const auto& query : queries) expectRule(query);
 }

@@ -130,7 +130,8 @@ std::optional<TodoListRows> TodoListRows::narrowed(const TodoListRows& widerRows
     TodoListRows rows;
     rows.rows_.reserve(items.size() + widerRows.keys_.size());
     if (kept) kept->assign(widerRows.rows_.size(), 0);
-    std::optional<std::size_t> pendingHeader;  // its row in widerRows
+    constexpr std::size_t kNoHeader = std::numeric_limits<std::size_t>::max();
+    std::size_t pendingHeader = kNoHeader;  // its row in widerRows
     for (std::size_t i = 0; i < widerRows.rows_.size(); ++i) {
         const Row& row = widerRows.rows_[i];
         if (row.kind == Row::Kind::header) {
@@ -139,11 +140,11 @@ std::optional<TodoListRows> TodoListRows::narrowed(const TodoListRows& widerRows
         }
         const std::uint32_t at = place[row.index];
         if (at == kAbsent) continue;
-        if (pendingHeader) {
+        if (pendingHeader != kNoHeader) {
             rows.rows_.push_back({Row::Kind::header, checkedIndex(rows.keys_.size())});
-            rows.keys_.push_back(widerRows.keys_[widerRows.rows_[*pendingHeader].index]);
-            if (kept) (*kept)[*pendingHeader] = 1;
-            pendingHeader.reset();
+            rows.keys_.push_back(widerRows.keys_[widerRows.rows_[pendingHeader].index]);
+            if (kept) (*kept)[pendingHeader] = 1;
+            pendingHeader = kNoHeader;
         }
         rows.rows_.push_back({Row::Kind::item, at});
         if (kept) (*kept)[i] = 1;
