@@ -136,10 +136,11 @@ def launch(program, settings, items, work):
         field = wait_for(app, lambda node: node.name == "Search markers" and node.getRoleName() != "label")
         x, y, width, height = field.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click", "1"], check=True)
+        # Started before the settling time: its own start would otherwise fall into the first key's.
+        keyboard = Keyboard()
         time.sleep(SETTLE_S)
 
         first, clear = [], []
-        keyboard = Keyboard()
         try:
             for _ in range(KEYSTROKES):
                 before = time.monotonic()
