@@ -93,8 +93,11 @@ void IndexController::publishItems(quint64 refresh, ScanResult result) {
 
 void IndexController::setItems(std::shared_ptr<const TodoItems> items) {
     if (items->empty() && items_->empty()) return;
-    release(std::exchange(items_, std::move(items)));
+    // A handler that runs before the views' still reads the old list through them: it goes once every
+    // handler has taken the new one.
+    std::shared_ptr<const TodoItems> replaced = std::exchange(items_, std::move(items));
     emit itemsChanged();
+    release(std::move(replaced));
 }
 
 void IndexController::setStructure(SidebarStructure structure) {

@@ -35,7 +35,9 @@ public:
     explicit IndexController(QObject* parent = nullptr);
     ~IndexController() override;
 
-    // In the scanner's order. Notifies only when a refresh brings a list that differs.
+    // In the scanner's order. Notifies only when a refresh brings a list that differs. Pointers into
+    // a list stay valid until the itemsChanged that replaces it has returned: whoever keeps them
+    // takes the new list there.
     const TodoItems& items() const noexcept { return *items_; }
     // Notifies at every refresh that reaches it, equal or not.
     const SidebarStructure& structure() const noexcept { return structure_; }

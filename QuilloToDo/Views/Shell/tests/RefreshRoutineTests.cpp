@@ -3,7 +3,7 @@
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
-#include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
+#include "QuilloToDo/Views/testing/WindowTestFixture.h"
 #include "testing/FinalCutProProcess.h"
 #include "testing/PathPrefix.h"
 
