@@ -29,6 +29,8 @@ constexpr qsizetype kMaxRequestBytes = 64;
 constexpr std::chrono::milliseconds kRetryInterval{100};
 // The lock file holds the socket's path and a line end; anything longer is none of ours.
 constexpr std::size_t kMaxLockContentBytes = 4096;
+// The socket's name in a private folder made for it.
+constexpr QLatin1String kPrivateSocketName{"QuilloToDo.socket"};
 
 QString errnoText() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
@@ -107,13 +109,18 @@ bool LaunchHandover::listen() {
         const auto made = makePrivateFolder(QStringLiteral("QuilloToDo-"), errorString_);
         if (!made) return false;
         folder = madeFolder_ = *made;
-        name = QStringLiteral("QuilloToDo.socket");
+        name = kPrivateSocketName;
     }
     const QString path = folder + QLatin1Char('/') + name;
+    // Whoever holds the lock owns what the lock file names: a socket still there is a dead copy's,
+    // and so is the private folder one made for it.
+    if (const QString left = runningCopysSocket(); !left.isEmpty() && left != path) {
+        QFile::remove(left);
+        if (QFileInfo(left).fileName() == kPrivateSocketName) QDir().rmdir(QFileInfo(left).path());
+    }
+    QLocalServer::removeServer(path);
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    // Whoever holds the lock owns the path: a socket file still there is a dead copy's.
-    QLocalServer::removeServer(path);
     if (!server_->listen(path)) {
         errorString_ = QStringLiteral("cannot listen for later launches on %1: %2").arg(path, server_->errorString());
         return false;

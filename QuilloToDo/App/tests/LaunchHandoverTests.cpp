@@ -202,6 +202,14 @@ TEST_F(LaunchTest, OneSettingsFolderIsOneCopyWhateverRuntimeFolderEachLaunchSees
         EXPECT_EQ(later.exitCode(), 0) << later.readAllStandardError().toStdString();
     }
     EXPECT_EQ(running.state(), QProcess::Running);
+
+    // Killed, it leaves its private folder; the next copy to claim the settings clears it away.
+    running.kill();
+    ASSERT_TRUE(running.waitForFinished(kLimitMs));
+    ASSERT_TRUE(listensIn.exists());
+    launch({}, shared);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listening(); }, kLimitMs));
+    EXPECT_FALSE(QFileInfo::exists(listensIn.filePath()));
 }
 
 // A read-only settings folder (to root too: the launch runs as nobody then) and a socket path too
