@@ -5,6 +5,7 @@
 #include "QuilloToDo/Services/ReminderTexts.h"
 
 #include "Platform/Reminders/ReminderStore.h"
+#include "Platform/SystemLog/SystemLog.h"
 
 #include <QPromise>
 #include <QtConcurrent/QtConcurrentRun>
@@ -29,14 +30,36 @@ struct ExportAttempt {
 
 struct CompletionAttempt {
     ReminderIDSet completed;
-    // The mapping when entries were dropped.
+    // Not known to exist or not: they keep the mark they had.
+    ReminderIDSet unreadable;
+    // The mapping when it was loaded now or entries were dropped.
     std::optional<ReminderMapping> mapping;
+    // Set when the refresh could not be made; nothing else is then.
+    std::exception_ptr failure;
 };
 
 struct ListsAttempt {
     bool hasAccess = false;
     QList<ReminderList> lists;
+    bool failed = false;
 };
+
+struct StartAttempt {
+    ReminderAuthorizationStatus status = ReminderAuthorizationStatus::notDetermined;
+    std::optional<ReminderMapping> mapping;
+};
+
+void log(const std::string& line) { platform::systemlog::write("[RemindersExport] " + line); }
+
+std::string describe(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "an unknown error";
+    }
+}
 
 template <class T>
 QFuture<T> failedFuture(std::exception_ptr failure) {
@@ -54,25 +77,43 @@ auto RemindersExportService::onStore(Work work) {
     return QtConcurrent::run(&storeThread_, [store = store_.get(), work = std::move(work)] { return work(*store); });
 }
 
-RemindersExportService::RemindersExportService(QSettings* defaults, std::unique_ptr<platform::ReminderStore> store,
-                                               QObject* parent)
+RemindersExportService::RemindersExportService(QSettings* defaults, QString mappingPath,
+                                               std::unique_ptr<platform::ReminderStore> store, QObject* parent)
     : QObject(parent),
-      mappingFile_(defaults->fileName()),
-      mappingFormat_(defaults->format()),
+      mappingPath_(std::move(mappingPath)),
+      settingsFile_(defaults->fileName()),
+      settingsFormat_(defaults->format()),
       store_(store ? std::move(store)
                    : std::make_unique<platform::ReminderStore>(platform::ReminderStore::defaultRoot())) {
     storeThread_.setMaxThreadCount(1);
-    exportedReminderIDs_ = mapping_ = ReminderMappingStore::load(*defaults);
-    onStore([](platform::ReminderStore& s) {
-        return s.authorizationStatus();
-    }).then(this, [this](ReminderAuthorizationStatus status) {
+    onStore([this](platform::ReminderStore& s) {
+        StartAttempt attempt;
+        try {
+            loadMapping();
+            attempt.mapping = mapping_;
+        } catch (const std::exception& error) {
+            // Tried again by the next export or refresh, which report it.
+            log(error.what());
+        }
+        attempt.status = s.authorizationStatus();
+        return attempt;
+    }).then(this, [this](const StartAttempt& attempt) {
+        if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
         isAuthorizationStatusKnown_ = true;
-        if (status == authorizationStatus_) {
+        if (attempt.status == authorizationStatus_) {
             emit authorizationStatusChanged();
         } else {
-            setAuthorizationStatus(status);
+            setAuthorizationStatus(attempt.status);
         }
     });
+}
+
+void RemindersExportService::loadMapping() {
+    if (isMappingLoaded_) return;
+    // The caller's settings object belongs to the main thread; one per thread may share the file.
+    QSettings settings(settingsFile_, settingsFormat_);
+    mapping_ = ReminderMappingFile::loadMovingFromSettings(mappingPath_, settings);
+    isMappingLoaded_ = true;
 }
 
 RemindersExportService::~RemindersExportService() { storeThread_.waitForDone(); }
@@ -110,11 +151,17 @@ QFuture<void> RemindersExportService::reloadLists() {
     return onStore([](const platform::ReminderStore& store) {
                ListsAttempt attempt;
                attempt.hasAccess = store.authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
-               if (attempt.hasAccess) attempt.lists = RemindersExporter::writableLists(store);
+               try {
+                   if (attempt.hasAccess) attempt.lists = RemindersExporter::writableLists(store);
+               } catch (const std::exception& error) {
+                   log(std::string("The reminder lists could not be read: ") + error.what());
+                   attempt.failed = true;
+               }
                return attempt;
            })
         .then(this, [this](const ListsAttempt& attempt) {
-            setAvailableLists(attempt.hasAccess ? attempt.lists : QList<ReminderList>());
+            // Lists that could not be read keep what was shown.
+            if (!attempt.failed) setAvailableLists(attempt.hasAccess ? attempt.lists : QList<ReminderList>());
         });
 }
 
@@ -156,8 +203,10 @@ QFuture<ExportResult> RemindersExportService::exportWithAccess(std::vector<TodoI
     onStore([this, items = std::move(items), newListTitle, existingListID](platform::ReminderStore& store) {
         ExportAttempt attempt;
         try {
-            attempt.result = RemindersExporter::run(store, items, mapping_, newListTitle, existingListID,
-                                                    [this](const ReminderMapping& mapping) { saveMapping(mapping); });
+            loadMapping();
+            attempt.result = RemindersExporter::run(
+                store, items, mapping_, newListTitle, existingListID,
+                [this](const ReminderMapping& m) { ReminderMappingFile::save(mappingPath_, m); });
         } catch (...) {
             attempt.failure = std::current_exception();
         }
@@ -171,7 +220,8 @@ QFuture<ExportResult> RemindersExportService::exportWithAccess(std::vector<TodoI
             return;
         }
         reloadLists();
-        refreshCompletionState().then(this, [promise, result = attempt.result] {
+        // The export is done whether or not the refresh after it could be made.
+        refreshCompletionState().then(this, [promise, result = attempt.result](const QFuture<void>&) {
             promise->addResult(result);
             promise->finish();
         });
@@ -190,34 +240,72 @@ QFuture<void> RemindersExportService::refreshCompletionState() {
 
 QFuture<void> RemindersExportService::startRefresh() {
     refreshRunning_ = true;
-    return onStore([this](const platform::ReminderStore& store) {
-               CompletionAttempt attempt;
-               if (store.authorizationStatus() != ReminderAuthorizationStatus::fullAccess || mapping_.empty())
-                   return attempt;
-               auto state = RemindersExporter::completionState(store, mapping_);
-               attempt.completed = std::move(state.completed);
-               if (!state.gone.empty()) {
-                   for (const auto& id : state.gone) mapping_.erase(id);
-                   saveMapping(mapping_);
-                   attempt.mapping = mapping_;
-               }
-               return attempt;
-           })
-        .then(this, [this](const CompletionAttempt& attempt) {
-            if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
-            setCompletedInReminders(attempt.completed);
-            refreshRunning_ = false;
-            if (auto next = std::exchange(nextRefresh_, nullptr)) {
-                startRefresh().then(this, [next] { next->finish(); });
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    onStore([this](const platform::ReminderStore& store) {
+        CompletionAttempt attempt;
+        try {
+            const bool wasLoaded = isMappingLoaded_;
+            loadMapping();
+            if (!wasLoaded) attempt.mapping = mapping_;
+            if (store.authorizationStatus() != ReminderAuthorizationStatus::fullAccess || mapping_.empty())
+                return attempt;
+            auto state = RemindersExporter::completionState(store, mapping_);
+            attempt.completed = std::move(state.completed);
+            attempt.unreadable = std::move(state.unreadable);
+            if (!attempt.unreadable.empty() && state.unreadableReason != reportedUnreadable_) {
+                log(std::to_string(attempt.unreadable.size()) +
+                    " exported reminders could not be read and keep their entries: " + state.unreadableReason);
             }
-        });
-}
-
-void RemindersExportService::saveMapping(const ReminderMapping& mapping) const {
-    // The caller's settings object belongs to the main thread; one per thread may share the file.
-    QSettings defaults(mappingFile_, mappingFormat_);
-    ReminderMappingStore::save(defaults, mapping);
-    defaults.sync();
+            reportedUnreadable_ = std::move(state.unreadableReason);
+            if (!state.gone.empty()) {
+                ReminderMapping kept = mapping_;
+                for (const auto& id : state.gone) kept.erase(id);
+                try {
+                    ReminderMappingFile::save(mappingPath_, kept);
+                    mapping_ = std::move(kept);
+                    attempt.mapping = mapping_;
+                } catch (const std::exception& error) {
+                    // The entries stay until a save succeeds: the next export makes a gone reminder
+                    // anew whether or not its entry is still there.
+                    log(error.what());
+                }
+            }
+        } catch (...) {
+            attempt.failure = std::current_exception();
+        }
+        return attempt;
+    }).then(this, [this, promise](const CompletionAttempt& attempt) {
+        if (attempt.failure) {
+            // Once, not at every activation of the application while it lasts.
+            if (std::string why = describe(attempt.failure); why != reportedRefreshFailure_) {
+                log("The completion state could not be refreshed: " + why);
+                reportedRefreshFailure_ = std::move(why);
+            }
+            promise->setException(attempt.failure);
+        } else {
+            reportedRefreshFailure_.clear();
+            if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
+            ReminderIDSet completed = attempt.completed;
+            for (const auto& id : attempt.unreadable) {
+                if (completedInReminders_.contains(id)) completed.insert(id);
+            }
+            setCompletedInReminders(std::move(completed));
+        }
+        promise->finish();
+        refreshRunning_ = false;
+        if (auto next = std::exchange(nextRefresh_, nullptr)) {
+            startRefresh().then(this, [next](QFuture<void> finished) {
+                try {
+                    finished.waitForFinished();
+                } catch (...) {
+                    next->setException(std::current_exception());
+                }
+                next->finish();
+            });
+        }
+    });
+    return promise->future();
 }
 
 QString RemindersExportService::reminderTitle(const TodoItem& item) { return ReminderTexts::reminderTitle(item); }
