@@ -34,8 +34,12 @@ std::optional<std::string> syncFolder(const fs::path& folder) {
 
 std::optional<std::string> replaceFileAtomically(const fs::path& target, std::string_view bytes,
                                                  const std::function<void()>& beforeReplace) {
-    const fs::path temporary =
-        target.parent_path() / ("." + target.filename().string() + "." + UUID::random().uuidString() + ".tmp");
+    std::string name = ".";
+    name += target.filename().string();
+    name += '.';
+    name += UUID::random().uuidString();
+    name += ".tmp";
+    const fs::path temporary = target.parent_path() / name;
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (descriptor < 0) return failure(target, errno);
     // A file the user made private (or shared) stays so.
