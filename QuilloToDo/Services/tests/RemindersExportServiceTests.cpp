@@ -73,7 +73,10 @@ public:
     // From this write on (counted like failWriteAt) the process has no file descriptor to spare,
     // until the test resets `exhausted`.
     int runOutOfDescriptorsAtWrite = 0;
-    std::optional<testing::NoFreeFileDescriptors> exhausted;
+    mutable std::optional<testing::NoFreeFileDescriptors> exhausted;
+    // Descriptors run out at that write come back after the next lookup (the sanitizers need one to
+    // check the calls made afterwards).
+    bool descriptorsBackAfterLookup = false;
     // Called where the failing write would have begun: what the disk holds if the process died there.
     std::function<void()> beforeFailedWrite;
 
@@ -87,7 +90,9 @@ public:
         if (beforeLookup) beforeLookup();
         std::optional<testing::NoFreeFileDescriptors> limit;
         if (lookupsRunOutOfDescriptors) limit.emplace();
-        return ReminderStore::calendarItemsWithIdentifiers(identifiers);
+        auto lookups = ReminderStore::calendarItemsWithIdentifiers(identifiers);
+        if (descriptorsBackAfterLookup) exhausted.reset();
+        return lookups;
     }
 
 protected:
@@ -448,6 +453,7 @@ TEST_F(RemindersExportServiceTest, ACommitOutOfDescriptorsKeepsTheEntriesOfWhatM
     await(export_.exportItems({a, b}, QString("First"), std::nullopt));
     // The new list's title, C, then A.
     failing->runOutOfDescriptorsAtWrite = failing->writes + 3;
+    failing->descriptorsBackAfterLookup = true;
     auto failed = export_.exportItems({c, a, b}, QString("Second"), std::nullopt);
     ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 60000));
     failing->exhausted.reset();
