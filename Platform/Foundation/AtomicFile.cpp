@@ -33,7 +33,7 @@ std::optional<std::string> syncFolder(const fs::path& folder) {
 }
 
 std::optional<std::string> replaceFileAtomically(const fs::path& target, std::string_view bytes,
-                                                 const std::function<void()>& beforeReplace) {
+                                                 const std::function<void()>& beforeReplace, FolderSync folderSync) {
     std::string name = ".";
     name += target.filename().string();
     name += '.';
@@ -65,6 +65,7 @@ std::optional<std::string> replaceFileAtomically(const fs::path& target, std::st
         ::unlink(temporary.c_str());
         return failure(target, renameError);
     }
+    if (folderSync == FolderSync::byCaller) return std::nullopt;
     return syncFolder(target.parent_path().empty() ? fs::path(".") : target.parent_path());
 }
 

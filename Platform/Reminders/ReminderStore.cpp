@@ -171,10 +171,6 @@ Listing listReminderFiles(const fs::path& folder) {
     });
 }
 
-void writeAtomically(const fs::path& target, std::string_view bytes) {
-    if (auto failure = replaceFileAtomically(target, bytes)) throw ReminderStoreError(*failure);
-}
-
 void syncFolderOrThrow(const fs::path& folder) {
     if (auto failure = syncFolder(folder)) throw ReminderStoreError(*failure);
 }
@@ -334,7 +330,20 @@ void ReminderStore::saveReminder(const Reminder& reminder) {
     }
 }
 
-void ReminderStore::writeFile(const fs::path& target, std::string_view bytes) { writeAtomically(target, bytes); }
+void ReminderStore::writeFile(const fs::path& target, std::string_view bytes) {
+    if (auto failure = replaceFileAtomically(target, bytes, {}, FolderSync::byCaller))
+        throw ReminderStoreError(*failure);
+    unsyncedFolders_.insert(target.parent_path());
+}
+
+void ReminderStore::syncFolders() {
+    std::optional<std::string> failure;
+    for (const auto& folder : unsyncedFolders_) {
+        if (auto failed = syncFolder(folder); failed && !failure) failure = std::move(failed);
+    }
+    unsyncedFolders_.clear();
+    if (failure) throw ReminderStoreError(*failure);
+}
 
 void ReminderStore::commitCalendar(const ReminderCalendar& calendar) {
     const fs::path folder = root_ / calendar.calendarIdentifier;
@@ -350,6 +359,8 @@ void ReminderStore::commitCalendar(const ReminderCalendar& calendar) {
     if (error) throw ReminderStoreError("Could not create the list " + folder.string() + ": " + error.message());
     try {
         writeFile(building / kDisplayNameFile, calendar.title);
+        unsyncedFolders_.erase(building);
+        syncFolderOrThrow(building);  // now: after the rename below, this name is gone
     } catch (...) {
         fs::remove_all(building, error);
         throw;
@@ -360,7 +371,7 @@ void ReminderStore::commitCalendar(const ReminderCalendar& calendar) {
         fs::remove_all(building, error);
         throw ReminderStoreError("Could not create the list " + folder.string() + ": " + reason);
     }
-    syncFolderOrThrow(root_);
+    unsyncedFolders_.insert(root_);
 }
 
 void ReminderStore::commitReminder(const Reminder& reminder, Reminder::Date now) {
@@ -377,30 +388,39 @@ void ReminderStore::commitReminder(const Reminder& reminder, Reminder::Date now)
         if (error == std::errc::cross_device_link) {
             writeFile(target, text);
             fs::remove(stored, error);
+            unsyncedFolders_.insert(stored.parent_path());
             if (error) throw ReminderStoreError("Could not move the reminder " + file + ": " + error.message());
-            syncFolderOrThrow(stored.parent_path());
             return;
         }
         if (error && error != std::errc::no_such_file_or_directory)
             throw ReminderStoreError("Could not move the reminder " + file + ": " + error.message());
-        // The folder it went to is synced with the rewrite below.
-        if (!error) syncFolderOrThrow(stored.parent_path());
+        if (!error) unsyncedFolders_.insert({stored.parent_path(), target.parent_path()});
     }
     writeFile(target, text);
 }
 
 void ReminderStore::commit() {
     const auto now = Reminder::Date::clock::now();
-    while (!pendingCalendars_.empty()) {
-        commitCalendar(pendingCalendars_.front());
-        pendingCalendars_.erase(pendingCalendars_.begin());
+    try {
+        while (!pendingCalendars_.empty()) {
+            commitCalendar(pendingCalendars_.front());
+            pendingCalendars_.erase(pendingCalendars_.begin());
+        }
+        while (!pendingOrder_.empty()) {
+            const auto pending = pendingReminders_.find(pendingOrder_.front());
+            commitReminder(pending->second, now);
+            pendingReminders_.erase(pending);
+            pendingOrder_.pop_front();
+        }
+    } catch (...) {
+        // What was written stays written, durably as far as it goes; the first failure is the one to report.
+        try {
+            syncFolders();
+        } catch (const ReminderStoreError&) {
+        }
+        throw;
     }
-    while (!pendingOrder_.empty()) {
-        const auto pending = pendingReminders_.find(pendingOrder_.front());
-        commitReminder(pending->second, now);
-        pendingReminders_.erase(pending);
-        pendingOrder_.pop_front();
-    }
+    syncFolders();
 }
 
 void ReminderStore::reset() {

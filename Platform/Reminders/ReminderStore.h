@@ -9,6 +9,7 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,7 +24,7 @@ namespace platform {
 // reminders.
 //
 // Saves are pending until commit(), which writes each file atomically (a temporary file renamed over
-// the target, keeping its permissions, the folder synced after), makes a new list folder complete
+// the target, keeping its permissions; each folder written is synced once at the end), makes a new list folder complete
 // under a hidden name before renaming it into place, and moves a reminder's file when its list
 // changed; reset() drops what is pending. Reads see the disk, overlaid with pending reminders. Not
 // thread-safe: use one store from one thread at a time. Failures throw ReminderStoreError.
@@ -74,19 +75,23 @@ public:
     void reset();
 
 protected:
-    // Each file of a commit goes through here, written atomically.
+    // Each file of a commit goes through here, written atomically; its folder is synced at the end
+    // of the commit.
     virtual void writeFile(const std::filesystem::path& target, std::string_view bytes);
 
 private:
     const Reminder* pendingReminder(const std::string& identifier) const;
     void commitCalendar(const ReminderCalendar& calendar);
     void commitReminder(const Reminder& reminder, Reminder::Date now);
+    // Syncs the folders written or renamed into since the last time; fails with the first failure.
+    void syncFolders();
 
     std::filesystem::path root_;
     std::vector<ReminderCalendar> pendingCalendars_;
     std::unordered_map<std::string, Reminder> pendingReminders_;
     // The identifiers of pendingReminders_ in the order they were first saved.
     std::deque<std::string> pendingOrder_;
+    std::set<std::filesystem::path> unsyncedFolders_;
 };
 
 }  // namespace platform

@@ -90,9 +90,9 @@ public:
         if (beforeLookup) beforeLookup();
         std::optional<testing::NoFreeFileDescriptors> limit;
         if (lookupsRunOutOfDescriptors) limit.emplace();
-        auto lookups = ReminderStore::calendarItemsWithIdentifiers(identifiers);
+        auto found = ReminderStore::calendarItemsWithIdentifiers(identifiers);
         if (descriptorsBackAfterLookup) exhausted.reset();
-        return lookups;
+        return found;
     }
 
 protected:
