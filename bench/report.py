@@ -16,16 +16,21 @@ import sys
 TO_SECONDS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 
-def medians(path):
-    """Median wall-clock seconds and counters of each benchmark, by its registered name."""
+def aggregates(path, aggregate):
+    """The wall-clock seconds and counters of each benchmark's `aggregate` ("median", "min", "max"), by
+    its registered name."""
     with open(path, encoding="utf-8") as f:
         runs = json.load(f)["benchmarks"]
     found = {}
     for run in runs:
-        if run.get("aggregate_name") == "median":
+        if run.get("aggregate_name") == aggregate:
             name = run["run_name"].split("/")[0]
             found[name] = (run["real_time"] * TO_SECONDS[run["time_unit"]], run)
     return found
+
+
+def medians(path):
+    return aggregates(path, "median")
 
 
 def main():
@@ -42,10 +47,20 @@ def main():
     settings_window = services["settings_window"]
     seconds = {name: value for name, (value, _) in m.items()}
     turns = m["floor_and_scans"][1]  # the floor and both scans, measured in turn each repetition
+    turns_min = aggregates(benchmarks_path, "min")["floor_and_scans"][1]
+    turns_max = aggregates(benchmarks_path, "max")["floor_and_scans"][1]
     results = {
         "floor_s": turns["floor_s"],
         "scan_s": turns["scan_s"],
         "scan_parallel_s": turns["scan_parallel_s"],
+        "scan_threads": int(turns["threads"]),
+        # Each repetition's ratio to the floor beside it: median, smallest and largest.
+        "scan_ratio": turns["scan_ratio"],
+        "scan_ratio_min": turns_min["scan_ratio"],
+        "scan_ratio_max": turns_max["scan_ratio"],
+        "scan_parallel_ratio": turns["scan_parallel_ratio"],
+        "scan_parallel_ratio_min": turns_min["scan_parallel_ratio"],
+        "scan_parallel_ratio_max": turns_max["scan_parallel_ratio"],
         "structure_s": seconds["structure"],
         "scan_peak_rss_mb": rss_kb / 1024,
         "filter_search_ms": seconds["filter_search"] * 1e3,
@@ -77,7 +92,15 @@ def main():
         # Process start until the list's model holds every item, and the process's peak by then.
         "launch_to_list_s": launch[0],
         "launch_peak_rss_mb": launch[1]["peak_rss_mib"],
-        "publish_main_ms": publish["publish_main_ms"],
+        # A 5 ms main-thread timer from the start until idle with the list shown and published to the
+        # panel link; and from adding a small library until idle with the changed list shown and published.
+        "launch_main_stall_ms": launch[1]["launch_stall_ms"],
+        "launch_main_busy_ms": launch[1]["launch_busy_ms"],
+        "launch_change_stall_ms": launch[1]["change_stall_ms"],
+        "launch_change_busy_ms": launch[1]["change_busy_ms"],
+        # The longest gap of a 5 ms main-thread timer from a publish until four clients decoded the list.
+        "publish_main_stall_ms": publish["publish_main_stall_ms"],
+        "publish_main_busy_ms": publish["publish_main_busy_ms"],
         "publish_one_encode_ms": publish["publish_one_encode_ms"],
         "publish_all_decoded_s": publish["publish_all_decoded_s"],
         # 5,000 exported reminders: one completion refresh, and the export that wrote them.
@@ -100,15 +123,19 @@ def main():
         f.write("\n")
 
     r = results
-    # Medians of each repetition's ratio to the floor measured beside it.
-    ratio = turns["scan_ratio"]
-    parallel_ratio = turns["scan_parallel_ratio"]
+    # Medians of each repetition's ratio to the floor measured beside it, and their spread.
+    ratio = r["scan_ratio"]
+    parallel_ratio = r["scan_parallel_ratio"]
+    ratio_spread = f"{r['scan_ratio_min']:.2f}-{r['scan_ratio_max']:.2f}x"
+    parallel_spread = f"{r['scan_parallel_ratio_min']:.2f}-{r['scan_parallel_ratio_max']:.2f}x"
     rows = [
         # figure, value, target, met (None: no target)
         ("floor: read 3 tables, decode every blob", f"{r['floor_s']:.3f} s", "", None),
-        ("TodoScanner.scan, 1 thread", f"{r['scan_s']:.3f} s = {ratio:.1f}x floor", "<= 1.5x floor", ratio <= 1.5),
-        ("TodoScanner.scan, events in parallel", f"{r['scan_parallel_s']:.3f} s = {parallel_ratio:.2f}x floor",
-         "<= 0.35x floor", parallel_ratio <= 0.35),
+        ("TodoScanner.scan, 1 thread", f"{r['scan_s']:.3f} s = {ratio:.2f}x floor (spread {ratio_spread})",
+         "<= 1.5x floor", ratio <= 1.5),
+        (f"TodoScanner.scan, {r['scan_threads']} threads as the application",
+         f"{r['scan_parallel_s']:.3f} s = {parallel_ratio:.2f}x floor (spread {parallel_spread})", "<= 0.33x floor",
+         parallel_ratio <= 0.33),
         # A fresh heap: what the first refresh after start-up costs, the todoList encoding included.
         ("quillotodo-scan process, wall clock", f"{process_s:.1f} s", "", None),
         ("LibraryStructureScanner.structure", f"{r['structure_s']:.3f} s", "", None),
@@ -144,13 +171,19 @@ def main():
          r["window_search_keystroke_ms"] <= 25),
         ("  the same, accessibility bridge on", f"{r['window_search_keystroke_a11y_ms']:.1f} ms", "<= 30 ms",
          r["window_search_keystroke_a11y_ms"] <= 30),
-        ("launch until the first list is shown", f"{r['launch_to_list_s']:.2f} s", "<= 0.9 s",
-         r["launch_to_list_s"] <= 0.9),
+        ("launch until the first list is shown", f"{r['launch_to_list_s']:.2f} s", "<= 0.7 s",
+         r["launch_to_list_s"] <= 0.7),
         ("peak RSS of the program, list shown", f"{r['launch_peak_rss_mb']:.0f} MiB", "<= 300 MiB",
          r["launch_peak_rss_mb"] <= 300),
-        ("TodoIPCServer.publish to 4 clients, main thread",
-         f"{r['publish_main_ms']:.0f} ms = {publish['main_to_encode']:.2f}x one encode", "<= 1.2x one encode",
-         publish["main_to_encode"] <= 1.2),
+        ("launch until idle, list shown and published, longest stall",
+         f"{r['launch_main_stall_ms']:.0f} ms (busy {r['launch_main_busy_ms']:.1f} ms)", "<= 50 ms",
+         r["launch_main_stall_ms"] <= 50),
+        ("  then a refresh changing the list, longest stall",
+         f"{r['launch_change_stall_ms']:.0f} ms (busy {r['launch_change_busy_ms']:.1f} ms)", "<= 50 ms",
+         r["launch_change_stall_ms"] <= 50),
+        ("TodoIPCServer.publish to 4 clients, longest main-thread stall",
+         f"{r['publish_main_stall_ms']:.0f} ms (busy {r['publish_main_busy_ms']:.1f} ms)", "<= 50 ms",
+         r["publish_main_stall_ms"] <= 50),
         ("todoList, one encode beside the publish", f"{r['publish_one_encode_ms']:.0f} ms", "", None),
         ("publish until 4 clients decoded the list", f"{r['publish_all_decoded_s']:.2f} s", "<= 1.5 s",
          r["publish_all_decoded_s"] <= 1.5),

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
         const std::filesystem::path named = url.has_filename() ? url : url.parent_path();
         sources.push_back({url, named.stem().string(), "B" + std::to_string(sources.size() + 1)});
     }
-    const auto items = quillo::TodoScanner().scan(sources);
+    const auto items = std::make_shared<const std::vector<quillo::TodoItem>>(quillo::TodoScanner().scan(sources));
 
     quillo::TodoIPCServer server;
     server.start();
@@ -35,7 +36,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     server.publish(items);
-    std::cerr << "serving " << items.size() << " to-dos on 127.0.0.1:" << server.port() << "\n";
+    std::cerr << "serving " << items->size() << " to-dos on 127.0.0.1:" << server.port() << "\n";
     QObject::connect(&server, &quillo::TodoIPCServer::connectedExtensionCountChanged,
                      [](int count) { std::cerr << count << " extension(s) connected\n"; });
     return QCoreApplication::exec();

@@ -13,7 +13,7 @@ FinalCutProAutomationError FinalCutProAutomationError::notRunning() {
 }
 
 FinalCutProAutomationError FinalCutProAutomationError::noScriptObject() {
-    return {Kind::noScriptObject, "Internal error: could not create the AppleScript object."};
+    return {Kind::noScriptObject, "Internal error: could not find lsof."};
 }
 
 FinalCutProAutomationError FinalCutProAutomationError::scriptFailed(std::optional<long> errorNumber,
@@ -24,10 +24,11 @@ FinalCutProAutomationError FinalCutProAutomationError::scriptFailed(std::optiona
 
 std::string scriptFailureText(std::optional<long> errorNumber, const std::optional<std::string>& message) {
     if (errorNumber == kPermissionRefused) {
-        return "No automation permission for Final Cut Pro. Please allow QuilloToDo to control Final Cut Pro in "
-               "System Settings \xE2\x80\xBA Privacy & Security \xE2\x80\xBA Automation.";
+        return "No permission to see the files Final Cut Pro has open. Please run QuilloToDo as the user who runs "
+               "Final Cut Pro.";
     }
-    return "AppleScript error " + (errorNumber ? std::to_string(*errorNumber) : std::string("?")) + ": " +
+    return "Could not list the open libraries" +
+           (errorNumber ? " (error " + std::to_string(*errorNumber) + ")" : std::string()) + ": " +
            message.value_or("unknown");
 }
 

@@ -11,9 +11,9 @@ class FinalCutProAutomationError : public std::runtime_error {
 public:
     enum class Kind {
         notRunning,      // "Final Cut Pro is not running."
-        noScriptObject,  // "Internal error: could not create the AppleScript object."
-        noPermission,    // the automation permission text
-        scriptFailed,    // "AppleScript error <number>: <message>"
+        noScriptObject,  // "Internal error: could not find lsof."
+        noPermission,    // the permission text
+        scriptFailed,    // "Could not list the open libraries (error <number>): <message>"
     };
 
     static FinalCutProAutomationError notRunning();
@@ -31,8 +31,8 @@ private:
     Kind kind_;
 };
 
-// The text of a failed run: the permission text for -1743, else "AppleScript error ", the number
-// with its sign or "?", ": " and the message or "unknown".
+// The text of a failed run: the permission text for -1743, else "Could not list the open libraries",
+// " (error <number>)" when there is a number, ": " and the message or "unknown".
 std::string scriptFailureText(std::optional<long> errorNumber, const std::optional<std::string>& message);
 
 }  // namespace platform

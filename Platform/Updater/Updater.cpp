@@ -3,13 +3,9 @@
 #include "Platform/Updater/UpdateFeed.h"
 #include "Platform/Updater/VersionNumber.h"
 
-#include <QDesktopServices>
-#include <QLabel>
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPushButton>
 
 namespace platform {
 
@@ -119,28 +115,8 @@ void Updater::present(const UpdateCheckResult& result) {
 
 void Updater::showDialog(const QString& title, const QString& message, QMessageBox::Icon icon, const QUrl& link) {
     if (dialog_) dialog_->close();
-    auto* dialog = new QMessageBox;
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle(QStringLiteral("Software Update"));
-    dialog->setIcon(icon);
-    dialog->setText(title);
-    dialog->setInformativeText(message);
-    // The feed's version and the server's reason phrase are untrusted: no label guesses rich text or
-    // opens links (a message box's informative label does both unless told otherwise).
-    for (QLabel* label : dialog->findChildren<QLabel*>()) {
-        label->setTextFormat(Qt::PlainText);
-        label->setOpenExternalLinks(false);
-    }
-    if (!link.isEmpty()) {
-        QPushButton* open = dialog->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
-        connect(open, &QPushButton::clicked, dialog, [link] { QDesktopServices::openUrl(link); });
-        dialog->addButton(QMessageBox::Close);
-        dialog->setDefaultButton(open);
-    } else {
-        dialog->setStandardButtons(QMessageBox::Ok);
-    }
-    dialog_ = dialog;
-    dialog->show();
+    dialog_ = new UpdateDialog(title, message, icon, link);
+    dialog_->show();
 }
 
 }  // namespace platform

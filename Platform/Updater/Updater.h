@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Platform/Updater/UpdateCheckResult.h"
+#include "Platform/Updater/UpdateDialog.h"
 
-#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -20,8 +20,8 @@ namespace platform {
 // happens only when the user asks: it reads the update feed (RSS, see newestRelease), compares the
 // newest version with the running one and tells the user in a dialog: a newer version with its
 // link, up to date, or that the check failed and why. One check runs at a time; asking for another
-// meanwhile says so. Every text in the dialog is plain text: the feed's and the server's words are
-// untrusted, and the only link is the http(s) one the button opens.
+// meanwhile says so. Every text in the dialog is plain text, shown whole (UpdateDialog): the feed's
+// and the server's words are untrusted, and the only link is the http(s) one the button opens.
 class Updater : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool started READ isStarted NOTIFY startedChanged)
@@ -48,7 +48,7 @@ public:
     void checkForUpdates();
     // The dialog of the last check (or the one saying a check runs) while it is open (tests and
     // screenshots read it).
-    QMessageBox* resultDialog() const { return dialog_; }
+    UpdateDialog* resultDialog() const { return dialog_; }
 
 Q_SIGNALS:
     void startedChanged(bool started);
@@ -70,7 +70,7 @@ private:
     QTimer deadline_;
     QNetworkAccessManager* network_;
     QNetworkReply* reply_ = nullptr;
-    QPointer<QMessageBox> dialog_;
+    QPointer<UpdateDialog> dialog_;
 };
 
 }  // namespace platform

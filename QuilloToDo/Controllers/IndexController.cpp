@@ -2,23 +2,11 @@
 
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <thread>
 #include <utility>
 
 namespace quillo {
 
-namespace {
-
-// Events are read in parallel on every core but one, which stays free for the main thread.
-unsigned scanThreads() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 2 ? cores - 1 : 1;
-}
-
-}  // namespace
-
-IndexController::IndexController(QObject* parent)
-    : QObject(parent), scanner_(scanThreads()), items_(std::make_shared<const TodoItems>()) {
+IndexController::IndexController(QObject* parent) : QObject(parent), items_(std::make_shared<const TodoItems>()) {
     scanPool_.setMaxThreadCount(1);
 }
 
@@ -37,8 +25,10 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
     if (!held) startRefresh();
 
     auto sources = std::make_shared<const std::vector<ScannedLibrarySource>>(std::move(libraries));
-    // The structure is read at once, whether or not it may be published yet.
+    // The structure is read at once, whether or not it may be published yet. A refresh held back
+    // reads its items at once too, while its holder decides: it is seldom superseded.
     auto structureRead = QtConcurrent::run([sources] { return LibraryStructureScanner::structure(*sources); });
+    QFuture<ScanResult> itemsRead = held ? readItems(refresh, sources) : QFuture<ScanResult>();
     // A gate that is cancelled lets the refresh through, so that each one started also finishes.
     return publishAfter.onCanceled([] {})
         .then(this,
@@ -48,18 +38,14 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
               })
         .unwrap()
         .then(this,
-              [this, refresh, sources](SidebarStructure structure) {
-                  // Overtaken before its items were read: reading them would only delay the newer scan.
-                  if (refresh != newestRefresh_) return QtFuture::makeReadyFuture(ScanResult{});
+              [this, refresh, sources, itemsRead](SidebarStructure structure) {
+                  if (refresh != newestRefresh_) {
+                      // Overtaken before its items were read: reading them would only delay the
+                      // newer scan. Items already being read are awaited, to be let go off this thread.
+                      return itemsRead.isValid() ? itemsRead : QtFuture::makeReadyFuture(ScanResult{});
+                  }
                   setStructure(std::move(structure));
-                  return QtConcurrent::run(&scanPool_, [this, sources, previous = items_]() mutable {
-                      auto items = std::make_shared<const TodoItems>(scanner_.scan(*sources));
-                      // Compared here, not on the main thread: 80,000 items take a while.
-                      const bool equal = *items == *previous;
-                      auto lists =
-                          std::make_shared<ScanResult::Lists>(ScanResult::Lists{std::move(items), std::move(previous)});
-                      return ScanResult{std::move(lists), equal};
-                  });
+                  return itemsRead.isValid() ? itemsRead : readItems(refresh, sources);
               })
         .unwrap()
         .then(this,
@@ -68,6 +54,19 @@ QFuture<void> IndexController::refresh(std::vector<ScannedLibrarySource> librari
                   finishRefresh();
               })
         .onFailed(this, [this] { finishRefresh(); });
+}
+
+QFuture<IndexController::ScanResult> IndexController::readItems(
+    quint64 refresh, std::shared_ptr<const std::vector<ScannedLibrarySource>> sources) {
+    return QtConcurrent::run(&scanPool_, [this, refresh, sources = std::move(sources), previous = items_]() mutable {
+        // Overtaken while it waited for the scanner.
+        if (refresh != newestRefresh_) return ScanResult{};
+        auto items = std::make_shared<const TodoItems>(scanner_.scan(*sources));
+        // Compared here, not on the main thread: 80,000 items take a while.
+        const bool equal = *items == *previous;
+        auto lists = std::make_shared<ScanResult::Lists>(ScanResult::Lists{std::move(items), std::move(previous)});
+        return ScanResult{std::move(lists), equal};
+    });
 }
 
 void IndexController::publishItems(quint64 refresh, ScanResult result) {
@@ -93,8 +92,11 @@ void IndexController::publishItems(quint64 refresh, ScanResult result) {
 
 void IndexController::setItems(std::shared_ptr<const TodoItems> items) {
     if (items->empty() && items_->empty()) return;
-    release(std::exchange(items_, std::move(items)));
+    // A handler that runs before the views' still reads the old list through them: it goes once every
+    // handler has taken the new one.
+    std::shared_ptr<const TodoItems> replaced = std::exchange(items_, std::move(items));
     emit itemsChanged();
+    release(std::move(replaced));
 }
 
 void IndexController::setStructure(SidebarStructure structure) {

@@ -11,6 +11,8 @@
 #include "Platform/SystemLog/SystemLog.h"
 
 #include <QTcpSocket>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <unistd.h>
 
@@ -49,13 +51,28 @@ Message encodedList(const std::vector<TodoItem>& items) {
     return encoded(TodoIPCMessage::todoList(items));
 }
 
+// Freeing the text of a large list takes milliseconds (its pages are unmapped) that the main thread
+// does not have. Whoever lets go last frees it: a worker, unless another holder outlives it.
+void letGo(Message message) {
+    if (message && message->size() > static_cast<std::size_t>(kWriteChunk))
+        QThreadPool::globalInstance()->start([message = std::move(message)]() mutable { message.reset(); });
+}
+
 }  // namespace
 
-TodoIPCServer::TodoIPCServer(QObject* parent, Announcement announcement)
-    : QObject(parent), announcement_(announcement), lastList_(encodedList({})) {}
+TodoIPCServer::TodoIPCServer(QObject* parent, Announcement announcement, Clock now)
+    : QObject(parent),
+      announcement_(announcement),
+      now_(std::move(now)),
+      lastList_(encodedList({})),
+      encoder_(new QThreadPool(this)) {
+    encoder_->setMaxThreadCount(1);
+}
 
-// Sockets and listener are children; the connections go with the server.
-TodoIPCServer::~TodoIPCServer() = default;
+// Sockets and listener are children; the connections go with the server. An encoding under way is
+// awaited: its result is posted to this object, which must exist when it is posted, and then goes
+// with it unsent.
+TodoIPCServer::~TodoIPCServer() { encoder_->waitForDone(); }
 
 void TodoIPCServer::start() {
     if (listener_) return;
@@ -86,35 +103,65 @@ void TodoIPCServer::start() {
 
 quint16 TodoIPCServer::port() const { return listener_ ? listener_->port() : 0; }
 
-void TodoIPCServer::publish(const std::vector<TodoItem>& items) {
-    lastList_ = encodedList(items);
-    lastItemsEmpty_ = items.empty();
-    for (QTcpSocket* socket : sockets())
-        if (connections_.contains(socket)) send(lastList_, Kind::list, socket);
+void TodoIPCServer::publish(std::shared_ptr<const std::vector<TodoItem>> items) {
+    // Move-only: the future hands it over rather than keep a copy of the list to free on the main thread.
+    struct Encoded {
+        Message list;
+        bool empty = true;
+        Encoded() = default;
+        Encoded(Message encoded, bool emptyList) : list(std::move(encoded)), empty(emptyList) {}
+        Encoded(Encoded&&) = default;
+        Encoded& operator=(Encoded&&) = default;
+    };
+    const quint64 publish = ++newestPublish_;
+    QtConcurrent::run(encoder_, [items = std::move(items)]() mutable {
+        Encoded encoded(encodedList(*items), items->empty());
+        items.reset();  // freeing 80,000 items takes a while: here, if this is the last holder
+        return encoded;
+    }).then(this, [this, publish](Encoded encoded) {
+        if (publish != newestPublish_) {  // a newer list is on its way
+            letGo(std::move(encoded.list));
+            return;
+        }
+        letGo(std::exchange(lastList_, std::move(encoded.list)));
+        lastItemsEmpty_ = encoded.empty;
+        for (QTcpSocket* socket : sockets())
+            if (connections_.contains(socket)) send(lastList_, Kind::list, socket);
+        emit listPublished();
+    });
 }
 
 void TodoIPCServer::accept(qintptr descriptor) {
     saidAcceptFailed_ = false;
     const int before = connectedExtensionCount();
     if (before >= kMaximumConnections) {
-        log("[TodoIPCServer] Refusing connection: " + std::to_string(kMaximumConnections) +
-            " connections are open already");
-        ::close(static_cast<int>(descriptor));
-        return;
+        QTcpSocket* silent = evictable();
+        if (!silent) {
+            if (!std::exchange(saidRefused_, true))
+                log("[TodoIPCServer] Refusing connection: " + std::to_string(kMaximumConnections) +
+                    " connections are open already");
+            ::close(static_cast<int>(descriptor));
+            return;
+        }
+        discard(silent);  // its place changes hands: the count is told only if the new one fails
     }
+    saidRefused_ = false;
     auto* socket = new QTcpSocket(this);
     if (!socket->setSocketDescriptor(descriptor)) {
         ::close(static_cast<int>(descriptor));
         delete socket;
         return;
     }
-    connections_.emplace(socket, std::make_unique<Connection>(socket));
+    connections_.emplace(socket, std::make_unique<Connection>(socket, now_()));
     countChanged(before);
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { receive(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { handleError(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] {
-        if (const auto found = connections_.find(socket); found != connections_.end()) pump(*found->second);
+        const auto found = connections_.find(socket);
+        if (found == connections_.end()) return;
+        found->second->untaken = 0;  // the peer reads
+        pump(*found->second);
     });
 
     // An accepted socket is connected already: greet it now, once.
@@ -124,6 +171,17 @@ void TodoIPCServer::accept(qintptr descriptor) {
     receive(socket);  // bytes that came with the connection
 }
 
+// The oldest connection that has sent nothing for kSilenceBeforeEviction or more; none when there is
+// no such connection.
+QTcpSocket* TodoIPCServer::evictable() const {
+    const Connection* oldest = nullptr;
+    for (const auto& [socket, connection] : connections_)
+        if (!connection->heardFrom && (!oldest || connection->accepted < oldest->accepted)) oldest = connection.get();
+    // Accepted later, every other silent one has been silent for less.
+    if (!oldest || now_() - oldest->accepted < kSilenceBeforeEviction) return nullptr;
+    return oldest->socket;
+}
+
 void TodoIPCServer::receive(QTcpSocket* socket) {
     bool refreshAsked = false;
     for (;;) {
@@ -131,6 +189,7 @@ void TodoIPCServer::receive(QTcpSocket* socket) {
         if (found == connections_.end() || socket->bytesAvailable() <= 0) break;
         MessageLineBuffer& received = found->second->received;
         const QByteArray chunk = socket->read(kReadSize);
+        found->second->heardFrom = true;
         if (!received.append(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())))) {
             log("[TodoIPCServer] Dropping connection: unterminated message exceeds " + std::to_string(kReceiveLimit) +
                 " bytes");
@@ -148,12 +207,12 @@ void TodoIPCServer::receive(QTcpSocket* socket) {
 }
 
 void TodoIPCServer::answerRefresh() {
-    // A connection with a list still queued receives the newest one already; another copy would only
-    // grow its backlog, and a burst of requests from one client would push every connection past the
-    // output cap at once.
+    // A connection with a list still queued receives the newest one already (the last one queued is
+    // always the newest); another copy would only make it wait longer, and a burst of requests from
+    // one client would count against every connection's output cap at once.
     for (QTcpSocket* socket : sockets()) {
         const auto found = connections_.find(socket);
-        if (found != connections_.end() && found->second->listsQueued == 0) send(lastList_, Kind::list, socket);
+        if (found != connections_.end() && !found->second->hasList()) send(lastList_, Kind::list, socket);
     }
 }
 
@@ -170,14 +229,17 @@ void TodoIPCServer::handleError(QTcpSocket* socket) {
 void TodoIPCServer::send(const Message& message, Kind kind, QTcpSocket* socket) {
     if (!message) return;  // could not be encoded
     Connection& connection = *connections_.at(socket);
-    connection.outgoing.push_back({message, kind});
-    connection.queued += static_cast<qint64>(message->size()) + 1;
-    if (kind == Kind::list) ++connection.listsQueued;
-    if (connection.queued + socket->bytesToWrite() > kUnsentOutputLimit) {
+    connection.untaken += static_cast<qint64>(message->size()) + 1;
+    if (connection.untaken > kUnsentOutputLimit) {
         log("[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds " +
             std::to_string(kUnsentOutputLimit) + " bytes");
         drop(socket);
         return;
+    }
+    if (kind == Kind::list && connection.hasListNotBegun()) {
+        letGo(std::exchange(connection.outgoing.back().bytes, message));
+    } else {
+        connection.outgoing.push_back({message, kind});
     }
     pump(connection);
 }
@@ -189,14 +251,20 @@ void TodoIPCServer::pump(Connection& connection) {
         const auto piece = std::min<std::size_t>(kWriteChunk, bytes.size() - connection.sentOfFirst);
         socket->write(bytes.data() + connection.sentOfFirst, static_cast<qint64>(piece));
         connection.sentOfFirst += piece;
-        connection.queued -= static_cast<qint64>(piece);
         if (connection.sentOfFirst < bytes.size()) continue;
         socket->write("\n", 1);
-        --connection.queued;
-        if (connection.outgoing.front().kind == Kind::list) --connection.listsQueued;
+        letGo(std::move(connection.outgoing.front().bytes));
         connection.outgoing.pop_front();
         connection.sentOfFirst = 0;
     }
+}
+
+bool TodoIPCServer::Connection::hasList() const {
+    return std::any_of(outgoing.begin(), outgoing.end(), [](const Outgoing& next) { return next.kind == Kind::list; });
+}
+
+bool TodoIPCServer::Connection::hasListNotBegun() const {
+    return !outgoing.empty() && outgoing.back().kind == Kind::list && !(outgoing.size() == 1 && sentOfFirst > 0);
 }
 
 // A send may drop a connection: loops that send walk this copy of the keys.
@@ -208,15 +276,19 @@ std::vector<QTcpSocket*> TodoIPCServer::sockets() const {
 }
 
 void TodoIPCServer::drop(QTcpSocket* socket) {
+    const int before = connectedExtensionCount();
+    discard(socket);
+    countChanged(before);
+}
+
+void TodoIPCServer::discard(QTcpSocket* socket) {
     const auto found = connections_.find(socket);
     if (found == connections_.end()) return;
-    const int before = connectedExtensionCount();
     connections_.erase(found);
     // Disconnected first, so that closing reports nothing back into the tables.
     disconnect(socket, nullptr, this, nullptr);
     socket->abort();
     socket->deleteLater();
-    countChanged(before);
 }
 
 void TodoIPCServer::countChanged(int before) {

@@ -7,11 +7,9 @@ namespace {
 const char* description(ExportError::Kind kind) {
     switch (kind) {
     case ExportError::Kind::accessDenied:
-        return "QuilloToDo doesn't have access to Reminders. Please allow it in System Settings › Privacy & "
-               "Security › Reminders.";
+        return "QuilloToDo doesn't have access to the reminders folder. Please make it a folder you can write to.";
     case ExportError::Kind::listNotFound: return "The selected Reminders list could not be found.";
-    case ExportError::Kind::noSourceForNewList:
-        return "There is no account a new Reminders list could be created in (iCloud or local).";
+    case ExportError::Kind::noSourceForNewList: return "There is no reminders folder a new list could be created in.";
     case ExportError::Kind::nothingToExport: return "No to-dos to export.";
     }
     return "";

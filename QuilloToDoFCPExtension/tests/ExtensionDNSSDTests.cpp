@@ -45,6 +45,10 @@ std::vector<TodoItem> itemsNamed(int count, const std::string& text) {
     return items;
 }
 
+std::shared_ptr<const std::vector<TodoItem>> shared(const std::vector<TodoItem>& items) {
+    return std::make_shared<const std::vector<TodoItem>>(items);
+}
+
 // Publishes DNS records as given through a connection of its own to the daemon, so that a service
 // can be announced without the records that resolve it.
 class RecordPublisher {
@@ -122,7 +126,7 @@ TEST_F(ExtensionDNSSDTest, ClientFindsTheServerReceivesItsListAndFollowsItsResta
     auto server = std::make_unique<TodoIPCServer>();
     server->start();
     const auto first = itemsNamed(2, "First");
-    server->publish(first);
+    server->publish(shared(first));
 
     ExtensionNetworkClient client;
     client.setDelegate(&received_);
@@ -134,7 +138,7 @@ TEST_F(ExtensionDNSSDTest, ClientFindsTheServerReceivesItsListAndFollowsItsResta
     server = std::make_unique<TodoIPCServer>();
     server->start();
     const auto second = itemsNamed(1, "Second");
-    server->publish(second);
+    server->publish(shared(second));
     EXPECT_TRUE(waitForList(second));
 }
 
@@ -144,7 +148,7 @@ TEST_F(ExtensionDNSSDTest, ListOfMoreThanFourMebibytesArrives) {
     server.start();
     const auto items = itemsNamed(9'000, "A marker with a text of ordinary length");
     ASSERT_GT(encodeMessage(TodoIPCMessage::todoList(items)).size(), std::size_t{4 * 1024 * 1024});
-    server.publish(items);
+    server.publish(shared(items));
 
     ExtensionNetworkClient client;
     client.setDelegate(&received_);
@@ -198,7 +202,7 @@ TEST_F(ExtensionDNSSDTest, AServiceThatFailedToResolveIsResolvedAgain) {
     TodoIPCServer server(nullptr, TodoIPCServer::Announcement::none);
     server.start();
     const auto items = itemsNamed(1, "Resolved at last");
-    server.publish(items);
+    server.publish(shared(items));
 
     // A name of its own: a service that some other program announces as "QuilloToDo" would resolve.
     const std::string name = "QuilloToDo " + platform::UUID::random().uuidString().substr(0, 8);
@@ -227,7 +231,7 @@ TEST_F(ExtensionDNSSDTest, PanelShowsTheServersListAndItsReleaseClosesTheConnect
     TodoIPCServer server;
     server.start();
     const auto items = itemsNamed(3, "On the panel");
-    server.publish(items);
+    server.publish(shared(items));
 
     auto panel = std::make_unique<QuilloToDoFCPExtensionViewController>(nullptr, [] {});
     EXPECT_TRUE(QTest::qWaitFor([&] { return panel->items() == items; }, kTimeoutMs));

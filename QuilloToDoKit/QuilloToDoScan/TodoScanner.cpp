@@ -25,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace quillo {
 
@@ -224,6 +225,11 @@ platform::UUID TodoScanner::itemID(std::string_view libraryName, std::string_vie
 }
 
 TodoScanner::TodoScanner(unsigned maximumThreads) : maximumThreads_(std::max(maximumThreads, 1u)) {}
+
+unsigned TodoScanner::defaultThreads() noexcept {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 2 ? cores - 1 : 1;
+}
 
 std::vector<TodoItem> TodoScanner::scan(const std::vector<ScannedLibrarySource>& libraries) {
     const std::lock_guard serialised(scanning_);

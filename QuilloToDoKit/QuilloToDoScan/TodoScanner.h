@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <mutex>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 namespace quillo {
@@ -18,7 +17,11 @@ class TodoScanner {
 public:
     // Up to `maximumThreads` timelines are read at once (0 counts as 1), each thread on connections of
     // its own; the items come in the same order whatever the count.
-    explicit TodoScanner(unsigned maximumThreads = std::thread::hardware_concurrency());
+    explicit TodoScanner(unsigned maximumThreads = defaultThreads());
+
+    // Every core but one, which stays free for the thread that waits on the scan (a window's main
+    // thread); 1 on a machine of one or two cores.
+    static unsigned defaultThreads() noexcept;
 
     // Library after library in the given order; never fails: a library, event or timeline that cannot
     // be read adds nothing.

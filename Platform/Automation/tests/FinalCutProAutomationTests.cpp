@@ -81,12 +81,12 @@ TEST(OpenLibraryBundles, TakesTheBundlesOfDatabaseLinesOnceInOutputOrder) {
 }
 
 TEST(FinalCutProAutomation, ScriptFailureTexts) {
-    EXPECT_EQ(platform::scriptFailureText(-1743, "Not authorized to send Apple events to Final Cut Pro."),
-              "No automation permission for Final Cut Pro. Please allow QuilloToDo to control Final Cut Pro in "
-              "System Settings \u203A Privacy & Security \u203A Automation.");
+    EXPECT_EQ(platform::scriptFailureText(-1743, "Not authorized."),
+              "No permission to see the files Final Cut Pro has open. Please run QuilloToDo as the user who runs "
+              "Final Cut Pro.");
     EXPECT_EQ(platform::scriptFailureText(-1728, "Can't get library 1."),
-              "AppleScript error -1728: Can't get library 1.");
-    EXPECT_EQ(platform::scriptFailureText(std::nullopt, std::nullopt), "AppleScript error ?: unknown");
+              "Could not list the open libraries (error -1728): Can't get library 1.");
+    EXPECT_EQ(platform::scriptFailureText(std::nullopt, std::nullopt), "Could not list the open libraries: unknown");
     EXPECT_EQ(FinalCutProAutomationError::scriptFailed(-1743, std::nullopt).kind(),
               FinalCutProAutomationError::Kind::noPermission);
 }
@@ -121,8 +121,9 @@ TEST(FinalCutProAutomation, FailuresCarryTheirTexts) {
     writeShellScript(dir.path() / "bin/lsof", "exec sleep 600\n");
     const PathPrefix path(dir.path() / "bin");
     const FinalCutProAutomation hanging(name, std::chrono::milliseconds(500));
-    EXPECT_EQ(thrownBy<FinalCutProAutomationError>([&] { hanging.openLibraries(); }).kind(),
-              FinalCutProAutomationError::Kind::scriptFailed);
+    const auto timedOut = thrownBy<FinalCutProAutomationError>([&] { hanging.openLibraries(); });
+    EXPECT_EQ(timedOut.kind(), FinalCutProAutomationError::Kind::scriptFailed);
+    EXPECT_STREQ(timedOut.what(), "Could not list the open libraries: lsof did not finish in time");
 }
 
 TEST(Lsof, RunsTheOneOnPathAndAbandonsItAfterTheTimeLimit) {
@@ -154,5 +155,5 @@ TEST(FinalCutProAutomation, NoLsofToAskIsNoScriptObject) {
     qputenv("PATH", QByteArray::fromStdString(dir.path().native()));
     const auto error = thrownBy<FinalCutProAutomationError>([&] { FinalCutProAutomation(name).openLibraries(); });
     qputenv("PATH", saved);
-    EXPECT_STREQ(error.what(), "Internal error: could not create the AppleScript object.");
+    EXPECT_STREQ(error.what(), "Internal error: could not find lsof.");
 }

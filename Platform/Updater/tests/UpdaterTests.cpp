@@ -3,10 +3,14 @@
 #include "testing/ScriptedHttpServer.h"
 
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -51,11 +55,11 @@ TEST_F(UpdaterTest, ANewerVersionIsOfferedWithItsLink) {
     EXPECT_EQ(server.requests().front().method, "GET");
     EXPECT_EQ(server.requests().front().path, "/appcast.xml");
 
-    QMessageBox* dialog = updater.resultDialog();
+    UpdateDialog* dialog = updater.resultDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->text(), "A new version of QuilloToDo is available!");
-    EXPECT_EQ(dialog->informativeText(),
+    EXPECT_EQ(dialog->headline(), "A new version of QuilloToDo is available!");
+    EXPECT_EQ(dialog->message(),
               "QuilloToDo 0.2.0 is now available — you have 0.1.0.\n\nhttps://example.org/quillotodo/0.2.0");
     ASSERT_NE(dialog->defaultButton(), nullptr);
     EXPECT_EQ(dialog->defaultButton()->text(), "Open Download Page");
@@ -66,8 +70,8 @@ TEST_F(UpdaterTest, TheSameVersionIsUpToDate) {
     const UpdateCheckResult result = check(updater);
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::upToDate);
     ASSERT_NE(updater.resultDialog(), nullptr);
-    EXPECT_EQ(updater.resultDialog()->text(), "You’re up to date!");
-    EXPECT_EQ(updater.resultDialog()->informativeText(), "QuilloToDo 0.1.0 is currently the newest version available.");
+    EXPECT_EQ(updater.resultDialog()->headline(), "You’re up to date!");
+    EXPECT_EQ(updater.resultDialog()->message(), "QuilloToDo 0.1.0 is currently the newest version available.");
 }
 
 TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
@@ -76,8 +80,8 @@ TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::failed);
     EXPECT_TRUE(result.reason.startsWith("The update feed is not valid XML (")) << result.reason.toStdString();
     ASSERT_NE(updater.resultDialog(), nullptr);
-    EXPECT_EQ(updater.resultDialog()->text(), "Update Error!");
-    EXPECT_EQ(updater.resultDialog()->informativeText(), "Checking for updates failed: " + result.reason);
+    EXPECT_EQ(updater.resultDialog()->headline(), "Update Error!");
+    EXPECT_EQ(updater.resultDialog()->message(), "Checking for updates failed: " + result.reason);
 
     server.script({.status = 404, .body = "<rss/>"});
     result = check(updater);
@@ -91,13 +95,19 @@ TEST_F(UpdaterTest, FailuresAreReportedWithTheirReason) {
 // The feed's version and the server's reason phrase are the network's words: shown as they are, never
 // as markup or links.
 TEST_F(UpdaterTest, MarkupFromTheFeedOrTheServerIsShownAsPlainText) {
-    const auto expectPlainText = [](const QMessageBox* dialog) {
+    const auto expectPlainText = [](const UpdateDialog* dialog) {
         ASSERT_NE(dialog, nullptr);
-        const auto labels = dialog->findChildren<QLabel*>();
-        ASSERT_GE(labels.size(), 2);
-        for (const QLabel* label : labels) {
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            if (label->text().isEmpty()) continue;  // the icon
             EXPECT_EQ(label->textFormat(), Qt::PlainText) << label->text().toStdString();
             EXPECT_FALSE(label->openExternalLinks()) << label->text().toStdString();
+        }
+        // The markup stands in the shown text as typed: nothing of it became formatting or a link.
+        const QTextDocument* shown = dialog->messageView()->document();
+        for (QTextBlock block = shown->begin(); block.isValid(); block = block.next()) {
+            for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+                EXPECT_FALSE(fragment.fragment().charFormat().isAnchor()) << fragment.fragment().text().toStdString();
+            }
         }
     };
     const QByteArray markup = R"(<a href="file:///etc/passwd">here</a>)";
@@ -109,12 +119,50 @@ TEST_F(UpdaterTest, MarkupFromTheFeedOrTheServerIsShownAsPlainText) {
     EXPECT_EQ(result.outcome, UpdateCheckResult::Outcome::newerVersion);
     EXPECT_EQ(result.offeredVersion, "0.2.0" + markup);
     expectPlainText(updater.resultDialog());
-    EXPECT_TRUE(updater.resultDialog()->informativeText().contains(markup));
+    EXPECT_TRUE(updater.resultDialog()->message().contains(markup));
 
     server.script({.status = 503, .body = "", .reason = "<b>Down</b> " + markup});
     result = check(updater);
     EXPECT_EQ(result.reason, "The update server answered HTTP 503 <b>Down</b> " + markup + ".");
     expectPlainText(updater.resultDialog());
+}
+
+// A version or a reason with no space in it to break at still shows whole, broken where its lines
+// end, selectable; one taller than the dialog allows scrolls.
+TEST_F(UpdaterTest, ALongVersionOrReasonIsShownWhole) {
+    const auto expectShownWhole = [](UpdateDialog* dialog, const QString& text) {
+        ASSERT_NE(dialog, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+        EXPECT_TRUE(dialog->message().contains(text));
+        const QTextEdit* view = dialog->messageView();
+        EXPECT_TRUE(view->isVisible());
+        EXPECT_LE(view->document()->idealWidth(), view->viewport()->width()) << "a line runs out of sight";
+        EXPECT_LE(view->geometry().right(), dialog->rect().right());
+        EXPECT_TRUE(view->document()->size().height() <= view->viewport()->height() ||
+                    view->verticalScrollBar()->isVisible());
+        EXPECT_TRUE(view->textInteractionFlags() & Qt::TextSelectableByMouse);
+    };
+    const QString version = "0.2.0-" + QString(294, u'x');
+    server.script(
+        {.status = 200, .body = QByteArray(kFeedOffering020).replace(">0.2.0<", ">" + version.toUtf8() + "<")});
+    UpdateCheckResult result = check(updater);
+    ASSERT_EQ(result.outcome, UpdateCheckResult::Outcome::newerVersion);
+    EXPECT_EQ(result.offeredVersion, version);
+    expectShownWhole(updater.resultDialog(), version);
+    EXPECT_FALSE(updater.resultDialog()->messageView()->verticalScrollBar()->isVisible());
+
+    const QByteArray phrase(300, 'R');
+    server.script({.status = 503, .body = "", .reason = phrase});
+    result = check(updater);
+    expectShownWhole(updater.resultDialog(), QString::fromLatin1(phrase));
+
+    const QString taller = "0.2.0-" + QString(20'000, u'y');
+    server.script(
+        {.status = 200, .body = QByteArray(kFeedOffering020).replace(">0.2.0<", ">" + taller.toUtf8() + "<")});
+    result = check(updater);
+    expectShownWhole(updater.resultDialog(), taller);
+    EXPECT_EQ(updater.resultDialog()->messageView()->height(), UpdateDialog::kMaximumMessageHeight);
+    EXPECT_TRUE(updater.resultDialog()->messageView()->verticalScrollBar()->isVisible());
 }
 
 // A server that sends a byte now and then never lets the transfer go idle: the check's own deadline
@@ -127,13 +175,13 @@ TEST(Updater, ATricklingServerEndsTheCheckAtItsDeadline) {
     updater.checkForUpdates();
     updater.checkForUpdates();
     ASSERT_NE(updater.resultDialog(), nullptr);
-    EXPECT_EQ(updater.resultDialog()->text(), "Checking for Updates …");
+    EXPECT_EQ(updater.resultDialog()->headline(), "Checking for Updates …");
 
     ASSERT_TRUE(finished.wait(20'000));
     const auto result = finished.takeFirst().at(0).value<UpdateCheckResult>();
     EXPECT_EQ(result.reason, "The update server did not send the feed within 0.5 seconds.");
     ASSERT_NE(updater.resultDialog(), nullptr);
-    EXPECT_EQ(updater.resultDialog()->text(), "Update Error!");
+    EXPECT_EQ(updater.resultDialog()->headline(), "Update Error!");
     EXPECT_EQ(server.requests().size(), 1);  // the second request started nothing
     updater.resultDialog()->close();
 }

@@ -246,7 +246,7 @@ TEST_F(QuilloToDoAppTest, CheckForUpdatesReadsTheFeedAndTellsTheUser) {
     app->checkForUpdatesAction()->trigger();
     ASSERT_TRUE(finished.wait(20'000));
     ASSERT_NE(app->updaterController().resultDialog(), nullptr);
-    EXPECT_EQ(app->updaterController().resultDialog()->text(), "You’re up to date!");
+    EXPECT_EQ(app->updaterController().resultDialog()->headline(), "You’re up to date!");
     app->updaterController().resultDialog()->close();
 }
 

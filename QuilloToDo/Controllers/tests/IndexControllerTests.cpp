@@ -3,6 +3,7 @@
 #include "AwaitFuture.h"
 #include "testing/LibraryBuilder.h"
 
+#include <QPromise>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -163,5 +164,45 @@ TEST(IndexController, AnOlderRefreshThatEndsLaterPublishesNothing) {
     EXPECT_EQ(*changes, (std::vector<std::string>{"idle"}));
     EXPECT_EQ(index.items(), keptItems);
     EXPECT_EQ(timelineNames(index.structure()), (std::vector<std::string>{"Kept cut 0", "Kept cut 1"}));
+    EXPECT_FALSE(index.isRefreshing());
+}
+
+// A refresh held back reads at once but shows nothing until it is let through; one superseded while
+// held shows nothing of what it read, neither its structure nor its items.
+TEST(IndexController, AHeldRefreshPublishesOnlyOnceLetThroughAndNothingOnceSuperseded) {
+    TemporaryDirectory dir;
+    const ScannedLibrarySource early = library(dir.path(), "Early");
+    const ScannedLibrarySource later = library(dir.path(), "Later", 1);
+    IndexController index;
+    const auto changes = recordChanges(index);
+
+    QPromise<void> gate;
+    gate.start();
+    const auto held = index.refresh({early}, gate.future());
+    // Time for the reads begun at once to end; nothing may show of them yet.
+    for (int turn = 0; turn < 20; ++turn) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(changes->empty());
+    EXPECT_FALSE(index.isRefreshing());
+    gate.finish();
+    ASSERT_TRUE(test::awaitFuture(held));
+    EXPECT_EQ(*changes, (std::vector<std::string>{"refreshing", "structure", "items", "date", "idle"}));
+    EXPECT_EQ(index.items(), TodoScanner(1).scan({early}));
+
+    changes->clear();
+    QPromise<void> overtaken;
+    overtaken.start();
+    const auto superseded = index.refresh({later}, overtaken.future());
+    const auto newer = index.refresh({early, later});
+    ASSERT_TRUE(test::awaitFuture(newer));
+    overtaken.finish();
+    ASSERT_TRUE(test::awaitFuture(superseded));
+    EXPECT_EQ(std::count(changes->begin(), changes->end(), "structure"), 1);
+    EXPECT_EQ(std::count(changes->begin(), changes->end(), "items"), 1);
+    EXPECT_EQ(index.items(), TodoScanner(1).scan({early, later}));
+    EXPECT_EQ(timelineNames(index.structure()),
+              (std::vector<std::string>{"Early cut 0", "Early cut 1", "Later cut 0"}));
     EXPECT_FALSE(index.isRefreshing());
 }

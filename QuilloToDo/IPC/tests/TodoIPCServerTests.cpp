@@ -7,9 +7,12 @@
 
 #include "Platform/SystemLog/SystemLog.h"
 
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -18,12 +21,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quillo {
 namespace {
+
+using namespace std::chrono_literals;
 
 constexpr int kTimeoutMs = 20'000;
 
@@ -110,13 +118,25 @@ protected:
         return client;
     }
 
+    void publish(std::vector<TodoItem> items) {
+        server_.publish(std::make_shared<const std::vector<TodoItem>>(std::move(items)));
+    }
+    // Publishes and waits until the list is stored and sent.
+    bool publishAndWait(std::vector<TodoItem> items) {
+        QSignalSpy published(&server_, &TodoIPCServer::listPublished);
+        publish(std::move(items));
+        return QTest::qWaitFor([&] { return published.count() == 1; }, kTimeoutMs);
+    }
+
     bool waitForCount(int count) {
         return QTest::qWaitFor([&] { return server_.connectedExtensionCount() == count; }, kTimeoutMs);
     }
 
     std::vector<std::string> logged_;
     platform::systemlog::Capture capture_{[this](std::string_view text) { logged_.emplace_back(text); }};
-    TodoIPCServer server_{nullptr, TodoIPCServer::Announcement::none};
+    // How long a connection has been silent is read from this clock, which only the test moves.
+    std::chrono::steady_clock::time_point now_ = std::chrono::steady_clock::now();
+    TodoIPCServer server_{nullptr, TodoIPCServer::Announcement::none, [this] { return now_; }};
 };
 
 const std::string kHello = R"({"hello":{"appName":"QuilloToDo"}})";
@@ -131,7 +151,7 @@ TEST_F(TodoIPCServerTest, GreetsWithHelloAloneWhileNothingIsPublishedAndWithTheL
     early->write(kRefresh);
     EXPECT_EQ(early->nextLine(), kEmptyList);
 
-    server_.publish(twoItems());
+    publish(twoItems());
     EXPECT_EQ(early->nextLine(), line(TodoIPCMessage::todoList(twoItems())));
 
     auto late = connectClient();
@@ -152,7 +172,7 @@ TEST_F(TodoIPCServerTest, EveryConnectionReceivesTheSameBytesOfEachPublishAndOfE
     EXPECT_EQ(first->nextLine(), kHello);
     EXPECT_EQ(second->nextLine(), kHello);
 
-    server_.publish(twoItems());
+    publish(twoItems());
     const std::string expected = line(TodoIPCMessage::todoList(twoItems()));
     EXPECT_EQ(first->nextLine(), expected);
     EXPECT_EQ(second->nextLine(), expected);
@@ -181,10 +201,62 @@ TEST_F(TodoIPCServerTest, LinesAreSplitAcrossReadsMergedWithinOneAndEmptyOrInval
     // The tail waits for its line feed; the connection stayed open through the bad line.
     client->write("\n");
     EXPECT_EQ(client->nextLine(), kEmptyList);
-    server_.publish(twoItems());  // nothing else came before it
+    publish(twoItems());  // nothing else came before it
     EXPECT_EQ(client->nextLine(), line(TodoIPCMessage::todoList(twoItems())));
     EXPECT_EQ(server_.connectedExtensionCount(), 1);
     EXPECT_TRUE(logged_.empty());
+}
+
+// The list is encoded off the main thread. Meanwhile a connection is greeted and a refresh answered
+// with the last list ready; a list still encoding when a newer one is published is never sent, and
+// the server keeps nothing of the items it was given.
+TEST_F(TodoIPCServerTest, ListsAreSentInTheOrderPublishedAndTheLastReadyOneMeanwhile) {
+    auto early = connectClient();
+    EXPECT_EQ(early->nextLine(), kHello);
+    ASSERT_TRUE(publishAndWait(twoItems()));
+    const std::string two = line(TodoIPCMessage::todoList(twoItems()));
+    EXPECT_EQ(early->nextLine(), two);
+
+    auto* encoder = server_.findChild<QThreadPool*>();
+    ASSERT_NE(encoder, nullptr);
+    QSemaphore held;
+    const auto releaseAtEnd = qScopeGuard([&held] { held.release(); });  // the server waits for it when it goes
+    encoder->start([&held] { held.acquire(); });
+    QSignalSpy published(&server_, &TodoIPCServer::listPublished);
+    publish({test::plausibleItem()});
+    auto newest = std::make_shared<const std::vector<TodoItem>>(std::vector{test::bareChapter()});
+    const std::weak_ptr<const std::vector<TodoItem>> given = newest;
+    server_.publish(std::move(newest));
+
+    auto late = connectClient();
+    EXPECT_EQ(late->nextLine(), kHello);
+    EXPECT_EQ(late->nextLine(), two);
+    early->write(kRefresh);
+    EXPECT_EQ(early->nextLine(), two);
+    EXPECT_EQ(late->nextLine(), two);
+
+    held.release();
+    const std::string newestLine = line(TodoIPCMessage::todoList({test::bareChapter()}));
+    EXPECT_EQ(early->nextLine(), newestLine);
+    EXPECT_EQ(late->nextLine(), newestLine);
+    EXPECT_EQ(published.count(), 1);
+    EXPECT_TRUE(given.expired());
+    // Nothing came after it: the next line answers this refresh.
+    late->write(kRefresh);
+    EXPECT_EQ(early->nextLine(), newestLine);
+    EXPECT_EQ(late->nextLine(), newestLine);
+}
+
+// A server that goes while a list is encoded lets go of the list and sends nothing after it is gone.
+TEST_F(TodoIPCServerTest, AServerGoesWhileItEncodesAList) {
+    auto items = std::make_shared<std::vector<TodoItem>>(40, test::plausibleItem());
+    for (TodoItem& item : *items) item.text = std::string(1024 * 1024, 'a');
+    const std::weak_ptr<const std::vector<TodoItem>> given = items;
+    auto going = std::make_unique<TodoIPCServer>(nullptr, TodoIPCServer::Announcement::none);
+    going->publish(std::move(items));
+    going.reset();
+    QCoreApplication::processEvents();  // what it left behind, if anything
+    EXPECT_TRUE(given.expired());
 }
 
 // The limit applies to everything held after a read, before lines are split off: a line and its line
@@ -249,13 +321,92 @@ TEST_F(TodoIPCServerTest, ConnectionThatStopsReadingIsDroppedOnceItsUnsentOutput
     connectRaw(server_.port(), fd);
     ASSERT_TRUE(waitForCount(1));
 
-    for (int i = 0; i < 20; ++i) server_.publish({large});  // 20 x 16 MiB > 256 MiB
+    // Each one encoded and handed over before the next: 17 x 16 MiB > 256 MiB, and a few more for what
+    // the kernel takes before the peer's buffer is full.
+    for (int i = 0; i < 40 && server_.connectedExtensionCount() == 1; ++i) ASSERT_TRUE(publishAndWait({large}));
     EXPECT_TRUE(waitForCount(0));
     ::close(fd);
     ASSERT_EQ(logged_.size(), 1u);
     EXPECT_EQ(logged_[0],
               "[TodoIPCServer] Send error: the extension is not reading; unsent output exceeds "
               "268435456 bytes");
+}
+
+// The panel's end of a plain socket, read at the test's pace without blocking the server's event loop.
+class SlowReader {
+public:
+    explicit SlowReader(int fd) : fd_(fd) {}
+
+    // Reads until `done()`, splitting what arrives into lines; fails the test after the timeout.
+    template <class Done>
+    void readUntil(Done done) {
+        std::vector<char> chunk(65'536);
+        const bool arrived = QTest::qWaitFor(
+            [&] {
+                while (!done() && !ended_) {
+                    const ssize_t got = ::recv(fd_, chunk.data(), chunk.size(), MSG_DONTWAIT);
+                    if (got < 0) break;  // nothing more yet
+                    ended_ = got == 0;
+                    taken += static_cast<std::size_t>(got);
+                    for (const char c : std::string_view(chunk.data(), static_cast<std::size_t>(got))) {
+                        if (c != '\n') {
+                            partial_ += c;
+                        } else {
+                            lines.push_back(std::exchange(partial_, {}));
+                        }
+                    }
+                }
+                return done() || ended_;
+            },
+            kTimeoutMs);
+        EXPECT_TRUE(arrived && done()) << "read " << taken << " bytes, " << lines.size() << " lines"
+                                       << (ended_ ? ", then the server closed the connection" : "");
+    }
+
+    std::vector<std::string> lines;
+    std::size_t taken = 0;
+
+private:
+    int fd_;
+    std::string partial_;
+    bool ended_ = false;
+};
+
+// A panel that takes 1 MiB while each of ten lists of about 30 MiB is published: together more than
+// the output cap. The list under way when the publishes begin finishes, then the newest follows; the
+// ones between give way.
+TEST_F(TodoIPCServerTest, APanelThatReadsSlowlyGetsTheListUnderWayThenTheNewestAndStaysConnected) {
+    const auto list = [](int number) {
+        std::vector<TodoItem> items(28 + number, test::plausibleItem());
+        for (TodoItem& item : items) item.text = std::string(1024 * 1024, 'a');
+        return items;
+    };
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    connectRaw(server_.port(), fd);
+    ASSERT_TRUE(waitForCount(1));
+
+    SlowReader panel(fd);
+    std::size_t firstSize = 0;
+    for (int i = 0; i < 10; ++i) {
+        const std::vector<TodoItem> items = list(i);
+        if (i == 0) firstSize = line(TodoIPCMessage::todoList(items)).size();
+        ASSERT_TRUE(publishAndWait(items));  // each one reaches the connection
+        const std::size_t before = panel.taken;
+        panel.readUntil([&] { return panel.taken >= before + 1024 * 1024; });
+    }
+    ASSERT_LT(panel.lines.size(), 2u) << "the first list was read before the publishes ended";
+    panel.readUntil([&] { return panel.lines.size() >= 3; });
+    ASSERT_EQ(panel.lines.size(), 3u);
+    EXPECT_EQ(panel.lines[0], kHello);
+    EXPECT_EQ(panel.lines[1].size(), firstSize);
+    EXPECT_TRUE(panel.lines[2] == line(TodoIPCMessage::todoList(list(9))))
+        << "another list came last, of " << panel.lines[2].size() << " bytes";
+    EXPECT_EQ(server_.connectedExtensionCount(), 1);
+    EXPECT_TRUE(logged_.empty());
+    ::close(fd);
 }
 
 // Eight requests in one packet from a peer that reads nothing, beside a panel that reads everything:
@@ -265,7 +416,7 @@ TEST_F(TodoIPCServerTest, ABurstOfRefreshRequestsIsAnsweredOnceAndEveryPanelStay
     for (TodoItem& item : large) item.text = std::string(1024 * 1024, 'a');
     const std::string expected = line(TodoIPCMessage::todoList(large));
     ASSERT_GT(8 * static_cast<qint64>(expected.size()), TodoIPCServer::kUnsentOutputLimit);
-    server_.publish(large);
+    publish(large);
 
     auto reader = connectClient();
     EXPECT_EQ(reader->nextLine(), kHello);
@@ -279,7 +430,7 @@ TEST_F(TodoIPCServerTest, ABurstOfRefreshRequestsIsAnsweredOnceAndEveryPanelStay
 
     // The reader had nothing queued: one answer. The burster still has its first list queued: none.
     EXPECT_EQ(reader->nextLine(), expected);
-    server_.publish(twoItems());
+    publish(twoItems());
     EXPECT_EQ(reader->nextLine(), line(TodoIPCMessage::todoList(twoItems())));
     EXPECT_EQ(server_.connectedExtensionCount(), 2);
     EXPECT_TRUE(logged_.empty());
@@ -316,27 +467,61 @@ TEST_F(TodoIPCServerTest, ListenerAcceptsAgainAfterRunningOutOfFileDescriptors) 
     auto next = connectClient();
     auto last = connectClient();
     EXPECT_EQ(last->nextLine(), kHello);
-    server_.publish(twoItems());
+    publish(twoItems());
     EXPECT_EQ(earlier->nextLine(), line(TodoIPCMessage::todoList(twoItems())));
     ASSERT_EQ(logged_.size(), 1u);
     EXPECT_TRUE(logged_[0].starts_with("[TodoIPCServer] Failed to accept a connection: ")) << logged_[0];
     ::close(waiting);
 }
 
-TEST_F(TodoIPCServerTest, ConnectionsBeyondTheSixtyFourthAreClosedAtOnce) {
+// While every place is taken, a new connection takes the place of the oldest one that has sent nothing
+// for 5 s or more; one that has spoken keeps its place. With none silent that long the new one is
+// refused, logged once until a connection is accepted again. Below the cap nobody is closed.
+TEST_F(TodoIPCServerTest, AtTheCapANewConnectionTakesThePlaceOfTheOldestSilentOneOrIsRefused) {
+    const auto start = now_;
     std::vector<std::unique_ptr<Client>> clients;
-    for (int i = 0; i < TodoIPCServer::kMaximumConnections; ++i) clients.push_back(connectClient());
-    Client refused(server_.port());
-    EXPECT_TRUE(refused.waitForDisconnect());
-    EXPECT_EQ(server_.connectedExtensionCount(), 64);
-    EXPECT_EQ(logged_,
-              std::vector<std::string>{"[TodoIPCServer] Refusing connection: 64 connections are open already"});
+    for (int i = 0; i < TodoIPCServer::kMaximumConnections; ++i) {
+        clients.push_back(connectClient());
+        now_ += 1ms;  // each accepted a little after the one before
+    }
+    // The oldest speaks; the answer shows the server has read it.
+    EXPECT_EQ(clients[0]->nextLine(), kHello);
+    clients[0]->write(kRefresh);
+    EXPECT_EQ(clients[0]->nextLine(), kEmptyList);
 
-    // A place that comes free is taken again.
-    clients.front().reset();
+    // The second oldest has been silent 1 ms short of the limit: three refusals, one line.
+    now_ = start + 1ms + TodoIPCServer::kSilenceBeforeEviction - 1ms;
+    for (int i = 0; i < 3; ++i) {
+        Client refused(server_.port());
+        EXPECT_TRUE(refused.waitForDisconnect());
+    }
+    EXPECT_EQ(server_.connectedExtensionCount(), 64);
+    const std::string refusal = "[TodoIPCServer] Refusing connection: 64 connections are open already";
+    EXPECT_EQ(logged_, std::vector<std::string>{refusal});
+
+    now_ += 1ms;
+    QSignalSpy changes(&server_, &TodoIPCServer::connectedExtensionCountChanged);
+    Client newcomer(server_.port());
+    EXPECT_EQ(newcomer.nextLine(), kHello);
+    EXPECT_TRUE(clients[1]->waitForDisconnect());
+    EXPECT_EQ(server_.connectedExtensionCount(), 64);
+    EXPECT_EQ(changes.count(), 0);  // a place changed hands; the count did not change
+    EXPECT_EQ(clients[0]->socket().state(), QAbstractSocket::ConnectedState);
+    EXPECT_EQ(clients[2]->socket().state(), QAbstractSocket::ConnectedState);
+
+    // The accept ended the burst: the next refusal is logged again.
+    Client refusedAgain(server_.port());
+    EXPECT_TRUE(refusedAgain.waitForDisconnect());
+    EXPECT_EQ(logged_, (std::vector<std::string>{refusal, refusal}));
+
+    // A place that comes free is taken again, however long the others have been silent.
+    clients.back().reset();
     ASSERT_TRUE(waitForCount(63));
-    auto next = connectClient();
-    EXPECT_EQ(next->nextLine(), kHello);
+    now_ += std::chrono::hours(1);
+    Client next(server_.port());
+    EXPECT_EQ(next.nextLine(), kHello);
+    EXPECT_EQ(server_.connectedExtensionCount(), 64);
+    EXPECT_EQ(logged_.size(), 2u);
 }
 
 }  // namespace

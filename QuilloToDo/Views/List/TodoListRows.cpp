@@ -152,7 +152,7 @@ std::string rowAccessibleDescription(const TodoItem& item, bool isDoneInReminder
         case TodoStatus::unknown: description += ", status unknown"; break;
         }
     }
-    if (isDoneInReminders) description += ", completed in Reminders";
+    if (isDoneInReminders) description += ", completed in its reminders list";
     return description;
 }
 

@@ -21,7 +21,8 @@ std::string groupKey(const TodoItem& item, ListGrouping grouping);
 std::string rowDetailLine(const TodoItem& item);
 
 // What a screen reader says of an item's row after its text: the kind, a to-do's status, and
-// whether its reminder was completed: "To-Do, open", "Chapter", "To-Do, done, completed in Reminders".
+// whether its reminder was completed: "To-Do, open", "Chapter", "To-Do, done, completed in its
+// reminders list".
 std::string rowAccessibleDescription(const TodoItem& item, bool isDoneInReminders);
 
 // The flat sequence of the to-do list: for each group, in key order, its header and then its items by

@@ -20,8 +20,8 @@ QColor badgeColor(const TodoItem& item);
 bool isTitleStruckThrough(const TodoItem& item);
 QColor titleColor(const TodoItem& item);
 
-// The mark of a to-do whose reminder was completed in Reminders, and its tooltip.
+// The mark of a to-do whose reminder was completed in its reminders list, and its tooltip.
 inline const char* const kDoneInRemindersSymbol = "checklist.checked";
-inline const char* const kDoneInRemindersTooltip = "Completed in Apple Reminders";
+inline const char* const kDoneInRemindersTooltip = "Completed in its reminders list";
 
 }  // namespace quillo::TodoRowStyle

@@ -18,7 +18,7 @@ QString remindersAccess(platform::ReminderAuthorizationStatus status) {
     switch (status) {
     case Status::notDetermined: return QStringLiteral("Not requested yet");
     case Status::restricted:
-    case Status::denied: return QStringLiteral("Access denied (System Settings › Privacy & Security)");
+    case Status::denied: return QStringLiteral("Access denied (folder not writable)");
     case Status::fullAccess: return QStringLiteral("Access granted");
     case Status::writeOnly: return QStringLiteral("Write-only access");
     }

@@ -11,8 +11,8 @@ namespace quillo::SettingsTexts {
 // "%" (0.35 → "35%"). A value that is not finite shows "0%".
 QString transparencyPercent(double glassDarkness);
 
-// "Not requested yet", "Access denied (System Settings › Privacy & Security)", "Access granted",
-// "Write-only access"; anything else "Unknown".
+// "Not requested yet", "Access denied (folder not writable)", "Access granted", "Write-only access";
+// anything else "Unknown". Why the folder refused, when known, is the export service's to tell.
 QString remindersAccess(platform::ReminderAuthorizationStatus status);
 
 // The captions that name a keyboard shortcut, with the platform's key names, and where the command

@@ -149,7 +149,7 @@ void SettingsView::buildIntegrations(GroupedForm* form) {
     statusLayout->addWidget(accessDot_, 0, Qt::AlignVCenter);
     statusLayout->addWidget(accessText_, 0, Qt::AlignVCenter);
     statusLayout->addWidget(accessButton_, 0, Qt::AlignVCenter);
-    section->addLabeledRow(QStringLiteral("Apple Reminders"), status);
+    section->addLabeledRow(QStringLiteral("Reminders folder"), status);
     accessDeniedReason_ = section->addCaption(QString());
     section->addCaption(SettingsTexts::remindersCaption());
     showRemindersAccess();

@@ -6,9 +6,9 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Services/FeedbackService.h"
 #include "QuilloToDo/Views/Forms/GroupedForm.h"
-#include "QuilloToDo/Views/Forms/SheetFooter.h"
-#include "QuilloToDo/Views/Forms/SheetHeader.h"
-#include "QuilloToDo/Views/Forms/SheetStatusLine.h"
+#include "QuilloToDo/Views/Sheets/SheetFooter.h"
+#include "QuilloToDo/Views/Sheets/SheetHeader.h"
+#include "QuilloToDo/Views/Sheets/SheetStatusLine.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloDivider.h"
 
@@ -124,7 +124,7 @@ FeedbackSheet::FeedbackSheet(FeedbackSources sources, QString herkunft, QWidget*
     appVersion_ = secondaryLabel();
     automatic->addLabeledRow(QStringLiteral("App Version"), appVersion_);
     osVersion_ = secondaryLabel();
-    automatic->addLabeledRow(QStringLiteral("macOS"), osVersion_);
+    automatic->addLabeledRow(QStringLiteral("Linux"), osVersion_);
     if (!herkunft_.isEmpty()) {
         QLabel* area = secondaryLabel();
         area->setText(herkunft_);

@@ -5,9 +5,9 @@
 #include "Platform/Reminders/ReminderStore.h"
 #include "QuilloToDo/Services/RemindersExportService.h"
 #include "QuilloToDo/Views/Forms/GroupedForm.h"
-#include "QuilloToDo/Views/Forms/SheetFooter.h"
-#include "QuilloToDo/Views/Forms/SheetHeader.h"
-#include "QuilloToDo/Views/Forms/SheetStatusLine.h"
+#include "QuilloToDo/Views/Sheets/SheetFooter.h"
+#include "QuilloToDo/Views/Sheets/SheetHeader.h"
+#include "QuilloToDo/Views/Sheets/SheetStatusLine.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloDivider.h"
 
@@ -72,7 +72,7 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
     newListTitle_->setAccessibleName(QStringLiteral("Name of the new list"));
     newListRow_ = destination->addRow(newListTitle_);
     newListCaption_ = destination->addCaption(
-        QStringLiteral("Created as its own list in Apple Reminders (in your default account, usually iCloud)."));
+        QStringLiteral("Created as its own list in the reminders folder (read by task apps like todoman and khal)."));
     accessCaption_ = destination->addCaption(
         QStringLiteral("Reminders access is requested when you export — your lists appear afterwards."));
     noListsCaption_ = destination->addCaption(QStringLiteral("No writable lists found."));
@@ -126,7 +126,7 @@ RemindersExportSheet::RemindersExportSheet(std::vector<TodoItem> items, Reminder
 
 QString RemindersExportSheet::countLine(std::size_t count) {
     return QString::number(count) + QStringLiteral(" shown to-do") + (count == 1 ? QString() : QStringLiteral("s")) +
-           QStringLiteral(" → Apple Reminders");
+           QStringLiteral(" → reminders folder");
 }
 
 QString RemindersExportSheet::resultLine(int createdCount, int updatedCount, const QString& listTitle) {

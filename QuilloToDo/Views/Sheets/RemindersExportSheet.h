@@ -40,7 +40,7 @@ public:
     // How many of the sheet's items were exported before.
     int alreadyExportedCount() const;
     bool canExport() const;
-    // "N shown to-do(s) → Apple Reminders".
+    // "N shown to-do(s) → reminders folder".
     static QString countLine(std::size_t count);
     // "Done: " and the counts, " in “", the list title, "”.".
     static QString resultLine(int createdCount, int updatedCount, const QString& listTitle);

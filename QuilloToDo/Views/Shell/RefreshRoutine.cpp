@@ -6,7 +6,6 @@
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 
 #include <QPromise>
-#include <QSet>
 
 #include <memory>
 #include <optional>
@@ -48,22 +47,30 @@ void RefreshRoutine::followEachURL() {
     }
 }
 
+QSet<QString> RefreshRoutine::watchedNames() const {
+    QSet<QString> names;
+    for (const auto* library : libraries_.watchedLibraries()) names.insert(library->name());
+    return names;
+}
+
 void RefreshRoutine::refreshIfURLsChanged() {
     auto urls = watchedURLs();
     if (urls == lastURLs_) return;
     lastURLs_ = std::move(urls);
+    // A search under way for the same names is followed by a rebuild from the sources of after it:
+    // that rebuild takes in this change (a library the search itself moved, most often), which a
+    // refresh of its own would only search and scan a second time.
+    if (runningSearches_ > 0 && watchedNames() == locator_.watchedNames()) return;
     refreshAndMarkLoaded();
 }
 
 QFuture<void> RefreshRoutine::refreshAndMarkLoaded() {
     emit started();
-    QSet<QString> names;
-    for (const auto* library : libraries_.watchedLibraries()) names.insert(library->name());
-    locator_.setWatchedNames(names);
+    locator_.setWatchedNames(watchedNames());
 
     if (++runningSearches_ == 1) emit isSearchingChanged(true);
-    // The libraries are read where they are now while the search runs: it seldom moves one, and
-    // then this early scan is superseded before it publishes anything.
+    // The libraries are read where they are now while the search runs, their items too: it seldom
+    // moves one, and then this early scan is superseded before it publishes anything.
     auto searched = std::make_shared<QPromise<void>>();
     searched->start();
     std::optional<IndexRebuild> early;
@@ -98,7 +105,7 @@ QFuture<void> RefreshRoutine::refreshAndMarkLoaded() {
 void RefreshRoutine::markLoadedAndPublish() {
     const auto watched = libraries_.watchedLibraries();
     for (const auto* library : watched) libraries_.markLoaded(library->url(), std::nullopt);
-    ipcServer_.publish(index_.items());
+    ipcServer_.publish(index_.sharedItems());
     emit published();
 }
 

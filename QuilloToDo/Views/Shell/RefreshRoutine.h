@@ -5,6 +5,8 @@
 #include <QFuture>
 #include <QList>
 #include <QObject>
+#include <QSet>
+#include <QString>
 #include <QUrl>
 
 #include <vector>
@@ -26,8 +28,9 @@ public:
                    TodoIPCServer& ipcServer, QObject* parent = nullptr);
 
     // Refreshes now, and again whenever the ordered list of the watched libraries' URLs changes
-    // (a library added or removed, or followed to where Final Cut Pro has it open). Later calls
-    // only refresh.
+    // (a library added or removed, or followed to where Final Cut Pro has it open), unless a search
+    // for the same names is under way: the refresh it belongs to reads the libraries after it. Later
+    // calls only refresh.
     void start();
 
     // In order: the watched names to the locator; one search whose hits reach its callback; the
@@ -47,11 +50,12 @@ signals:
     // A refresh began (step 1).
     void started();
     void isSearchingChanged(bool searching);
-    // A refresh published its items to the extension.
+    // A refresh handed its items to the extension's server, which sends them once encoded.
     void published();
 
 private:
     QList<QUrl> watchedURLs() const;
+    QSet<QString> watchedNames() const;
     void followEachURL();
     void refreshIfURLsChanged();
     void markLoadedAndPublish();

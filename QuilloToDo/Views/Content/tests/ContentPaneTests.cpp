@@ -240,5 +240,42 @@ TEST_F(ContentPaneTest, CollapsedSidebarInsetsTheTypeFilterHeader) {
     EXPECT_EQ(header->mapTo(pane_.get(), QPoint()).x(), shown);
 }
 
+// Code connected ahead of the pane hears of a new list while the pane still shows the old one: the
+// rows it reads there must still be alive, after a scan and after the libraries are all removed.
+TEST_F(ContentPaneTest, TheReplacedListOutlivesTheNoticeOfItsReplacement) {
+    pane_.reset();
+    QStringList seen;
+    QObject::connect(&index_, &IndexController::itemsChanged, &index_, [&] {
+        seen.clear();
+        for (const TodoItem* item : pane_->shownItems()) seen.append(platform::toQString(std::string_view(item->text)));
+    });
+    pane_ = std::make_unique<ContentPane>(index_, filter_, windowSettings_, ipcServer_, locator_);
+    loadLibrary();
+    const auto texts = [](const std::vector<const TodoItem*>& items) {
+        QStringList result;
+        for (const TodoItem* item : items) result.append(platform::toQString(std::string_view(item->text)));
+        return result;
+    };
+    const QStringList feature = texts(pane_->shownItems());
+    ASSERT_EQ(feature.size(), 6);
+
+    {
+        testing::LibraryBuilder library(dir_.path(), "Trailer");
+        testing::TimelineBuilder cut = library.event("Day 1").sequence("Trailer Cut");
+        cut.clip("Logo", 0.0, 10.0)
+            .marker("@Ann a longer title card", testing::MarkerType::todo, 1.0, {.completed = false});
+        library.finish();
+    }
+    refresh({{dir_.path() / "Feature.fcpbundle", "Feature", "feature"},
+             {dir_.path() / "Trailer.fcpbundle", "Trailer", "trailer"}});
+    EXPECT_EQ(seen, feature);
+    const QStringList both = texts(pane_->shownItems());
+    ASSERT_EQ(both.size(), 7);
+
+    refresh({});
+    EXPECT_EQ(seen, both);
+    EXPECT_TRUE(pane_->shownItems().empty());
+}
+
 }  // namespace
 }  // namespace quillo::test

@@ -143,6 +143,12 @@ TEST_F(TodoListModelTest, SelectionAndReminderMarksRepaintOnlyTheirRows) {
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).value<QModelIndex>().row(), 4);
     EXPECT_TRUE(model.index(4).data(TodoListModel::IsDoneInRemindersRole).toBool());
+    // A screen reader hears the mark where a sighted user sees it.
+    EXPECT_TRUE(model.index(4)
+                    .data(Qt::AccessibleDescriptionRole)
+                    .toString()
+                    .endsWith(QStringLiteral(", completed in its reminders list")));
+    EXPECT_FALSE(model.index(2).data(Qt::AccessibleDescriptionRole).toString().contains(QStringLiteral("reminders")));
     EXPECT_EQ(model.index(3).data(Qt::DisplayRole).toString(), QStringLiteral("bob"));
 }
 

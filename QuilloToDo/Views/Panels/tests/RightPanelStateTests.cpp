@@ -1,5 +1,4 @@
 #include "QuilloToDo/Views/Panels/RightPanelState.h"
-#include "QuilloToDo/Views/List/TodoSelection.h"
 
 #include <gtest/gtest.h>
 
@@ -48,14 +47,6 @@ TEST(RightPanelState, ColumnOrderIsDetailsThenStatus) {
     state = reduced(state, RightPanelAction::toggle, kD);
     EXPECT_EQ(columnPanels(state), (std::vector<RightPanel>{kD, kS}));
     EXPECT_TRUE(columnPanels({}).empty());
-}
-
-TEST(RightPanelState, PickingTheSelectedRowClearsTheSelection) {
-    const platform::UUID a = platform::UUID::random();
-    const platform::UUID b = platform::UUID::random();
-    EXPECT_EQ(selectionAfterPicking(std::nullopt, a), a);
-    EXPECT_EQ(selectionAfterPicking(a, b), b);
-    EXPECT_EQ(selectionAfterPicking(a, a), std::nullopt);
 }
 
 }  // namespace

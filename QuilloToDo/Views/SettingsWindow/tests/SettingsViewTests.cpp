@@ -191,9 +191,9 @@ TEST_F(SettingsViewTest, SendFeedbackOpensTheSheetForTheSettingsArea) {
 
 TEST(SettingsTexts, AccessStatusTexts) {
     EXPECT_EQ(SettingsTexts::remindersAccess(ReminderAuthorizationStatus::denied),
-              "Access denied (System Settings › Privacy & Security)");
+              "Access denied (folder not writable)");
     EXPECT_EQ(SettingsTexts::remindersAccess(ReminderAuthorizationStatus::restricted),
-              "Access denied (System Settings › Privacy & Security)");
+              "Access denied (folder not writable)");
     EXPECT_EQ(SettingsTexts::remindersAccess(ReminderAuthorizationStatus::writeOnly), "Write-only access");
     EXPECT_EQ(SettingsTexts::remindersAccess(ReminderAuthorizationStatus(9)), "Unknown");
 }

@@ -99,7 +99,7 @@ TEST_F(FeedbackSheetTest, OpenedFromSettingsItNamesTheArea) {
     EXPECT_TRUE(shows(sheet, "Settings"));
     QTRY_VERIFY_WITH_TIMEOUT(shows(sheet, FeedbackService::osVersion()), 10'000);
     EXPECT_TRUE(shows(sheet, FeedbackService::appVersion()));
-    EXPECT_TRUE(shows(sheet, "macOS"));
+    EXPECT_TRUE(shows(sheet, "Linux"));
     sheet.close();
 }
 

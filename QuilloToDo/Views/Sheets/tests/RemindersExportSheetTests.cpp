@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace quillo {
 namespace {
@@ -79,12 +80,12 @@ protected:
 };
 
 TEST_F(RemindersExportSheetTest, TheHeaderCountsTheShownToDosAndAnEmptyListCannotBeExported) {
-    EXPECT_EQ(RemindersExportSheet::countLine(0), "0 shown to-dos → Apple Reminders");
-    EXPECT_EQ(RemindersExportSheet::countLine(1), "1 shown to-do → Apple Reminders");
-    EXPECT_EQ(RemindersExportSheet::countLine(2), "2 shown to-dos → Apple Reminders");
+    EXPECT_EQ(RemindersExportSheet::countLine(0), "0 shown to-dos → reminders folder");
+    EXPECT_EQ(RemindersExportSheet::countLine(1), "1 shown to-do → reminders folder");
+    EXPECT_EQ(RemindersExportSheet::countLine(2), "2 shown to-dos → reminders folder");
 
     RemindersExportSheet& empty = present({});
-    EXPECT_TRUE(shows(empty, "0 shown to-dos → Apple Reminders"));
+    EXPECT_TRUE(shows(empty, "0 shown to-dos → reminders folder"));
     EXPECT_FALSE(empty.canExport());
     EXPECT_FALSE(button(empty, "Export")->isEnabled());
     QTest::keyClick(&empty, Qt::Key_Return);  // disabled: nothing runs
@@ -179,6 +180,17 @@ TEST_F(RemindersExportSheetTest, AFailedExportShowsTheErrorAndCanBeRetried) {
     EXPECT_TRUE(button(sheet, "Export")->isEnabled());
     QTest::keyClick(&sheet, Qt::Key_Escape);
     QTRY_VERIFY_WITH_TIMEOUT(!sheet.isVisible(), 10'000);
+}
+
+// A file stands where the reminders folder belongs: the export is refused, saying so.
+TEST_F(RemindersExportSheetTest, AReminderFolderThatCannotBeWrittenRefusesTheExport) {
+    std::ofstream(root()) << "not a folder\n";
+    RemindersExportSheet& sheet = present(reel);
+    exportAndWait(sheet);
+    EXPECT_EQ(sheet.status(),
+              "QuilloToDo doesn't have access to the reminders folder. Please make it a folder you can write to.");
+    EXPECT_EQ(sheet.statusOK(), false);
+    EXPECT_TRUE(fs::is_regular_file(root()));
 }
 
 TEST(RemindersExportSheetTexts, TheResultLineNamesOnlyTheCountsThatHappened) {

@@ -1,7 +1,7 @@
 #include "QuilloToDo/Views/Shell/EmptyStateView.h"
 
 #include "QuilloDesignKit/QuilloButton.h"
-#include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
+#include "QuilloToDo/Views/testing/WindowTestFixture.h"
 #include "testing/FinalCutProProcess.h"
 
 #include <QDropEvent>

@@ -13,7 +13,7 @@
 #include "QuilloToDo/Views/Content/ContentPane.h"
 #include "QuilloToDo/Views/Shell/EmptyStateView.h"
 #include "QuilloToDo/Views/Sidebar/LibrarySourceListView.h"
-#include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
+#include "QuilloToDo/Views/testing/WindowTestFixture.h"
 
 #include "Platform/Reminders/ReminderStore.h"
 #include "QuilloToDo/Services/RemindersExportService.h"

@@ -3,7 +3,7 @@
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
-#include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
+#include "QuilloToDo/Views/testing/WindowTestFixture.h"
 #include "testing/FinalCutProProcess.h"
 #include "testing/PathPrefix.h"
 
@@ -105,9 +105,9 @@ TEST_F(RefreshRoutineTest, RemovingTheLastLibrarySendsTheExtensionAnEmptyList) {
     EXPECT_TRUE(locator_.watchedNames().isEmpty());
 }
 
-// Final Cut Pro has the watched bundle open under another folder: the same refresh scans it there,
-// and the change of URL starts a second one.
-TEST_F(RefreshRoutineTest, ALibraryOpenElsewhereIsScannedAtItsLivePathAndRefreshedAgain) {
+// Final Cut Pro has the watched bundle open under another folder: the refresh whose search finds it
+// there reads it there, once; the change of URL that the search made starts no second search.
+TEST_F(RefreshRoutineTest, ALibraryOpenElsewhereIsSearchedAndScannedOnceAtItsLivePath) {
     const auto added = bundle("added", "QuilloRefreshLive", 1);
     const auto live = bundle("live", "QuilloRefreshLive", 4);
     libraries_.addLibrary(urlOf(added));
@@ -115,15 +115,19 @@ TEST_F(RefreshRoutineTest, ALibraryOpenElsewhereIsScannedAtItsLivePathAndRefresh
     ASSERT_TRUE(application.isReady());
     auto extension = connectExtension();
     QSignalSpy started(&routine_, &RefreshRoutine::started);
+    QSignalSpy searching(&routine_, &RefreshRoutine::isSearchingChanged);
 
     routine_.start();
-    ASSERT_TRUE(waitUntil([&] { return started.count() == 2 && !extension->lists.empty(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return !extension->lists.empty() && !index_.isRefreshing() && libraries_.watchedLibraries()[0]->isLoaded();
+    }));
     EXPECT_EQ(libraries_.watchedLibraries()[0]->url(), urlOf(live));
-    EXPECT_EQ(events_[0], "names");
-    EXPECT_EQ(events_[1], "located");
-    ASSERT_TRUE(waitUntil([&] { return !index_.isRefreshing() && libraries_.watchedLibraries()[0]->isLoaded(); }));
+    EXPECT_EQ(events_, (std::vector<std::string>{"names", "located", "structure", "items", "published"}));
+    EXPECT_EQ(started.count(), 1);
+    EXPECT_EQ(searching.count(), 2);  // on, then off
     EXPECT_EQ(index_.items().size(), 4u);
-    EXPECT_EQ(extension->lists.back().size(), 4u);
+    ASSERT_EQ(extension->lists.size(), 1u);
+    EXPECT_EQ(extension->lists[0].size(), 4u);
 }
 
 // The libraries are scanned where they were while the search runs: a search that moves one leaves

@@ -8,7 +8,7 @@
 #include "QuilloDesignKit/QuilloTooltip.h"
 #include "QuilloDesignKit/QuilloTooltipPill.h"
 #include "QuilloToDo/Views/Sidebar/TimelineToggleRow.h"
-#include "QuilloToDo/Views/Sidebar/tests/WindowTestFixture.h"
+#include "QuilloToDo/Views/testing/WindowTestFixture.h"
 #include "testing/FinalCutProProcess.h"
 
 #include <QDir>

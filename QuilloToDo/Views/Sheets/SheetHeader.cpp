@@ -1,4 +1,4 @@
-#include "QuilloToDo/Views/Forms/SheetHeader.h"
+#include "QuilloToDo/Views/Sheets/SheetHeader.h"
 
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloFont.h"

@@ -1,7 +1,7 @@
-#include "QuilloToDo/Views/Forms/SheetStatusLine.h"
+#include "QuilloToDo/Views/Sheets/SheetStatusLine.h"
 
 #include "QuilloToDo/Views/Forms/GroupedForm.h"
-#include "QuilloToDo/Views/Forms/SheetHeader.h"
+#include "QuilloToDo/Views/Sheets/SheetHeader.h"
 #include "QuilloDesignKit/QuilloColor.h"
 #include "QuilloDesignKit/QuilloSymbolView.h"
 

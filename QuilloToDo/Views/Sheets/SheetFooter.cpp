@@ -1,4 +1,4 @@
-#include "QuilloToDo/Views/Forms/SheetFooter.h"
+#include "QuilloToDo/Views/Sheets/SheetFooter.h"
 
 #include "QuilloToDo/Views/Shared/FocusChain.h"
 #include "QuilloDesignKit/QuilloColor.h"
