@@ -8,9 +8,10 @@
 #include "Platform/SystemLog/SystemLog.h"
 
 #include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <exception>
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace quillo {
@@ -19,8 +20,7 @@ namespace {
 
 using platform::ReminderAuthorizationStatus;
 
-// An export's outcome carried back from the worker: the exception travels as it was thrown, not
-// wrapped the way QtConcurrent wraps foreign exceptions.
+// An export's outcome carried back from the worker: a failure comes with the mapping it left.
 struct ExportAttempt {
     ExportResult result;
     std::exception_ptr failure;
@@ -72,9 +72,24 @@ QFuture<T> failedFuture(std::exception_ptr failure) {
 
 }  // namespace
 
-template <class Work>
-auto RemindersExportService::onStore(Work work) {
-    return QtConcurrent::run(&storeThread_, [store = store_.get(), work = std::move(work)] { return work(*store); });
+template <class Work, class Then>
+auto RemindersExportService::onStore(Work work, Then then) {
+    using Result = std::invoke_result_t<Work&, platform::ReminderStore&>;
+    auto promise = std::make_shared<QPromise<Result>>();
+    promise->start();
+    // Attached before the work can end, the continuation is always queued behind those of the work
+    // before it. Attached to work that had ended already, it would run at once, ahead of older
+    // answers still queued: a status read at the start could then undo the answer to a later request.
+    auto continued = promise->future().then(this, std::move(then));
+    storeThread_.start([promise, store = store_.get(), work = std::move(work)]() mutable {
+        try {
+            promise->addResult(work(*store));
+        } catch (...) {
+            promise->setException(std::current_exception());
+        }
+        promise->finish();
+    });
+    return continued;
 }
 
 RemindersExportService::RemindersExportService(QSettings* defaults, QString mappingPath,
@@ -86,26 +101,28 @@ RemindersExportService::RemindersExportService(QSettings* defaults, QString mapp
       store_(store ? std::move(store)
                    : std::make_unique<platform::ReminderStore>(platform::ReminderStore::defaultRoot())) {
     storeThread_.setMaxThreadCount(1);
-    onStore([this](platform::ReminderStore& s) {
-        StartAttempt attempt;
-        try {
-            loadMapping();
-            attempt.mapping = mapping_;
-        } catch (const std::exception& error) {
-            // Tried again by the next export or refresh, which report it.
-            log(error.what());
-        }
-        attempt.status = s.authorizationStatus();
-        return attempt;
-    }).then(this, [this](const StartAttempt& attempt) {
-        if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
-        isAuthorizationStatusKnown_ = true;
-        if (attempt.status == authorizationStatus_) {
-            emit authorizationStatusChanged();
-        } else {
-            setAuthorizationStatus(attempt.status);
-        }
-    });
+    onStore(
+        [this](platform::ReminderStore& s) {
+            StartAttempt attempt;
+            try {
+                loadMapping();
+                attempt.mapping = mapping_;
+            } catch (const std::exception& error) {
+                // Tried again by the next export or refresh, which report it.
+                log(error.what());
+            }
+            attempt.status = s.authorizationStatus();
+            return attempt;
+        },
+        [this](const StartAttempt& attempt) {
+            if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
+            isAuthorizationStatusKnown_ = true;
+            if (attempt.status == authorizationStatus_) {
+                emit authorizationStatusChanged();
+            } else {
+                setAuthorizationStatus(attempt.status);
+            }
+        });
 }
 
 void RemindersExportService::loadMapping() {
@@ -123,16 +140,17 @@ QFuture<bool> RemindersExportService::requestAccess() {
         ReminderAuthorizationStatus status;
         QString deniedReason;
     };
-    return onStore([](platform::ReminderStore& store) {
-               // A failed request counts as a refusal, with the store's reason.
-               try {
-                   store.requestFullAccess();
-               } catch (const std::exception& error) {
-                   return Answer{ReminderAuthorizationStatus::denied, QString::fromStdString(error.what())};
-               }
-               return Answer{store.authorizationStatus(), QString()};
-           })
-        .then(this, [this](const Answer& answer) {
+    return onStore(
+        [](platform::ReminderStore& store) {
+            // A failed request counts as a refusal, with the store's reason.
+            try {
+                store.requestFullAccess();
+            } catch (const std::exception& error) {
+                return Answer{ReminderAuthorizationStatus::denied, QString::fromStdString(error.what())};
+            }
+            return Answer{store.authorizationStatus(), QString()};
+        },
+        [this](const Answer& answer) {
             const ReminderAuthorizationStatus status = answer.status;
             const bool reasonChanged = answer.deniedReason != accessDeniedReason_;
             accessDeniedReason_ = answer.deniedReason;
@@ -148,18 +166,19 @@ QFuture<bool> RemindersExportService::requestAccess() {
 }
 
 QFuture<void> RemindersExportService::reloadLists() {
-    return onStore([](const platform::ReminderStore& store) {
-               ListsAttempt attempt;
-               attempt.hasAccess = store.authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
-               try {
-                   if (attempt.hasAccess) attempt.lists = RemindersExporter::writableLists(store);
-               } catch (const std::exception& error) {
-                   log(std::string("The reminder lists could not be read: ") + error.what());
-                   attempt.failed = true;
-               }
-               return attempt;
-           })
-        .then(this, [this](const ListsAttempt& attempt) {
+    return onStore(
+        [](const platform::ReminderStore& store) {
+            ListsAttempt attempt;
+            attempt.hasAccess = store.authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
+            try {
+                if (attempt.hasAccess) attempt.lists = RemindersExporter::writableLists(store);
+            } catch (const std::exception& error) {
+                log(std::string("The reminder lists could not be read: ") + error.what());
+                attempt.failed = true;
+            }
+            return attempt;
+        },
+        [this](const ListsAttempt& attempt) {
             // Lists that could not be read keep what was shown.
             if (!attempt.failed) setAvailableLists(attempt.hasAccess ? attempt.lists : QList<ReminderList>());
         });
@@ -200,32 +219,34 @@ QFuture<ExportResult> RemindersExportService::exportWithAccess(std::vector<TodoI
                                                                std::optional<QString> existingListID) {
     auto promise = std::make_shared<QPromise<ExportResult>>();
     promise->start();
-    onStore([this, items = std::move(items), newListTitle, existingListID](platform::ReminderStore& store) {
-        ExportAttempt attempt;
-        try {
-            loadMapping();
-            attempt.result = RemindersExporter::run(
-                store, items, mapping_, newListTitle, existingListID,
-                [this](const ReminderMapping& m) { ReminderMappingFile::save(mappingPath_, m); });
-        } catch (...) {
-            attempt.failure = std::current_exception();
-        }
-        attempt.mapping = mapping_;
-        return attempt;
-    }).then(this, [this, promise](const ExportAttempt& attempt) {
-        setExportedReminderIDs(attempt.mapping);
-        if (attempt.failure) {
-            promise->setException(attempt.failure);
-            promise->finish();
-            return;
-        }
-        reloadLists();
-        // The export is done whether or not the refresh after it could be made.
-        refreshCompletionState().then(this, [promise, result = attempt.result](const QFuture<void>&) {
-            promise->addResult(result);
-            promise->finish();
+    onStore(
+        [this, items = std::move(items), newListTitle, existingListID](platform::ReminderStore& store) {
+            ExportAttempt attempt;
+            try {
+                loadMapping();
+                attempt.result = RemindersExporter::run(
+                    store, items, mapping_, newListTitle, existingListID,
+                    [this](const ReminderMapping& m) { ReminderMappingFile::save(mappingPath_, m); });
+            } catch (...) {
+                attempt.failure = std::current_exception();
+            }
+            attempt.mapping = mapping_;
+            return attempt;
+        },
+        [this, promise](const ExportAttempt& attempt) {
+            setExportedReminderIDs(attempt.mapping);
+            if (attempt.failure) {
+                promise->setException(attempt.failure);
+                promise->finish();
+                return;
+            }
+            reloadLists();
+            // The export is done whether or not the refresh after it could be made.
+            refreshCompletionState().then(this, [promise, result = attempt.result](const QFuture<void>&) {
+                promise->addResult(result);
+                promise->finish();
+            });
         });
-    });
     return promise->future();
 }
 
@@ -242,69 +263,71 @@ QFuture<void> RemindersExportService::startRefresh() {
     refreshRunning_ = true;
     auto promise = std::make_shared<QPromise<void>>();
     promise->start();
-    onStore([this](const platform::ReminderStore& store) {
-        CompletionAttempt attempt;
-        try {
-            const bool wasLoaded = isMappingLoaded_;
-            loadMapping();
-            if (!wasLoaded) attempt.mapping = mapping_;
-            if (store.authorizationStatus() != ReminderAuthorizationStatus::fullAccess || mapping_.empty())
-                return attempt;
-            auto state = RemindersExporter::completionState(store, mapping_);
-            attempt.completed = std::move(state.completed);
-            attempt.unreadable = std::move(state.unreadable);
-            if (!attempt.unreadable.empty() && state.unreadableReason != reportedUnreadable_) {
-                log(std::to_string(attempt.unreadable.size()) +
-                    " exported reminders could not be read and keep their entries: " + state.unreadableReason);
-            }
-            reportedUnreadable_ = std::move(state.unreadableReason);
-            if (!state.gone.empty()) {
-                ReminderMapping kept = mapping_;
-                for (const auto& id : state.gone) kept.erase(id);
-                try {
-                    ReminderMappingFile::save(mappingPath_, kept);
-                    mapping_ = std::move(kept);
-                    attempt.mapping = mapping_;
-                } catch (const std::exception& error) {
-                    // The entries stay until a save succeeds: the next export makes a gone reminder
-                    // anew whether or not its entry is still there.
-                    log(error.what());
+    onStore(
+        [this](const platform::ReminderStore& store) {
+            CompletionAttempt attempt;
+            try {
+                const bool wasLoaded = isMappingLoaded_;
+                loadMapping();
+                if (!wasLoaded) attempt.mapping = mapping_;
+                if (store.authorizationStatus() != ReminderAuthorizationStatus::fullAccess || mapping_.empty())
+                    return attempt;
+                auto state = RemindersExporter::completionState(store, mapping_);
+                attempt.completed = std::move(state.completed);
+                attempt.unreadable = std::move(state.unreadable);
+                if (!attempt.unreadable.empty() && state.unreadableReason != reportedUnreadable_) {
+                    log(std::to_string(attempt.unreadable.size()) +
+                        " exported reminders could not be read and keep their entries: " + state.unreadableReason);
                 }
-            }
-        } catch (...) {
-            attempt.failure = std::current_exception();
-        }
-        return attempt;
-    }).then(this, [this, promise](const CompletionAttempt& attempt) {
-        if (attempt.failure) {
-            // Once, not at every activation of the application while it lasts.
-            if (std::string why = describe(attempt.failure); why != reportedRefreshFailure_) {
-                log("The completion state could not be refreshed: " + why);
-                reportedRefreshFailure_ = std::move(why);
-            }
-            promise->setException(attempt.failure);
-        } else {
-            reportedRefreshFailure_.clear();
-            if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
-            ReminderIDSet completed = attempt.completed;
-            for (const auto& id : attempt.unreadable) {
-                if (completedInReminders_.contains(id)) completed.insert(id);
-            }
-            setCompletedInReminders(std::move(completed));
-        }
-        promise->finish();
-        refreshRunning_ = false;
-        if (auto next = std::exchange(nextRefresh_, nullptr)) {
-            startRefresh().then(this, [next](QFuture<void> finished) {
-                try {
-                    finished.waitForFinished();
-                } catch (...) {
-                    next->setException(std::current_exception());
+                reportedUnreadable_ = std::move(state.unreadableReason);
+                if (!state.gone.empty()) {
+                    ReminderMapping kept = mapping_;
+                    for (const auto& id : state.gone) kept.erase(id);
+                    try {
+                        ReminderMappingFile::save(mappingPath_, kept);
+                        mapping_ = std::move(kept);
+                        attempt.mapping = mapping_;
+                    } catch (const std::exception& error) {
+                        // The entries stay until a save succeeds: the next export makes a gone reminder
+                        // anew whether or not its entry is still there.
+                        log(error.what());
+                    }
                 }
-                next->finish();
-            });
-        }
-    });
+            } catch (...) {
+                attempt.failure = std::current_exception();
+            }
+            return attempt;
+        },
+        [this, promise](const CompletionAttempt& attempt) {
+            if (attempt.failure) {
+                // Once, not at every activation of the application while it lasts.
+                if (std::string why = describe(attempt.failure); why != reportedRefreshFailure_) {
+                    log("The completion state could not be refreshed: " + why);
+                    reportedRefreshFailure_ = std::move(why);
+                }
+                promise->setException(attempt.failure);
+            } else {
+                reportedRefreshFailure_.clear();
+                if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
+                ReminderIDSet completed = attempt.completed;
+                for (const auto& id : attempt.unreadable) {
+                    if (completedInReminders_.contains(id)) completed.insert(id);
+                }
+                setCompletedInReminders(std::move(completed));
+            }
+            promise->finish();
+            refreshRunning_ = false;
+            if (auto next = std::exchange(nextRefresh_, nullptr)) {
+                startRefresh().then(this, [next](QFuture<void> finished) {
+                    try {
+                        finished.waitForFinished();
+                    } catch (...) {
+                        next->setException(std::current_exception());
+                    }
+                    next->finish();
+                });
+            }
+        });
     return promise->future();
 }
 

@@ -93,9 +93,10 @@ signals:
     void completedInRemindersChanged();
 
 private:
-    // Runs `work` with the store on the worker thread.
-    template <class Work>
-    auto onStore(Work work);
+    // Runs `work` with the store on the worker thread, then `then` with its result on the main
+    // thread, in the order the work was asked for; a `then` is skipped when its work throws.
+    template <class Work, class Then>
+    auto onStore(Work work, Then then);
     void setAuthorizationStatus(platform::ReminderAuthorizationStatus status);
     void setAvailableLists(QList<ReminderList> lists);
     void setExportedReminderIDs(ReminderMapping mapping);

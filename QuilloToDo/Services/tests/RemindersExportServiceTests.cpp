@@ -573,6 +573,7 @@ TEST_F(RemindersExportServiceTest, RefusalsAndListTitles) {
     const auto blank =
         await(export_.exportItems({item("x", MarkerKind::todo, TodoStatus::open)}, QString(" \t\n"), std::nullopt));
     EXPECT_EQ(blank.listTitle, "QuilloToDo");
+    ASSERT_EQ(export_.availableLists().size(), 1) << "the lists are reloaded before the export ends";
     const auto existing = await(export_.exportItems({item("y", MarkerKind::todo, TodoStatus::open)}, QString("ignored"),
                                                     export_.availableLists()[0].id));
     EXPECT_EQ(existing.listTitle, "QuilloToDo");
