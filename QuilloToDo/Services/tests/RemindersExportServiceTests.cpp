@@ -9,6 +9,7 @@
 #include "testing/TemporaryDirectory.h"
 #include "testing/Thrown.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +17,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -674,6 +677,107 @@ TEST_F(RemindersExportServiceTest, AMappingThatCannotBeSavedStopsTheExportBefore
     EXPECT_EQ(reminderFiles().size(), 1u);
     EXPECT_EQ(await(export_.exportItems({first}, std::nullopt, export_.availableLists()[0].id)).updatedCount, 1);
     EXPECT_EQ(todomanList().size(), 1);
+}
+
+// Later launches as real processes, stopped by permission bits as a user is (as root they run as
+// nobody, who then owns the folders): each sees only what the one before saved.
+class LaterLaunchTest : public RemindersExportServiceTest {
+protected:
+    void SetUp() override {
+        fs::create_directories(platform::toPath(mappingPath()).parent_path());
+        fs::create_directories(configFolder());
+        if (::geteuid() == 0) {
+            for (const auto& path : {directory.path(), directory.path() / "data", configFolder()})
+                ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        }
+    }
+    fs::path configFolder() const { return directory.path() / "config"; }
+    QString settingsFile() const { return platform::toQString(configFolder() / "QuilloToDo.conf"); }
+    // The to-do `text` with an id that stays the same from launch to launch.
+    static QString todo(const QString& text) {
+        const QByteArray hash = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex();
+        return QString::fromLatin1(hash).insert(20, '-').insert(16, '-').insert(12, '-').insert(8, '-').toUpper() +
+               '=' + text;
+    }
+    static platform::UUID idOf(const QString& todo) {
+        return *platform::UUID::parse(platform::toStdString(todo.section('=', 0, 0)));
+    }
+    // What the later launch printed.
+    std::string launch(const QStringList& todos) {
+        QProcess process;
+        process.start(REMINDERS_EXPORT_PROCESS,
+                      QStringList{settingsFile(), mappingPath(), platform::toQString(root())} + todos);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return process.readAllStandardOutput().trimmed().toStdString();
+    }
+};
+
+// A mapping that cannot be saved (a read-only data folder) or read (a file without permission) ends
+// the export with an error before any reminder is written; the saved mapping stays as it was.
+TEST_F(LaterLaunchTest, AMappingThatCannotBeSavedOrReadStopsTheExportBeforeAnyReminderIsWritten) {
+    const QString a = todo("A"), b = todo("B"), c = todo("C");
+    EXPECT_EQ(launch({a, b}), "created=2 updated=0 untouched=0");
+    const QByteArray saved = readByAnotherProcess(mappingPath());
+    ASSERT_EQ(storedMapping().size(), 2u);
+
+    fs::permissions(directory.path() / "data", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(launch({a, b, c}), "error: Could not save the record of exported reminders: Could not write " +
+                                     platform::toStdString(mappingPath()) + ": Permission denied.");
+    EXPECT_EQ(readByAnotherProcess(mappingPath()), saved);
+    EXPECT_EQ(reminderFiles().size(), 2u);
+    fs::permissions(directory.path() / "data", fs::perms::owner_all);
+
+    fs::permissions(platform::toPath(mappingPath()), fs::perms::none);
+    EXPECT_EQ(launch({a, b, c}), "error: The record of exported reminders " + platform::toStdString(mappingPath()) +
+                                     " could not be read: Permission denied.");
+    EXPECT_EQ(readByAnotherProcess(mappingPath()), saved);
+    EXPECT_EQ(reminderFiles().size(), 2u);
+    fs::permissions(platform::toPath(mappingPath()), fs::perms::owner_read | fs::perms::owner_write);
+
+    EXPECT_EQ(launch({a, b, c}), "created=1 updated=2 untouched=0");
+    EXPECT_EQ(todomanList().size(), 3);
+    EXPECT_EQ(storedMapping().size(), 3u);
+}
+
+// A read-only configuration folder keeps a mapping of an older version in the settings: it still
+// moves to its own file, is merged again at each launch, and no reminder is made twice. A reminder
+// file that cannot be opened is left as it is, keeps its entry and is counted as untouched.
+TEST_F(LaterLaunchTest, AReadOnlyConfigurationFolderAndAFileThatCannotBeOpenedDoubleNothing) {
+    const QString a = todo("A"), b = todo("B");
+    EXPECT_EQ(launch({a, b}), "created=2 updated=0 untouched=0");
+    const ReminderMapping mapping = storedMapping();
+    {
+        QSettings older(settingsFile(), QSettings::IniFormat);
+        QVariantMap dictionary;
+        for (const auto& [id, identifier] : mapping)
+            dictionary.insert(platform::toQString(std::string_view(id.uuidString())),
+                              platform::toQString(std::string_view(identifier)));
+        older.setValue(ReminderMappingFile::kSettingsKey, dictionary);
+    }
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(platform::toPath(settingsFile()).c_str(), 65534, 65534), 0);
+    }
+    fs::remove(platform::toPath(mappingPath()));
+    fs::permissions(configFolder(), fs::perms::owner_read | fs::perms::owner_exec);
+
+    EXPECT_EQ(launch({a, b}), "created=0 updated=2 untouched=0");
+    EXPECT_EQ(storedMapping(), mapping);
+    EXPECT_TRUE(readByAnotherProcess(settingsFile()).contains("RemindersExport")) << "it could not be removed";
+
+    const fs::path fileOfA = [&] {
+        for (const auto& file : reminderFiles())
+            if (file.stem() == mapping.at(idOf(a))) return file;
+        return fs::path();
+    }();
+    const QByteArray before = readByAnotherProcess(platform::toQString(fileOfA));
+    fs::permissions(fileOfA, fs::perms::none);
+    EXPECT_EQ(launch({a, b}), "created=0 updated=1 untouched=1");
+    EXPECT_EQ(readByAnotherProcess(platform::toQString(fileOfA)), before);
+    EXPECT_EQ(storedMapping(), mapping);
+    fs::permissions(fileOfA, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(todomanList().size(), 2);
+    fs::permissions(configFolder(), fs::perms::owner_all);
 }
 
 TEST(ReminderTexts, TitlesNotesAndSuggestedListNames) {
