@@ -20,11 +20,13 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <future>
 #include <iterator>
+#include <regex>
 #include <set>
 #include <stdexcept>
 
@@ -703,10 +705,16 @@ protected:
         return *platform::UUID::parse(platform::toStdString(todo.section('=', 0, 0)));
     }
     // What the later launch printed.
-    std::string launch(const QStringList& todos) {
+    // What the later launch printed; `wrapper` is a program it runs under, with its arguments.
+    std::string launch(const QStringList& todos, QStringList wrapper = {}) {
+        QStringList arguments = QStringList{settingsFile(), mappingPath(), platform::toQString(root())} + todos;
+        QString program = REMINDERS_EXPORT_PROCESS;
+        if (!wrapper.isEmpty()) {
+            arguments = wrapper.mid(1) + QStringList{program} + arguments;
+            program = wrapper.front();
+        }
         QProcess process;
-        process.start(REMINDERS_EXPORT_PROCESS,
-                      QStringList{settingsFile(), mappingPath(), platform::toQString(root())} + todos);
+        process.start(program, arguments);
         EXPECT_TRUE(process.waitForFinished(60000));
         EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
         return process.readAllStandardOutput().trimmed().toStdString();
@@ -778,6 +786,44 @@ TEST_F(LaterLaunchTest, AReadOnlyConfigurationFolderAndAFileThatCannotBeOpenedDo
     fs::permissions(fileOfA, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(todomanList().size(), 2);
     fs::permissions(configFolder(), fs::perms::owner_all);
+}
+
+// Every rename an export makes is followed by a sync of each folder it changed, so that a crash
+// cannot take back a reminder the export reported: strace records a first export into a new list and
+// a second one that moves the reminders into another.
+TEST_F(LaterLaunchTest, EveryRenameIsFollowedByASyncOfTheFoldersItChanged) {
+    const QStringList todos{todo("A"), todo("B")};
+    const std::regex renamed(
+        R"re(^\d+ +rename(?:at2?)?\((?:AT_FDCWD, )?"([^"]+)", (?:AT_FDCWD, )?"([^"]+)".*\) = 0$)re");
+    const std::regex synced(R"re(^\d+ +fsync\(\d+<([^>]+)>\) = 0$)re");
+    for (const std::string run : {"first", "moving"}) {
+        SCOPED_TRACE(run);
+        const fs::path trace = directory.path() / (run + ".strace");
+        EXPECT_EQ(launch(todos, {"strace", "-f", "-qq", "-y", "-e", "trace=rename,renameat,renameat2,fsync", "-o",
+                                 platform::toQString(trace)}),
+                  run == "first" ? "created=2 updated=0 untouched=0" : "created=0 updated=2 untouched=0");
+        std::vector<std::string> lines;
+        std::ifstream stream(trace);
+        for (std::string line; std::getline(stream, line);) lines.push_back(line);
+        int renames = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            std::smatch match;
+            if (!std::regex_match(lines[i], match, renamed)) continue;
+            ++renames;
+            for (const fs::path& folder :
+                 {fs::path(match[1].str()).parent_path(), fs::path(match[2].str()).parent_path()}) {
+                const bool later = std::any_of(
+                    lines.begin() + static_cast<std::ptrdiff_t>(i), lines.end(), [&](const std::string& line) {
+                        std::smatch sync;
+                        return std::regex_match(line, sync, synced) && sync[1] == folder.string();
+                    });
+                EXPECT_TRUE(later) << folder << " is not synced after " << lines[i];
+            }
+        }
+        // The mapping, the new list's title, the list itself and two reminders, moved in the second run.
+        EXPECT_GE(renames, run == "first" ? 5 : 7);
+    }
+    EXPECT_EQ(todomanList().size(), 2);
 }
 
 TEST(ReminderTexts, TitlesNotesAndSuggestedListNames) {
