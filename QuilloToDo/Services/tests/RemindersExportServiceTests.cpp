@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -26,7 +27,6 @@
 #include <functional>
 #include <future>
 #include <iterator>
-#include <regex>
 #include <set>
 #include <stdexcept>
 
@@ -793,31 +793,28 @@ TEST_F(LaterLaunchTest, AReadOnlyConfigurationFolderAndAFileThatCannotBeOpenedDo
 // a second one that moves the reminders into another.
 TEST_F(LaterLaunchTest, EveryRenameIsFollowedByASyncOfTheFoldersItChanged) {
     const QStringList todos{todo("A"), todo("B")};
-    const std::regex renamed(
+    const QRegularExpression renamed(
         R"re(^\d+ +rename(?:at2?)?\((?:AT_FDCWD, )?"([^"]+)", (?:AT_FDCWD, )?"([^"]+)".*\) = 0$)re");
-    const std::regex synced(R"re(^\d+ +fsync\(\d+<([^>]+)>\) = 0$)re");
-    for (const std::string run : {"first", "moving"}) {
-        SCOPED_TRACE(run);
-        const fs::path trace = directory.path() / (run + ".strace");
-        EXPECT_EQ(launch(todos, {"strace", "-f", "-qq", "-y", "-e", "trace=rename,renameat,renameat2,fsync", "-o",
-                                 platform::toQString(trace)}),
-                  run == "first" ? "created=2 updated=0 untouched=0" : "created=0 updated=2 untouched=0");
-        std::vector<std::string> lines;
-        std::ifstream stream(trace);
-        for (std::string line; std::getline(stream, line);) lines.push_back(line);
+    const QRegularExpression synced(R"re(^\d+ +fsync\(\d+<([^>]+)>\) = 0$)re");
+    for (const QString run : {"first", "moving"}) {
+        SCOPED_TRACE(run.toStdString());
+        const QString trace = platform::toQString(directory.path()) + '/' + run + ".strace";
+        EXPECT_EQ(
+            launch(todos, {"strace", "-f", "-qq", "-y", "-e", "trace=rename,renameat,renameat2,fsync", "-o", trace}),
+            run == "first" ? "created=2 updated=0 untouched=0" : "created=0 updated=2 untouched=0");
+        const QStringList lines = QString::fromUtf8(readByAnotherProcess(trace)).split('\n');
         int renames = 0;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            std::smatch match;
-            if (!std::regex_match(lines[i], match, renamed)) continue;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const auto match = renamed.match(lines[i]);
+            if (!match.hasMatch()) continue;
             ++renames;
-            for (const fs::path& folder :
-                 {fs::path(match[1].str()).parent_path(), fs::path(match[2].str()).parent_path()}) {
-                const bool later = std::any_of(
-                    lines.begin() + static_cast<std::ptrdiff_t>(i), lines.end(), [&](const std::string& line) {
-                        std::smatch sync;
-                        return std::regex_match(line, sync, synced) && sync[1] == folder.string();
-                    });
-                EXPECT_TRUE(later) << folder << " is not synced after " << lines[i];
+            for (const QString& path : {match.captured(1), match.captured(2)}) {
+                const QString folder = path.section('/', 0, -2);
+                const bool later = std::any_of(lines.begin() + i, lines.end(), [&](const QString& line) {
+                    const auto sync = synced.match(line);
+                    return sync.hasMatch() && sync.captured(1) == folder;
+                });
+                EXPECT_TRUE(later) << folder.toStdString() << " is not synced after " << lines[i].toStdString();
             }
         }
         // The mapping, the new list's title, the list itself and two reminders, moved in the second run.
