@@ -336,13 +336,13 @@ void ReminderStore::writeFile(const fs::path& target, std::string_view bytes) {
     unsyncedFolders_.insert(target.parent_path());
 }
 
-void ReminderStore::syncFolders() {
+std::optional<std::string> ReminderStore::syncFolders() {
     std::optional<std::string> failure;
     for (const auto& folder : unsyncedFolders_) {
         if (auto failed = syncFolder(folder); failed && !failure) failure = std::move(failed);
     }
     unsyncedFolders_.clear();
-    if (failure) throw ReminderStoreError(*failure);
+    return failure;
 }
 
 void ReminderStore::commitCalendar(const ReminderCalendar& calendar) {
@@ -414,13 +414,10 @@ void ReminderStore::commit() {
         }
     } catch (...) {
         // What was written stays written, durably as far as it goes; the first failure is the one to report.
-        try {
-            syncFolders();
-        } catch (const ReminderStoreError&) {
-        }
+        syncFolders();
         throw;
     }
-    syncFolders();
+    if (auto failure = syncFolders()) throw ReminderStoreError(*failure);
 }
 
 void ReminderStore::reset() {

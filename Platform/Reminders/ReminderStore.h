@@ -83,8 +83,8 @@ private:
     const Reminder* pendingReminder(const std::string& identifier) const;
     void commitCalendar(const ReminderCalendar& calendar);
     void commitReminder(const Reminder& reminder, Reminder::Date now);
-    // Syncs the folders written or renamed into since the last time; fails with the first failure.
-    void syncFolders();
+    // Syncs the folders written or renamed into since the last time; the first failure, if any.
+    std::optional<std::string> syncFolders();
 
     std::filesystem::path root_;
     std::vector<ReminderCalendar> pendingCalendars_;
