@@ -5,16 +5,20 @@
 //                                  without a display)
 // Settings live in $XDG_CONFIG_HOME/QuilloToDo/QuilloToDo.conf, data in $XDG_DATA_HOME/QuilloToDo/.
 // One copy runs per settings folder: launched again, it shows the running copy's main window and
-// exits 0. Closing the main window only hides it; Quit (Ctrl+Q) ends the program.
+// exits 0; it runs as that copy when the running one has ended meanwhile, and exits 1 with a message
+// when the folder cannot be locked or a copy holds it without answering. Closing the main window only
+// hides it; Quit (Ctrl+Q) ends the program.
 #include "QuilloToDo/App/LaunchHandover.h"
 #include "QuilloToDo/App/QuilloToDoApp.h"
 #include "QuilloToDo/Views/Shell/DarkColorScheme.h"
 #include "QuilloToDo/Views/Shell/MainWindow.h"
 #include "QuilloToDo/Views/Shell/RefreshRoutine.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -65,17 +69,22 @@ int main(int argc, char** argv) {
 
     const QString settingsFolder =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/QuilloToDo");
+    using Outcome = quillo::LaunchHandover::Outcome;
     quillo::LaunchHandover handover(settingsFolder);
-    if (!handover.claim()) {
-        QObject::connect(&handover, &quillo::LaunchHandover::handedOver, [&settingsFolder](bool answered) {
-            if (!answered) {
-                std::fprintf(stderr, "QuilloToDo: a running copy holds %s but does not answer\n",
-                             qPrintable(settingsFolder));
-            }
-            QCoreApplication::exit(answered ? 0 : 1);
+    Outcome outcome = handover.claim();
+    if (outcome == Outcome::held) {
+        QEventLoop handingOver;
+        QObject::connect(&handover, &quillo::LaunchHandover::finished, &handingOver, [&](Outcome ended) {
+            outcome = ended;
+            handingOver.quit();
         });
         handover.handOver();
-        return QApplication::exec();
+        handingOver.exec();
+    }
+    if (outcome == Outcome::handedOver) return 0;
+    if (outcome == Outcome::failed) {
+        std::fprintf(stderr, "QuilloToDo: %s\n", qPrintable(handover.errorString()));
+        return 1;
     }
     // The program serves the extension's panel with its window closed, until the user quits.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -84,6 +93,11 @@ int main(int argc, char** argv) {
     quillo::QuilloToDoApp quillo(defaults);
     QObject::connect(&handover, &quillo::LaunchHandover::showRequested, &quillo,
                      [&quillo] { quillo.showMainWindow(); });
+    // A launch while this copy quits must not be told its window is shown: quitting stops answering
+    // before anything is torn down (Quit at once, any other way out as the event loop ends). The lock
+    // stays until the process ends; such a launch then claims the folder.
+    QObject::connect(quillo.quitAction(), &QAction::triggered, &handover, &quillo::LaunchHandover::stopListening);
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &handover, &quillo::LaunchHandover::stopListening);
     quillo::MainWindow& window = quillo.showMainWindow();
     if (parser.isSet(screenshot)) screenshotAfterFirstRefresh(window, parser.value(screenshot));
     return QApplication::exec();

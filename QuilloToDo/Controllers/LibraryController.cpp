@@ -30,12 +30,21 @@ LibraryController::LibraryController(QSettings& settings, platform::FinalCutProA
 }
 
 void LibraryController::addLibrary(const QUrl& url) {
-    if (!url.isLocalFile() || !platform::LibraryBundlePath::isBundle(url.toLocalFile())) return;
-    if (libraryWithURL(url)) return;
+    if (watch(url)) settings_.setValue(QLatin1String(kLastAddedKey), storedKey(url));
+}
+
+QString LibraryController::lastAddedLibraryPath() const {
+    return settings_.value(QLatin1String(kLastAddedKey)).toString();
+}
+
+bool LibraryController::watch(const QUrl& url) {
+    if (!url.isLocalFile() || !platform::LibraryBundlePath::isBundle(url.toLocalFile())) return false;
+    if (libraryWithURL(url)) return false;
     auto* library = new WatchedLibrary(url, this);
     libraries_.append(library);
     emit watchedLibrariesChanged();
     if (saveBookmark(url)) storedKeys_[library].insert(storedKey(url));
+    return true;
 }
 
 void LibraryController::removeLibrary(qsizetype index) {
@@ -105,7 +114,7 @@ void LibraryController::restoreBookmarkedLibraries() {
         const auto resolved = platform::Bookmark::resolve(entry.value());
         if (!resolved || !platform::Bookmark::startAccessing(resolved->path)) continue;
         const QUrl url = QUrl::fromLocalFile(resolved->path);
-        addLibrary(url);
+        watch(url);
         WatchedLibrary* library = libraryWithURL(url);
         if (!library || entry.key() == storedKey(url)) continue;
         // The bundle is stored under its new path now; the old entry would bring it back after a

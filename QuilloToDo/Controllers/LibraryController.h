@@ -34,6 +34,8 @@ class LibraryController : public QObject {
 
 public:
     static constexpr const char* kBookmarksKey = "QuilloToDo.WatchedLibraryBookmarks";
+    // The path of the library added last (restoring adds none), kept when it is removed.
+    static constexpr const char* kLastAddedKey = "QuilloToDo.LastAddedLibrary";
 
     // Restores the stored libraries in the order of their paths. An entry whose bookmark no longer
     // resolves, or whose bundle cannot be read, is skipped and kept.
@@ -47,8 +49,11 @@ public:
     const std::optional<QString>& lastLibraryDetectionError() const noexcept { return lastLibraryDetectionError_; }
 
     // Watches a bundle ("fcpbundle", letter case counting) that is not watched under this URL yet,
-    // and stores its bookmark. Anything else is ignored without a message.
+    // stores its bookmark and remembers it as the library added last. Anything else is ignored
+    // without a message.
     void addLibrary(const QUrl& url);
+    // The path of the library added last, in this launch or an earlier one; empty before any.
+    QString lastAddedLibraryPath() const;
     // Removes the library at that position and every stored bookmark tied to it: the one under its
     // current path and the ones it was added or restored under, so it does not return at the next
     // launch. A position past the end does nothing.
@@ -74,6 +79,8 @@ signals:
 
 private:
     void restoreBookmarkedLibraries();
+    // addLibrary() without remembering the library as added last; true when it is watched now.
+    bool watch(const QUrl& url);
     WatchedLibrary* libraryWithURL(const QUrl& url) const;
     QMap<QString, QByteArray> storedBookmarks() const;
     void storeBookmarks(const QMap<QString, QByteArray>& bookmarks);

@@ -31,9 +31,12 @@ def start(bin_dir, work):
     bundle = subprocess.run([f"{bin_dir}/quillotodo-demo-library", work], check=True, capture_output=True,
                             text=True).stdout.strip()
     os.makedirs(f"{work}/config/QuilloToDo")
+    # The application's socket in a private folder of the run's own, not one it makes under /tmp.
+    os.makedirs(f"{work}/runtime", mode=0o700)
     subprocess.run([f"{bin_dir}/quillotodo-watch-library", f"{work}/config/QuilloToDo/QuilloToDo.conf", bundle],
                    check=True, capture_output=True)
-    env = dict(os.environ, XDG_CONFIG_HOME=f"{work}/config", XDG_DATA_HOME=f"{work}/data", QT_QPA_PLATFORM="xcb",
+    env = dict(os.environ, XDG_CONFIG_HOME=f"{work}/config", XDG_DATA_HOME=f"{work}/data",
+               XDG_RUNTIME_DIR=f"{work}/runtime", QT_QPA_PLATFORM="xcb",
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QUILLOTODO_REMINDERS_DIR=f"{work}/reminders",
                # Nothing may leave the machine: a closed port on loopback.
                QUILLOTODO_UPDATE_FEED_URL="http://127.0.0.1:9/feed.xml",

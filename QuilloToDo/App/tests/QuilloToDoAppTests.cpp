@@ -1,6 +1,5 @@
 #include "QuilloToDo/App/QuilloToDoApp.h"
 
-#include "QuilloToDo/App/LaunchHandover.h"
 #include "Platform/DNSSD/ServiceBrowser.h"
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Updater/Updater.h"
@@ -178,30 +177,6 @@ TEST_F(QuilloToDoAppTest, AClosedWindowKeepsServingIgnoresItsCommandsAndComesBac
     app->sendFeedbackAction()->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(window.findChild<FeedbackSheet*>() != nullptr, 10'000);
     window.findChild<FeedbackSheet*>()->reject();
-}
-
-// A later launch for the same settings folder hands over to the one that holds it; another folder
-// is a copy of its own, and a claim dies with its holder.
-TEST_F(QuilloToDoAppTest, ALaterLaunchAsksTheRunningCopyToShowItsWindow) {
-    const QString folder = platform::toQString(directory.path() / "config");
-    auto running = std::make_unique<LaunchHandover>(folder);
-    ASSERT_TRUE(running->claim());
-    QSignalSpy shown(running.get(), &LaunchHandover::showRequested);
-    LaunchHandover later(folder);
-    ASSERT_FALSE(later.claim());
-    LaunchHandover elsewhere(platform::toQString(directory.path() / "other"));
-    EXPECT_TRUE(elsewhere.claim());
-    EXPECT_EQ(LaunchHandover::socketPath(folder), LaunchHandover::socketPath(folder + "/../config/"));
-
-    QSignalSpy answered(&later, &LaunchHandover::handedOver);
-    later.handOver();
-    ASSERT_TRUE(answered.wait(10'000));
-    EXPECT_EQ(answered.front().front().toBool(), true);
-    EXPECT_EQ(shown.count(), 1);
-
-    running.reset();
-    LaunchHandover next(folder);
-    EXPECT_TRUE(next.claim());
 }
 
 TEST_F(QuilloToDoAppTest, ASettingsChangeReachesTheRunningWindowAtOnce) {

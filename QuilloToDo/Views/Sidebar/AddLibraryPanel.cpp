@@ -47,11 +47,12 @@ void FileDialogAddLibraryPanel::choose(QWidget* parent, const QString& startFold
 }
 
 QString addLibraryStartFolder(const LibraryController& libraries) {
+    QString last = libraries.lastAddedLibraryPath();
+    // Settings from before the controller remembered it: the list's last library.
     const auto& watched = libraries.watchedLibraries();
-    if (!watched.isEmpty()) {
-        const QFileInfo last(watched.back()->url().toLocalFile());
-        if (last.dir().exists()) return last.absolutePath();
-    }
+    if (last.isEmpty() && !watched.isEmpty()) last = watched.back()->url().toLocalFile();
+    const QFileInfo library(last);
+    if (!last.isEmpty() && library.dir().exists()) return library.absolutePath();
     return QDir::homePath();
 }
 

@@ -29,8 +29,8 @@ public:
     void choose(QWidget* parent, const QString& startFolder, std::function<void(const QUrl&)> chosen) override;
 };
 
-// Where the panel opens: the folder holding the last watched library, while it exists; else the
-// home folder.
+// Where the panel opens: the folder holding the library added last (also in an earlier launch),
+// while it exists; else the home folder.
 QString addLibraryStartFolder(const LibraryController& libraries);
 
 // Runs the panel and adds the chosen bundle (the controller ignores anything but a bundle not yet

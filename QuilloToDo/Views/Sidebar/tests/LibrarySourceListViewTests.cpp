@@ -73,9 +73,9 @@ TEST_F(SidebarTest, TheAddButtonAddsTheBundleThePanelAnswersAndACancelAddsNothin
     EXPECT_EQ(sidebar().detectButton()->text(), "Detect from Final Cut Pro");
 }
 
-// The real dialog: it opens where the last library lies (the home folder before any), refuses a
-// plain folder by opening it, and adds a bundle whose path is typed into its field.
-TEST_F(SidebarTest, TheFileDialogAddsATypedBundleAndOpensWhereTheLastLibraryLies) {
+// The real dialog: it opens where the library added last lies (the home folder before any), refuses
+// a plain folder by opening it, and adds a bundle whose path is typed into its field.
+TEST_F(SidebarTest, TheFileDialogAddsATypedBundleAndOpensWhereTheLibraryAddedLastLies) {
     EXPECT_EQ(addLibraryStartFolder(libraries_), QDir::homePath());
     libraries_.addLibrary(urlOf(bundle("first", "Old")));
     const auto cut = bundle("second", "Cut");
@@ -116,6 +116,20 @@ TEST_F(SidebarTest, TheFileDialogAddsATypedBundleAndOpensWhereTheLastLibraryLies
     QTRY_VERIFY_WITH_TIMEOUT(add->isEnabled(), 10'000);
     add->click();
     EXPECT_EQ(watchedNames(), (QStringList{"Old", "Cut", "Reel"}));
+    QTRY_VERIFY_WITH_TIMEOUT(window.findChild<QFileDialog*>() == nullptr, 10'000);
+
+    // After a restart too, though the library added last sorts first and the libraries come back in
+    // the order of their paths.
+    libraries_.addLibrary(urlOf(bundle("early", "Zed")));
+    settings_.sync();
+    QSettings reread(settings_.fileName(), QSettings::IniFormat);
+    LibraryController restarted(reread, platform::FinalCutProAutomation(kStandInName));
+    ASSERT_EQ(restarted.watchedLibraries().size(), 4);
+    presentAddLibraryPanel(panel, restarted, &window);
+    dialog = window.findChild<QFileDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(), qPath(dir_.path() / "early"));
+    dialog->reject();
 }
 
 TEST_F(SidebarTest, DetectionAddsOneFreshLibraryAtOnceAndAsksWhenThereAreSeveral) {
