@@ -1,20 +1,28 @@
-// The reminders export with 5,000 exported reminders in a vdir on disk, each a median of several
-// repetitions:
+// The reminders export with 5,000 exported reminders in a vdir on disk, and the application's settings
+// window beside them, offscreen, each a median of several repetitions:
 //   quillo-services-bench [--benchmark_...] SCRATCH_FOLDER
-// The folder receives the reminders and the settings file, and is emptied first. bench/run builds
-// and runs it beside quillo-bench; its JSON output joins the results table.
+// The folder receives the reminders, the settings files and the data folder, and is emptied first.
+// bench/run builds and runs it beside quillo-bench; its JSON output joins the results table.
 
+#include "QuilloToDo/App/QuilloToDoApp.h"
+#include "QuilloToDo/Controllers/MarkerFilterController.h"
 #include "QuilloToDo/Services/RemindersExportService.h"
 #include "QuilloToDo/Services/RemindersExporter.h"
+#include "QuilloToDo/Settings/WindowSettings.h"
+#include "QuilloToDo/Views/SettingsWindow/SettingsView.h"
 #include "bench/MainThreadStall.h"
 
 #include "Platform/Reminders/ReminderStore.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPromise>
 #include <QSettings>
+#include <QSlider>
+#include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <filesystem>
@@ -77,11 +85,85 @@ void refresh(benchmark::State& state, const Scene& scene) {
     state.counters["export_floor_stall_ms"] = scene.exportFloorStallMs;
 }
 
+// Moves the slider one step and switches a timeline off or on, in turn, 20 times each, 25 ms apart:
+// each on a turn of the event loop of its own, so each is written to the settings file. The longest
+// the main thread stalled meanwhile, until the last write.
+quillo::bench::Stall settingsStepsStall(QSlider& slider, quillo::MarkerFilterController& filter) {
+    constexpr int kSteps = 20;
+    QPromise<void> done;
+    done.start();
+    int step = 0;
+    QTimer steps;
+    steps.setInterval(25);
+    QObject::connect(&steps, &QTimer::timeout, [&] {
+        if (step == 2 * kSteps) {
+            steps.stop();
+            QTimer::singleShot(100, [&done] { done.finish(); });
+            return;
+        }
+        if (step % 2 == 0) {
+            slider.setValue(slider.value() == 50 ? 55 : 50);
+        } else {
+            filter.setTimelines({"T1"}, (step / 2) % 2 == 1);
+        }
+        ++step;
+    });
+    steps.start();
+    return quillo::bench::mainThreadStall(done.future());
+}
+
+// The settings window until it has painted once, in milliseconds; closed (and so destroyed) after.
+double openSettings(quillo::QuilloToDoApp& app) {
+    struct FirstPaint : QObject {
+        bool painted = false;
+        bool eventFilter(QObject*, QEvent* event) override {
+            painted = painted || event->type() == QEvent::Paint;
+            return false;
+        }
+    } firstPaint;
+    QElapsedTimer opening;
+    opening.start();
+    quillo::SettingsView& view = app.showSettings();
+    view.installEventFilter(&firstPaint);
+    while (!firstPaint.painted) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double ms = static_cast<double>(opening.nsecsElapsed()) / 1e6;
+    view.removeEventFilter(&firstPaint);
+    view.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return ms;
+}
+
+// The application with 5,000 reminders exported, whose settings window a user opens and moves, and,
+// for comparison, the same steps over a settings file that still holds a mapping of 5,000 entries.
+struct SettingsScene {
+    std::unique_ptr<QSettings> defaults;
+    std::unique_ptr<quillo::QuilloToDoApp> app;
+    std::unique_ptr<QSettings> oldLayout;
+    std::unique_ptr<quillo::WindowSettings> oldWindowSettings;
+    std::unique_ptr<quillo::MarkerFilterController> oldFilter;
+    std::unique_ptr<quillo::SettingsView> oldView;
+};
+
+void settingsWindow(benchmark::State& state, SettingsScene& scene) {
+    for (auto _ : state) state.SetIterationTime(openSettings(*scene.app) / 1e3);
+    quillo::SettingsView& view = scene.app->showSettings();
+    const auto steps = settingsStepsStall(*view.findChild<QSlider*>(), scene.app->filterController());
+    view.close();
+    scene.oldView->show();
+    const auto oldSteps = settingsStepsStall(*scene.oldView->findChild<QSlider*>(), *scene.oldFilter);
+    scene.oldView->hide();
+    state.counters["steps_main_stall_ms"] = steps.wallMs;
+    state.counters["steps_main_busy_ms"] = steps.busyMs;
+    state.counters["steps_old_layout_main_stall_ms"] = oldSteps.wallMs;
+    state.counters["steps_old_layout_main_busy_ms"] = oldSteps.busyMs;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     if (argc != 2) {
         std::cerr << "usage: quillo-services-bench [--benchmark_...] SCRATCH_FOLDER\n";
         return 2;
@@ -101,7 +183,8 @@ int main(int argc, char** argv) {
     scene.defaults = std::make_unique<QSettings>(QString::fromStdString((scratch / "QuilloToDo.conf").string()),
                                                  QSettings::IniFormat);
     scene.service = std::make_unique<quillo::RemindersExportService>(
-        scene.defaults.get(), std::make_unique<platform::ReminderStore>(scratch / "calendars"));
+        scene.defaults.get(), QString::fromStdString((scratch / "reminders_mapping.json").string()),
+        std::make_unique<platform::ReminderStore>(scratch / "calendars"));
     QElapsedTimer exportTime;
     exportTime.start();
     auto exported = scene.service->exportItems(makeItems(), QStringLiteral("Bench"), std::nullopt);
@@ -113,11 +196,47 @@ int main(int argc, char** argv) {
     }
     std::cerr << kReminders << " reminders exported in " << scene.exportSeconds << " s\n";
 
+    SettingsScene settings;
+    qputenv("QUILLOTODO_REMINDERS_DIR",
+            QFile::encodeName(QString::fromStdString((scratch / "app-calendars").string())));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(QString::fromStdString((scratch / "data").string())));
+    settings.defaults = std::make_unique<QSettings>(
+        QString::fromStdString((scratch / "app" / "QuilloToDo.conf").string()), QSettings::IniFormat);
+    settings.app = std::make_unique<quillo::QuilloToDoApp>(
+        *settings.defaults, quillo::QuilloToDoApp::Options{.announcement = quillo::TodoIPCServer::Announcement::none});
+    auto appExport = settings.app->remindersExport().exportItems(makeItems(), QStringLiteral("Bench"), std::nullopt);
+    while (!appExport.isFinished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (settings.app->remindersExport().exportedReminderIDs().size() != kReminders) {
+        std::cerr << "the application's export did not map every reminder\n";
+        return 1;
+    }
+    // The mapping where it was kept before it had a file of its own.
+    settings.oldLayout = std::make_unique<QSettings>(
+        QString::fromStdString((scratch / "old-layout" / "QuilloToDo.conf").string()), QSettings::IniFormat);
+    QVariantMap oldMapping;
+    for (const auto& [id, identifier] : settings.app->remindersExport().exportedReminderIDs()) {
+        oldMapping.insert(QString::fromStdString(id.uuidString()), QString::fromStdString(identifier));
+    }
+    settings.oldLayout->setValue(quillo::ReminderMappingFile::kSettingsKey, oldMapping);
+    settings.oldLayout->sync();
+    settings.oldWindowSettings = std::make_unique<quillo::WindowSettings>(*settings.oldLayout);
+    settings.oldFilter = std::make_unique<quillo::MarkerFilterController>(*settings.oldLayout);
+    settings.oldView = std::make_unique<quillo::SettingsView>(quillo::FeedbackSources{}, *settings.oldWindowSettings,
+                                                              settings.app->remindersExport());
+    openSettings(*settings.app);  // the first window of the process also loads fonts and styles
+
     benchmark::RegisterBenchmark("reminders_refresh", [&scene](benchmark::State& state) { refresh(state, scene); })
         ->Iterations(1)
         ->Repetitions(kRepetitions)
         ->ReportAggregatesOnly()
         ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("settings_window",
+                                 [&settings](benchmark::State& state) { settingsWindow(state, settings); })
+        ->Iterations(1)
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly()
+        ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -21,12 +21,6 @@ bool isWellFormed(std::string_view text) noexcept {
            platform::isValidUTF8(text);
 }
 
-// Where a row's text lies in the index's texts while they are still being read.
-struct TextSpan {
-    std::size_t offset = 0;
-    std::size_t size = std::string::npos;  // npos: no text
-};
-
 }  // namespace
 
 bool CollectionIndex::KeyTable::append(std::int64_t key) {
@@ -82,7 +76,6 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
     std::unique_ptr<CollectionIndex> index(new CollectionIndex());
     const bool whole = whenStoreReadable(
         [&] {
-            std::vector<std::array<TextSpan, 3>> spans;
             {
                 // Room for the usual store, numbered without gaps; a far larger span is not trusted.
                 // Two lookups at the ends of the table's key order; one query with both would read it whole.
@@ -91,7 +84,7 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
                 const auto rows = span.step() ? column::integer(span.get(), 0) : std::nullopt;
                 if (rows && *rows >= 0 && *rows < (std::int64_t{1} << 22)) {
                     index->rowKeys_.reserve(static_cast<std::size_t>(*rows) + 1);
-                    spans.reserve(static_cast<std::size_t>(*rows) + 1);
+                    index->rows_.reserve(static_cast<std::size_t>(*rows) + 1);
                 }
             }
             SQLiteStatement rows(db, "SELECT Z_PK, ZTYPE, ZIDENTIFIER, ZNAME FROM ZCOLLECTION ORDER BY Z_PK");
@@ -99,25 +92,19 @@ std::unique_ptr<CollectionIndex> CollectionIndex::read(sqlite3* db) {
                 const auto pk = column::integer(rows.get(), 0);
                 if (!pk) continue;
                 if (!index->rowKeys_.append(*pk)) return false;  // keys out of order: a damaged table
-                auto& texts = spans.emplace_back();
+                std::array<std::optional<std::string_view>, 3> texts;
                 for (int at = 1; at <= 3; ++at) {
                     const auto stored = column::storedText(rows.get(), at);
                     if (!stored) continue;
                     if (!isWellFormed(*stored)) return false;  // ill-formed text
-                    texts[at - 1] = {index->texts_.size(), stored->size()};
-                    index->texts_.append(*stored);
+                    auto* kept =
+                        static_cast<char*>(index->texts_.allocate(std::max<std::size_t>(stored->size(), 1), 1));
+                    std::copy(stored->begin(), stored->end(), kept);
+                    texts[at - 1] = std::string_view(kept, stored->size());
                 }
+                index->rows_.push_back({texts[0], texts[1], texts[2]});
             }
             index->rowKeys_.finish();
-            // The texts are complete: only now can views into them be taken.
-            index->rows_.reserve(spans.size());
-            const std::string_view texts = index->texts_;
-            const auto view = [texts](const TextSpan& span) -> std::optional<std::string_view> {
-                if (span.size == std::string::npos) return std::nullopt;
-                return texts.substr(span.offset, span.size);
-            };
-            for (const auto& [type, identifier, name] : spans)
-                index->rows_.push_back({view(type), view(identifier), view(name)});
 
             SQLiteStatement links(db,
                                   "SELECT Z_3PARENTCOLLECTIONS, Z_3CHILDCOLLECTIONS FROM Z_3CHILDCOLLECTIONS "

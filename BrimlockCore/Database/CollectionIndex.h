@@ -3,6 +3,7 @@
 #include "BrimlockCore/Database/CollectionLookup.h"
 
 #include <memory>
+#include <memory_resource>
 #include <mutex>
 #include <unordered_map>
 
@@ -73,7 +74,8 @@ private:
     CollectionIndex() = default;
 
     KeyTable rowKeys_;
-    std::string texts_;                 // every text of every row, one after the other
+    // Every text of every row, each where it was first put: the rows can view them while they are read.
+    std::pmr::monotonic_buffer_resource texts_;
     std::vector<CollectionInfo> rows_;  // rows_[i] has key i of rowKeys_; its texts view texts_
     // Each parent's children in the order the child query returns them: that of the table's
     // (parent, child) primary-key index, which the pass ordered by parent reads too.

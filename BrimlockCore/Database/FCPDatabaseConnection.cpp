@@ -333,13 +333,14 @@ std::optional<Data> FCPDatabaseConnection::fetchBlob(std::int64_t forCollectionP
         std::nullopt);
 }
 
-std::optional<BlobDecoder::DecodedBlob> FCPDatabaseConnection::fetchDecodedBlob(std::int64_t forCollectionPK) {
+std::optional<BlobDecoder::DecodedBlob> FCPDatabaseConnection::fetchDecodedBlob(std::int64_t forCollectionPK,
+                                                                                std::pmr::memory_resource* memory) {
     return whenStoreReadable(
         [&] {
             std::optional<BlobDecoder::DecodedBlob> decoded;
             // Decoded from SQLite's own buffer: the decoded blob keeps nothing of the bytes.
             readBlob(forCollectionPK,
-                     [&](std::span<const std::uint8_t> bytes) { decoded = BlobDecoder::decode(bytes); });
+                     [&](std::span<const std::uint8_t> bytes) { decoded = BlobDecoder::decode(bytes, memory); });
             return decoded;
         },
         std::nullopt);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string>
@@ -82,8 +83,9 @@ public:
     std::vector<CollectionRow> fetchCollections(std::string_view ofType) { return lookup_->collections(ofType); }
     // The collection's attribute blob; nothing when it is missing or cannot be read.
     std::optional<Data> fetchBlob(std::int64_t forCollectionPK);
-    // The blob, decoded; nothing also when it is no keyed archive.
-    std::optional<BlobDecoder::DecodedBlob> fetchDecodedBlob(std::int64_t forCollectionPK);
+    // The blob, decoded into `memory` (see BlobDecoder::decode); nothing also when it is no keyed archive.
+    std::optional<BlobDecoder::DecodedBlob> fetchDecodedBlob(
+        std::int64_t forCollectionPK, std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 private:
     // Hands the collection's metadata bytes to `use` while they are SQLite's; no call when there

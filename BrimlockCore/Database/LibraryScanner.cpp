@@ -83,9 +83,8 @@ bool isOneOf(std::string_view key, const std::array<std::string_view, N>& names)
 }
 
 bool isRealSequence(const BlobDecoder::DecodedBlob& blob) {
-    const auto& keys = blob.rootKeys();
-    if (std::any_of(keys.begin(), keys.end(),
-                    [](const std::string& key) { return isOneOf(key, kRealSequenceStrongKeys); }))
+    if (std::any_of(kRealSequenceStrongKeys.begin(), kRealSequenceStrongKeys.end(),
+                    [&](std::string_view key) { return blob.hasKey(key); }))
         return true;
     const auto metadata = blob.dictionary(store::kMetadata);
     if (!metadata) return false;

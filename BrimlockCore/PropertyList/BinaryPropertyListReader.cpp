@@ -39,7 +39,7 @@ std::uint64_t bigEndian(std::span<const std::uint8_t> bytes, std::size_t offset,
     return value;
 }
 
-void appendCodePoint(std::string& out, char32_t c) {
+void appendCodePoint(std::pmr::string& out, char32_t c) {
     if (c < 0x80) {
         out.push_back(static_cast<char>(c));
     } else if (c < 0x800) {
@@ -58,7 +58,7 @@ void appendCodePoint(std::string& out, char32_t c) {
 }
 
 // UTF-16BE to UTF-8; an unpaired surrogate becomes U+FFFD.
-void appendUTF16BigEndian(std::string& out, std::span<const std::uint8_t> units) {
+void appendUTF16BigEndian(std::pmr::string& out, std::span<const std::uint8_t> units) {
     const std::size_t count = units.size() / 2;
     for (std::size_t i = 0; i < count; ++i) {
         const auto unit = static_cast<char32_t>(bigEndian(units, 2 * i, 2));
@@ -191,7 +191,7 @@ private:
         const std::size_t length = type == 0x6 ? checkedMultiply(units, 2) : units;
         require(position, length);
         const auto raw = bytes_.subspan(position, length);
-        std::string& pool = storage_.bytes;
+        std::pmr::string& pool = storage_.bytes;
         const std::size_t offset = pool.size();
         if (type == 0x6) {
             appendUTF16BigEndian(pool, raw);
@@ -337,8 +337,9 @@ bool hasBinaryHeader(std::span<const std::uint8_t> data) noexcept {
     return data.size() >= magic.size() && std::memcmp(data.data(), magic.data(), magic.size()) == 0;
 }
 
-std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth) {
-    auto storage = std::make_shared<PropertyListStorage>();
+std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth,
+                                          std::pmr::memory_resource* memory) {
+    auto storage = makePropertyListStorage(memory);
     Reader(data, maximumDepth, *storage).read();
     return storage;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <span>
 
 // The binary ("bplist00") half of PropertyListReader; see PropertyListReader.h for its guarantees.
@@ -12,6 +13,8 @@ namespace brimlock::BinaryPropertyListReader {
 // Whether the bytes claim to be a binary property list (of any version).
 bool hasBinaryHeader(std::span<const std::uint8_t> data) noexcept;
 
-std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth);
+// The document's storage comes from `memory`.
+std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth,
+                                          std::pmr::memory_resource* memory);
 
 }  // namespace brimlock::BinaryPropertyListReader

@@ -98,8 +98,8 @@ bool isIdentifierLike(std::string_view text) {
 
 }  // namespace
 
-DecodedBlob decode(std::span<const std::uint8_t> data) {
-    const std::shared_ptr<PropertyListStorage> storage = readPropertyListStorage(data);
+DecodedBlob decode(std::span<const std::uint8_t> data, std::pmr::memory_resource* memory) {
+    const std::shared_ptr<PropertyListStorage> storage = readPropertyListStorage(data, memory);
     const PropertyListStorage& document = *storage;
     const std::uint32_t top = document.root;
     if (document.kind(top) != Kind::dictionary) throw BlobDecoderError(BlobDecoderError::Kind::invalidPlist);
@@ -113,7 +113,8 @@ DecodedBlob decode(std::span<const std::uint8_t> data) {
 
     Archive archive(*storage, *objects);
     const std::size_t count = std::min(document.node(*keys).count, document.node(*values).count);
-    std::vector<std::string> rootKeys;
+    // The keys view the document's texts, which decoding does not extend.
+    std::pmr::vector<std::string_view> rootKeys(memory);
     std::vector<std::uint32_t> rootNodes;
     rootKeys.reserve(count);
     rootNodes.reserve(count);
@@ -127,7 +128,7 @@ DecodedBlob decode(std::span<const std::uint8_t> data) {
 
     // The document is complete: from here on it is shared read-only.
     std::shared_ptr<const PropertyListStorage> shared = storage;
-    std::vector<PropertyListValue> rootValues;
+    std::pmr::vector<PropertyListValue> rootValues(memory);
     rootValues.reserve(rootNodes.size());
     for (const std::uint32_t node : rootNodes) rootValues.emplace_back(shared, node);
     return DecodedBlob(PropertyListValue(std::move(shared), *objects), std::move(rootKeys), std::move(rootValues));

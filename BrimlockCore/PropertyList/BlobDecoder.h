@@ -6,6 +6,7 @@
 #include "BrimlockCore/PropertyList/PropertyListValue.h"
 
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,8 +21,9 @@ namespace brimlock::BlobDecoder {
 // bytes that are no property list and BlobDecoderError for one that is no keyed archive; inside
 // the archive, a key that resolves to no string drops its pair, a value whose reference leads
 // outside "$objects" becomes the null marker, and a nested pair or element whose reference leads
-// nowhere is dropped.
-DecodedBlob decode(std::span<const std::uint8_t> data);
+// nowhere is dropped. The blob lives in `memory`, which must outlive it and every value taken from it.
+DecodedBlob decode(std::span<const std::uint8_t> data,
+                   std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 // Every UUID-like string (36 characters, exactly 4 "-") that the root's "NS.objects" reach through
 // references and the "NS.objects" then "NS.keys" of archived containers, depth first in archive

@@ -36,13 +36,15 @@ std::optional<double> exactDouble(const PropertyListValue& value) noexcept {
 
 }  // namespace
 
-DecodedBlob::DecodedBlob(PropertyListValue objects, std::vector<std::string> rootKeys,
-                         std::vector<PropertyListValue> rootValues)
+DecodedBlob::DecodedBlob(PropertyListValue objects, std::pmr::vector<std::string_view> rootKeys,
+                         std::pmr::vector<PropertyListValue> rootValues)
     : objects_(std::move(objects)), rootKeys_(std::move(rootKeys)), rootValues_(std::move(rootValues)) {}
+
+std::vector<std::string> DecodedBlob::rootKeys() const { return {rootKeys_.begin(), rootKeys_.end()}; }
 
 std::map<std::string, PropertyListValue, std::less<>> DecodedBlob::keyValueMap() const {
     std::map<std::string, PropertyListValue, std::less<>> map;
-    for (std::size_t i = 0; i < rootKeys_.size(); ++i) map.insert_or_assign(rootKeys_[i], rootValues_[i]);
+    for (std::size_t i = 0; i < rootKeys_.size(); ++i) map.insert_or_assign(std::string(rootKeys_[i]), rootValues_[i]);
     return map;
 }
 

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory_resource>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,17 +20,19 @@ namespace brimlock::BlobDecoder {
 // the `null` kind for a reference that leads outside "$objects".
 //
 // Values share the decoded document; they and every view taken from them stay valid while any of
-// them (or the blob) lives.
+// them (or the blob) lives, and while the memory the blob was decoded into does.
 class DecodedBlob {
 public:
-    DecodedBlob(PropertyListValue objects, std::vector<std::string> rootKeys,
-                std::vector<PropertyListValue> rootValues);
+    // `rootKeys` view texts of the document `objects` belongs to.
+    DecodedBlob(PropertyListValue objects, std::pmr::vector<std::string_view> rootKeys,
+                std::pmr::vector<PropertyListValue> rootValues);
 
     // The whole "$objects" array, unresolved.
     const PropertyListValue& objects() const noexcept { return objects_; }
-    const std::vector<std::string>& rootKeys() const noexcept { return rootKeys_; }
+    // Copied on each call: the accessors below look keys up without it.
+    std::vector<std::string> rootKeys() const;
     // rootValues()[i] belongs to rootKeys()[i].
-    const std::vector<PropertyListValue>& rootValues() const noexcept { return rootValues_; }
+    std::span<const PropertyListValue> rootValues() const noexcept { return rootValues_; }
     // rootKeys paired with rootValues; a repeated key takes the later value. Built on each call:
     // the accessors below look keys up without it.
     std::map<std::string, PropertyListValue, std::less<>> keyValueMap() const;
@@ -54,8 +58,8 @@ private:
     const PropertyListValue* lookup(std::string_view key) const noexcept;
 
     PropertyListValue objects_;
-    std::vector<std::string> rootKeys_;
-    std::vector<PropertyListValue> rootValues_;
+    std::pmr::vector<std::string_view> rootKeys_;
+    std::pmr::vector<PropertyListValue> rootValues_;
 };
 
 }  // namespace brimlock::BlobDecoder

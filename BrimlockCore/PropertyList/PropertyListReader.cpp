@@ -6,12 +6,13 @@
 
 namespace brimlock {
 
-std::shared_ptr<PropertyListStorage> readPropertyListStorage(std::span<const std::uint8_t> data) {
+std::shared_ptr<PropertyListStorage> readPropertyListStorage(std::span<const std::uint8_t> data,
+                                                             std::pmr::memory_resource* memory) {
     // Keeps every offset and count of a document within 32 bits.
     if (data.size() > PropertyListStorage::kMaximumInputSize) throw PropertyListError("Property list too large");
     if (BinaryPropertyListReader::hasBinaryHeader(data))
-        return BinaryPropertyListReader::read(data, PropertyListReader::kMaximumDepth);
-    return XMLPropertyListReader::read(data, PropertyListReader::kMaximumDepth);
+        return BinaryPropertyListReader::read(data, PropertyListReader::kMaximumDepth, memory);
+    return XMLPropertyListReader::read(data, PropertyListReader::kMaximumDepth, memory);
 }
 
 namespace PropertyListReader {

@@ -2,6 +2,11 @@
 
 namespace brimlock {
 
+std::shared_ptr<PropertyListStorage> makePropertyListStorage(std::pmr::memory_resource* memory) {
+    return std::allocate_shared<PropertyListStorage>(std::pmr::polymorphic_allocator<PropertyListStorage>(memory),
+                                                     memory);
+}
+
 std::uint32_t PropertyListStorage::appendNode(PropertyListKind kind, std::uint32_t count, std::uint64_t payload,
                                               std::uint8_t flags) {
     nodes.push_back(Node{static_cast<std::uint8_t>(kind), flags, count, payload});

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,11 +12,14 @@
 #include <vector>
 
 // The arena behind every PropertyListValue: one document's nodes, the node indices of its
-// containers' children and the bytes of its strings and data, each in one vector. Readers and the
-// blob decoder build it; handles only read it. Internal to the property-list code.
+// containers' children and the bytes of its strings and data, each in one vector, all from one
+// memory resource. Readers and the blob decoder build it; handles only read it. Internal to the
+// property-list code.
 namespace brimlock {
 
 struct PropertyListStorage {
+    explicit PropertyListStorage(std::pmr::memory_resource* memory) : nodes(memory), children(memory), bytes(memory) {}
+
     // 16 bytes. `payload` holds the integer bits, the double bits (real, date), the UID, the
     // boolean, or the offset of a string's or data's bytes in `bytes` or of a container's children
     // in `children`; `count` holds that byte length, element count or dictionary pair count.
@@ -32,9 +36,9 @@ struct PropertyListStorage {
     static constexpr std::uint8_t kDecoding = 0xFE;
 
     // Dictionaries store their pairs as key, value, key, value... in `children`.
-    std::vector<Node> nodes;
-    std::vector<std::uint32_t> children;
-    std::string bytes;
+    std::pmr::vector<Node> nodes;
+    std::pmr::vector<std::uint32_t> children;
+    std::pmr::string bytes;
     std::uint32_t root = 0;
 
     // Documents index nodes, children and bytes with 32 bits; a larger input is refused up front,
@@ -74,7 +78,12 @@ struct PropertyListStorage {
     }
 };
 
-// Parses a binary (bplist00) or XML property list into a new document; throws PropertyListError.
-std::shared_ptr<PropertyListStorage> readPropertyListStorage(std::span<const std::uint8_t> data);
+// An empty document whose storage, its own included, comes from `memory`, which must outlive it.
+std::shared_ptr<PropertyListStorage> makePropertyListStorage(std::pmr::memory_resource* memory);
+
+// Parses a binary (bplist00) or XML property list into a new document in `memory`; throws
+// PropertyListError.
+std::shared_ptr<PropertyListStorage> readPropertyListStorage(
+    std::span<const std::uint8_t> data, std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 }  // namespace brimlock

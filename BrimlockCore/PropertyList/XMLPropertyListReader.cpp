@@ -115,7 +115,7 @@ double parseDate(std::string_view text) {
 }
 
 // Base64 with whitespace anywhere and optional "=" padding at the end.
-void appendBase64(std::string& out, std::string_view text) {
+void appendBase64(std::pmr::string& out, std::string_view text) {
     std::uint32_t buffer = 0;
     int bits = 0;
     bool padded = false;
@@ -276,8 +276,9 @@ private:
 
 }  // namespace
 
-std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth) {
-    auto storage = std::make_shared<PropertyListStorage>();
+std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth,
+                                          std::pmr::memory_resource* memory) {
+    auto storage = makePropertyListStorage(memory);
     Builder builder(*storage, maximumDepth);
     ExpatParser::Result result;
     try {

@@ -4,12 +4,15 @@
 
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <span>
 
 // The XML half of PropertyListReader; see PropertyListReader.h for its guarantees. Runs on
 // ExpatParser, so entity declarations are refused and nothing external is read.
 namespace brimlock::XMLPropertyListReader {
 
-std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth);
+// The document's storage comes from `memory`.
+std::shared_ptr<PropertyListStorage> read(std::span<const std::uint8_t> data, int maximumDepth,
+                                          std::pmr::memory_resource* memory);
 
 }  // namespace brimlock::XMLPropertyListReader

@@ -9,7 +9,7 @@ namespace brimlock {
 
 const BlobDecoder::DecodedBlob* CollectionCache::blob(std::int64_t pk) {
     auto [slot, inserted] = blobs_.try_emplace(pk);
-    if (inserted) slot->second = db_.fetchDecodedBlob(pk);
+    if (inserted) slot->second = db_.fetchDecodedBlob(pk, &arena_);
     return slot->second ? &*slot->second : nullptr;
 }
 
@@ -43,6 +43,7 @@ const std::vector<std::int64_t>& CollectionCache::storylineOrder(std::int64_t gr
 
 void CollectionCache::clear() noexcept {
     blobs_.clear();
+    arena_.reset();
     storylineOrders_.clear();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrimlockCore/PropertyList/DecodedBlob.h"
+#include "BrimlockCore/PropertyList/DocumentArena.h"
 #include "BrimlockCore/Database/FCPDatabaseConnection.h"
 
 #include <cstdint>
@@ -21,7 +22,9 @@ namespace brimlock {
 // no blob is decoded twice. Rows and child lists come from the connection as it reads them.
 //
 // It keeps everything it read, so it lives for one timeline (the timeline resolver clears it when
-// it starts on another). Used by one thread at a time.
+// it starts on another). The decoded blobs live in an arena of the cache's own, which clear() hands
+// to the next timeline's blobs: what a blob handed out (values, views) is valid until clear(). Used
+// by one thread at a time.
 class CollectionCache {
 public:
     explicit CollectionCache(FCPDatabaseConnection& db) : db_(db) {}
@@ -36,6 +39,7 @@ public:
     std::optional<std::int64_t> childNamed(std::int64_t pk, std::string_view name) { return db_.childPK(pk, name); }
     std::optional<std::int64_t> activePick(std::int64_t stackPK) { return db_.resolveActivePick(stackPK); }
     // nullptr when there is no metadata row or value, the query failed, or the bytes do not decode.
+    // Valid, with every value taken from it, until clear().
     const BlobDecoder::DecodedBlob* blob(std::int64_t pk);
 
     // The children of a "containedItems" grouping collection in storyline order: first those the
@@ -48,6 +52,7 @@ public:
 
 private:
     FCPDatabaseConnection& db_;
+    DocumentArena arena_;  // the blobs' documents; declared first, so that it goes after them
     // std::nullopt marks a blob that is missing or unreadable. Node-based maps: the pointers handed
     // out stay valid.
     std::unordered_map<std::int64_t, std::optional<BlobDecoder::DecodedBlob>> blobs_;

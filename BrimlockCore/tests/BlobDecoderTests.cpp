@@ -1,4 +1,5 @@
 #include "BrimlockCore/PropertyList/BlobDecoder.h"
+#include "BrimlockCore/PropertyList/DocumentArena.h"
 #include "BrimlockCore/PropertyList/PropertyListReader.h"
 
 #include "PropertyListTestSupport.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
 
 using namespace brimlock;
@@ -319,4 +321,33 @@ TEST(BlobDecoder, IdentifierWalkFollowsLongChainsWithoutRecursion) {
     objects.emplace_back(last);
     EXPECT_EQ(BlobDecoder::orderedChildIdentifiers(toBinary(keyedArchive(std::move(objects)))),
               std::vector<std::string>{last});
+}
+
+// The collection cache decodes each timeline's blobs into one arena and resets it for the next.
+TEST(BlobDecoder, BlobsDecodedIntoAResetArenaReuseItsMemoryAndKeepTheirOwnValues) {
+    DocumentArena arena;
+    const auto archive = [](const std::string& name, const std::string& clip) {
+        return toBinary(keyedArchive(
+            {"$null", archivedDictionary(refs({2, 3}), refs({4, 5})), "name", "clip", Value(name), Value(clip)}));
+    };
+    const Bytes first = archive("First timeline's long clip name", "A");
+    const Bytes second = archive("Second", "Second timeline's other clip");
+
+    const auto* firstStorage = [&] {
+        const auto blob = BlobDecoder::decode(first, &arena);
+        EXPECT_EQ(blob.string("name"), "First timeline's long clip name");
+        return &blob.objects().storage();
+    }();
+    arena.reset();
+    const auto blob = BlobDecoder::decode(second, &arena);
+    EXPECT_EQ(&blob.objects().storage(), firstStorage);  // the same memory again
+    EXPECT_EQ(blob.rootKeys(), (std::vector<std::string>{"name", "clip"}));
+    EXPECT_EQ(blob.string("name"), "Second");
+    EXPECT_EQ(blob.string("clip"), "Second timeline's other clip");
+
+    // A request beyond a block, at a wide alignment, is served whole.
+    auto* wide = static_cast<std::uint8_t*>(arena.allocate(std::size_t{1} << 20, 64));
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(wide) % 64, 0u);
+    std::fill_n(wide, std::size_t{1} << 20, std::uint8_t{0xA5});
+    EXPECT_EQ(blob.string("clip"), "Second timeline's other clip");
 }

@@ -1,5 +1,6 @@
 #include "Platform/Reminders/ReminderStore.h"
 
+#include "Platform/Foundation/AtomicFile.h"
 #include "Platform/Foundation/UUID.h"
 #include "Platform/Foundation/UnicodeText.h"
 #include "Platform/Reminders/ReminderStoreError.h"
@@ -34,33 +35,66 @@ bool isPlainName(const std::string& name) {
 }
 
 struct SmallFile {
-    // A regular file is there.
-    bool found = false;
-    // Its content, when it could be read whole.
-    std::optional<std::string> bytes;
+    enum class State {
+        // No such file, or a path through something that is not a folder.
+        missing,
+        // Something other than a regular file.
+        notRegular,
+        // Read whole into `bytes`.
+        read,
+        // Opened, but larger than what is read whole.
+        tooLarge,
+        // Could not be opened or read: `failure` says why.
+        failed,
+    };
+    State state = State::missing;
+    std::string bytes;
+    std::string failure;
 };
+
+std::string errorText(const std::string& what, const fs::path& path, int error) {
+    return what + " " + path.string() + ": " + std::strerror(error);
+}
 
 SmallFile readSmallFile(const fs::path& path) {
     SmallFile file;
     // Non-blocking: a FIFO in the way must not hang the reader.
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
-        file.found = errno != ENOENT && errno != ENOTDIR;
+        const int error = errno;
+        if (error != ENOENT && error != ENOTDIR) {
+            file.state = SmallFile::State::failed;
+            file.failure = errorText("Could not read", path, error);
+        }
         return file;
     }
     struct stat status {};
-    const bool statted = ::fstat(descriptor, &status) == 0;
-    file.found = !statted || S_ISREG(status.st_mode);
-    if (statted && S_ISREG(status.st_mode) && static_cast<std::uintmax_t>(status.st_size) <= kMaximumFileSize) {
+    if (::fstat(descriptor, &status) != 0) {
+        file.state = SmallFile::State::failed;
+        file.failure = errorText("Could not read", path, errno);
+    } else if (!S_ISREG(status.st_mode)) {
+        file.state = SmallFile::State::notRegular;
+    } else if (static_cast<std::uintmax_t>(status.st_size) > kMaximumFileSize) {
+        file.state = SmallFile::State::tooLarge;
+    } else {
         std::string bytes;
         bytes.reserve(static_cast<std::size_t>(status.st_size));
         std::array<char, 16384> chunk;
         for (;;) {
             const ssize_t got = ::read(descriptor, chunk.data(), chunk.size());
             if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                file.state = SmallFile::State::failed;
+                file.failure = errorText("Could not read", path, errno);
+                break;
+            }
             // It may have grown since.
-            if (got < 0 || bytes.size() + static_cast<std::size_t>(got) > kMaximumFileSize) break;
+            if (bytes.size() + static_cast<std::size_t>(got) > kMaximumFileSize) {
+                file.state = SmallFile::State::tooLarge;
+                break;
+            }
             if (got == 0) {
+                file.state = SmallFile::State::read;
                 file.bytes = std::move(bytes);
                 break;
             }
@@ -71,58 +105,74 @@ SmallFile readSmallFile(const fs::path& path) {
     return file;
 }
 
-// The reminder in `folder`/`identifier`.ics: nothing when no such file is there (or it holds another
-// kind of item), one with only its identifiers when it cannot be read.
-std::optional<Reminder> readReminder(const fs::path& root, const std::string& folder, const std::string& identifier) {
+ReminderLookup found(Reminder reminder) { return ReminderLookup{.reminder = std::move(reminder)}; }
+ReminderLookup unreadable(std::string reason) { return ReminderLookup{.unreadableReason = std::move(reason)}; }
+
+// The reminder in `folder`/`identifier`.ics. Gone when no such file is there (or it holds another
+// kind of item); found with only its identifiers when it was opened but could not be parsed or is
+// too large; not known when it could not be opened or read.
+ReminderLookup readReminder(const fs::path& root, const std::string& folder, const std::string& identifier) {
     const SmallFile file = readSmallFile(root / folder / (identifier + ".ics"));
-    if (file.bytes) return VTodoCoding::read(*file.bytes, identifier, folder);
-    if (!file.found) return std::nullopt;
-    Reminder unreadable;
-    unreadable.calendarItemIdentifier = identifier;
-    unreadable.calendarIdentifier = unreadable.storedCalendarIdentifier = folder;
-    return unreadable;
+    switch (file.state) {
+    case SmallFile::State::missing:
+    case SmallFile::State::notRegular: return {};
+    case SmallFile::State::failed: return unreadable(file.failure);
+    case SmallFile::State::read: {
+        auto reminder = VTodoCoding::read(file.bytes, identifier, folder);
+        return reminder ? found(std::move(*reminder)) : ReminderLookup{};
+    }
+    case SmallFile::State::tooLarge: break;
+    }
+    Reminder unparsed;
+    unparsed.calendarItemIdentifier = identifier;
+    unparsed.calendarIdentifier = unparsed.storedCalendarIdentifier = folder;
+    return found(std::move(unparsed));
 }
 
-// The names of the list folders under `root`, ordered.
-std::vector<std::string> listFolders(const fs::path& root) {
+// The names in a folder, ordered, that `keep` accepts. A folder that is not there (or is no folder)
+// has no names; one that cannot be listed whole has a failure saying why.
+struct Listing {
     std::vector<std::string> names;
+    std::optional<std::string> failure;
+};
+
+template <class Keep>
+Listing listFolder(const fs::path& folder, Keep keep) {
+    Listing listing;
     std::error_code error;
-    for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+    fs::directory_iterator it(folder, error);
+    if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) return listing;
+    for (fs::directory_iterator end; !error && it != end; it.increment(error)) {
+        if (auto name = keep(*it, error)) listing.names.push_back(std::move(*name));
+    }
+    if (error) listing.failure = "Could not list " + folder.string() + ": " + error.message();
+    std::sort(listing.names.begin(), listing.names.end());
+    return listing;
+}
+
+// The list folders under `root`. An entry whose kind cannot be told may be a list: that is a failure
+// too, as what it holds is not known.
+Listing listFolders(const fs::path& root) {
+    return listFolder(root, [](const fs::directory_entry& entry, std::error_code& error) -> std::optional<std::string> {
+        std::string name = entry.path().filename().string();
+        if (!isPlainName(name)) return std::nullopt;
         std::error_code typeError;
-        std::string name = it->path().filename().string();
-        if (isPlainName(name) && it->is_directory(typeError)) names.push_back(std::move(name));
-    }
-    std::sort(names.begin(), names.end());
-    return names;
+        const bool isFolder = entry.is_directory(typeError);
+        if (typeError && typeError != std::errc::no_such_file_or_directory) error = typeError;
+        return isFolder ? std::optional(std::move(name)) : std::nullopt;
+    });
 }
 
-std::string errnoText(const std::string& what, const fs::path& path) {
-    return what + " " + path.string() + ": " + std::strerror(errno);
+// The identifiers of the reminder files in one list folder.
+Listing listReminderFiles(const fs::path& folder) {
+    return listFolder(folder, [](const fs::directory_entry& entry, std::error_code&) -> std::optional<std::string> {
+        if (entry.path().extension() != ".ics") return std::nullopt;
+        return entry.path().stem().string();
+    });
 }
 
-// A temporary file beside the target, synced, then renamed over it: a reader (or a sync client)
-// sees the old file or the new one. The temporary name ends in ".tmp", which no client reads.
-void writeAtomically(const fs::path& target, std::string_view bytes) {
-    const fs::path temporary =
-        target.parent_path() / ("." + target.filename().string() + "." + UUID::random().uuidString() + ".tmp");
-    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (descriptor < 0) throw ReminderStoreError(errnoText("Could not write", target));
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t result = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (result < 0 && errno == EINTR) continue;
-        if (result <= 0) break;
-        written += static_cast<std::size_t>(result);
-    }
-    const bool complete = written == bytes.size() && ::fsync(descriptor) == 0;
-    const std::string failure = complete ? std::string() : errnoText("Could not write", target);
-    ::close(descriptor);
-    std::error_code error;
-    if (complete) fs::rename(temporary, target, error);
-    if (!complete || error) {
-        fs::remove(temporary, error);
-        throw ReminderStoreError(complete ? "Could not write " + target.string() : failure);
-    }
+void syncFolderOrThrow(const fs::path& folder) {
+    if (auto failure = syncFolder(folder)) throw ReminderStoreError(*failure);
 }
 
 bool isWritableFolder(const fs::path& path) {
@@ -169,8 +219,10 @@ bool ReminderStore::requestFullAccess() {
 }
 
 std::vector<ReminderCalendar> ReminderStore::calendars() const {
+    const Listing folders = listFolders(root_);
+    if (folders.failure) throw ReminderStoreError(*folders.failure);
     std::vector<ReminderCalendar> lists;
-    for (const auto& name : listFolders(root_)) {
+    for (const auto& name : folders.names) {
         if (auto list = calendarWithIdentifier(name)) lists.push_back(std::move(*list));
     }
     return lists;
@@ -181,11 +233,12 @@ std::optional<ReminderCalendar> ReminderStore::calendarWithIdentifier(const std:
     const fs::path folder = root_ / identifier;
     std::error_code error;
     if (!fs::is_directory(folder, error)) return std::nullopt;
-    const auto title = readSmallFile(folder / kDisplayNameFile).bytes;
-    return ReminderCalendar{.calendarIdentifier = identifier,
-                            .title = title ? trimmedTitle(*title) : sanitizedUTF8(identifier),
-                            .allowsContentModifications = isWritableFolder(folder),
-                            .sourceIdentifier = kLocalSourceIdentifier};
+    const SmallFile title = readSmallFile(folder / kDisplayNameFile);
+    return ReminderCalendar{
+        .calendarIdentifier = identifier,
+        .title = title.state == SmallFile::State::read ? trimmedTitle(title.bytes) : sanitizedUTF8(identifier),
+        .allowsContentModifications = isWritableFolder(folder),
+        .sourceIdentifier = kLocalSourceIdentifier};
 }
 
 std::vector<ReminderSource> ReminderStore::sources() const {
@@ -212,40 +265,47 @@ const Reminder* ReminderStore::pendingReminder(const std::string& identifier) co
     return pending != pendingReminders_.end() ? &pending->second : nullptr;
 }
 
-std::optional<Reminder> ReminderStore::calendarItemWithIdentifier(const std::string& identifier) const {
-    if (!isPlainName(identifier)) return std::nullopt;
-    if (const Reminder* pending = pendingReminder(identifier)) return *pending;
-    for (const auto& folder : listFolders(root_)) {
-        if (auto reminder = readReminder(root_, folder, identifier)) return reminder;
-    }
-    return std::nullopt;
+ReminderLookup ReminderStore::calendarItemWithIdentifier(const std::string& identifier) const {
+    return calendarItemsWithIdentifiers({identifier}).front();
 }
 
-std::vector<std::optional<Reminder>> ReminderStore::calendarItemsWithIdentifiers(
+std::vector<ReminderLookup> ReminderStore::calendarItemsWithIdentifiers(
     const std::vector<std::string>& identifiers) const {
-    // Which folder holds each file, from one listing of each list folder; the first list wins.
-    std::unordered_map<std::string, std::string> folderOf;
-    for (const auto& folder : listFolders(root_)) {
-        std::error_code error;
-        for (fs::directory_iterator it(root_ / folder, error), end; !error && it != end; it.increment(error)) {
-            const fs::path& path = it->path();
-            if (path.extension() == ".ics") folderOf.try_emplace(path.stem().string(), folder);
-        }
-    }
-    std::vector<std::optional<Reminder>> reminders;
-    reminders.reserve(identifiers.size());
-    for (const auto& identifier : identifiers) {
-        const Reminder* pending = isPlainName(identifier) ? pendingReminder(identifier) : nullptr;
-        const auto folder = isPlainName(identifier) ? folderOf.find(identifier) : folderOf.end();
-        if (pending != nullptr) {
-            reminders.push_back(*pending);
-        } else if (folder != folderOf.end()) {
-            reminders.push_back(readReminder(root_, folder->second, identifier));
+    std::vector<ReminderLookup> lookups(identifiers.size());
+    const auto wanted = [&](std::size_t i) {
+        return isPlainName(identifiers[i]) && pendingReminder(identifiers[i]) == nullptr;
+    };
+    bool anyOnDisk = false;
+    for (std::size_t i = 0; i < identifiers.size(); ++i) {
+        if (!isPlainName(identifiers[i])) continue;
+        if (const Reminder* pending = pendingReminder(identifiers[i])) {
+            lookups[i] = found(*pending);
         } else {
-            reminders.push_back(std::nullopt);
+            anyOnDisk = true;
         }
     }
-    return reminders;
+    if (!anyOnDisk) return lookups;
+
+    // Which folder holds each file, from one listing of each list folder; the first list wins. What
+    // a list that could not be listed holds is not known: a file found in none is then not known
+    // to be gone.
+    const Listing folders = listFolders(root_);
+    std::optional<std::string> failure = folders.failure;
+    std::unordered_map<std::string, std::string> folderOf;
+    for (const auto& folder : folders.names) {
+        const Listing files = listReminderFiles(root_ / folder);
+        if (files.failure && !failure) failure = files.failure;
+        for (const auto& name : files.names) folderOf.try_emplace(name, folder);
+    }
+    for (std::size_t i = 0; i < identifiers.size(); ++i) {
+        if (!wanted(i)) continue;
+        if (const auto folder = folderOf.find(identifiers[i]); folder != folderOf.end()) {
+            lookups[i] = readReminder(root_, folder->second, identifiers[i]);
+        } else if (failure) {
+            lookups[i] = unreadable(*failure);
+        }
+    }
+    return lookups;
 }
 
 Reminder ReminderStore::newReminder() const {
@@ -270,7 +330,20 @@ void ReminderStore::saveReminder(const Reminder& reminder) {
     }
 }
 
-void ReminderStore::writeFile(const fs::path& target, std::string_view bytes) { writeAtomically(target, bytes); }
+void ReminderStore::writeFile(const fs::path& target, std::string_view bytes) {
+    if (auto failure = replaceFileAtomically(target, bytes, {}, FolderSync::byCaller))
+        throw ReminderStoreError(*failure);
+    unsyncedFolders_.insert(target.parent_path());
+}
+
+std::optional<std::string> ReminderStore::syncFolders() {
+    std::optional<std::string> failure;
+    for (const auto& folder : unsyncedFolders_) {
+        if (auto failed = syncFolder(folder); failed && !failure) failure = std::move(failed);
+    }
+    unsyncedFolders_.clear();
+    return failure;
+}
 
 void ReminderStore::commitCalendar(const ReminderCalendar& calendar) {
     const fs::path folder = root_ / calendar.calendarIdentifier;
@@ -286,6 +359,8 @@ void ReminderStore::commitCalendar(const ReminderCalendar& calendar) {
     if (error) throw ReminderStoreError("Could not create the list " + folder.string() + ": " + error.message());
     try {
         writeFile(building / kDisplayNameFile, calendar.title);
+        unsyncedFolders_.erase(building);
+        syncFolderOrThrow(building);  // now: after the rename below, this name is gone
     } catch (...) {
         fs::remove_all(building, error);
         throw;
@@ -296,6 +371,7 @@ void ReminderStore::commitCalendar(const ReminderCalendar& calendar) {
         fs::remove_all(building, error);
         throw ReminderStoreError("Could not create the list " + folder.string() + ": " + reason);
     }
+    unsyncedFolders_.insert(root_);
 }
 
 void ReminderStore::commitReminder(const Reminder& reminder, Reminder::Date now) {
@@ -312,27 +388,36 @@ void ReminderStore::commitReminder(const Reminder& reminder, Reminder::Date now)
         if (error == std::errc::cross_device_link) {
             writeFile(target, text);
             fs::remove(stored, error);
+            unsyncedFolders_.insert(stored.parent_path());
             if (error) throw ReminderStoreError("Could not move the reminder " + file + ": " + error.message());
             return;
         }
         if (error && error != std::errc::no_such_file_or_directory)
             throw ReminderStoreError("Could not move the reminder " + file + ": " + error.message());
+        if (!error) unsyncedFolders_.insert({stored.parent_path(), target.parent_path()});
     }
     writeFile(target, text);
 }
 
 void ReminderStore::commit() {
     const auto now = Reminder::Date::clock::now();
-    while (!pendingCalendars_.empty()) {
-        commitCalendar(pendingCalendars_.front());
-        pendingCalendars_.erase(pendingCalendars_.begin());
+    try {
+        while (!pendingCalendars_.empty()) {
+            commitCalendar(pendingCalendars_.front());
+            pendingCalendars_.erase(pendingCalendars_.begin());
+        }
+        while (!pendingOrder_.empty()) {
+            const auto pending = pendingReminders_.find(pendingOrder_.front());
+            commitReminder(pending->second, now);
+            pendingReminders_.erase(pending);
+            pendingOrder_.pop_front();
+        }
+    } catch (...) {
+        // What was written stays written, durably as far as it goes; the first failure is the one to report.
+        syncFolders();
+        throw;
     }
-    while (!pendingOrder_.empty()) {
-        const auto pending = pendingReminders_.find(pendingOrder_.front());
-        commitReminder(pending->second, now);
-        pendingReminders_.erase(pending);
-        pendingOrder_.pop_front();
-    }
+    if (auto failure = syncFolders()) throw ReminderStoreError(*failure);
 }
 
 void ReminderStore::reset() {

@@ -3,11 +3,13 @@
 #include "Platform/Reminders/Reminder.h"
 #include "Platform/Reminders/ReminderAuthorizationStatus.h"
 #include "Platform/Reminders/ReminderCalendar.h"
+#include "Platform/Reminders/ReminderLookup.h"
 #include "Platform/Reminders/ReminderSource.h"
 
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,10 +24,10 @@ namespace platform {
 // reminders.
 //
 // Saves are pending until commit(), which writes each file atomically (a temporary file renamed over
-// the target), makes a new list folder complete under a hidden name before renaming it into place,
-// and moves a reminder's file when its list changed; reset() drops what is pending. Reads see the
-// disk, overlaid with pending reminders. Not thread-safe: use one store from one
-// thread at a time. Failures throw ReminderStoreError.
+// the target, keeping its permissions; each folder written is synced once at the end), makes a new list folder complete
+// under a hidden name before renaming it into place, and moves a reminder's file when its list
+// changed; reset() drops what is pending. Reads see the disk, overlaid with pending reminders. Not
+// thread-safe: use one store from one thread at a time. Failures throw ReminderStoreError.
 class ReminderStore {
 public:
     explicit ReminderStore(std::filesystem::path root);
@@ -43,7 +45,8 @@ public:
     // ReminderStoreError saying why when the folder cannot be created.
     bool requestFullAccess();
 
-    // Every list, ordered by identifier; folders whose names begin with a dot are not lists.
+    // Every list, ordered by identifier; folders whose names begin with a dot are not lists. Fails
+    // when the root cannot be listed (a root that is not there has no lists).
     std::vector<ReminderCalendar> calendars() const;
     std::optional<ReminderCalendar> calendarWithIdentifier(const std::string& identifier) const;
     std::vector<ReminderSource> sources() const;
@@ -52,14 +55,15 @@ public:
     ReminderCalendar newCalendar() const;
     virtual void saveCalendar(const ReminderCalendar& calendar);
 
-    // The reminder with this identifier in any list; nothing when there is no "<identifier>.ics" or
-    // the file holds an event or a journal entry instead. A file that cannot be read or parsed is
-    // still the reminder: it comes with nothing but its identifiers, and saving it replaces the file.
-    // An identifier that could name a path outside a list folder names nothing.
-    std::optional<Reminder> calendarItemWithIdentifier(const std::string& identifier) const;
+    // The reminder with this identifier in any list, pending ones first. Gone when no list holds an
+    // "<identifier>.ics" (every list folder was listed) or the file holds an event or a journal entry
+    // instead; an identifier that could name a path outside a list folder names nothing. Not known
+    // when its file cannot be opened or read, or when it is in no list that could be listed and some
+    // list folder (or the root) could not be. A file that was read but cannot be parsed, or is too
+    // large to read, is found with nothing but its identifiers; saving it replaces the file.
+    ReminderLookup calendarItemWithIdentifier(const std::string& identifier) const;
     // calendarItemWithIdentifier for each identifier, in their order, listing each list folder once.
-    virtual std::vector<std::optional<Reminder>> calendarItemsWithIdentifiers(
-        const std::vector<std::string>& identifiers) const;
+    virtual std::vector<ReminderLookup> calendarItemsWithIdentifiers(const std::vector<std::string>& identifiers) const;
     // A reminder that is not saved yet, with a fresh identifier.
     Reminder newReminder() const;
     // Fails when the reminder's list neither exists nor is pending.
@@ -71,19 +75,23 @@ public:
     void reset();
 
 protected:
-    // Each file of a commit goes through here, written atomically.
+    // Each file of a commit goes through here, written atomically; its folder is synced at the end
+    // of the commit.
     virtual void writeFile(const std::filesystem::path& target, std::string_view bytes);
 
 private:
     const Reminder* pendingReminder(const std::string& identifier) const;
     void commitCalendar(const ReminderCalendar& calendar);
     void commitReminder(const Reminder& reminder, Reminder::Date now);
+    // Syncs the folders written or renamed into since the last time; the first failure, if any.
+    std::optional<std::string> syncFolders();
 
     std::filesystem::path root_;
     std::vector<ReminderCalendar> pendingCalendars_;
     std::unordered_map<std::string, Reminder> pendingReminders_;
     // The identifiers of pendingReminders_ in the order they were first saved.
     std::deque<std::string> pendingOrder_;
+    std::set<std::filesystem::path> unsyncedFolders_;
 };
 
 }  // namespace platform

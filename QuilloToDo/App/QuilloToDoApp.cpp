@@ -35,7 +35,8 @@ QuilloToDoApp::QuilloToDoApp(QSettings& defaults, Options options, QObject* pare
       filterController_(new MarkerFilterController(defaults, this)),
       ipcServer_(new TodoIPCServer(this, options_.announcement)),
       postlabLocator_(new PostlabLibraryLocator(this)),
-      windowSettings_(new WindowSettings(defaults, this)) {
+      windowSettings_(new WindowSettings(defaults, this)),
+      remindersExport_(new RemindersExportService(&defaults, ReminderMappingFile::defaultPath(), nullptr, this)) {
     launchTask_.setSingleShot(true);
     launchTask_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire 5 % early: never before 3 s
     connect(&launchTask_, &QTimer::timeout, this, &QuilloToDoApp::startUpdaterNow);
@@ -94,8 +95,7 @@ MainWindow& QuilloToDoApp::showMainWindow() {
             .ipcServer = *ipcServer_,
             .locator = *postlabLocator_,
             .settings = *windowSettings_,
-            // The window's own export service; the settings window makes another.
-            .remindersExport = std::make_unique<RemindersExportService>(&defaults_),
+            .remindersExport = *remindersExport_,
         };
         mainWindow_ = new MainWindow(std::move(parts));
         mainWindow_->setProperty(FeedbackSheet::kMainWindowProperty, true);
@@ -117,7 +117,7 @@ SettingsView& QuilloToDoApp::showSettings() {
     if (!settingsWindow_) {
         settingsWindow_ =
             new SettingsView(FeedbackSources{libraryController_, indexController_, ipcServer_, postlabLocator_},
-                             *windowSettings_, defaults_);
+                             *windowSettings_, *remindersExport_);
         settingsWindow_->setAttribute(Qt::WA_DeleteOnClose);
         settingsWindow_->setWindowTitle(QStringLiteral("Settings"));
         offerCommands(settingsWindow_);

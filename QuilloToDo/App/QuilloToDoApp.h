@@ -25,10 +25,12 @@ class IndexController;
 class LibraryController;
 class MarkerFilterController;
 class PostlabLibraryLocator;
+class RemindersExportService;
 class WindowSettings;
 
-// The application: creates the long-lived controllers once, in a fixed order, and hands the same
-// instances to the main window and the settings window for the life of the process. When the main
+// The application: creates the long-lived controllers and the one Reminders export service once, in
+// a fixed order, and hands the same instances to the main window and the settings window for the
+// life of the process. When the main
 // window appears it starts the IPC server, follows libraries the locator finds and starts the
 // locator's polling; a little later it starts the updater. It carries the application's commands,
 // reachable by their shortcuts from every window and from the main window's context menu.
@@ -48,7 +50,8 @@ public:
     // `defaults` is the application's settings file; it outlives the application object. Creates,
     // in this order: the updater (not started), the library controller (which restores the stored
     // libraries), the index controller, the filter controller (which loads the excluded timelines),
-    // the IPC server (not listening yet) and the locator (no polling, no names, no callback).
+    // the IPC server (not listening yet), the locator (no polling, no names, no callback), the window
+    // settings and the Reminders export service (which loads its mapping off the main thread).
     explicit QuilloToDoApp(QSettings& defaults, Options options, QObject* parent = nullptr);
     explicit QuilloToDoApp(QSettings& defaults, QObject* parent = nullptr)
         : QuilloToDoApp(defaults, Options{}, parent) {}
@@ -61,6 +64,7 @@ public:
     TodoIPCServer& ipcServer() const { return *ipcServer_; }
     PostlabLibraryLocator& postlabLocator() const { return *postlabLocator_; }
     WindowSettings& windowSettings() const { return *windowSettings_; }
+    RemindersExportService& remindersExport() const { return *remindersExport_; }
 
     // The main window, made on first use, and shown; closing it only hides it, and this brings it
     // back (unminimised, raised) as it was.
@@ -102,6 +106,7 @@ private:
     TodoIPCServer* ipcServer_;
     PostlabLibraryLocator* postlabLocator_;
     WindowSettings* windowSettings_;
+    RemindersExportService* remindersExport_;
     QTimer launchTask_;
     QPointer<MainWindow> mainWindow_;
     QPointer<SettingsView> settingsWindow_;

@@ -1,24 +1,26 @@
 #include "QuilloToDo/Services/AtomicFileWriter.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "Platform/Foundation/AtomicFile.h"
+#include "Platform/QtBridge/QtText.h"
+
+#include <filesystem>
+#include <string_view>
 
 namespace quillo {
 
-bool writeFileAtomically(const QString& path, const QByteArray& data, const std::function<void()>& beforeReplace) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
+std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& data,
+                                           const std::function<void()>& beforeReplace) {
+    const std::filesystem::path target = platform::toPath(path);
+    std::error_code error;
+    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
+    if (error) {
+        return QStringLiteral("Could not create the folder %1: %2")
+            .arg(platform::toQString(target.parent_path()), QString::fromStdString(error.message()));
     }
-    if (beforeReplace) {
-        file.flush();
-        beforeReplace();
-    }
-    return file.commit();
+    const auto failure = platform::replaceFileAtomically(
+        target, std::string_view(data.constData(), static_cast<std::size_t>(data.size())), beforeReplace);
+    if (failure) return QString::fromStdString(*failure);
+    return std::nullopt;
 }
 
 }  // namespace quillo

@@ -2,11 +2,14 @@
 
 #include "Platform/Foundation/UUID.h"
 
-#include <QSettings>
+#include <QString>
 
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
+
+class QSettings;
 
 namespace quillo {
 
@@ -15,18 +18,37 @@ using ReminderMapping = std::map<platform::UUID, std::string>;
 // To-do ids whose reminder is completed in the reminders store.
 using ReminderIDSet = std::set<platform::UUID>;
 
-// The mapping as stored in the user defaults under "QuilloToDo.RemindersExport.Mapping": a dictionary
-// from the to-do id's upper-case text to the identifier.
-namespace ReminderMappingStore {
+// The stored mapping could not be read or saved; what() names the file and the reason, for the user.
+class ReminderMappingError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
-inline constexpr auto kKey = "QuilloToDo.RemindersExport.Mapping";
+// The mapping in a file of its own in the data folder, apart from the settings that change with every
+// slider step: a JSON object from the to-do id's upper-case text to the identifier. Every function
+// waits for the disk: call them off the main thread.
+namespace ReminderMappingFile {
 
-// Empty when nothing is stored or the value is not a dictionary of texts (one non-text value spoils
-// it all); keys that are no UUID (in any letter case) are skipped.
-ReminderMapping load(const QSettings& defaults);
-// Replaces the stored dictionary; an empty mapping is stored as an empty dictionary.
-void save(QSettings& defaults, const ReminderMapping& mapping);
+// Where the mapping was kept before it had a file of its own, in the settings.
+inline constexpr auto kSettingsKey = "QuilloToDo.RemindersExport.Mapping";
 
-}  // namespace ReminderMappingStore
+// $XDG_DATA_HOME/QuilloToDo/reminders_mapping.json.
+QString defaultPath();
+
+// Empty when there is no file. A file that is there but cannot be read, or holds anything but an
+// object of texts, fails with ReminderMappingError: taken for an empty mapping, it would be
+// overwritten by the next save, and every reminder it knew of would be made a second time. Keys
+// that are no UUID (in any letter case) are skipped.
+ReminderMapping load(const QString& path);
+// Replaces the file atomically (temporary file, synced, renamed, folder synced); an empty mapping is
+// an empty object. Fails with ReminderMappingError, the old file then untouched.
+void save(const QString& path, const ReminderMapping& mapping);
+// load(), after moving a mapping still kept under kSettingsKey into the file, once: its entries are
+// merged under the file's, saved, and only then is the key removed from `settings`. A value there
+// that is not a dictionary of texts (one non-text value spoils it all) adds nothing. Fails as load
+// and save do, the key then left in place.
+ReminderMapping loadMovingFromSettings(const QString& path, QSettings& settings);
+
+}  // namespace ReminderMappingFile
 
 }  // namespace quillo

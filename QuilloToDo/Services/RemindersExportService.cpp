@@ -5,11 +5,13 @@
 #include "QuilloToDo/Services/ReminderTexts.h"
 
 #include "Platform/Reminders/ReminderStore.h"
+#include "Platform/SystemLog/SystemLog.h"
 
 #include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <exception>
+#include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace quillo {
@@ -18,8 +20,7 @@ namespace {
 
 using platform::ReminderAuthorizationStatus;
 
-// An export's outcome carried back from the worker: the exception travels as it was thrown, not
-// wrapped the way QtConcurrent wraps foreign exceptions.
+// An export's outcome carried back from the worker: a failure comes with the mapping it left.
 struct ExportAttempt {
     ExportResult result;
     std::exception_ptr failure;
@@ -29,14 +30,36 @@ struct ExportAttempt {
 
 struct CompletionAttempt {
     ReminderIDSet completed;
-    // The mapping when entries were dropped.
+    // Not known to exist or not: they keep the mark they had.
+    ReminderIDSet unreadable;
+    // The mapping when it was loaded now or entries were dropped.
     std::optional<ReminderMapping> mapping;
+    // Set when the refresh could not be made; nothing else is then.
+    std::exception_ptr failure;
 };
 
 struct ListsAttempt {
     bool hasAccess = false;
     QList<ReminderList> lists;
+    bool failed = false;
 };
+
+struct StartAttempt {
+    ReminderAuthorizationStatus status = ReminderAuthorizationStatus::notDetermined;
+    std::optional<ReminderMapping> mapping;
+};
+
+void log(const std::string& line) { platform::systemlog::write("[RemindersExport] " + line); }
+
+std::string describe(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "an unknown error";
+    }
+}
 
 template <class T>
 QFuture<T> failedFuture(std::exception_ptr failure) {
@@ -49,30 +72,65 @@ QFuture<T> failedFuture(std::exception_ptr failure) {
 
 }  // namespace
 
-template <class Work>
-auto RemindersExportService::onStore(Work work) {
-    return QtConcurrent::run(&storeThread_, [store = store_.get(), work = std::move(work)] { return work(*store); });
+template <class Work, class Then>
+auto RemindersExportService::onStore(Work work, Then then) {
+    using Result = std::invoke_result_t<Work&, platform::ReminderStore&>;
+    auto promise = std::make_shared<QPromise<Result>>();
+    promise->start();
+    // Attached before the work can end, the continuation is always queued behind those of the work
+    // before it. Attached to work that had ended already, it would run at once, ahead of older
+    // answers still queued: a status read at the start could then undo the answer to a later request.
+    auto continued = promise->future().then(this, std::move(then));
+    storeThread_.start([promise, store = store_.get(), work = std::move(work)]() mutable {
+        try {
+            promise->addResult(work(*store));
+        } catch (...) {
+            promise->setException(std::current_exception());
+        }
+        promise->finish();
+    });
+    return continued;
 }
 
-RemindersExportService::RemindersExportService(QSettings* defaults, std::unique_ptr<platform::ReminderStore> store,
-                                               QObject* parent)
+RemindersExportService::RemindersExportService(QSettings* defaults, QString mappingPath,
+                                               std::unique_ptr<platform::ReminderStore> store, QObject* parent)
     : QObject(parent),
-      mappingFile_(defaults->fileName()),
-      mappingFormat_(defaults->format()),
+      mappingPath_(std::move(mappingPath)),
+      settingsFile_(defaults->fileName()),
+      settingsFormat_(defaults->format()),
       store_(store ? std::move(store)
                    : std::make_unique<platform::ReminderStore>(platform::ReminderStore::defaultRoot())) {
     storeThread_.setMaxThreadCount(1);
-    exportedReminderIDs_ = mapping_ = ReminderMappingStore::load(*defaults);
-    onStore([](platform::ReminderStore& s) {
-        return s.authorizationStatus();
-    }).then(this, [this](ReminderAuthorizationStatus status) {
-        isAuthorizationStatusKnown_ = true;
-        if (status == authorizationStatus_) {
-            emit authorizationStatusChanged();
-        } else {
-            setAuthorizationStatus(status);
-        }
-    });
+    onStore(
+        [this](platform::ReminderStore& s) {
+            StartAttempt attempt;
+            try {
+                loadMapping();
+                attempt.mapping = mapping_;
+            } catch (const std::exception& error) {
+                // Tried again by the next export or refresh, which report it.
+                log(error.what());
+            }
+            attempt.status = s.authorizationStatus();
+            return attempt;
+        },
+        [this](const StartAttempt& attempt) {
+            if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
+            isAuthorizationStatusKnown_ = true;
+            if (attempt.status == authorizationStatus_) {
+                emit authorizationStatusChanged();
+            } else {
+                setAuthorizationStatus(attempt.status);
+            }
+        });
+}
+
+void RemindersExportService::loadMapping() {
+    if (isMappingLoaded_) return;
+    // The caller's settings object belongs to the main thread; one per thread may share the file.
+    QSettings settings(settingsFile_, settingsFormat_);
+    mapping_ = ReminderMappingFile::loadMovingFromSettings(mappingPath_, settings);
+    isMappingLoaded_ = true;
 }
 
 RemindersExportService::~RemindersExportService() { storeThread_.waitForDone(); }
@@ -82,16 +140,17 @@ QFuture<bool> RemindersExportService::requestAccess() {
         ReminderAuthorizationStatus status;
         QString deniedReason;
     };
-    return onStore([](platform::ReminderStore& store) {
-               // A failed request counts as a refusal, with the store's reason.
-               try {
-                   store.requestFullAccess();
-               } catch (const std::exception& error) {
-                   return Answer{ReminderAuthorizationStatus::denied, QString::fromStdString(error.what())};
-               }
-               return Answer{store.authorizationStatus(), QString()};
-           })
-        .then(this, [this](const Answer& answer) {
+    return onStore(
+        [](platform::ReminderStore& store) {
+            // A failed request counts as a refusal, with the store's reason.
+            try {
+                store.requestFullAccess();
+            } catch (const std::exception& error) {
+                return Answer{ReminderAuthorizationStatus::denied, QString::fromStdString(error.what())};
+            }
+            return Answer{store.authorizationStatus(), QString()};
+        },
+        [this](const Answer& answer) {
             const ReminderAuthorizationStatus status = answer.status;
             const bool reasonChanged = answer.deniedReason != accessDeniedReason_;
             accessDeniedReason_ = answer.deniedReason;
@@ -107,14 +166,21 @@ QFuture<bool> RemindersExportService::requestAccess() {
 }
 
 QFuture<void> RemindersExportService::reloadLists() {
-    return onStore([](const platform::ReminderStore& store) {
-               ListsAttempt attempt;
-               attempt.hasAccess = store.authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
-               if (attempt.hasAccess) attempt.lists = RemindersExporter::writableLists(store);
-               return attempt;
-           })
-        .then(this, [this](const ListsAttempt& attempt) {
-            setAvailableLists(attempt.hasAccess ? attempt.lists : QList<ReminderList>());
+    return onStore(
+        [](const platform::ReminderStore& store) {
+            ListsAttempt attempt;
+            attempt.hasAccess = store.authorizationStatus() == ReminderAuthorizationStatus::fullAccess;
+            try {
+                if (attempt.hasAccess) attempt.lists = RemindersExporter::writableLists(store);
+            } catch (const std::exception& error) {
+                log(std::string("The reminder lists could not be read: ") + error.what());
+                attempt.failed = true;
+            }
+            return attempt;
+        },
+        [this](const ListsAttempt& attempt) {
+            // Lists that could not be read keep what was shown.
+            if (!attempt.failed) setAvailableLists(attempt.hasAccess ? attempt.lists : QList<ReminderList>());
         });
 }
 
@@ -153,29 +219,34 @@ QFuture<ExportResult> RemindersExportService::exportWithAccess(std::vector<TodoI
                                                                std::optional<QString> existingListID) {
     auto promise = std::make_shared<QPromise<ExportResult>>();
     promise->start();
-    onStore([this, items = std::move(items), newListTitle, existingListID](platform::ReminderStore& store) {
-        ExportAttempt attempt;
-        try {
-            attempt.result = RemindersExporter::run(store, items, mapping_, newListTitle, existingListID,
-                                                    [this](const ReminderMapping& mapping) { saveMapping(mapping); });
-        } catch (...) {
-            attempt.failure = std::current_exception();
-        }
-        attempt.mapping = mapping_;
-        return attempt;
-    }).then(this, [this, promise](const ExportAttempt& attempt) {
-        setExportedReminderIDs(attempt.mapping);
-        if (attempt.failure) {
-            promise->setException(attempt.failure);
-            promise->finish();
-            return;
-        }
-        reloadLists();
-        refreshCompletionState().then(this, [promise, result = attempt.result] {
-            promise->addResult(result);
-            promise->finish();
+    onStore(
+        [this, items = std::move(items), newListTitle, existingListID](platform::ReminderStore& store) {
+            ExportAttempt attempt;
+            try {
+                loadMapping();
+                attempt.result = RemindersExporter::run(
+                    store, items, mapping_, newListTitle, existingListID,
+                    [this](const ReminderMapping& m) { ReminderMappingFile::save(mappingPath_, m); });
+            } catch (...) {
+                attempt.failure = std::current_exception();
+            }
+            attempt.mapping = mapping_;
+            return attempt;
+        },
+        [this, promise](const ExportAttempt& attempt) {
+            setExportedReminderIDs(attempt.mapping);
+            if (attempt.failure) {
+                promise->setException(attempt.failure);
+                promise->finish();
+                return;
+            }
+            reloadLists();
+            // The export is done whether or not the refresh after it could be made.
+            refreshCompletionState().then(this, [promise, result = attempt.result](const QFuture<void>&) {
+                promise->addResult(result);
+                promise->finish();
+            });
         });
-    });
     return promise->future();
 }
 
@@ -190,34 +261,74 @@ QFuture<void> RemindersExportService::refreshCompletionState() {
 
 QFuture<void> RemindersExportService::startRefresh() {
     refreshRunning_ = true;
-    return onStore([this](const platform::ReminderStore& store) {
-               CompletionAttempt attempt;
-               if (store.authorizationStatus() != ReminderAuthorizationStatus::fullAccess || mapping_.empty())
-                   return attempt;
-               auto state = RemindersExporter::completionState(store, mapping_);
-               attempt.completed = std::move(state.completed);
-               if (!state.gone.empty()) {
-                   for (const auto& id : state.gone) mapping_.erase(id);
-                   saveMapping(mapping_);
-                   attempt.mapping = mapping_;
-               }
-               return attempt;
-           })
-        .then(this, [this](const CompletionAttempt& attempt) {
-            if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
-            setCompletedInReminders(attempt.completed);
+    auto promise = std::make_shared<QPromise<void>>();
+    promise->start();
+    onStore(
+        [this](const platform::ReminderStore& store) {
+            CompletionAttempt attempt;
+            try {
+                const bool wasLoaded = isMappingLoaded_;
+                loadMapping();
+                if (!wasLoaded) attempt.mapping = mapping_;
+                if (store.authorizationStatus() != ReminderAuthorizationStatus::fullAccess || mapping_.empty())
+                    return attempt;
+                auto state = RemindersExporter::completionState(store, mapping_);
+                attempt.completed = std::move(state.completed);
+                attempt.unreadable = std::move(state.unreadable);
+                if (!attempt.unreadable.empty() && state.unreadableReason != reportedUnreadable_) {
+                    log(std::to_string(attempt.unreadable.size()) +
+                        " exported reminders could not be read and keep their entries: " + state.unreadableReason);
+                }
+                reportedUnreadable_ = std::move(state.unreadableReason);
+                if (!state.gone.empty()) {
+                    ReminderMapping kept = mapping_;
+                    for (const auto& id : state.gone) kept.erase(id);
+                    try {
+                        ReminderMappingFile::save(mappingPath_, kept);
+                        mapping_ = std::move(kept);
+                        attempt.mapping = mapping_;
+                    } catch (const std::exception& error) {
+                        // The entries stay until a save succeeds: the next export makes a gone reminder
+                        // anew whether or not its entry is still there.
+                        log(error.what());
+                    }
+                }
+            } catch (...) {
+                attempt.failure = std::current_exception();
+            }
+            return attempt;
+        },
+        [this, promise](const CompletionAttempt& attempt) {
+            if (attempt.failure) {
+                // Once, not at every activation of the application while it lasts.
+                if (std::string why = describe(attempt.failure); why != reportedRefreshFailure_) {
+                    log("The completion state could not be refreshed: " + why);
+                    reportedRefreshFailure_ = std::move(why);
+                }
+                promise->setException(attempt.failure);
+            } else {
+                reportedRefreshFailure_.clear();
+                if (attempt.mapping) setExportedReminderIDs(*attempt.mapping);
+                ReminderIDSet completed = attempt.completed;
+                for (const auto& id : attempt.unreadable) {
+                    if (completedInReminders_.contains(id)) completed.insert(id);
+                }
+                setCompletedInReminders(std::move(completed));
+            }
+            promise->finish();
             refreshRunning_ = false;
             if (auto next = std::exchange(nextRefresh_, nullptr)) {
-                startRefresh().then(this, [next] { next->finish(); });
+                startRefresh().then(this, [next](QFuture<void> finished) {
+                    try {
+                        finished.waitForFinished();
+                    } catch (...) {
+                        next->setException(std::current_exception());
+                    }
+                    next->finish();
+                });
             }
         });
-}
-
-void RemindersExportService::saveMapping(const ReminderMapping& mapping) const {
-    // The caller's settings object belongs to the main thread; one per thread may share the file.
-    QSettings defaults(mappingFile_, mappingFormat_);
-    ReminderMappingStore::save(defaults, mapping);
-    defaults.sync();
+    return promise->future();
 }
 
 QString RemindersExportService::reminderTitle(const TodoItem& item) { return ReminderTexts::reminderTitle(item); }

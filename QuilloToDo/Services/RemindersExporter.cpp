@@ -5,6 +5,7 @@
 
 #include "Platform/Foundation/UnicodeText.h"
 #include "Platform/QtBridge/QtText.h"
+#include "Platform/SystemLog/SystemLog.h"
 
 #include <algorithm>
 #include <string>
@@ -56,8 +57,9 @@ platform::ReminderCalendar targetList(platform::ReminderStore& store, const QStr
     return list;
 }
 
-// The mapping after a failed commit: `planned`, except that a new entry whose reminder did not
-// reach the disk goes back to what `before` had.
+// The mapping after a failed commit: `planned`, except that a new entry whose reminder is known not
+// to have reached the disk goes back to what `before` had. One whose landing cannot be told stays:
+// its file may be there.
 ReminderMapping landed(const platform::ReminderStore& store, const ReminderMapping& before,
                        const ReminderMapping& planned) {
     std::vector<std::pair<platform::UUID, std::string>> changed;
@@ -70,7 +72,7 @@ ReminderMapping landed(const platform::ReminderStore& store, const ReminderMappi
     const auto written = store.calendarItemsWithIdentifiers(identifiers);
     ReminderMapping mapping = planned;
     for (std::size_t i = 0; i < changed.size(); ++i) {
-        if (written[i]) continue;
+        if (!written[i].isGone()) continue;
         const auto old = before.find(changed[i].first);
         if (old != before.end()) {
             mapping[changed[i].first] = old->second;
@@ -92,16 +94,27 @@ ExportResult write(platform::ReminderStore& store, const std::vector<TodoItem>& 
     for (const auto& item : items) {
         if (const auto entry = mapping.find(item.id); entry != mapping.end()) mapped.push_back(entry->second);
     }
-    const auto found = store.calendarItemsWithIdentifiers(mapped);
+    auto found = store.calendarItemsWithIdentifiers(mapped);
     std::unordered_map<std::string, platform::Reminder> reminders;
+    // Mapped reminders that may exist but could not be read, with why: written over or made anew,
+    // what other clients set in them would be lost, or they would be there twice.
+    std::unordered_map<std::string, std::string> unreadable;
     for (std::size_t i = 0; i < mapped.size(); ++i) {
-        if (found[i]) reminders.try_emplace(mapped[i], *found[i]);
+        if (found[i].reminder) reminders.try_emplace(mapped[i], std::move(*found[i].reminder));
+        if (found[i].unreadableReason) unreadable.try_emplace(mapped[i], std::move(*found[i].unreadableReason));
     }
 
     ReminderMapping planned = mapping;
     ExportResult result;
     for (const auto& item : items) {
         const auto entry = planned.find(item.id);
+        if (entry != planned.end()) {
+            if (const auto why = unreadable.find(entry->second); why != unreadable.end()) {
+                if (result.untouchedCount++ == 0)
+                    result.untouchedReason = platform::toQString(std::string_view(why->second));
+                continue;
+            }
+        }
         const auto existing = entry != planned.end() ? reminders.find(entry->second) : reminders.end();
         platform::Reminder reminder;
         if (existing != reminders.end()) {
@@ -131,7 +144,13 @@ ExportResult write(platform::ReminderStore& store, const std::vector<TodoItem>& 
     } catch (...) {
         store.reset();
         mapping = landed(store, mapping, planned);
-        save(mapping);
+        try {
+            save(mapping);
+        } catch (const std::exception& error) {
+            // What was saved before the commit still maps every file it wrote (and some it did not,
+            // which count as gone later): the commit's failure is the one to report.
+            platform::systemlog::write(std::string("[RemindersExport] ") + error.what());
+        }
         throw;
     }
     mapping = std::move(planned);
@@ -163,10 +182,13 @@ CompletionState completionState(const platform::ReminderStore& store, const Remi
     const auto reminders = store.calendarItemsWithIdentifiers(identifiers);
     CompletionState state;
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        if (!reminders[i]) {
+        if (reminders[i].isGone()) {
             state.gone.insert(ids[i]);
-        } else if (reminders[i]->isCompleted) {
+        } else if (reminders[i].reminder && reminders[i].reminder->isCompleted) {
             state.completed.insert(ids[i]);
+        } else if (reminders[i].unreadableReason) {
+            if (state.unreadable.empty()) state.unreadableReason = *reminders[i].unreadableReason;
+            state.unreadable.insert(ids[i]);
         }
     }
     return state;

@@ -69,32 +69,36 @@ struct TimelineMarkers {
     std::vector<brimlock::ScannedMarker> markers;
 };
 
-// One connection to an event database and the sequence index its timeline walks share. Which
-// sequence a compound clip refers to is a property of the event database: looked up once per
-// connection, not once per timeline. Used by one thread at a time.
+// One connection to an event database, the sequence index its timeline walks share and the
+// resolver they go through. Which sequence a compound clip refers to is a property of the event
+// database: looked up once per connection, not once per timeline. The resolver's caches keep their
+// room from timeline to timeline, so a walk does not build them up from nothing again. Used by one
+// thread at a time.
 class EventReader {
 public:
     // Throws what opening the database throws.
-    explicit EventReader(const brimlock::FCPEvent& event) : db_(event.databaseURL.string()), sequences_(db_) {}
+    EventReader(const brimlock::FCPEvent& event, const brimlock::RoleResolver& roles)
+        : db_(event.databaseURL.string()), sequences_(db_), resolver_(db_, assets_, roles, multicam_, &sequences_) {}
 
     brimlock::FCPDatabaseConnection& db() noexcept { return db_; }
 
     // Nothing when the timeline's markers cannot be read.
-    std::optional<TimelineMarkers> read(const brimlock::FCPTimelineInfo& timeline,
-                                        const brimlock::RoleResolver& roles) {
-        brimlock::AssetStore assets;
-        brimlock::MulticamMediaIndex multicam;
-        brimlock::TimelineResolver resolver(db_, assets, roles, multicam, &sequences_);
+    std::optional<TimelineMarkers> read(const brimlock::FCPTimelineInfo& timeline) {
+        // The previous timeline's list would only hold memory; its reads go when the walk starts.
+        resolver_.invalidateCache();
         std::vector<brimlock::ScannedMarker> markers;
         if (!brimlock::whenStoreReadable(
-                [&] { markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, db_, resolver); }))
+                [&] { markers = brimlock::TimelineMarkerScanner::scan(timeline.collectionPK, db_, resolver_); }))
             return std::nullopt;
-        return TimelineMarkers{timecodeRate(resolver, timeline.collectionPK), std::move(markers)};
+        return TimelineMarkers{timecodeRate(resolver_, timeline.collectionPK), std::move(markers)};
     }
 
 private:
     brimlock::FCPDatabaseConnection db_;
     brimlock::LocalSequenceIndex sequences_;
+    brimlock::AssetStore assets_;
+    brimlock::MulticamMediaIndex multicam_;
+    brimlock::TimelineResolver resolver_;
 };
 
 // One event of a scan: what its first reader finds (its timelines and roles, read-only afterwards)
@@ -120,7 +124,8 @@ struct EventScan {
 // cannot be opened or its timelines cannot be listed, which leaves the event without timelines.
 std::unique_ptr<EventReader> openEvent(EventScan& scan) {
     std::unique_ptr<EventReader> reader;
-    if (!brimlock::whenStoreReadable([&] { reader = std::make_unique<EventReader>(*scan.event); })) return nullptr;
+    if (!brimlock::whenStoreReadable([&] { reader = std::make_unique<EventReader>(*scan.event, scan.roles); }))
+        return nullptr;
     reader->db().loadCollectionIndex();  // the walks visit nearly every collection of the event
     if (!brimlock::whenStoreReadable(
             [&] { scan.timelines = brimlock::LibraryScanner::discoverTimelines(reader->db()); })) {
@@ -137,7 +142,8 @@ std::unique_ptr<EventReader> openEvent(EventScan& scan) {
 // now, which drops the timelines it would have read.
 std::unique_ptr<EventReader> joinEvent(const EventScan& scan) {
     std::unique_ptr<EventReader> reader;
-    if (!brimlock::whenStoreReadable([&] { reader = std::make_unique<EventReader>(*scan.event); })) return nullptr;
+    if (!brimlock::whenStoreReadable([&] { reader = std::make_unique<EventReader>(*scan.event, scan.roles); }))
+        return nullptr;
     if (scan.index) reader->db().useCollectionIndex(scan.index);
     return reader;
 }
@@ -189,7 +195,7 @@ void readTimelines(EventScan& scan, std::unique_ptr<EventReader>& reader) {
     for (std::size_t t = scan.nextTimeline++; t < scan.timelines.size(); t = scan.nextTimeline++) {
         try {
             if (!reader) reader = joinEvent(scan);
-            if (reader) scan.found[t] = reader->read(scan.timelines[t], scan.roles);
+            if (reader) scan.found[t] = reader->read(scan.timelines[t]);
         } catch (...) {
             scan.failures[t] = std::current_exception();
         }

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace platform {
@@ -22,6 +26,55 @@ std::string readFile(const fs::path& path) {
 void writeFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// What `work` returns, run in a child process that permission bits stop: as root (which passes them)
+// it first becomes nobody. This test program runs no other thread, so the child may do anything.
+std::string unprivileged(const std::function<std::string()>& work) {
+    int channel[2];
+    if (::pipe(channel) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(3);
+        std::string result;
+        try {
+            result = work();
+        } catch (const std::exception& error) {
+            result = std::string("threw: ") + error.what();
+        }
+        for (std::size_t written = 0; written < result.size();) {
+            const ssize_t n = ::write(channel[1], result.data() + written, result.size() - written);
+            if (n <= 0) ::_exit(4);
+            written += static_cast<std::size_t>(n);
+        }
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string result;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(channel[0], chunk, sizeof chunk)) > 0;)
+        result.append(chunk, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? result : "child failed";
+}
+
+// One line per lookup: "found TITLE", "gone" or "unknown REASON".
+std::string describe(const std::vector<ReminderLookup>& lookups) {
+    std::string lines;
+    for (const auto& lookup : lookups) {
+        if (lookup.reminder) lines += "found " + lookup.reminder->title + "\n";
+        if (lookup.unreadableReason) lines += "unknown " + *lookup.unreadableReason + "\n";
+        if (lookup.isGone()) lines += "gone\n";
+    }
+    return lines;
+}
+
+std::string todo(const std::string& uid, const std::string& summary) {
+    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VTODO\r\nUID:" + uid +
+           "\r\nSUMMARY:" + summary + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
 }
 
 class ReminderStoreTest : public ::testing::Test {
@@ -69,7 +122,7 @@ TEST_F(ReminderStoreTest, SavesArePendingUntilCommitAndResetDropsThem) {
     store.saveReminder(reminder);
     EXPECT_TRUE(store.calendars().empty()) << "nothing reaches the disk before commit";
     store.reset();
-    EXPECT_FALSE(store.calendarItemWithIdentifier(reminder.calendarItemIdentifier));
+    EXPECT_TRUE(store.calendarItemWithIdentifier(reminder.calendarItemIdentifier).isGone());
 
     store.saveCalendar(list);
     store.saveReminder(reminder);
@@ -79,7 +132,7 @@ TEST_F(ReminderStoreTest, SavesArePendingUntilCommitAndResetDropsThem) {
     EXPECT_EQ(readFile(root() / list.calendarIdentifier / "displayname"), "Cut notes");
 
     ReminderStore reopened(root());
-    const auto read = reopened.calendarItemWithIdentifier(reminder.calendarItemIdentifier);
+    const auto read = reopened.calendarItemWithIdentifier(reminder.calendarItemIdentifier).reminder;
     ASSERT_TRUE(read);
     EXPECT_EQ(read->title, "Fix the cut, now");
     EXPECT_EQ(read->notes, "Line one\nLine two");
@@ -99,7 +152,7 @@ TEST_F(ReminderStoreTest, RewritesKeepWhatOtherClientsWroteAndMovesBetweenLists)
               "SUMMARY:Old\r\nX-OTHER-CLIENT:keep me\r\nCATEGORIES:work\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
               "TRIGGER:-PT5M\r\nDESCRIPTION:alarm\r\nEND:VALARM\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
 
-    auto reminder = *store.calendarItemWithIdentifier("abc-1");
+    auto reminder = *store.calendarItemWithIdentifier("abc-1").reminder;
     reminder.title = "New";
     reminder.calendarIdentifier = second.calendarIdentifier;
     reminder.isCompleted = true;
@@ -115,7 +168,7 @@ TEST_F(ReminderStoreTest, RewritesKeepWhatOtherClientsWroteAndMovesBetweenLists)
     EXPECT_NE(text.find("BEGIN:VALARM"), std::string::npos);
     EXPECT_NE(text.find("STATUS:COMPLETED"), std::string::npos);
     EXPECT_NE(text.find("COMPLETED:20231114T221320Z"), std::string::npos);
-    const auto read = store.calendarItemWithIdentifier("abc-1");
+    const auto read = store.calendarItemWithIdentifier("abc-1").reminder;
     ASSERT_TRUE(read);
     EXPECT_EQ(read->title, "New");
     EXPECT_TRUE(read->isCompleted);
@@ -134,9 +187,9 @@ TEST_F(ReminderStoreTest, OnlyAVTodoInsideAListIsAReminder) {
               "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:event\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     writeFile(directory.path() / "outside.ics",
               "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:x\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
-    EXPECT_FALSE(store.calendarItemWithIdentifier("event"));
-    EXPECT_FALSE(store.calendarItemWithIdentifier("../../outside"));
-    EXPECT_FALSE(store.calendarItemWithIdentifier(""));
+    EXPECT_TRUE(store.calendarItemWithIdentifier("event").isGone());
+    EXPECT_TRUE(store.calendarItemWithIdentifier("../../outside").isGone());
+    EXPECT_TRUE(store.calendarItemWithIdentifier("").isGone());
 
     auto stray = store.newReminder();
     stray.calendarIdentifier = "no-such-list";
@@ -158,19 +211,72 @@ TEST_F(ReminderStoreTest, ADamagedFileIsStillItsReminderAndSavingItReplacesTheFi
     const auto found = store.calendarItemsWithIdentifiers(
         {"missing", "damaged", "event", "../" + list.calendarIdentifier + "/damaged", pending.calendarItemIdentifier});
     ASSERT_EQ(found.size(), 5u);
-    EXPECT_FALSE(found[0] || found[2] || found[3]);
-    ASSERT_TRUE(found[1] && found[4]);
-    EXPECT_EQ(found[1]->calendarIdentifier, list.calendarIdentifier);
-    EXPECT_TRUE(found[1]->title.empty());
-    EXPECT_EQ(found[4]->calendarItemIdentifier, pending.calendarItemIdentifier);
+    EXPECT_TRUE(found[0].isGone() && found[2].isGone() && found[3].isGone());
+    ASSERT_TRUE(found[1].reminder && found[4].reminder);
+    EXPECT_EQ(found[1].reminder->calendarIdentifier, list.calendarIdentifier);
+    EXPECT_TRUE(found[1].reminder->title.empty());
+    EXPECT_EQ(found[4].reminder->calendarItemIdentifier, pending.calendarItemIdentifier);
 
-    auto damaged = *store.calendarItemWithIdentifier("damaged");
+    auto damaged = *store.calendarItemWithIdentifier("damaged").reminder;
     damaged.title = "Mended";
     store.saveReminder(damaged);
     store.commit();
     const std::string text = readFile(root() / list.calendarIdentifier / "damaged.ics");
     EXPECT_NE(text.find("UID:damaged"), std::string::npos) << text;
-    EXPECT_EQ(ReminderStore(root()).calendarItemWithIdentifier("damaged")->title, "Mended");
+    EXPECT_EQ(ReminderStore(root()).calendarItemWithIdentifier("damaged").reminder->title, "Mended");
+}
+
+// Only what is known to be gone is gone: a file that cannot be opened, and whatever a list that
+// cannot be listed may hold, are not known; a file that was read but cannot be parsed is found.
+TEST_F(ReminderStoreTest, WhatCannotBeOpenedOrListedIsNotKnownToBeGone) {
+    fs::permissions(directory.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    writeFile(root() / "A" / "readable.ics", todo("readable", "Grade"));
+    writeFile(root() / "A" / "closed.ics", todo("closed", "Mix"));
+    writeFile(root() / "A" / "garbled.ics", "BEGIN:VCALENDAR\r\nBEGIN:VTO");
+    writeFile(root() / "B" / "elsewhere.ics", todo("elsewhere", "Titles"));
+    fs::permissions(root() / "A" / "closed.ics", fs::perms::none);
+    const std::vector<std::string> identifiers{"readable", "closed", "garbled", "elsewhere", "missing"};
+    const auto lookUp = [&] { return describe(ReminderStore(root()).calendarItemsWithIdentifiers(identifiers)); };
+
+    const std::string closedReason = "Could not read " + (root() / "A" / "closed.ics").string() + ": Permission denied";
+    EXPECT_EQ(unprivileged(lookUp), "found Grade\nunknown " + closedReason + "\nfound \nfound Titles\ngone\n");
+
+    fs::permissions(root() / "B", fs::perms::none);
+    const std::string unlisted = "Could not list " + (root() / "B").string() + ": Permission denied";
+    EXPECT_EQ(unprivileged(lookUp), "found Grade\nunknown " + closedReason + "\nfound \nunknown " + unlisted +
+                                        "\nunknown " + unlisted + "\n");
+    // The calendar listing itself is complete, so the lists are there (B as its folder's name).
+    EXPECT_EQ(unprivileged([&] { return std::to_string(ReminderStore(root()).calendars().size()); }), "2");
+
+    fs::permissions(root(), fs::perms::none);
+    EXPECT_EQ(unprivileged([&] { return std::to_string(ReminderStore(root()).calendars().size()); }),
+              "threw: Could not list " + root().string() + ": Permission denied");
+    fs::permissions(root(), fs::perms::owner_all);
+    fs::permissions(root() / "B", fs::perms::owner_all);
+
+    // A root that is no longer there holds nothing: everything is gone.
+    fs::rename(root(), directory.path() / "elsewhere");
+    EXPECT_EQ(lookUp(), "gone\ngone\ngone\ngone\ngone\n");
+    writeFile(root(), "not a folder");
+    EXPECT_EQ(lookUp(), "gone\ngone\ngone\ngone\ngone\n");
+}
+
+TEST_F(ReminderStoreTest, ARewrittenFileKeepsItsPermissions) {
+    ReminderStore store(root());
+    store.requestFullAccess();
+    const auto list = makeList(store, "L");
+    auto reminder = store.newReminder();
+    reminder.calendarIdentifier = list.calendarIdentifier;
+    store.saveReminder(reminder);
+    store.commit();
+    const fs::path file = root() / list.calendarIdentifier / (reminder.calendarItemIdentifier + ".ics");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);  // the user keeps it private
+
+    reminder.title = "Again";
+    store.saveReminder(reminder);
+    store.commit();
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_NE(readFile(file).find("SUMMARY:Again"), std::string::npos);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "QuilloToDo/Controllers/LibraryController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
+#include "QuilloToDo/Services/RemindersExportService.h"
 #include "QuilloToDo/Settings/AppNotifications.h"
 #include "QuilloToDo/Settings/NotificationNames.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
@@ -192,6 +193,21 @@ TEST_F(QuilloToDoAppTest, ASettingsChangeReachesTheRunningWindowAtOnce) {
     EXPECT_EQ(app->windowSettings().windowGlassDarkness(), 0.4);
     const QColor after = window.grab().toImage().pixelColor(background);
     EXPECT_NE(before, after);
+}
+
+// One export service for the application: the windows share it, and its mapping, found under the
+// old settings key, is in the data folder by the time it is published.
+TEST_F(QuilloToDoAppTest, BothWindowsUseTheApplicationsExportServiceWhoseMappingLivesInTheDataFolder) {
+    const auto id = platform::UUID::random();
+    defaults.setValue(ReminderMappingFile::kSettingsKey,
+                      QVariantMap{{platform::toQString(std::string_view(id.uuidString())), "R1"}});
+    auto app = makeApp();
+    EXPECT_EQ(&showAndWait(*app).remindersExport(), &app->remindersExport());
+    EXPECT_EQ(&app->showSettings().remindersExport(), &app->remindersExport());
+    QTRY_COMPARE_WITH_TIMEOUT(app->remindersExport().exportedReminderIDs(), (ReminderMapping{{id, "R1"}}), 10'000);
+    EXPECT_EQ(ReminderMappingFile::load(
+                  platform::toQString(directory.path() / "data" / "QuilloToDo" / "reminders_mapping.json")),
+              (ReminderMapping{{id, "R1"}}));
 }
 
 TEST_F(QuilloToDoAppTest, CheckForUpdatesReadsTheFeedAndTellsTheUser) {

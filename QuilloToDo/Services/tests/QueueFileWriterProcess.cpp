@@ -9,11 +9,11 @@
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     const bool hang = argc > 3 && std::strcmp(argv[3], "--hang") == 0;
-    const bool written = quillo::writeFileAtomically(QString::fromLocal8Bit(argv[1]), QByteArray(argv[2]), [hang] {
+    const auto failure = quillo::writeFileAtomically(QString::fromLocal8Bit(argv[1]), QByteArray(argv[2]), [hang] {
         if (!hang) return;
         std::puts("written");
         std::fflush(stdout);
         for (;;) pause();
     });
-    return written ? 0 : 1;
+    return failure ? 1 : 0;
 }

@@ -4,17 +4,24 @@
 #include "Platform/QtBridge/QtText.h"
 #include "Platform/Reminders/ReminderStore.h"
 #include "Platform/Reminders/ReminderStoreError.h"
+#include "Platform/SystemLog/SystemLog.h"
+#include "testing/NoFreeFileDescriptors.h"
 #include "testing/TemporaryDirectory.h"
 #include "testing/Thrown.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -66,6 +73,15 @@ public:
     int writes = 0;
     mutable int lookups = 0;
     std::function<void()> beforeLookup;  // on the worker, before each lookup
+    // Lookups run with no file descriptor to spare.
+    bool lookupsRunOutOfDescriptors = false;
+    // From this write on (counted like failWriteAt) the process has no file descriptor to spare,
+    // until the test resets `exhausted`.
+    int runOutOfDescriptorsAtWrite = 0;
+    mutable std::optional<testing::NoFreeFileDescriptors> exhausted;
+    // Descriptors run out at that write come back after the next lookup (the sanitizers need one to
+    // check the calls made afterwards).
+    bool descriptorsBackAfterLookup = false;
     // Called where the failing write would have begun: what the disk holds if the process died there.
     std::function<void()> beforeFailedWrite;
 
@@ -73,11 +89,15 @@ public:
         if (++saves == failAt) throw platform::ReminderStoreError("The disk is full.");
         ReminderStore::saveReminder(reminder);
     }
-    std::vector<std::optional<platform::Reminder>> calendarItemsWithIdentifiers(
+    std::vector<platform::ReminderLookup> calendarItemsWithIdentifiers(
         const std::vector<std::string>& identifiers) const override {
         ++lookups;
         if (beforeLookup) beforeLookup();
-        return ReminderStore::calendarItemsWithIdentifiers(identifiers);
+        std::optional<testing::NoFreeFileDescriptors> limit;
+        if (lookupsRunOutOfDescriptors) limit.emplace();
+        auto found = ReminderStore::calendarItemsWithIdentifiers(identifiers);
+        if (descriptorsBackAfterLookup) exhausted.reset();
+        return found;
     }
 
 protected:
@@ -86,6 +106,7 @@ protected:
             if (beforeFailedWrite) beforeFailedWrite();
             throw platform::ReminderStoreError("The disk is full.");
         }
+        if (writes == runOutOfDescriptorsAtWrite) exhausted.emplace();
         ReminderStore::writeFile(target, bytes);
     }
 
@@ -100,8 +121,29 @@ protected:
     RemindersExportService& makeService() {
         auto store = std::make_unique<FailingStore>(root());
         failing = store.get();
-        service = std::make_unique<RemindersExportService>(&defaults, std::move(store));
+        service = std::make_unique<RemindersExportService>(&defaults, mappingPath(), std::move(store));
         return *service;
+    }
+    QString mappingPath() const { return platform::toQString(directory.path() / "data" / "reminders_mapping.json"); }
+
+    // What another process reads: python3 prints the file's bytes back as the standard output.
+    static QByteArray readByAnotherProcess(const QString& path) {
+        QProcess python;
+        python.start("python3", {"-c", "import sys; sys.stdout.buffer.write(open(sys.argv[1], 'rb').read())", path});
+        EXPECT_TRUE(python.waitForFinished(30000));
+        EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+        return python.readAllStandardOutput();
+    }
+    // The mapping as saved, read back by another process.
+    ReminderMapping storedMapping() const {
+        const QJsonObject stored = QJsonDocument::fromJson(readByAnotherProcess(mappingPath())).object();
+        ReminderMapping mapping;
+        for (auto it = stored.begin(); it != stored.end(); ++it) {
+            const auto id = platform::UUID::parse(platform::toStdString(it.key()));
+            EXPECT_TRUE(id && it.key() == it.key().toUpper()) << it.key().toStdString();
+            if (id) mapping[*id] = platform::toStdString(it.value().toString());
+        }
+        return mapping;
     }
 
     // todoman with its own configuration, cache and XDG folders, so it never touches the user's.
@@ -182,7 +224,7 @@ TEST_F(RemindersExportServiceTest, ARealClientListsTheRemindersAndWhatItComplete
     ASSERT_EQ(export_.availableLists().size(), 1);
     EXPECT_EQ(export_.availableLists()[0].title, "Cut v2");
     EXPECT_EQ(export_.completedInReminders(), ReminderIDSet{done.id});
-    EXPECT_EQ(ReminderMappingStore::load(defaults), export_.exportedReminderIDs());
+    EXPECT_EQ(storedMapping(), export_.exportedReminderIDs());
 
     auto todos = todomanList();
     ASSERT_EQ(todos.size(), 3);
@@ -200,7 +242,7 @@ TEST_F(RemindersExportServiceTest, ARealClientListsTheRemindersAndWhatItComplete
     await(export_.refreshCompletionState());
     EXPECT_EQ(export_.completedInReminders(), (ReminderIDSet{open.id, done.id}));
     EXPECT_FALSE(export_.exportedReminderIDs().contains(chapter.id));
-    EXPECT_EQ(ReminderMappingStore::load(defaults), export_.exportedReminderIDs());
+    EXPECT_EQ(storedMapping(), export_.exportedReminderIDs());
 
     // Ticked off by the user, it stays completed though its to-do is still open; the deleted one is new.
     const auto again = await(export_.exportItems({open, chapter}, std::nullopt, export_.availableLists()[0].id));
@@ -249,11 +291,11 @@ TEST_F(RemindersExportServiceTest, ADoneToDoLosesItsPriorityAndKeepsItsFirstComp
     await(export_.exportItems({todo}, QString("L"), std::nullopt));
     const std::string identifier = export_.exportedReminderIDs().at(todo.id);
     platform::ReminderStore reader(root());
-    EXPECT_EQ(reader.calendarItemWithIdentifier(identifier)->priority, 1);
+    EXPECT_EQ(reader.calendarItemWithIdentifier(identifier).reminder->priority, 1);
 
     todo.status = TodoStatus::done;
     await(export_.exportItems({todo}, QString("L"), std::nullopt));
-    const auto completed = reader.calendarItemWithIdentifier(identifier);
+    const auto completed = reader.calendarItemWithIdentifier(identifier).reminder;
     EXPECT_EQ(completed->priority, 0);
     ASSERT_TRUE(completed->isCompleted && completed->completionDate);
     EXPECT_LE(std::chrono::abs(*completed->completionDate - std::chrono::system_clock::now()), std::chrono::minutes(5));
@@ -261,7 +303,7 @@ TEST_F(RemindersExportServiceTest, ADoneToDoLosesItsPriorityAndKeepsItsFirstComp
     // Stored dates have whole seconds: a rewrite a second later would show a changed date.
     QTest::qWait(1100);
     await(export_.exportItems({todo}, QString("L"), std::nullopt));
-    EXPECT_EQ(reader.calendarItemWithIdentifier(identifier)->completionDate, completed->completionDate);
+    EXPECT_EQ(reader.calendarItemWithIdentifier(identifier).reminder->completionDate, completed->completionDate);
 }
 
 TEST_F(RemindersExportServiceTest, AFailedExportLeavesNoTraceForTheNextOne) {
@@ -279,7 +321,7 @@ TEST_F(RemindersExportServiceTest, AFailedExportLeavesNoTraceForTheNextOne) {
     const auto error = testing::thrownBy<platform::ReminderStoreError>([&] { failed.result(); });
     EXPECT_STREQ(error.what(), "The disk is full.");
     EXPECT_EQ(export_.exportedReminderIDs(), mappingBefore);
-    EXPECT_EQ(ReminderMappingStore::load(defaults), mappingBefore);
+    EXPECT_EQ(storedMapping(), mappingBefore);
 
     const auto next =
         await(export_.exportItems({item("C", MarkerKind::todo, TodoStatus::open)}, std::nullopt, keptList));
@@ -298,21 +340,20 @@ TEST_F(RemindersExportServiceTest, ACommitCutShortAtAnyFileLeavesEveryWrittenRem
     for (int n = 1; n <= 4; ++n) {
         SCOPED_TRACE("failing at file " + std::to_string(n));
         fs::remove_all(root());
-        defaults.clear();
+        fs::remove(platform::toPath(mappingPath()));
         auto& export_ = makeService();
         await(export_.exportItems({a, b}, QString("First"), std::nullopt));
         fs::remove(root() / platform::toStdString(export_.availableLists()[0].id) /
                    (export_.exportedReminderIDs().at(b.id) + ".ics"));
         failing->failWriteAt = failing->writes + n;
         failing->beforeFailedWrite = [&] {
-            QSettings stored(defaults.fileName(), QSettings::IniFormat);
-            expectAgreement(reminderFiles(), ReminderMappingStore::load(stored));
+            expectAgreement(reminderFiles(), ReminderMappingFile::load(mappingPath()));
         };
         auto failed = export_.exportItems({a, b, c}, QString("Second"), std::nullopt);
         ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 60000));
         EXPECT_STREQ(testing::thrownBy<platform::ReminderStoreError>([&] { failed.result(); }).what(),
                      "The disk is full.");
-        EXPECT_EQ(ReminderMappingStore::load(defaults), export_.exportedReminderIDs());
+        EXPECT_EQ(storedMapping(), export_.exportedReminderIDs());
         expectAgreement(reminderFiles(), export_.exportedReminderIDs());
         for (const auto& entry : fs::directory_iterator(root())) {
             EXPECT_NE(entry.path().filename().string().front(), '.') << "left behind: " << entry.path();
@@ -346,7 +387,7 @@ TEST_F(RemindersExportServiceTest, ExportsAndRefreshesAskedForTogetherEachSeeWha
     EXPECT_EQ(await(again).createdCount, 1);
     await(refresh);
     EXPECT_EQ(export_.exportedReminderIDs().size(), 2u);
-    EXPECT_EQ(ReminderMappingStore::load(defaults), export_.exportedReminderIDs());
+    EXPECT_EQ(storedMapping(), export_.exportedReminderIDs());
     expectAgreement(reminderFiles(), export_.exportedReminderIDs());
     EXPECT_EQ(await(export_.exportItems({a, b}, std::nullopt, export_.availableLists()[1].id)).updatedCount, 2);
     EXPECT_EQ(todomanList().size(), 2);
@@ -369,7 +410,91 @@ TEST_F(RemindersExportServiceTest, RefreshesAskedForWhileOneRunsRunOnceMore) {
     EXPECT_EQ(export_.completedInReminders(), ReminderIDSet{done.id});
 }
 
-TEST_F(RemindersExportServiceTest, AReminderWhoseFileCannotBeReadKeepsItsEntryAndIsRewrittenInPlace) {
+// Out of file descriptors, no list folder can be listed: that says nothing about the reminders in
+// them, so the refresh drops no entry and the export makes none of them again.
+TEST_F(RemindersExportServiceTest, ListsThatCannotBeListedLoseNoEntryAndNothingIsMadeTwice) {
+    auto& export_ = makeService();
+    const std::vector<TodoItem> items{item("A", MarkerKind::todo, TodoStatus::open),
+                                      item("B", MarkerKind::todo, TodoStatus::done),
+                                      item("C", MarkerKind::todo, TodoStatus::open)};
+    await(export_.exportItems(items, QString("L"), std::nullopt));
+    const auto mapping = export_.exportedReminderIDs();
+    const QString list = export_.availableLists()[0].id;
+
+    std::vector<std::string> logged;
+    const platform::systemlog::Capture capture([&](std::string_view line) { logged.emplace_back(line); });
+    failing->lookupsRunOutOfDescriptors = true;
+    await(export_.refreshCompletionState());
+    EXPECT_EQ(export_.exportedReminderIDs(), mapping);
+    EXPECT_EQ(storedMapping(), mapping);
+    EXPECT_EQ(export_.completedInReminders(), ReminderIDSet{items[1].id}) << "the last mark known stays";
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0],
+              "[RemindersExport] 3 exported reminders could not be read and keep their entries: Could not list " +
+                  root().string() + ": Too many open files");
+    await(export_.refreshCompletionState());
+    EXPECT_EQ(logged.size(), 1u) << "the same reason is logged once";
+
+    const auto untouched = await(export_.exportItems(items, std::nullopt, list));
+    EXPECT_EQ(untouched.createdCount + untouched.updatedCount, 0);
+    EXPECT_EQ(untouched.untouchedCount, 3);
+    EXPECT_EQ(untouched.untouchedReason,
+              QString::fromStdString("Could not list " + root().string() + ": Too many open files"));
+    EXPECT_EQ(export_.exportedReminderIDs(), mapping);
+    EXPECT_EQ(reminderFiles().size(), 3u);
+
+    failing->lookupsRunOutOfDescriptors = false;
+    EXPECT_EQ(await(export_.exportItems(items, std::nullopt, list)).updatedCount, 3);
+    EXPECT_EQ(todomanList().size(), 3);
+}
+
+// The commit runs out of descriptors after C's new file landed, and so does the look at what
+// landed: C keeps its entry, and the next export updates C instead of making it twice.
+TEST_F(RemindersExportServiceTest, ACommitOutOfDescriptorsKeepsTheEntriesOfWhatMayHaveLanded) {
+    auto& export_ = makeService();
+    const auto a = item("A", MarkerKind::todo, TodoStatus::open);
+    const auto b = item("B", MarkerKind::todo, TodoStatus::open);
+    const auto c = item("C", MarkerKind::todo, TodoStatus::open);
+    await(export_.exportItems({a, b}, QString("First"), std::nullopt));
+    // The new list's title, C, then A.
+    failing->runOutOfDescriptorsAtWrite = failing->writes + 3;
+    failing->descriptorsBackAfterLookup = true;
+    auto failed = export_.exportItems({c, a, b}, QString("Second"), std::nullopt);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 60000));
+    failing->exhausted.reset();
+    EXPECT_THROW(failed.waitForFinished(), platform::ReminderStoreError);
+    EXPECT_TRUE(export_.exportedReminderIDs().contains(c.id));
+
+    const auto next = await(export_.exportItems({c, a, b}, QString("Third"), std::nullopt));
+    EXPECT_EQ(next.createdCount, 0);
+    EXPECT_EQ(reminderFiles().size(), 3u);
+    expectAgreement(reminderFiles(), export_.exportedReminderIDs());
+    EXPECT_EQ(todomanList().size(), 3);
+}
+
+// A refresh whose work throws ends, and so does the one asked for meanwhile; the next one runs.
+TEST_F(RemindersExportServiceTest, ARefreshWhoseWorkFailsStillEnds) {
+    auto& export_ = makeService();
+    const auto done = item("Done", MarkerKind::todo, TodoStatus::done);
+    await(export_.exportItems({done}, QString("L"), std::nullopt));
+    std::vector<std::string> logged;
+    const platform::systemlog::Capture capture([&](std::string_view line) { logged.emplace_back(line); });
+    failing->beforeLookup = [] { throw std::runtime_error("out of memory"); };
+    auto first = export_.refreshCompletionState();
+    auto joined = export_.refreshCompletionState();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.isFinished() && joined.isFinished(); }, 10000));
+    EXPECT_THROW(first.waitForFinished(), std::runtime_error);
+    EXPECT_THROW(joined.waitForFinished(), std::runtime_error);
+    EXPECT_EQ(logged,
+              std::vector<std::string>{"[RemindersExport] The completion state could not be refreshed: out of memory"});
+    failing->beforeLookup = nullptr;
+    failing->lookups = 0;
+    await(export_.refreshCompletionState());
+    EXPECT_EQ(failing->lookups, 1);
+    EXPECT_EQ(export_.completedInReminders(), ReminderIDSet{done.id});
+}
+
+TEST_F(RemindersExportServiceTest, AReminderFileThatCannotBeParsedKeepsItsEntryAndIsRewrittenInPlace) {
     auto& export_ = makeService();
     const auto garbled = item("Garbled", MarkerKind::todo, TodoStatus::open);
     const auto huge = item("Huge", MarkerKind::todo, TodoStatus::open);
@@ -453,26 +578,256 @@ TEST_F(RemindersExportServiceTest, RefusalsAndListTitles) {
     const auto blank =
         await(export_.exportItems({item("x", MarkerKind::todo, TodoStatus::open)}, QString(" \t\n"), std::nullopt));
     EXPECT_EQ(blank.listTitle, "QuilloToDo");
+    ASSERT_EQ(export_.availableLists().size(), 1) << "the lists are reloaded before the export ends";
     const auto existing = await(export_.exportItems({item("y", MarkerKind::todo, TodoStatus::open)}, QString("ignored"),
                                                     export_.availableLists()[0].id));
     EXPECT_EQ(existing.listTitle, "QuilloToDo");
     EXPECT_EQ(export_.availableLists().size(), 1);
 }
 
-TEST_F(RemindersExportServiceTest, WithoutAccessARefreshEmptiesTheMarksButKeepsTheMapping) {
-    const auto id = platform::UUID::random();
+// A mapping still in the settings moves to its own file at the first start that finds it, under the
+// entries the file has; only then does it leave the settings. Both files are read back by another
+// process. Without access, a refresh empties the marks but keeps the mapping.
+TEST_F(RemindersExportServiceTest, AMappingKeptInTheSettingsMovesToItsOwnFileOnce) {
+    const auto settingsOnly = platform::UUID::random(), both = platform::UUID::random(),
+               fileOnly = platform::UUID::random();
+    const auto text = [](const platform::UUID& id) { return platform::toQString(std::string_view(id.uuidString())); };
     defaults.setValue(
-        ReminderMappingStore::kKey,
-        QVariantMap{{platform::toQString(std::string_view(id.uuidString())).toLower(), "R1"}, {"not-a-uuid", "R2"}});
+        ReminderMappingFile::kSettingsKey,
+        QVariantMap{{text(settingsOnly).toLower(), "R1"}, {text(both), "R2-settings"}, {"not-a-uuid", "R"}});
+    defaults.setValue("windowGlassDarkness", 0.5);
+    defaults.sync();
+    ReminderMappingFile::save(mappingPath(), {{both, "R2"}, {fileOnly, "R3"}});
+
     auto& export_ = makeService();
-    EXPECT_EQ(export_.exportedReminderIDs(), (ReminderMapping{{id, "R1"}}));
+    const ReminderMapping moved{{settingsOnly, "R1"}, {both, "R2"}, {fileOnly, "R3"}};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return export_.exportedReminderIDs() == moved; }, 10000));
+    EXPECT_EQ(storedMapping(), moved);
+    const QByteArray settings = readByAnotherProcess(defaults.fileName());
+    EXPECT_FALSE(settings.contains("RemindersExport")) << settings.toStdString();
+    EXPECT_TRUE(settings.contains("windowGlassDarkness=0.5")) << settings.toStdString();
+
     await(export_.refreshCompletionState());
     EXPECT_TRUE(export_.completedInReminders().empty());
-    EXPECT_EQ(export_.exportedReminderIDs().size(), 1u);
+    EXPECT_EQ(export_.exportedReminderIDs(), moved);
 
-    defaults.setValue(ReminderMappingStore::kKey,
-                      QVariantMap{{platform::toQString(std::string_view(id.uuidString())), 7}});
-    EXPECT_TRUE(ReminderMappingStore::load(defaults).empty());
+    // A value there that is no dictionary of texts adds nothing, and goes.
+    defaults.setValue(ReminderMappingFile::kSettingsKey, QVariantMap{{text(settingsOnly), 7}});
+    defaults.sync();
+    auto& again = makeService();
+    await(again.refreshCompletionState());
+    EXPECT_EQ(again.exportedReminderIDs(), moved);
+    EXPECT_FALSE(readByAnotherProcess(defaults.fileName()).contains("RemindersExport"));
+}
+
+// A mapping file that cannot be read is never taken for an empty one: exports stop before anything is
+// written, the file and the settings' copy stay as they are, and the next export tries again.
+TEST_F(RemindersExportServiceTest, AMappingFileThatCannotBeReadStopsEveryExportUntilItCanBe) {
+    fs::create_directories(platform::toPath(mappingPath()).parent_path());
+    std::ofstream(platform::toPath(mappingPath())) << "{\"not\": ";
+    defaults.setValue(ReminderMappingFile::kSettingsKey, QVariantMap{{"8C2A5B7E-0E43-4C1A-9B4E-3B8E1B0C7D11", "R"}});
+    defaults.sync();
+    auto& export_ = makeService();
+    const auto todo = item("A", MarkerKind::todo, TodoStatus::open);
+    auto refused = export_.exportItems({todo}, QString("L"), std::nullopt);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused.isFinished(); }, 60000));
+    const auto error = testing::thrownBy<ReminderMappingError>([&] { refused.waitForFinished(); });
+    EXPECT_TRUE(QString(error.what()).startsWith("The record of exported reminders " + mappingPath() + " is damaged ("))
+        << error.what();
+    EXPECT_EQ(readByAnotherProcess(mappingPath()), "{\"not\": ");
+    EXPECT_TRUE(readByAnotherProcess(defaults.fileName()).contains("RemindersExport"));
+    EXPECT_TRUE(reminderFiles().empty());
+    EXPECT_TRUE(export_.availableLists().isEmpty());
+
+    fs::remove(platform::toPath(mappingPath()));  // the user moved it away
+    EXPECT_EQ(await(export_.exportItems({todo}, QString("L"), std::nullopt)).createdCount, 1);
+    // The settings' entry was moved, and then dropped by the refresh: its reminder does not exist.
+    EXPECT_EQ(storedMapping(), export_.exportedReminderIDs());
+    EXPECT_EQ(storedMapping().size(), 1u);
+    EXPECT_FALSE(readByAnotherProcess(defaults.fileName()).contains("RemindersExport"));
+    EXPECT_EQ(todomanList().size(), 1);
+}
+
+// A save that fails (the data folder would lie inside a file; no descriptor left) ends the export
+// with an error naming the file before any reminder is written, and the saved mapping is unchanged.
+TEST_F(RemindersExportServiceTest, AMappingThatCannotBeSavedStopsTheExportBeforeAnyFileIsWritten) {
+    std::ofstream(directory.path() / "data") << "a file where the data folder should be";
+    auto& export_ = makeService();
+    auto refused = export_.exportItems({item("A", MarkerKind::todo, TodoStatus::open)}, QString("L"), std::nullopt);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refused.isFinished(); }, 60000));
+    EXPECT_STREQ(testing::thrownBy<ReminderMappingError>([&] { refused.waitForFinished(); }).what(),
+                 ("Could not save the record of exported reminders: Could not create the folder " +
+                  (directory.path() / "data").string() + ": Not a directory.")
+                     .c_str());
+    EXPECT_TRUE(reminderFiles().empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(root()), fs::directory_iterator()), 0) << "a list was made";
+
+    fs::remove(directory.path() / "data");
+    const auto first = item("First", MarkerKind::todo, TodoStatus::open);
+    await(export_.exportItems({first}, QString("L"), std::nullopt));
+    const auto saved = storedMapping();
+    failing->beforeLookup = [this] { failing->exhausted.emplace(); };
+    auto failed = export_.exportItems({item("B", MarkerKind::todo, TodoStatus::open)}, std::nullopt,
+                                      export_.availableLists()[0].id);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.isFinished(); }, 60000));
+    failing->exhausted.reset();
+    failing->beforeLookup = nullptr;
+    EXPECT_TRUE(QString(testing::thrownBy<ReminderMappingError>([&] { failed.waitForFinished(); }).what())
+                    .endsWith(": Too many open files."));
+    EXPECT_EQ(storedMapping(), saved);
+    EXPECT_EQ(export_.exportedReminderIDs(), saved);
+    EXPECT_EQ(reminderFiles().size(), 1u);
+    EXPECT_EQ(await(export_.exportItems({first}, std::nullopt, export_.availableLists()[0].id)).updatedCount, 1);
+    EXPECT_EQ(todomanList().size(), 1);
+}
+
+// Later launches as real processes, stopped by permission bits as a user is (as root they run as
+// nobody, who then owns the folders): each sees only what the one before saved.
+class LaterLaunchTest : public RemindersExportServiceTest {
+protected:
+    void SetUp() override {
+        fs::create_directories(platform::toPath(mappingPath()).parent_path());
+        fs::create_directories(configFolder());
+        if (::geteuid() == 0) {
+            for (const auto& path : {directory.path(), directory.path() / "data", configFolder()})
+                ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+        }
+    }
+    fs::path configFolder() const { return directory.path() / "config"; }
+    QString settingsFile() const { return platform::toQString(configFolder() / "QuilloToDo.conf"); }
+    // The to-do `text` with an id that stays the same from launch to launch.
+    static QString todo(const QString& text) {
+        const QByteArray hash = QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Md5).toHex();
+        return QString::fromLatin1(hash).insert(20, '-').insert(16, '-').insert(12, '-').insert(8, '-').toUpper() +
+               '=' + text;
+    }
+    static platform::UUID idOf(const QString& todo) {
+        return *platform::UUID::parse(platform::toStdString(todo.section('=', 0, 0)));
+    }
+    // What the later launch printed.
+    // What the later launch printed; `wrapper` is a program it runs under, with its arguments.
+    std::string launch(const QStringList& todos, QStringList wrapper = {}) {
+        QStringList arguments = QStringList{settingsFile(), mappingPath(), platform::toQString(root())} + todos;
+        QString program = REMINDERS_EXPORT_PROCESS;
+        if (!wrapper.isEmpty()) {
+            arguments = wrapper.mid(1) + QStringList{program} + arguments;
+            program = wrapper.front();
+        }
+        QProcess process;
+        if (!wrapper.isEmpty()) {
+            // LeakSanitizer cannot work in a traced process; the launches that are not traced check leaks.
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            const QString options = environment.value("ASAN_OPTIONS");
+            environment.insert("ASAN_OPTIONS", options + (options.isEmpty() ? "" : ":") + "detect_leaks=0");
+            process.setProcessEnvironment(environment);
+        }
+        process.start(program, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return process.readAllStandardOutput().trimmed().toStdString();
+    }
+};
+
+// A mapping that cannot be saved (a read-only data folder) or read (a file without permission) ends
+// the export with an error before any reminder is written; the saved mapping stays as it was.
+TEST_F(LaterLaunchTest, AMappingThatCannotBeSavedOrReadStopsTheExportBeforeAnyReminderIsWritten) {
+    const QString a = todo("A"), b = todo("B"), c = todo("C");
+    EXPECT_EQ(launch({a, b}), "created=2 updated=0 untouched=0");
+    const QByteArray saved = readByAnotherProcess(mappingPath());
+    ASSERT_EQ(storedMapping().size(), 2u);
+
+    fs::permissions(directory.path() / "data", fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(launch({a, b, c}), "error: Could not save the record of exported reminders: Could not write " +
+                                     platform::toStdString(mappingPath()) + ": Permission denied.");
+    EXPECT_EQ(readByAnotherProcess(mappingPath()), saved);
+    EXPECT_EQ(reminderFiles().size(), 2u);
+    fs::permissions(directory.path() / "data", fs::perms::owner_all);
+
+    fs::permissions(platform::toPath(mappingPath()), fs::perms::none);
+    EXPECT_EQ(launch({a, b, c}), "error: The record of exported reminders " + platform::toStdString(mappingPath()) +
+                                     " could not be read: Permission denied.");
+    EXPECT_EQ(readByAnotherProcess(mappingPath()), saved);
+    EXPECT_EQ(reminderFiles().size(), 2u);
+    fs::permissions(platform::toPath(mappingPath()), fs::perms::owner_read | fs::perms::owner_write);
+
+    EXPECT_EQ(launch({a, b, c}), "created=1 updated=2 untouched=0");
+    EXPECT_EQ(todomanList().size(), 3);
+    EXPECT_EQ(storedMapping().size(), 3u);
+}
+
+// A read-only configuration folder keeps a mapping of an older version in the settings: it still
+// moves to its own file, is merged again at each launch, and no reminder is made twice. A reminder
+// file that cannot be opened is left as it is, keeps its entry and is counted as untouched.
+TEST_F(LaterLaunchTest, AReadOnlyConfigurationFolderAndAFileThatCannotBeOpenedDoubleNothing) {
+    const QString a = todo("A"), b = todo("B");
+    EXPECT_EQ(launch({a, b}), "created=2 updated=0 untouched=0");
+    const ReminderMapping mapping = storedMapping();
+    {
+        QSettings older(settingsFile(), QSettings::IniFormat);
+        QVariantMap dictionary;
+        for (const auto& [id, identifier] : mapping)
+            dictionary.insert(platform::toQString(std::string_view(id.uuidString())),
+                              platform::toQString(std::string_view(identifier)));
+        older.setValue(ReminderMappingFile::kSettingsKey, dictionary);
+    }
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(platform::toPath(settingsFile()).c_str(), 65534, 65534), 0);
+    }
+    fs::remove(platform::toPath(mappingPath()));
+    fs::permissions(configFolder(), fs::perms::owner_read | fs::perms::owner_exec);
+
+    EXPECT_EQ(launch({a, b}), "created=0 updated=2 untouched=0");
+    EXPECT_EQ(storedMapping(), mapping);
+    EXPECT_TRUE(readByAnotherProcess(settingsFile()).contains("RemindersExport")) << "it could not be removed";
+
+    const fs::path fileOfA = [&] {
+        for (const auto& file : reminderFiles())
+            if (file.stem() == mapping.at(idOf(a))) return file;
+        return fs::path();
+    }();
+    const QByteArray before = readByAnotherProcess(platform::toQString(fileOfA));
+    fs::permissions(fileOfA, fs::perms::none);
+    EXPECT_EQ(launch({a, b}), "created=0 updated=1 untouched=1");
+    EXPECT_EQ(readByAnotherProcess(platform::toQString(fileOfA)), before);
+    EXPECT_EQ(storedMapping(), mapping);
+    fs::permissions(fileOfA, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(todomanList().size(), 2);
+    fs::permissions(configFolder(), fs::perms::owner_all);
+}
+
+// Every rename an export makes is followed by a sync of each folder it changed, so that a crash
+// cannot take back a reminder the export reported: strace records a first export into a new list and
+// a second one that moves the reminders into another.
+TEST_F(LaterLaunchTest, EveryRenameIsFollowedByASyncOfTheFoldersItChanged) {
+    const QStringList todos{todo("A"), todo("B")};
+    const QRegularExpression renamed(
+        R"re(^\d+ +rename(?:at2?)?\((?:AT_FDCWD, )?"([^"]+)", (?:AT_FDCWD, )?"([^"]+)".*\) = 0$)re");
+    const QRegularExpression synced(R"re(^\d+ +fsync\(\d+<([^>]+)>\) = 0$)re");
+    for (const QString run : {"first", "moving"}) {
+        SCOPED_TRACE(run.toStdString());
+        const QString trace = platform::toQString(directory.path()) + '/' + run + ".strace";
+        EXPECT_EQ(
+            launch(todos, {"strace", "-f", "-qq", "-y", "-e", "trace=rename,renameat,renameat2,fsync", "-o", trace}),
+            run == "first" ? "created=2 updated=0 untouched=0" : "created=0 updated=2 untouched=0");
+        const QStringList lines = QString::fromUtf8(readByAnotherProcess(trace)).split('\n');
+        int renames = 0;
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const auto match = renamed.match(lines[i]);
+            if (!match.hasMatch()) continue;
+            ++renames;
+            for (const QString& path : {match.captured(1), match.captured(2)}) {
+                const QString folder = path.section('/', 0, -2);
+                const bool later = std::any_of(lines.begin() + i, lines.end(), [&](const QString& line) {
+                    const auto sync = synced.match(line);
+                    return sync.hasMatch() && sync.captured(1) == folder;
+                });
+                EXPECT_TRUE(later) << folder.toStdString() << " is not synced after " << lines[i].toStdString();
+            }
+        }
+        // The mapping, the new list's title, the list itself and two reminders, moved in the second run.
+        EXPECT_GE(renames, run == "first" ? 5 : 7);
+    }
+    EXPECT_EQ(todomanList().size(), 2);
 }
 
 TEST(ReminderTexts, TitlesNotesAndSuggestedListNames) {

@@ -1,6 +1,5 @@
 #include "QuilloToDo/Views/SettingsWindow/SettingsView.h"
 
-#include "Platform/Reminders/ReminderStore.h"
 #include "QuilloToDo/Services/RemindersExportService.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 #include "QuilloToDo/Views/Sheets/FeedbackSheet.h"
@@ -42,11 +41,9 @@ QLabel* link(const QString& title, const QUrl& url, QWidget* parent) {
 
 }  // namespace
 
-SettingsView::SettingsView(FeedbackSources sources, WindowSettings& settings, QSettings& defaults, QWidget* parent)
-    : QWidget(parent),
-      sources_(sources),
-      settings_(settings),
-      remindersExport_(new RemindersExportService(&defaults, nullptr, this)) {
+SettingsView::SettingsView(FeedbackSources sources, WindowSettings& settings, RemindersExportService& remindersExport,
+                           QWidget* parent)
+    : QWidget(parent), sources_(sources), settings_(settings), remindersExport_(remindersExport) {
     setFixedSize(520, 640);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -158,14 +155,14 @@ void SettingsView::buildIntegrations(GroupedForm* form) {
     showRemindersAccess();
 
     connect(accessButton_, &QPushButton::clicked, this, &SettingsView::requestRemindersAccess);
-    connect(remindersExport_, &RemindersExportService::authorizationStatusChanged, this,
+    connect(&remindersExport_, &RemindersExportService::authorizationStatusChanged, this,
             &SettingsView::showRemindersAccess);
 }
 
 void SettingsView::requestRemindersAccess() {
     if (remindersRequesting_) return;
     setRemindersRequesting(true);
-    remindersExport_->requestAccess().then(this, [this](bool) { setRemindersRequesting(false); });
+    remindersExport_.requestAccess().then(this, [this](bool) { setRemindersRequesting(false); });
 }
 
 void SettingsView::setRemindersRequesting(bool requesting) {
@@ -177,13 +174,13 @@ void SettingsView::setRemindersRequesting(bool requesting) {
 
 void SettingsView::showRemindersAccess() {
     // Nothing until the store has been read: never a state that is not the real one.
-    const bool known = remindersExport_->isAuthorizationStatusKnown();
+    const bool known = remindersExport_.isAuthorizationStatusKnown();
     for (QWidget* part : {static_cast<QWidget*>(accessDot_), static_cast<QWidget*>(accessText_)})
         part->setVisible(known);
-    const QString& reason = remindersExport_->accessDeniedReason();
+    const QString& reason = remindersExport_.accessDeniedReason();
     accessDeniedReason_->setText(reason);
     accessDeniedReason_->setVisible(known && !reason.isEmpty());
-    const ReminderAuthorizationStatus status = remindersExport_->authorizationStatus();
+    const ReminderAuthorizationStatus status = remindersExport_.authorizationStatus();
     const bool granted = status == ReminderAuthorizationStatus::fullAccess;
     accessDot_->setColor(granted ? Color::green() : Color::withOpacity(Color::quilloTextSecondary(), 0.35));
     accessText_->setText(SettingsTexts::remindersAccess(status));

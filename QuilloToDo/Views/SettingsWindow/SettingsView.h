@@ -8,7 +8,6 @@
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QSettings;
 class QSlider;
 
 namespace quillo {
@@ -29,13 +28,14 @@ public:
     // assistive technology reads the percentage.
     static constexpr int kTransparencyStepPercent = 5;
 
-    // `defaults` holds the reminders mapping the view's own export service reads; `sources` are
-    // only handed on to the feedback sheet. Both and `settings` outlive the view.
-    SettingsView(FeedbackSources sources, WindowSettings& settings, QSettings& defaults, QWidget* parent = nullptr);
+    // `remindersExport` is the application's export service, whose access the view shows and asks
+    // for; `sources` are only handed on to the feedback sheet. All three outlive the view.
+    SettingsView(FeedbackSources sources, WindowSettings& settings, RemindersExportService& remindersExport,
+                 QWidget* parent = nullptr);
 
     bool showFeedback() const { return feedbackSheet_ != nullptr; }
     bool remindersRequesting() const { return remindersRequesting_; }
-    RemindersExportService& remindersExport() const { return *remindersExport_; }
+    RemindersExportService& remindersExport() const { return remindersExport_; }
 
     // Opens the feedback sheet with the area "Settings" (the "Send Feedback …" button).
     void openFeedback();
@@ -59,7 +59,7 @@ private:
 
     FeedbackSources sources_;
     WindowSettings& settings_;
-    RemindersExportService* remindersExport_;
+    RemindersExportService& remindersExport_;
     bool remindersRequesting_ = false;
     QPointer<QWidget> feedbackSheet_;
 

@@ -133,8 +133,17 @@ QString RemindersExportSheet::resultLine(int createdCount, int updatedCount, con
     QStringList parts;
     if (createdCount >= 1) parts.append(QString::number(createdCount) + QStringLiteral(" new"));
     if (updatedCount >= 1) parts.append(QString::number(updatedCount) + QStringLiteral(" updated"));
+    if (parts.isEmpty()) parts.append(QStringLiteral("0 new"));  // every one was left untouched
     return QStringLiteral("Done: ") + parts.join(QStringLiteral(", ")) + QStringLiteral(" in “") + listTitle +
            QStringLiteral("”.");
+}
+
+QString RemindersExportSheet::untouchedLine(int untouchedCount, const QString& reason) {
+    if (untouchedCount < 1) return QString();
+    return QStringLiteral(" ") + QString::number(untouchedCount) +
+           (untouchedCount == 1 ? QStringLiteral(" reminder could not be read and was left as it is: ")
+                                : QStringLiteral(" reminders could not be read and were left as they are: ")) +
+           reason + QStringLiteral(".");
 }
 
 QString RemindersExportSheet::newListTitle() const { return newListTitle_->text(); }
@@ -228,7 +237,8 @@ void RemindersExportSheet::runExport() {
         .then(this, [this](QFuture<ExportResult> finished) {
             try {
                 const ExportResult result = finished.result();
-                status_ = resultLine(result.createdCount, result.updatedCount, result.listTitle);
+                status_ = resultLine(result.createdCount, result.updatedCount, result.listTitle) +
+                          untouchedLine(result.untouchedCount, result.untouchedReason);
                 statusOK_ = true;
             } catch (const std::exception& error) {
                 status_ = QString::fromStdString(error.what());

@@ -44,6 +44,9 @@ public:
     static QString countLine(std::size_t count);
     // "Done: " and the counts, " in “", the list title, "”.".
     static QString resultLine(int createdCount, int updatedCount, const QString& listTitle);
+    // What follows the result line when reminders could not be read and were left as they were:
+    // " N reminder(s) could not be read and ... left as ...: " and the reason; empty for none.
+    static QString untouchedLine(int untouchedCount, const QString& reason);
 
     // The primary button: "Done" dismisses after a successful export, "Export" runs one.
     void runPrimaryAction();

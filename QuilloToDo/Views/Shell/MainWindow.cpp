@@ -54,10 +54,8 @@ QuilloSplitShellOptions shellOptions(const WindowAppearance& appearance) {
 MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
     : QWidget(parent),
       parts_(std::move(parts)),
-      remindersExport_(parts_.remindersExport.release()),
       refresh_(new RefreshRoutine(parts_.libraries, parts_.index, parts_.locator, parts_.ipcServer, this)),
       pages_(new QStackedWidget(this)) {
-    remindersExport_->setParent(this);
     if (!parts_.addPanel) parts_.addPanel = std::make_unique<FileDialogAddLibraryPanel>();
     setWindowTitle(QStringLiteral("QuilloToDo"));
     quilloTransparentWindow(this, kMinimumWindowSize);
@@ -91,8 +89,8 @@ MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
     connect(contentPane_, &ContentPane::refreshRequested, this, [this] { refresh_->refreshAndMarkLoaded(); });
     connect(refresh_, &RefreshRoutine::isSearchingChanged, contentPane_, &ContentPane::setLibrarySearchRunning);
     connect(contentPane_, &ContentPane::remindersExportRequested, this, [this] { setShowRemindersExport(true); });
-    connect(remindersExport_, &RemindersExportService::completedInRemindersChanged, this,
-            [this] { contentPane_->setCompletedInReminders(remindersExport_->completedInReminders()); });
+    connect(&parts_.remindersExport, &RemindersExportService::completedInRemindersChanged, this,
+            [this] { contentPane_->setCompletedInReminders(parts_.remindersExport.completedInReminders()); });
     // A closed (hidden) window presents no sheet: the command does nothing then.
     connect(&AppNotifications::defaultCenter(), &AppNotifications::showFeedbackSheet, this, [this] {
         if (isVisible()) setShowFeedback(true);
@@ -102,7 +100,7 @@ MainWindow::MainWindow(MainWindowParts parts, QWidget* parent)
     });
     // Reminders ticked off elsewhere show as completed when the user comes back.
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive) remindersExport_->refreshCompletionState();
+        if (state == Qt::ApplicationActive) parts_.remindersExport.refreshCompletionState();
     });
 
     showLibrariesOrInvitation();

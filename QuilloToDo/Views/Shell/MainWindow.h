@@ -1,6 +1,5 @@
 #pragma once
 
-#include "QuilloToDo/Services/RemindersExportService.h"
 #include "QuilloToDo/Views/Sidebar/AddLibraryPanel.h"
 
 #include <QPointer>
@@ -24,11 +23,12 @@ class QuilloSplitShell;
 class QuilloTrafficLights;
 class RefreshRoutine;
 class QuilloSymbolButton;
+class RemindersExportService;
 class TodoIPCServer;
 class WindowSettings;
 
-// What the application hands the main window: its long-lived controllers (which must outlive the
-// window) and the window's own Reminders export service.
+// What the application hands the main window: its long-lived controllers and its Reminders export
+// service, which must outlive the window.
 struct MainWindowParts {
     LibraryController& libraries;
     IndexController& index;
@@ -36,7 +36,7 @@ struct MainWindowParts {
     TodoIPCServer& ipcServer;
     PostlabLibraryLocator& locator;
     WindowSettings& settings;
-    std::unique_ptr<RemindersExportService> remindersExport;
+    RemindersExportService& remindersExport;
     // The open panel that adds a library; the file dialog when absent.
     std::unique_ptr<AddLibraryPanel> addPanel = nullptr;
 };
@@ -68,7 +68,7 @@ public:
     void setShowRemindersExport(bool shown);
 
     RefreshRoutine& refreshRoutine() const { return *refresh_; }
-    RemindersExportService& remindersExport() const { return *remindersExport_; }
+    RemindersExportService& remindersExport() const { return parts_.remindersExport; }
 
     // Parts, for tests and screenshots.
     EmptyStateView* emptyState() const { return emptyState_; }
@@ -97,7 +97,6 @@ private:
     void placeWindowControls();
 
     MainWindowParts parts_;
-    RemindersExportService* remindersExport_;
     RefreshRoutine* refresh_;
     QStackedWidget* pages_;
     EmptyStateView* emptyState_;

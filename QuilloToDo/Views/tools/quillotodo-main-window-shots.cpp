@@ -9,6 +9,7 @@
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
+#include "QuilloToDo/Services/RemindersExportService.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 #include "QuilloToDo/Views/Content/ContentPane.h"
 #include "QuilloToDo/Views/Content/SearchBar.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
     quillo::MarkerFilterController filter(settings);
     quillo::PostlabLibraryLocator locator;
     quillo::TodoIPCServer server(nullptr, quillo::TodoIPCServer::Announcement::none);
+    quillo::RemindersExportService remindersExport(
+        &settings, work.filePath("reminders_mapping.json"),
+        std::make_unique<platform::ReminderStore>(platform::toPath(work.filePath("reminders"))));
     quillo::MainWindow window(quillo::MainWindowParts{
         .libraries = libraries,
         .index = index,
@@ -53,8 +57,7 @@ int main(int argc, char** argv) {
         .ipcServer = server,
         .locator = locator,
         .settings = windowSettings,
-        .remindersExport = std::make_unique<quillo::RemindersExportService>(
-            &settings, std::make_unique<platform::ReminderStore>(platform::toPath(work.filePath("reminders")))),
+        .remindersExport = remindersExport,
     });
     window.resize(1180, 760);
     window.show();

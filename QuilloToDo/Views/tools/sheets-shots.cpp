@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     TodoIPCServer ipcServer(nullptr, TodoIPCServer::Announcement::none);
     PostlabLibraryLocator locator;
     const FeedbackSources sources{&libraries, &index, &ipcServer, &locator};
+    RemindersExportService remindersExport(&defaults, ReminderMappingFile::defaultPath());
 
     const std::filesystem::path bundle = platform::toPath(arguments.at(1));
     const auto refreshed = index.refresh({{bundle, bundle.stem().string(), "demo"}});
@@ -65,7 +66,7 @@ int main(int argc, char** argv) {
     window.show();
 
     {
-        SettingsView view(sources, settings, defaults);
+        SettingsView view(sources, settings, remindersExport);
         view.show();
         shots.shoot(view, "settings", [&] { return QTest::qWaitForWindowExposed(&view); });
     }
@@ -81,7 +82,6 @@ int main(int argc, char** argv) {
     shots.shoot(*feedback, "feedback-screenshot");
     feedback->close();
 
-    RemindersExportService remindersExport(&defaults);
     std::vector<TodoItem> shown(index.items().begin(), index.items().end());
     auto* exportSheet = new RemindersExportSheet(shown, remindersExport, &window);
     exportSheet->open();

@@ -61,7 +61,8 @@ protected:
     RemindersRoot remindersRoot{directory.filePath("calendars")};
     QSettings file{directory.filePath("QuilloToDo.conf"), QSettings::IniFormat};
     WindowSettings settings{file};
-    SettingsView view{FeedbackSources{}, settings, file};
+    RemindersExportService remindersExport{&file, directory.filePath("reminders_mapping.json")};
+    SettingsView view{FeedbackSources{}, settings, remindersExport};
 };
 
 TEST_F(SettingsViewTest, PickingAPresetWritesItsFourValuesAndPickingItAgainWritesNothing) {
@@ -154,7 +155,8 @@ TEST(SettingsViewAccess, AFolderThatCannotBeCreatedEndsInTheDeniedStateWithTheRe
     RemindersRoot root{directory.filePath("file/calendars")};
     QSettings file{directory.filePath("QuilloToDo.conf"), QSettings::IniFormat};
     WindowSettings settings{file};
-    SettingsView view{FeedbackSources{}, settings, file};
+    RemindersExportService remindersExport{&file, directory.filePath("reminders_mapping.json")};
+    SettingsView view{FeedbackSources{}, settings, remindersExport};
     QTRY_VERIFY_WITH_TIMEOUT(view.remindersExport().isAuthorizationStatusKnown(), 10'000);
     for (QPushButton* b : view.findChildren<QPushButton*>()) {
         if (b->text() == "Allow Access") b->click();

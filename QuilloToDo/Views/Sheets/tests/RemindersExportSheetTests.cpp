@@ -73,7 +73,8 @@ protected:
 
     quillo::testing::TemporaryDirectory directory;
     QSettings defaults{platform::toQString(directory.path() / "QuilloToDo.conf"), QSettings::IniFormat};
-    RemindersExportService service{&defaults, std::make_unique<platform::ReminderStore>(root())};
+    RemindersExportService service{&defaults, platform::toQString(directory.path() / "reminders_mapping.json"),
+                                   std::make_unique<platform::ReminderStore>(root())};
     QWidget window;
     std::vector<TodoItem> reel{item("Fix the colour", "Reel 1"), item("Swap the music", "Reel 1")};
 };
@@ -196,6 +197,13 @@ TEST(RemindersExportSheetTexts, TheResultLineNamesOnlyTheCountsThatHappened) {
     EXPECT_EQ(RemindersExportSheet::resultLine(3, 0, "Reel"), "Done: 3 new in “Reel”.");
     EXPECT_EQ(RemindersExportSheet::resultLine(0, 2, "Reel"), "Done: 2 updated in “Reel”.");
     EXPECT_EQ(RemindersExportSheet::resultLine(1, 4, "Reel"), "Done: 1 new, 4 updated in “Reel”.");
+    // Every one could not be read and was left as it was.
+    EXPECT_EQ(RemindersExportSheet::resultLine(0, 0, "Reel"), "Done: 0 new in “Reel”.");
+    EXPECT_EQ(RemindersExportSheet::untouchedLine(0, "why"), "");
+    EXPECT_EQ(RemindersExportSheet::untouchedLine(1, "Could not read /r/x.ics: Permission denied"),
+              " 1 reminder could not be read and was left as it is: Could not read /r/x.ics: Permission denied.");
+    EXPECT_EQ(RemindersExportSheet::untouchedLine(2, "Could not list /r/L: Too many open files"),
+              " 2 reminders could not be read and were left as they are: Could not list /r/L: Too many open files.");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "QuilloToDo/Views/testing/WindowTestFixture.h"
 
 #include "Platform/Reminders/ReminderStore.h"
+#include "QuilloToDo/Services/RemindersExportService.h"
 #include "testing/PathPrefix.h"
 
 #include <QLineEdit>
@@ -51,14 +52,15 @@ protected:
             .ipcServer = server_,
             .locator = locator_,
             .settings = windowSettings_,
-            .remindersExport = std::make_unique<RemindersExportService>(
-                &settings_, std::make_unique<platform::ReminderStore>(dir_.path() / "reminders")),
+            .remindersExport = remindersExport_,
             .addPanel = std::move(panel),
         });
     }
 
     PostlabLibraryLocator locator_;
     TodoIPCServer server_;
+    RemindersExportService remindersExport_{&settings_, qPath(dir_.path() / "reminders_mapping.json"),
+                                            std::make_unique<platform::ReminderStore>(dir_.path() / "reminders")};
     AnsweringPanel* panel_;
     std::unique_ptr<MainWindow> window_;
 };
