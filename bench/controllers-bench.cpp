@@ -4,6 +4,7 @@
 
 #include "QuilloToDo/Controllers/IndexController.h"
 #include "QuilloToDo/Controllers/MarkerFilterController.h"
+#include "bench/BenchmarkProgram.h"
 #include "bench/MainThreadStall.h"
 
 #include <benchmark/benchmark.h>
@@ -96,15 +97,12 @@ void filteredItems(benchmark::State& state, const Library& library, bool searchA
 }
 
 void registerBenchmarks(const Library& library) {
-    benchmark::RegisterBenchmark("refresh_main_stall",
-                                 [&library](benchmark::State& state) { refreshStall(state, library); })
-        ->Iterations(1)
-        ->Repetitions(kRefreshRepetitions)
-        ->ReportAggregatesOnly()
-        ->UseRealTime()
-        ->Unit(benchmark::kSecond);
+    using quillo::bench::repeated;
+    repeated(benchmark::RegisterBenchmark("refresh_main_stall",
+                                          [&library](benchmark::State& state) { refreshStall(state, library); }),
+             {.repetitions = kRefreshRepetitions, .unit = benchmark::kSecond});
     const auto fast = [](benchmark::internal::Benchmark* b) {
-        b->Repetitions(kFilterRepetitions)->ReportAggregatesOnly()->UseRealTime()->Unit(benchmark::kMillisecond);
+        repeated(b, {.repetitions = kFilterRepetitions, .unit = benchmark::kMillisecond, .iterations = 0});
     };
     fast(benchmark::RegisterBenchmark("filtered_items_search",
                                       [&library](benchmark::State& state) { filteredItems(state, library, true); }));
@@ -112,23 +110,20 @@ void registerBenchmarks(const Library& library) {
                                       [&library](benchmark::State& state) { filteredItems(state, library, false); }));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    QCoreApplication application(argc, argv);
-    if (argc != 2) {
-        std::cerr << "usage: quillo-controllers-bench [--benchmark_...] BUNDLE\n";
-        return 2;
-    }
+// Prepares, registers and runs the benchmarks.
+void run(char** arguments) {
     Library library;
-    const std::filesystem::path bundle = argv[1];
+    const std::filesystem::path bundle = arguments[1];
     library.sources.push_back({bundle, bundle.stem().string(), "B1"});
     library.changedSources.push_back({bundle, bundle.stem().string(), "B2"});
     library.items = std::make_shared<const std::vector<quillo::TodoItem>>(quillo::TodoScanner().scan(library.sources));
     std::cerr << library.items->size() << " items\n";
     registerBenchmarks(library);
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return quillo::bench::benchmarkMain<QCoreApplication>(argc, argv, "quillo-controllers-bench", "BUNDLE", run);
 }

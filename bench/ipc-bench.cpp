@@ -8,6 +8,7 @@
 #include "QuilloToDoKit/QuilloToDoModel/MessageLineBuffer.h"
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
+#include "bench/BenchmarkProgram.h"
 #include "bench/MainThreadStall.h"
 
 #include <benchmark/benchmark.h>
@@ -137,25 +138,19 @@ void publish(benchmark::State& state, const std::vector<quillo::TodoItem>& items
     state.counters["decode_ms"] = clients[0]->lastDecodeMs_.load();
 }
 
+// Prepares, registers and runs the benchmarks.
+void run(char** arguments) {
+    const std::filesystem::path bundle = arguments[1];
+    const auto items = quillo::TodoScanner().scan({{bundle, bundle.stem().string(), "B1"}});
+    std::cerr << items.size() << " items\n";
+    quillo::bench::repeated(
+        benchmark::RegisterBenchmark("ipc_publish", [&items](benchmark::State& state) { publish(state, items); }),
+        {.repetitions = kRepetitions, .unit = benchmark::kMillisecond});
+    benchmark::RunSpecifiedBenchmarks();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    QCoreApplication application(argc, argv);
-    if (argc != 2) {
-        std::cerr << "usage: quillo-ipc-bench [--benchmark_...] BUNDLE\n";
-        return 2;
-    }
-    const std::filesystem::path bundle = argv[1];
-    const auto items = quillo::TodoScanner().scan({{bundle, bundle.stem().string(), "B1"}});
-    std::cerr << items.size() << " items\n";
-    benchmark::RegisterBenchmark("ipc_publish", [&items](benchmark::State& state) { publish(state, items); })
-        ->Iterations(1)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly()
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return quillo::bench::benchmarkMain<QCoreApplication>(argc, argv, "quillo-ipc-bench", "BUNDLE", run);
 }

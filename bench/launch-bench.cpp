@@ -19,6 +19,7 @@
 #include "QuilloToDo/Views/Shell/DarkColorScheme.h"
 #include "QuilloToDo/Views/Shell/MainWindow.h"
 #include "QuilloToDo/Views/Shell/RefreshRoutine.h"
+#include "bench/BenchmarkProgram.h"
 #include "bench/MainThreadStall.h"
 #include "testing/LibraryBuilder.h"
 
@@ -185,20 +186,11 @@ Launched spawnLaunch(const std::string& self, const std::filesystem::path& setti
     return launched;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (const char* spawnedAt = std::getenv(kSpawnedAt); spawnedAt != nullptr && argc == 4)
-        return launch(argc, argv, std::stoll(spawnedAt), argv[1], std::stoul(argv[2]), argv[3]);
-
-    benchmark::Initialize(&argc, argv);
-    if (argc != 3) {
-        std::cerr << "usage: quillo-launch-bench [--benchmark_...] SETTINGS_FILE ITEMS\n";
-        return 2;
-    }
+// Prepares, registers and runs the benchmarks.
+void run(char** arguments) {
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    const std::filesystem::path settings = std::filesystem::absolute(argv[1]);
-    const std::size_t items = std::stoul(argv[2]);
+    const std::filesystem::path settings = std::filesystem::absolute(arguments[1]);
+    const std::size_t items = std::stoul(arguments[2]);
     // The library a launch adds once idle: one timeline of kAddedItems markers.
     quillo::testing::TemporaryDirectory folder;
     quillo::testing::LibraryBuilder small(folder.path(), "Added");
@@ -208,30 +200,32 @@ int main(int argc, char** argv) {
             .marker("@maya check the pickup", quillo::testing::MarkerType::todo, 1.0);
     small.finish();
     const std::string added = small.bundlePath().string();
-    benchmark::RegisterBenchmark("launch_to_list",
-                                 [&](benchmark::State& state) {
-                                     Launched last{};
-                                     for (auto _ : state) {
-                                         try {
-                                             last = spawnLaunch(self, settings, items, added);
-                                             state.SetIterationTime(last.seconds);
-                                         } catch (const std::exception& error) {
-                                             state.SkipWithError(error.what());
-                                             break;
-                                         }
-                                     }
-                                     state.counters["peak_rss_mib"] = last.peakMiB;
-                                     state.counters["launch_stall_ms"] = last.launchStall.wallMs;
-                                     state.counters["launch_busy_ms"] = last.launchStall.busyMs;
-                                     state.counters["change_stall_ms"] = last.changeStall.wallMs;
-                                     state.counters["change_busy_ms"] = last.changeStall.busyMs;
-                                 })
-        ->Iterations(1)
-        ->Repetitions(kLaunches)
-        ->ReportAggregatesOnly()
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
+    benchmark::internal::Benchmark* launches =
+        benchmark::RegisterBenchmark("launch_to_list", [&](benchmark::State& state) {
+            Launched last{};
+            for (auto _ : state) {
+                try {
+                    last = spawnLaunch(self, settings, items, added);
+                    state.SetIterationTime(last.seconds);
+                } catch (const std::exception& error) {
+                    state.SkipWithError(error.what());
+                    break;
+                }
+            }
+            state.counters["peak_rss_mib"] = last.peakMiB;
+            state.counters["launch_stall_ms"] = last.launchStall.wallMs;
+            state.counters["launch_busy_ms"] = last.launchStall.busyMs;
+            state.counters["change_stall_ms"] = last.changeStall.wallMs;
+            state.counters["change_busy_ms"] = last.changeStall.busyMs;
+        });
+    quillo::bench::repeated(launches, {.repetitions = kLaunches, .unit = benchmark::kMillisecond, .manualTime = true});
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (const char* spawnedAt = std::getenv(kSpawnedAt); spawnedAt != nullptr && argc == 4)
+        return launch(argc, argv, std::stoll(spawnedAt), argv[1], std::stoul(argv[2]), argv[3]);
+    return quillo::bench::benchmarkMain(argc, argv, "quillo-launch-bench", "SETTINGS_FILE ITEMS", run);
 }

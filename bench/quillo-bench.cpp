@@ -10,7 +10,7 @@
 #include "QuilloToDoKit/QuilloToDoModel/TodoIPCMessage.h"
 #include "QuilloToDoKit/QuilloToDoScan/LibraryStructure.h"
 #include "QuilloToDoKit/QuilloToDoScan/TodoScanner.h"
-#include "bench/Spread.h"
+#include "bench/BenchmarkProgram.h"
 
 #include <benchmark/benchmark.h>
 #include <plist/plist.h>
@@ -222,12 +222,13 @@ Library load(const std::filesystem::path& bundle) {
 }
 
 void registerBenchmarks(const Library& library) {
-    using quillo::bench::withSpread;
+    using quillo::bench::repeated;
     const auto slow = [&](benchmark::internal::Benchmark* b, int repetitions = kSlowRepetitions) {
-        withSpread(b->Iterations(1)->Repetitions(repetitions)->UseRealTime()->Unit(benchmark::kSecond));
+        repeated(b, {.repetitions = repetitions, .unit = benchmark::kSecond, .spread = true});
     };
     const auto fast = [&](benchmark::internal::Benchmark* b) {
-        withSpread(b->Repetitions(kFastRepetitions)->UseRealTime()->Unit(benchmark::kMillisecond));
+        repeated(b,
+                 {.repetitions = kFastRepetitions, .unit = benchmark::kMillisecond, .iterations = 0, .spread = true});
     };
     // The library is captured by reference: RegisterBenchmark copies extra arguments.
     const auto add = [&library](const char* name, auto pass) {
@@ -245,24 +246,15 @@ void registerBenchmarks(const Library& library) {
     slow(add("blob_decode_libplist", decodeBlobsLibplist));
 }
 
+// Prepares, registers and runs the benchmarks.
+void run(char** arguments) {
+    const Library library = load(arguments[1]);
+    std::cerr << library.databases.size() << " event databases, " << library.blobs.size() << " blobs, "
+              << library.items.size() << " items\n";
+    registerBenchmarks(library);
+    benchmark::RunSpecifiedBenchmarks();
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (argc != 2) {
-        std::cerr << "usage: quillo-bench [--benchmark_...] BUNDLE\n";
-        return 2;
-    }
-    try {
-        const Library library = load(argv[1]);
-        std::cerr << library.databases.size() << " event databases, " << library.blobs.size() << " blobs, "
-                  << library.items.size() << " items\n";
-        registerBenchmarks(library);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-    } catch (const std::exception& error) {
-        std::cerr << "quillo-bench: " << error.what() << '\n';
-        return 1;
-    }
-    return 0;
-}
+int main(int argc, char** argv) { return quillo::bench::benchmarkMain(argc, argv, "quillo-bench", "BUNDLE", run); }

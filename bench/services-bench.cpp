@@ -10,6 +10,7 @@
 #include "QuilloToDo/Services/RemindersExporter.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
 #include "QuilloToDo/Views/SettingsWindow/SettingsView.h"
+#include "bench/BenchmarkProgram.h"
 #include "bench/MainThreadStall.h"
 
 #include "Platform/Reminders/ReminderStore.h"
@@ -28,6 +29,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -158,17 +160,9 @@ void settingsWindow(benchmark::State& state, SettingsScene& scene) {
     state.counters["steps_old_layout_main_busy_ms"] = oldSteps.busyMs;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    if (argc != 2) {
-        std::cerr << "usage: quillo-services-bench [--benchmark_...] SCRATCH_FOLDER\n";
-        return 2;
-    }
-    const std::filesystem::path scratch = argv[1];
+// Prepares, registers and runs the benchmarks.
+void run(char** arguments) {
+    const std::filesystem::path scratch = arguments[1];
     std::filesystem::remove_all(scratch);
     std::filesystem::create_directories(scratch / "calendars");
     std::filesystem::create_directories(scratch / "floor");
@@ -190,10 +184,8 @@ int main(int argc, char** argv) {
     auto exported = scene.service->exportItems(makeItems(), QStringLiteral("Bench"), std::nullopt);
     scene.exportStallMs = longestStall(exported);
     scene.exportSeconds = static_cast<double>(exportTime.elapsed()) / 1000;
-    if (exported.result().createdCount != kReminders) {
-        std::cerr << "the export did not create every reminder\n";
-        return 1;
-    }
+    if (exported.result().createdCount != kReminders)
+        throw std::runtime_error("the export did not create every reminder");
     std::cerr << kReminders << " reminders exported in " << scene.exportSeconds << " s\n";
 
     SettingsScene settings;
@@ -206,10 +198,8 @@ int main(int argc, char** argv) {
         *settings.defaults, quillo::QuilloToDoApp::Options{.announcement = quillo::TodoIPCServer::Announcement::none});
     auto appExport = settings.app->remindersExport().exportItems(makeItems(), QStringLiteral("Bench"), std::nullopt);
     while (!appExport.isFinished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    if (settings.app->remindersExport().exportedReminderIDs().size() != kReminders) {
-        std::cerr << "the application's export did not map every reminder\n";
-        return 1;
-    }
+    if (settings.app->remindersExport().exportedReminderIDs().size() != kReminders)
+        throw std::runtime_error("the application's export did not map every reminder");
     // The mapping where it was kept before it had a file of its own.
     settings.oldLayout = std::make_unique<QSettings>(
         QString::fromStdString((scratch / "old-layout" / "QuilloToDo.conf").string()), QSettings::IniFormat);
@@ -225,20 +215,19 @@ int main(int argc, char** argv) {
                                                               settings.app->remindersExport());
     openSettings(*settings.app);  // the first window of the process also loads fonts and styles
 
-    benchmark::RegisterBenchmark("reminders_refresh", [&scene](benchmark::State& state) { refresh(state, scene); })
-        ->Iterations(1)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly()
-        ->UseRealTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("settings_window",
-                                 [&settings](benchmark::State& state) { settingsWindow(state, settings); })
-        ->Iterations(1)
-        ->Repetitions(kRepetitions)
-        ->ReportAggregatesOnly()
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
+    quillo::bench::repeated(
+        benchmark::RegisterBenchmark("reminders_refresh", [&scene](benchmark::State& state) { refresh(state, scene); }),
+        {.repetitions = kRepetitions, .unit = benchmark::kMillisecond});
+    quillo::bench::repeated(
+        benchmark::RegisterBenchmark("settings_window",
+                                     [&settings](benchmark::State& state) { settingsWindow(state, settings); }),
+        {.repetitions = kRepetitions, .unit = benchmark::kMillisecond, .manualTime = true});
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return quillo::bench::benchmarkMain<QApplication>(argc, argv, "quillo-services-bench", "SCRATCH_FOLDER", run);
 }

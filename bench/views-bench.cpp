@@ -20,7 +20,7 @@
 #include "QuilloToDo/Controllers/PostlabLibraryLocator.h"
 #include "QuilloToDo/IPC/TodoIPCServer.h"
 #include "QuilloToDo/Settings/WindowSettings.h"
-#include "bench/Spread.h"
+#include "bench/BenchmarkProgram.h"
 
 #include <benchmark/benchmark.h>
 #if __has_include(<valgrind/callgrind.h>)
@@ -215,8 +215,11 @@ void detailsOpen(benchmark::State& state, Window& window) {
 
 void registerBenchmarks(Window& window, WholeWindow& whole) {
     const auto configure = [](benchmark::internal::Benchmark* b) {
-        quillo::bench::withSpread(
-            b->Iterations(kIterations)->Repetitions(kRepetitions)->UseManualTime()->Unit(benchmark::kMillisecond));
+        quillo::bench::repeated(b, {.repetitions = kRepetitions,
+                                    .unit = benchmark::kMillisecond,
+                                    .iterations = kIterations,
+                                    .manualTime = true,
+                                    .spread = true});
     };
     configure(benchmark::RegisterBenchmark("search_keystroke", [&window](benchmark::State& state) {
         searchKeystroke(state, window.pane->searchBar()->field());
@@ -233,18 +236,10 @@ void registerBenchmarks(Window& window, WholeWindow& whole) {
         "window_search_clear", [&whole](benchmark::State& state) { windowKeystroke(state, *whole.window, false); }));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    if (argc != 2) {
-        std::cerr << "usage: quillo-views-bench [--benchmark_...] BUNDLE\n";
-        return 2;
-    }
+// Prepares, registers and runs the benchmarks.
+void run(char** arguments) {
     Window window;
-    const std::filesystem::path bundle = argv[1];
+    const std::filesystem::path bundle = arguments[1];
     const auto refreshed = window.index.refresh({{bundle, bundle.stem().string(), "B1"}});
     while (!refreshed.isFinished()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     std::cerr << window.index.items().size() << " items\n";
@@ -267,6 +262,11 @@ int main(int argc, char** argv) {
     whole.app.filterController().searchTextsFolded().waitForFinished();
     registerBenchmarks(window, whole);
     benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return quillo::bench::benchmarkMain<QApplication>(argc, argv, "quillo-views-bench", "BUNDLE", run);
 }
