@@ -58,10 +58,25 @@ def keystrokes(path, prefix=""):
     return figures
 
 
-def keystroke(r, prefix, which):
+def row(figure, value, unit="", digits=0, at_most=None, spread=None, note="", before="", also=True, target=""):
+    """One line of the table: the figure, its value text, its target text and whether it was met (None: no
+    target). `value` in `unit` with `digits`, after `before`; its `spread` (lowest, highest) and `note` in
+    parentheses after it. The target is `at_most` in the same unit, or a `target` text of its own checked
+    by `also`; `also` must hold too, and flags a row without a target when it does not."""
+    gap = "" if unit.startswith("x") or not unit else " "
+    remarks = [f"spread {spread[0]:.{digits}f}-{spread[1]:.{digits}f}{gap}{unit.split()[0]}"] if spread else []
+    remarks += [note] if note else []
+    text = f"{before}{value:.{digits}f}{gap}{unit}" + (f" ({'; '.join(remarks)})" if remarks else "")
+    if at_most is not None:
+        return figure, text, f"<= {at_most:g}{gap}{unit}", also and value <= at_most
+    return figure, text, target, also if target else (None if also else False)
+
+
+def keystroke(figure, r, prefix, which, **check):
+    """A row of one of the window's keystrokes."""
     name = prefix + "window_search_" + which
-    return (f"{r[name + '_ms']:.1f} ms (spread {r[name + '_min_ms']:.1f}-{r[name + '_max_ms']:.1f} ms; "
-            f"{r[name + '_paints']:.0f} list paint at least)")
+    return row(figure, r[name + "_ms"], "ms", 1, spread=(r[name + "_min_ms"], r[name + "_max_ms"]),
+               note=f"{r[name + '_paints']:.0f} list paint at least", **check)
 
 
 def painted(r, prefix):
@@ -70,10 +85,15 @@ def painted(r, prefix):
             r[prefix + "window_search_clear_paints"] >= 1)
 
 
-def outside_figure(r, name, unit):
+def outside(figure, r, name, unit, **check):
+    """A row of one of the samples taken from outside the program: their median and spread."""
     median, low, high = r["outside_" + name]
-    digits = 2 if unit == "s" else 1
-    return f"{median:.{digits}f} {unit} (spread {low:.{digits}f}-{high:.{digits}f} {unit})"
+    return row(figure, median, unit, 2 if unit == "s" else 1, spread=(low, high), **check)
+
+
+def stall(figure, stall_ms, busy_ms, **check):
+    """A row of a longest main-thread stall with the busiest time between two ticks."""
+    return row(figure, stall_ms, "ms", note=f"busy {busy_ms:.1f} ms", **check)
 
 
 def main():
@@ -90,7 +110,7 @@ def main():
     with open(sys.argv[12], encoding="utf-8") as f:
         atspi_heard = int(f.read().strip() or 0)
     with open(sys.argv[13], encoding="utf-8") as f:
-        outside = json.load(f)
+        samples = json.load(f)
     seconds = {name: value for name, (value, _) in m.items()}
     turns = m["floor_and_scans"][1]  # the floor and both scans, measured in turn each repetition
     turns_min = aggregates(benchmarks_path, "min")["floor_and_scans"][1]
@@ -142,10 +162,10 @@ def main():
         **keystrokes(sys.argv[11], "xcb_"),
         # From outside: the program on a real X server, keys through the X server, the footer's count
         # read through AT-SPI (so with the accessibility bridge on). Medians, lowest and highest.
-        "outside_launch_to_count_s": spread(outside["launch_to_count_s"]),
-        "outside_first_character_ms": spread(outside["first_character_ms"]),
-        "outside_clear_ms": spread(outside["clear_ms"]),
-        "outside_reading_ms": spread(outside["reading_ms"]),
+        "outside_launch_to_count_s": spread(samples["launch_to_count_s"]),
+        "outside_first_character_ms": spread(samples["first_character_ms"]),
+        "outside_clear_ms": spread(samples["clear_ms"]),
+        "outside_reading_ms": spread(samples["reading_ms"]),
         # Process start until the list's model holds every item, and the process's peak by then.
         "launch_to_list_s": launch[0],
         "launch_peak_rss_mb": launch[1]["peak_rss_mib"],
@@ -180,109 +200,80 @@ def main():
         f.write("\n")
 
     r = results
-    # Medians of each repetition's ratio to the floor measured beside it, and their spread.
-    ratio = r["scan_ratio"]
-    parallel_ratio = r["scan_parallel_ratio"]
-    ratio_spread = f"{r['scan_ratio_min']:.2f}-{r['scan_ratio_max']:.2f}x"
-    parallel_spread = f"{r['scan_parallel_ratio_min']:.2f}-{r['scan_parallel_ratio_max']:.2f}x"
     rows = [
-        # figure, value, target, met (None: no target)
-        ("floor: read 3 tables, decode every blob", f"{r['floor_s']:.3f} s", "", None),
-        ("TodoScanner.scan, 1 thread", f"{r['scan_s']:.3f} s = {ratio:.2f}x floor (spread {ratio_spread})",
-         "<= 1.5x floor", ratio <= 1.5),
-        (f"TodoScanner.scan, {r['scan_threads']} threads as the application",
-         f"{r['scan_parallel_s']:.3f} s = {parallel_ratio:.2f}x floor (spread {parallel_spread})", "<= 0.33x floor",
-         parallel_ratio <= 0.33),
+        row("floor: read 3 tables, decode every blob", r["floor_s"], "s", 3),
+        # Medians of each repetition's ratio to the floor measured beside it, and their spread.
+        row("TodoScanner.scan, 1 thread", r["scan_ratio"], "x floor", 2, at_most=1.5,
+            spread=(r["scan_ratio_min"], r["scan_ratio_max"]), before=f"{r['scan_s']:.3f} s = "),
+        row(f"TodoScanner.scan, {r['scan_threads']} threads as the application", r["scan_parallel_ratio"], "x floor",
+            2, at_most=0.33, spread=(r["scan_parallel_ratio_min"], r["scan_parallel_ratio_max"]),
+            before=f"{r['scan_parallel_s']:.3f} s = "),
         # A fresh heap: what the first refresh after start-up costs, the todoList encoding included.
-        ("quillotodo-scan process, wall clock", f"{process_s:.1f} s", "", None),
-        ("LibraryStructureScanner.structure", f"{r['structure_s']:.3f} s", "", None),
-        ("peak RSS of quillotodo-scan", f"{r['scan_peak_rss_mb']:.0f} MiB", "<= 400 MiB",
-         r["scan_peak_rss_mb"] <= 400),
-        ("MarkerFilter.matches, search text", f"{r['filter_search_ms']:.2f} ms", "<= 40 ms",
-         r["filter_search_ms"] <= 40),
-        ("MarkerFilter.matches, empty filter", f"{r['filter_empty_ms']:.2f} ms", "", None),
-        ("todoList encode", f"{r['todolist_encode_ms']:.0f} ms", "<= 250 ms", r["todolist_encode_ms"] <= 250),
-        ("todoList decode", f"{r['todolist_decode_ms']:.0f} ms", "<= 250 ms", r["todolist_decode_ms"] <= 250),
-        ("blobs, our property-list reader", f"{r['blob_decode_ours_s']:.3f} s", "<= libplist",
-         r["blob_decode_ours_s"] <= r["blob_decode_libplist_s"]),
-        ("blobs, libplist plist_from_bin", f"{r['blob_decode_libplist_s']:.3f} s", "", None),
-        ("markers the scan returned", f"{r['markers']}", "80000", r["markers"] == 80000),
-        ("IndexController.refresh, longest main-thread stall",
-         f"{r['refresh_main_stall_ms']:.0f} ms (busy {r['refresh_main_busy_ms']:.1f} ms)", "<= 50 ms",
-         r["refresh_main_stall_ms"] <= 50),
-        ("IndexController.refresh changing the list, longest stall",
-         f"{r['refresh_change_stall_ms']:.0f} ms (busy {r['refresh_change_busy_ms']:.1f} ms)", "<= 50 ms",
-         r["refresh_change_stall_ms"] <= 50),
+        row("quillotodo-scan process, wall clock", process_s, "s", 1),
+        row("LibraryStructureScanner.structure", r["structure_s"], "s", 3),
+        row("peak RSS of quillotodo-scan", r["scan_peak_rss_mb"], "MiB", 0, at_most=400),
+        row("MarkerFilter.matches, search text", r["filter_search_ms"], "ms", 2, at_most=40),
+        row("MarkerFilter.matches, empty filter", r["filter_empty_ms"], "ms", 2),
+        row("todoList encode", r["todolist_encode_ms"], "ms", 0, at_most=250),
+        row("todoList decode", r["todolist_decode_ms"], "ms", 0, at_most=250),
+        row("blobs, our property-list reader", r["blob_decode_ours_s"], "s", 3, target="<= libplist",
+            also=r["blob_decode_ours_s"] <= r["blob_decode_libplist_s"]),
+        row("blobs, libplist plist_from_bin", r["blob_decode_libplist_s"], "s", 3),
+        row("markers the scan returned", r["markers"], target="80000", also=r["markers"] == 80000),
+        stall("IndexController.refresh, longest main-thread stall", r["refresh_main_stall_ms"],
+              r["refresh_main_busy_ms"], at_most=50),
+        stall("IndexController.refresh changing the list, longest stall", r["refresh_change_stall_ms"],
+              r["refresh_change_busy_ms"], at_most=50),
         # The same timer while the same scan runs without the controller: the machine's own share.
-        ("  the same scan on a plain thread, longest stall", f"{r['refresh_floor_stall_ms']:.0f} ms", "", None),
-        ("filteredItems, search text, 100 timelines off", f"{r['filtered_items_search_ms']:.2f} ms", "<= 40 ms",
-         r["filtered_items_search_ms"] <= 40),
-        ("filteredItems, empty filter", f"{r['filtered_items_empty_ms']:.2f} ms", "<= 5 ms",
-         r["filtered_items_empty_ms"] <= 5),
-        ("search keystroke to the list updated", f"{r['search_keystroke_ms']:.1f} ms", "<= 100 ms",
-         r["search_keystroke_ms"] <= 100),
-        ("one viewport of list rows painted", f"{r['list_viewport_paint_ms']:.2f} ms", "<= 16 ms",
-         r["list_viewport_paint_ms"] <= 16),
-        ("Details opened on a click", f"{r['details_open_ms']:.2f} ms", "<= 16 ms", r["details_open_ms"] <= 16),
-        ("window: first character typed, until idle", keystroke(r, "", "first_character"), "<= 12 ms",
-         painted(r, "") and r["window_search_first_character_ms"] <= 12),
-        ("window: search cleared, until idle", keystroke(r, "", "clear"), "<= 10 ms",
-         painted(r, "") and r["window_search_clear_ms"] <= 10),
-        (f"  first character, Xvfb, a screen reader listening ({r['a11y_events_heard']} events heard)",
-         keystroke(r, "a11y_", "first_character"), "<= 20 ms",
-         painted(r, "a11y_") and r["a11y_window_search_accessibility_active"] == 1 and r["a11y_events_heard"] > 0
-         and r["a11y_window_search_first_character_ms"] <= 20),
-        ("  search cleared, the same", keystroke(r, "a11y_", "clear"), "", None),
+        row("  the same scan on a plain thread, longest stall", r["refresh_floor_stall_ms"], "ms"),
+        row("filteredItems, search text, 100 timelines off", r["filtered_items_search_ms"], "ms", 2, at_most=40),
+        row("filteredItems, empty filter", r["filtered_items_empty_ms"], "ms", 2, at_most=5),
+        row("search keystroke to the list updated", r["search_keystroke_ms"], "ms", 1, at_most=100),
+        row("one viewport of list rows painted", r["list_viewport_paint_ms"], "ms", 2, at_most=16),
+        row("Details opened on a click", r["details_open_ms"], "ms", 2, at_most=16),
+        keystroke("window: first character typed, until idle", r, "", "first_character", at_most=12,
+                  also=painted(r, "")),
+        keystroke("window: search cleared, until idle", r, "", "clear", at_most=10, also=painted(r, "")),
+        keystroke(f"  first character, Xvfb, a screen reader listening ({r['a11y_events_heard']} events heard)", r,
+                  "a11y_", "first_character", at_most=20,
+                  also=painted(r, "a11y_") and r["a11y_window_search_accessibility_active"] == 1
+                  and r["a11y_events_heard"] > 0),
+        keystroke("  search cleared, the same", r, "a11y_", "clear"),
         # No target: the comparison, flagged only when the run was not the one meant.
-        ("  first character, Xvfb, no accessibility bridge", keystroke(r, "xcb_", "first_character"), "",
-         None if painted(r, "xcb_") and r["xcb_window_search_accessibility_active"] == 0 else False),
-        ("  search cleared, the same", keystroke(r, "xcb_", "clear"), "", None),
-        ("outside: launch until the footer reads every marker", outside_figure(r, "launch_to_count_s", "s"),
-         "<= 0.8 s", r["outside_launch_to_count_s"][0] <= 0.8),
-        ("outside: first character until the footer's count", outside_figure(r, "first_character_ms", "ms"),
-         "<= 35 ms", r["outside_first_character_ms"][0] <= 35),
-        ("outside: search cleared until the footer's count", outside_figure(r, "clear_ms", "ms"), "", None),
-        ("  one reading of the footer through AT-SPI", outside_figure(r, "reading_ms", "ms"), "", None),
-        ("launch until the first list is shown", f"{r['launch_to_list_s']:.2f} s", "<= 0.7 s",
-         r["launch_to_list_s"] <= 0.7),
-        ("peak RSS of the program, list shown", f"{r['launch_peak_rss_mb']:.0f} MiB", "<= 300 MiB",
-         r["launch_peak_rss_mb"] <= 300),
-        ("launch until idle, list shown and published, longest stall",
-         f"{r['launch_main_stall_ms']:.0f} ms (busy {r['launch_main_busy_ms']:.1f} ms)", "<= 50 ms",
-         r["launch_main_stall_ms"] <= 50),
-        ("  then a refresh changing the list, longest stall",
-         f"{r['launch_change_stall_ms']:.0f} ms (busy {r['launch_change_busy_ms']:.1f} ms)", "<= 50 ms",
-         r["launch_change_stall_ms"] <= 50),
-        ("TodoIPCServer.publish to 4 clients, longest main-thread stall",
-         f"{r['publish_main_stall_ms']:.0f} ms (busy {r['publish_main_busy_ms']:.1f} ms)", "<= 50 ms",
-         r["publish_main_stall_ms"] <= 50),
-        ("todoList, one encode beside the publish", f"{r['publish_one_encode_ms']:.0f} ms", "", None),
-        ("publish until 4 clients decoded the list", f"{r['publish_all_decoded_s']:.2f} s", "<= 1.5 s",
-         r["publish_all_decoded_s"] <= 1.5),
-        ("completion refresh over 5,000 reminders", f"{r['reminders_refresh_s']:.3f} s", "<= 0.5 s",
-         r["reminders_refresh_s"] <= 0.5),
-        ("  longest main-thread stall during it", f"{r['reminders_refresh_main_stall_ms']:.0f} ms", "<= 20 ms",
-         r["reminders_refresh_main_stall_ms"] <= 20),
-        ("export of 5,000 new reminders", f"{r['reminders_export_s']:.1f} s", "", None),
-        ("  longest main-thread stall during it", f"{r['reminders_export_main_stall_ms']:.0f} ms", "<= 20 ms",
-         r["reminders_export_main_stall_ms"] <= 20),
+        keystroke("  first character, Xvfb, no accessibility bridge", r, "xcb_", "first_character",
+                  also=painted(r, "xcb_") and r["xcb_window_search_accessibility_active"] == 0),
+        keystroke("  search cleared, the same", r, "xcb_", "clear"),
+        outside("outside: launch until the footer reads every marker", r, "launch_to_count_s", "s", at_most=0.8),
+        outside("outside: first character until the footer's count", r, "first_character_ms", "ms", at_most=35),
+        outside("outside: search cleared until the footer's count", r, "clear_ms", "ms"),
+        outside("  one reading of the footer through AT-SPI", r, "reading_ms", "ms"),
+        row("launch until the first list is shown", r["launch_to_list_s"], "s", 2, at_most=0.7),
+        row("peak RSS of the program, list shown", r["launch_peak_rss_mb"], "MiB", 0, at_most=300),
+        stall("launch until idle, list shown and published, longest stall", r["launch_main_stall_ms"],
+              r["launch_main_busy_ms"], at_most=50),
+        stall("  then a refresh changing the list, longest stall", r["launch_change_stall_ms"],
+              r["launch_change_busy_ms"], at_most=50),
+        stall("TodoIPCServer.publish to 4 clients, longest main-thread stall", r["publish_main_stall_ms"],
+              r["publish_main_busy_ms"], at_most=50),
+        row("todoList, one encode beside the publish", r["publish_one_encode_ms"], "ms"),
+        row("publish until 4 clients decoded the list", r["publish_all_decoded_s"], "s", 2, at_most=1.5),
+        row("completion refresh over 5,000 reminders", r["reminders_refresh_s"], "s", 3, at_most=0.5),
+        row("  longest main-thread stall during it", r["reminders_refresh_main_stall_ms"], "ms", 0, at_most=20),
+        row("export of 5,000 new reminders", r["reminders_export_s"], "s", 1),
+        row("  longest main-thread stall during it", r["reminders_export_main_stall_ms"], "ms", 0, at_most=20),
         # The timer while the same export runs on a plain thread: the machine's and the disk's share.
-        ("  the same export on a plain thread, longest stall", f"{r['reminders_export_floor_stall_ms']:.0f} ms", "",
-         None),
-        ("settings window opened, 5,000 reminders exported", f"{r['settings_window_open_ms']:.1f} ms", "<= 50 ms",
-         r["settings_window_open_ms"] <= 50),
-        ("20 slider steps and 20 timeline toggles, longest stall",
-         f"{r['settings_steps_main_stall_ms']:.0f} ms (busy {r['settings_steps_main_busy_ms']:.1f} ms)", "<= 20 ms",
-         r["settings_steps_main_stall_ms"] <= 20),
-        ("  the same with the mapping in the settings file",
-         f"{r['settings_steps_old_layout_main_stall_ms']:.0f} ms (busy {r['settings_steps_old_layout_main_busy_ms']:.1f} ms)",
-         "", None),
+        row("  the same export on a plain thread, longest stall", r["reminders_export_floor_stall_ms"], "ms"),
+        row("settings window opened, 5,000 reminders exported", r["settings_window_open_ms"], "ms", 1, at_most=50),
+        stall("20 slider steps and 20 timeline toggles, longest stall", r["settings_steps_main_stall_ms"],
+              r["settings_steps_main_busy_ms"], at_most=20),
+        stall("  the same with the mapping in the settings file", r["settings_steps_old_layout_main_stall_ms"],
+              r["settings_steps_old_layout_main_busy_ms"]),
     ]
     header = ("figure (median)", "value", "target", "met")
     cells = [header] + [(a, b, c, "" if ok is None else ("yes" if ok else "NO")) for a, b, c, ok in rows]
-    widths = [max(len(row[i]) for row in cells) for i in range(4)]
-    for i, row in enumerate(cells):
-        print("  ".join(cell.ljust(width) for cell, width in zip(row, widths)).rstrip())
+    widths = [max(len(line[i]) for line in cells) for i in range(4)]
+    for i, line in enumerate(cells):
+        print("  ".join(cell.ljust(width) for cell, width in zip(line, widths)).rstrip())
         if i == 0:
             print("  ".join("-" * width for width in widths))
     print(f"\nwritten to {results_path}")
