@@ -16,27 +16,18 @@ struct Repeated {
     benchmark::TimeUnit unit;
     int iterations = 1;       // per repetition; 0: as many as Google Benchmark needs
     bool manualTime = false;  // each iteration's time is set by the benchmark, else the wall clock's
-    // The smallest and largest of the repetitions ("min", "max") beside the median, for the times and
-    // the counters alike.
-    bool spread = false;
+    bool spread = false;      // the repetitions' smallest and largest ("min", "max"), times and counters
 };
 
 inline benchmark::internal::Benchmark* repeated(benchmark::internal::Benchmark* b, const Repeated& how) {
     if (how.iterations > 0) b->Iterations(how.iterations);
     b->Repetitions(how.repetitions)->ReportAggregatesOnly();
     if (how.spread) {
-        b->ComputeStatistics("min", [](const std::vector<double>& values) {
-             return *std::ranges::min_element(values);
-         })->ComputeStatistics("max", [](const std::vector<double>& values) {
-            return *std::ranges::max_element(values);
-        });
+        const auto min = [](const std::vector<double>& values) { return std::ranges::min(values); };
+        const auto max = [](const std::vector<double>& values) { return std::ranges::max(values); };
+        b->ComputeStatistics("min", min)->ComputeStatistics("max", max);
     }
-    if (how.manualTime) {
-        b->UseManualTime();
-    } else {
-        b->UseRealTime();
-    }
-    return b->Unit(how.unit);
+    return (how.manualTime ? b->UseManualTime() : b->UseRealTime())->Unit(how.unit);
 }
 
 // For the programs that need no Qt application object.

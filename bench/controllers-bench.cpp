@@ -110,7 +110,6 @@ void registerBenchmarks(const Library& library) {
                                       [&library](benchmark::State& state) { filteredItems(state, library, false); }));
 }
 
-// Prepares, registers and runs the benchmarks.
 void run(char** arguments) {
     Library library;
     const std::filesystem::path bundle = arguments[1];

@@ -138,7 +138,6 @@ void publish(benchmark::State& state, const std::vector<quillo::TodoItem>& items
     state.counters["decode_ms"] = clients[0]->lastDecodeMs_.load();
 }
 
-// Prepares, registers and runs the benchmarks.
 void run(char** arguments) {
     const std::filesystem::path bundle = arguments[1];
     const auto items = quillo::TodoScanner().scan({{bundle, bundle.stem().string(), "B1"}});

@@ -186,7 +186,6 @@ Launched spawnLaunch(const std::string& self, const std::filesystem::path& setti
     return launched;
 }
 
-// Prepares, registers and runs the benchmarks.
 void run(char** arguments) {
     const std::string self = std::filesystem::canonical("/proc/self/exe").string();
     const std::filesystem::path settings = std::filesystem::absolute(arguments[1]);

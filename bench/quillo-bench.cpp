@@ -246,7 +246,6 @@ void registerBenchmarks(const Library& library) {
     slow(add("blob_decode_libplist", decodeBlobsLibplist));
 }
 
-// Prepares, registers and runs the benchmarks.
 void run(char** arguments) {
     const Library library = load(arguments[1]);
     std::cerr << library.databases.size() << " event databases, " << library.blobs.size() << " blobs, "

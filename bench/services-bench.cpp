@@ -160,7 +160,6 @@ void settingsWindow(benchmark::State& state, SettingsScene& scene) {
     state.counters["steps_old_layout_main_busy_ms"] = oldSteps.busyMs;
 }
 
-// Prepares, registers and runs the benchmarks.
 void run(char** arguments) {
     const std::filesystem::path scratch = arguments[1];
     std::filesystem::remove_all(scratch);

@@ -236,7 +236,6 @@ void registerBenchmarks(Window& window, WholeWindow& whole) {
         "window_search_clear", [&whole](benchmark::State& state) { windowKeystroke(state, *whole.window, false); }));
 }
 
-// Prepares, registers and runs the benchmarks.
 void run(char** arguments) {
     Window window;
     const std::filesystem::path bundle = arguments[1];
