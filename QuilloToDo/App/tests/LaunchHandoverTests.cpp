@@ -301,8 +301,9 @@ TEST_F(LaunchTest, OneSettingsFolderIsOneCopyWhateverRuntimeFolderEachLaunchSees
     first.kill();
     ASSERT_TRUE(first.waitForFinished(kLimitMs));
     ASSERT_TRUE(QFileInfo::exists(inRuntime));
+    // Until the claiming copy listens, the lock file still names the killed one's socket.
     QProcess& second = launch({}, shared);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return listening(); }, kLimitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listening() && socket() != inRuntime; }, kLimitMs));
     const QString listensIn = QFileInfo(socket()).path();
     EXPECT_EQ(QFileInfo(listensIn).path(), qPath(root / "tmp"));
     EXPECT_TRUE(QFileInfo(listensIn).fileName().startsWith("QuilloToDo-"));
@@ -314,8 +315,9 @@ TEST_F(LaunchTest, OneSettingsFolderIsOneCopyWhateverRuntimeFolderEachLaunchSees
     second.kill();
     ASSERT_TRUE(second.waitForFinished(kLimitMs));
     ASSERT_TRUE(QFileInfo::exists(listensIn));
+    const QString left = socket();
     launch({}, runtime);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return listening(); }, kLimitMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listening() && socket() != left; }, kLimitMs));
     EXPECT_FALSE(QFileInfo::exists(listensIn));
 }
 
