@@ -26,6 +26,9 @@ import time
 
 import pyatspi
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "testing", "accessibility"))
+from atspi_probe import application  # noqa: E402
+
 LAUNCHES = 5
 KEYSTROKES = 6  # pairs of "h" and Backspace per launch
 SETTLE_S = 0.4  # after each key, for the list to be laid out and painted before the next
@@ -33,21 +36,6 @@ TIMEOUT_S = 60
 COUNT = re.compile(r"^\d+ markers?$")
 # What the walk to the footer need not enter: the list's rows are tens of thousands.
 LEAVES = {"list", "list box", "table", "tree table", "tree"}
-
-
-def application(pid):
-    end = time.monotonic() + TIMEOUT_S
-    while time.monotonic() < end:
-        desktop = pyatspi.Registry.getDesktop(0)
-        for index in range(desktop.childCount):
-            try:
-                app = desktop.getChildAtIndex(index)
-                if app is not None and app.get_process_id() == pid:
-                    return app
-            except Exception:  # an application leaving the bus meanwhile
-                pass
-        time.sleep(0.005)
-    raise SystemExit(f"no accessible application of process {pid}")
 
 
 def find(node, accept, depth=0):
@@ -125,7 +113,7 @@ def launch(program, settings, items, work):
     started = time.monotonic()
     process = subprocess.Popen([program], env=env, stdout=log, stderr=subprocess.STDOUT)
     try:
-        app = application(process.pid)
+        app = application(process.pid, TIMEOUT_S, poll=0.005)
         footer = wait_for(app, lambda node: node.getRoleName() == "label" and COUNT.match(node.name or ""))
         shown = until(footer, lambda name: name == whole)
         launch_s = shown - started

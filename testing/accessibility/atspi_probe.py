@@ -25,19 +25,19 @@ def pump(seconds=0.0):
         time.sleep(0.02)
 
 
-def application(pid, timeout=30):
-    """The accessible application of process `pid`, once it is on the bus."""
+def application(pid, timeout=30, poll=0.2):
+    """The accessible application of process `pid`, once it is on the bus, looked for every `poll` s."""
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         desktop = pyatspi.Registry.getDesktop(0)
         for index in range(desktop.childCount):
-            app = desktop.getChildAtIndex(index)
             try:
+                app = desktop.getChildAtIndex(index)
                 if app is not None and app.get_process_id() == pid:
                     return app
             except Exception:  # an application leaving the bus meanwhile
                 pass
-        time.sleep(0.2)
+        time.sleep(poll)
     raise SystemExit(f"atspi: no accessible application of process {pid} within {timeout} s")
 
 
