@@ -85,48 +85,41 @@ function(bad name path message)
   endif()
 endfunction()
 
+# bad_include(NAME FILE LINE): FILE holding LINE alone fails naming the file and the include.
+function(bad_include name path line)
+  string(STRIP "${line}" include)
+  bad("${name}" "${path}" "${path}: ${include}" "${line}")
+  set(faults ${faults} PARENT_SCOPE)
+endfunction()
+
 set(up "QuilloToDo/Views/Shell/Window.h")
-bad("angle brackets" QuilloToDo/Views/Shared/Bad.h
-  "QuilloToDo/Views/Shared/Bad.h: #include <${up}>" "#include <${up}>")
-bad("a path relative to the including file" QuilloToDo/Views/Shared/Bad.cpp
-  "QuilloToDo/Views/Shared/Bad.cpp: #include \"../Shell/Window.h\"" "#include \"../Shell/Window.h\"")
-bad("blanks after the #" QuilloToDo/Views/Shared/Bad.h
-  "QuilloToDo/Views/Shared/Bad.h: #  include \"${up}\"" "#  include \"${up}\"")
-bad("blanks before the #" QuilloToDo/Views/Shared/Bad.h
-  "QuilloToDo/Views/Shared/Bad.h: #include \"${up}\"" "  #include \"${up}\"")
-bad("a path through another folder" QuilloToDo/Views/Shared/Bad.h
-  "QuilloToDo/Views/Shared/Bad.h: #include \"QuilloToDo/Views/Shared/../Shell/Window.h\""
+bad_include("angle brackets" QuilloToDo/Views/Shared/Bad.h "#include <${up}>")
+bad_include("a path relative to the including file" QuilloToDo/Views/Shared/Bad.cpp "#include \"../Shell/Window.h\"")
+bad_include("blanks after the #" QuilloToDo/Views/Shared/Bad.h "#  include \"${up}\"")
+bad_include("blanks before the #" QuilloToDo/Views/Shared/Bad.h "  #include \"${up}\"")
+bad_include("a path through another folder" QuilloToDo/Views/Shared/Bad.h
   "#include \"QuilloToDo/Views/Shared/../Shell/Window.h\"")
-bad("a room's tests" QuilloToDo/Views/Shared/tests/BadTests.cpp
-  "QuilloToDo/Views/Shared/tests/BadTests.cpp: #include \"${up}\"" "#include \"${up}\"")
-bad("a room's subfolder" QuilloToDo/Views/Shared/Parts/Bad.h
-  "QuilloToDo/Views/Shared/Parts/Bad.h: #include \"${up}\"" "#include \"${up}\"")
+bad_include("a room's tests" QuilloToDo/Views/Shared/tests/BadTests.cpp "#include \"${up}\"")
+bad_include("a room's subfolder" QuilloToDo/Views/Shared/Parts/Bad.h "#include \"${up}\"")
 bad("a folder no rule names" QuilloToDo/Views/Stray/Loose.h
   "QuilloToDo/Views/Stray: a folder no include rule names" "#pragma once")
 bad("a file in no folder" QuilloToDo/Views/Loose.h
   "QuilloToDo/Views/Loose.h: lies in no folder of QuilloToDo/Views" "#pragma once")
-bad("a file directly in the parent" QuilloToDo/Views/Shell/Bad.h
-  "QuilloToDo/Views/Shell/Bad.h: #include \"QuilloToDo/Views/Loose.h\"" "#include \"QuilloToDo/Views/Loose.h\"")
-bad("a room including QuilloToDo/App" QuilloToDo/Views/Shell/Bad.h
-  "QuilloToDo/Views/Shell/Bad.h: #include \"QuilloToDo/App/App.h\"" "#include \"QuilloToDo/App/App.h\"")
-bad("a room's tests including QuilloToDo/App" QuilloToDo/Views/Shell/tests/BadTests.cpp
-  "QuilloToDo/Views/Shell/tests/BadTests.cpp: #include \"QuilloToDo/App/App.h\"" "#include \"QuilloToDo/App/App.h\"")
-bad("a room's tests including a lower room's tests" QuilloToDo/Views/Shell/tests/BadTests.cpp
-  "QuilloToDo/Views/Shell/tests/BadTests.cpp: #include \"QuilloToDo/Views/Shared/tests/TextsFixture.h\""
+bad_include("a file directly in the parent" QuilloToDo/Views/Shell/Bad.h "#include \"QuilloToDo/Views/Loose.h\"")
+bad_include("a room including QuilloToDo/App" QuilloToDo/Views/Shell/Bad.h "#include \"QuilloToDo/App/App.h\"")
+bad_include("a room's tests including QuilloToDo/App" QuilloToDo/Views/Shell/tests/BadTests.cpp
+  "#include \"QuilloToDo/App/App.h\"")
+bad_include("a room's tests including a lower room's tests" QuilloToDo/Views/Shell/tests/BadTests.cpp
   "#include \"QuilloToDo/Views/Shared/tests/TextsFixture.h\"")
-bad("a room including testing/" QuilloToDo/Views/Shell/Bad.cpp
-  "QuilloToDo/Views/Shell/Bad.cpp: #include \"testing/Builder.h\"" "#include \"testing/Builder.h\"")
-bad("a room including its own tests" QuilloToDo/Views/Shell/Bad.cpp
-  "QuilloToDo/Views/Shell/Bad.cpp: #include \"tests/WindowFixture.h\"" "#include \"tests/WindowFixture.h\"")
-bad("a room including the rooms' test support" QuilloToDo/Views/Shell/Bad.cpp
-  "QuilloToDo/Views/Shell/Bad.cpp: #include <QuilloToDo/Views/testing/Windows.h>"
+bad_include("a room including testing/" QuilloToDo/Views/Shell/Bad.cpp "#include \"testing/Builder.h\"")
+bad_include("a room including its own tests" QuilloToDo/Views/Shell/Bad.cpp "#include \"tests/WindowFixture.h\"")
+bad_include("a room including the rooms' test support" QuilloToDo/Views/Shell/Bad.cpp
   "#include <QuilloToDo/Views/testing/Windows.h>")
-bad("product code outside the rules including testing/" QuilloToDo/Controllers/Bad.cpp
-  "QuilloToDo/Controllers/Bad.cpp: #include \"testing/Builder.h\"" "#include \"testing/Builder.h\"")
-bad("a core folder including a later one" BrimlockCore/Timecode/Bad.h
-  "BrimlockCore/Timecode/Bad.h: #include \"BrimlockCore/Model/Clip.h\"" "#include \"BrimlockCore/Model/Clip.h\"")
-bad("a core folder including outside the core" BrimlockCore/Model/Bad.h
-  "BrimlockCore/Model/Bad.h: #include \"QuilloToDo/Controllers/Index.h\"" "#include \"QuilloToDo/Controllers/Index.h\"")
+bad_include("product code outside the rules including testing/" QuilloToDo/Controllers/Bad.cpp
+  "#include \"testing/Builder.h\"")
+bad_include("a core folder including a later one" BrimlockCore/Timecode/Bad.h "#include \"BrimlockCore/Model/Clip.h\"")
+bad_include("a core folder including outside the core" BrimlockCore/Model/Bad.h
+  "#include \"QuilloToDo/Controllers/Index.h\"")
 
 if(faults)
   list(JOIN faults "\n" text)

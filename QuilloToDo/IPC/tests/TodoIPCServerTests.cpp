@@ -45,6 +45,15 @@ std::vector<TodoItem> twoItems() {
 
 // A plain socket connected to the server, for peers that must not read (or must not make a descriptor
 // while connecting): `fd` made beforehand, or a new one.
+// A socket whose receive buffer is small: what a peer does not read soon fills it.
+int socketThatTakesLittle() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    EXPECT_GE(fd, 0);
+    const int small = 4096;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    return fd;
+}
+
 int connectRaw(quint16 port, int fd = ::socket(AF_INET, SOCK_STREAM, 0)) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -314,11 +323,7 @@ TEST_F(TodoIPCServerTest, ConnectionThatStopsReadingIsDroppedOnceItsUnsentOutput
     TodoItem large = test::plausibleItem();
     large.text = std::string(16 * 1024 * 1024, 'a');
 
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    const int small = 4096;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    connectRaw(server_.port(), fd);
+    const int fd = connectRaw(server_.port(), socketThatTakesLittle());
     ASSERT_TRUE(waitForCount(1));
 
     // Each one encoded and handed over before the next: 17 x 16 MiB > 256 MiB, and a few more for what
@@ -381,11 +386,7 @@ TEST_F(TodoIPCServerTest, APanelThatReadsSlowlyGetsTheListUnderWayThenTheNewestA
         for (TodoItem& item : items) item.text = std::string(1024 * 1024, 'a');
         return items;
     };
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    const int small = 4096;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    connectRaw(server_.port(), fd);
+    const int fd = connectRaw(server_.port(), socketThatTakesLittle());
     ASSERT_TRUE(waitForCount(1));
 
     SlowReader panel(fd);
